@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs what is needed, then builds and runs every test twice: a normal build and one under
+# AddressSanitizer + UndefinedBehaviorSanitizer. Fuzz targets replay their corpus where present.
+source "$(dirname "$0")/common.sh"
+install_deps
+
+build_tree build
+ctest --test-dir build -j"$(nproc)" --output-on-failure
+
+build_tree build-asan -DQUILL_SANITIZE=ON -DQUILL_BENCH=OFF
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build-asan -j"$(nproc)" --output-on-failure
+
+if [ -f scripts/fuzz.sh ]; then
+  bash scripts/fuzz.sh
+fi
