@@ -1,2 +1,165 @@
 #pragma once
+// System services in the Windows vocabulary: errors, threads and synchronisation, the clock.
+//
+// Every kernel object (thread, event, process, pipe, file, search, snapshot) is reached through a
+// HANDLE from one table (platform/base/HandleTable.h), so CloseHandle and the waits work on any of
+// them. Handles are never reused within a run, so a stale handle fails instead of hitting a new
+// object.
+
 #include "platform/WinTypes.h"
+
+// ---- Errors ---------------------------------------------------------------------------------
+
+constexpr DWORD ERROR_SUCCESS = 0;
+constexpr DWORD ERROR_INVALID_FUNCTION = 1;
+constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
+constexpr DWORD ERROR_PATH_NOT_FOUND = 3;
+constexpr DWORD ERROR_ACCESS_DENIED = 5;
+constexpr DWORD ERROR_INVALID_HANDLE = 6;
+constexpr DWORD ERROR_NOT_ENOUGH_MEMORY = 8;
+constexpr DWORD ERROR_NO_MORE_FILES = 18;
+constexpr DWORD ERROR_WRITE_FAULT = 29;
+constexpr DWORD ERROR_READ_FAULT = 30;
+constexpr DWORD ERROR_SHARING_VIOLATION = 32;
+constexpr DWORD ERROR_HANDLE_EOF = 38;
+constexpr DWORD ERROR_NOT_SUPPORTED = 50;
+constexpr DWORD ERROR_FILE_EXISTS = 80;
+constexpr DWORD ERROR_INVALID_PARAMETER = 87;
+constexpr DWORD ERROR_BROKEN_PIPE = 109;
+constexpr DWORD ERROR_DISK_FULL = 112;
+constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
+constexpr DWORD ERROR_INVALID_NAME = 123;
+constexpr DWORD ERROR_MOD_NOT_FOUND = 126;
+constexpr DWORD ERROR_PROC_NOT_FOUND = 127;
+constexpr DWORD ERROR_DIR_NOT_EMPTY = 145;
+constexpr DWORD ERROR_BAD_EXE_FORMAT = 193;
+constexpr DWORD ERROR_ALREADY_EXISTS = 183;
+constexpr DWORD ERROR_FILENAME_EXCED_RANGE = 206;
+constexpr DWORD ERROR_DIRECTORY = 267;
+constexpr DWORD ERROR_NO_UNICODE_TRANSLATION = 1113;
+constexpr DWORD ERROR_TIMEOUT = 1460;
+
+// The calling thread's last error, as every failing call below leaves it.
+DWORD GetLastError();
+void SetLastError(DWORD error);
+
+constexpr HRESULT S_OK = 0;
+constexpr HRESULT S_FALSE = 1;
+constexpr HRESULT E_NOTIMPL = static_cast<HRESULT>(0x80004001u);
+constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005u);
+constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057u);
+constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
+constexpr bool FAILED(HRESULT hr) { return hr < 0; }
+
+// ---- Handles and waits ----------------------------------------------------------------------
+
+using PHANDLE = HANDLE*;
+using SIZE_T = size_t;
+
+inline HANDLE const INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1));
+
+struct SECURITY_ATTRIBUTES {
+    DWORD nLength;
+    LPVOID lpSecurityDescriptor;
+    BOOL bInheritHandle;
+};
+using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
+
+BOOL CloseHandle(HANDLE handle);
+
+constexpr DWORD WAIT_OBJECT_0 = 0;
+constexpr DWORD WAIT_ABANDONED = 0x80;
+constexpr DWORD WAIT_TIMEOUT = 258;
+constexpr DWORD WAIT_FAILED = 0xFFFFFFFFu;
+constexpr DWORD MAXIMUM_WAIT_OBJECTS = 64;
+
+// Waits work on threads (signalled when they end), events and processes (signalled when they
+// exit). A time-out is in milliseconds; INFINITE waits without limit.
+DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
+DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD milliseconds);
+
+// ---- Threads --------------------------------------------------------------------------------
+
+using LPTHREAD_START_ROUTINE = DWORD (*)(LPVOID);
+constexpr DWORD CREATE_SUSPENDED = 0x4;
+constexpr DWORD STILL_ACTIVE = 259;
+
+constexpr int THREAD_PRIORITY_LOWEST = -2;
+constexpr int THREAD_PRIORITY_BELOW_NORMAL = -1;
+constexpr int THREAD_PRIORITY_NORMAL = 0;
+constexpr int THREAD_PRIORITY_ABOVE_NORMAL = 1;
+constexpr int THREAD_PRIORITY_HIGHEST = 2;
+constexpr int THREAD_PRIORITY_TIME_CRITICAL = 15;
+
+// Threads start running at once (CREATE_SUSPENDED is refused). The handle stays valid after the
+// thread ends, until it is closed; closing it does not stop the thread.
+HANDLE CreateThread(LPSECURITY_ATTRIBUTES attributes, SIZE_T stackSize, LPTHREAD_START_ROUTINE start,
+    LPVOID parameter, DWORD flags, LPDWORD threadId);
+// The C runtime's thread start: returns the handle as a number, 0 on failure.
+uintptr_t _beginthreadex(void* security, unsigned stackSize, unsigned (*start)(void*), void* argument,
+    unsigned flags, unsigned* threadId);
+// Ends the calling thread with the code (destructors of its stack frames run).
+[[noreturn]] void _endthreadex(unsigned exitCode);
+[[noreturn]] void ExitThread(DWORD exitCode);
+BOOL GetExitCodeThread(HANDLE thread, LPDWORD exitCode);
+// Priorities are accepted and ignored: an unprivileged Linux thread cannot raise its own.
+BOOL SetThreadPriority(HANDLE thread, int priority);
+// A thread cannot be killed safely from outside on Linux: always fails with ERROR_NOT_SUPPORTED.
+BOOL TerminateThread(HANDLE thread, DWORD exitCode);
+// Ids are small numbers given out by this layer, never 0 and never reused within a run.
+DWORD GetCurrentThreadId();
+DWORD GetCurrentProcessId();
+// Pseudo handles of the caller, as on Windows; closing them does nothing.
+HANDLE GetCurrentThread();
+HANDLE GetCurrentProcess();
+// Sleep(0) gives up the rest of the time slice.
+void Sleep(DWORD milliseconds);
+
+// ---- Thread-local storage -------------------------------------------------------------------
+
+constexpr DWORD TLS_OUT_OF_INDEXES = 0xFFFFFFFFu;
+DWORD TlsAlloc();
+BOOL TlsFree(DWORD index);
+LPVOID TlsGetValue(DWORD index);
+BOOL TlsSetValue(DWORD index, LPVOID value);
+
+// ---- Critical sections ----------------------------------------------------------------------
+
+// A recursive lock. OwningThread holds the id of the owning thread (0 when free), as on Windows,
+// so a thread may ask whether it holds the section:
+//   reinterpret_cast<uintptr_t>(cs.OwningThread) == GetCurrentThreadId().
+// The spin count is kept but not used. Not copyable once initialised.
+struct CRITICAL_SECTION {
+    void* Lock;  // the lock object of this layer, made by InitializeCriticalSection
+    LONG LockCount;
+    LONG RecursionCount;
+    HANDLE OwningThread;
+    HANDLE LockSemaphore;
+    ULONG_PTR SpinCount;
+};
+using LPCRITICAL_SECTION = CRITICAL_SECTION*;
+
+void InitializeCriticalSection(LPCRITICAL_SECTION section);
+BOOL InitializeCriticalSectionAndSpinCount(LPCRITICAL_SECTION section, DWORD spinCount);
+void DeleteCriticalSection(LPCRITICAL_SECTION section);
+void EnterCriticalSection(LPCRITICAL_SECTION section);
+BOOL TryEnterCriticalSection(LPCRITICAL_SECTION section);
+void LeaveCriticalSection(LPCRITICAL_SECTION section);
+
+// ---- Events ---------------------------------------------------------------------------------
+
+// Names are ignored: every event is private to the process.
+HANDLE CreateEventW(LPSECURITY_ATTRIBUTES attributes, BOOL manualReset, BOOL initialState, LPCWSTR name);
+inline HANDLE CreateEvent(LPSECURITY_ATTRIBUTES attributes, BOOL manualReset, BOOL initialState, LPCWSTR name)
+{
+    return CreateEventW(attributes, manualReset, initialState, name);
+}
+BOOL SetEvent(HANDLE event);
+BOOL ResetEvent(HANDLE event);
+
+// ---- Clock ----------------------------------------------------------------------------------
+
+// Milliseconds of a monotonic clock; the 32-bit counts wrap after 49.7 days as on Windows.
+DWORD timeGetTime();
+DWORD GetTickCount();
+ULONGLONG GetTickCount64();

@@ -1,0 +1,246 @@
+// Threads, thread ids, thread-local storage, sleeping and the millisecond clock.
+
+#include "platform/WinBase.h"
+#include "platform/base/HandleTable.h"
+#include "platform/base/LastError.h"
+
+#include <atomic>
+#include <functional>
+#include <pthread.h>
+#include <sched.h>
+#include <time.h>
+#include <unistd.h>
+
+namespace {
+
+std::atomic<DWORD> g_nextThreadId { 1 };
+thread_local DWORD t_threadId = 0;
+
+// A thread is signalled once its body has returned or it called _endthreadex.
+class ThreadObject : public platform::KernelObject {
+public:
+    explicit ThreadObject(DWORD id) : m_id(id) { }
+    bool IsWaitable() const override { return true; }
+    bool IsSignaled() const override { return m_finished; }
+
+    void Finish(DWORD exitCode)
+    {
+        std::lock_guard lock(platform::WaitLock());
+        if (m_finished)
+            return;
+        m_exitCode = exitCode;
+        m_finished = true;
+        Signal();
+    }
+    DWORD ExitCode() const
+    {
+        std::lock_guard lock(platform::WaitLock());
+        return m_finished ? m_exitCode : STILL_ACTIVE;
+    }
+    DWORD Id() const { return m_id; }
+
+private:
+    const DWORD m_id;
+    bool m_finished = false;  // guarded by WaitLock()
+    DWORD m_exitCode = STILL_ACTIVE;
+};
+
+// The running thread's own object, so _endthreadex can mark it finished.
+thread_local std::shared_ptr<ThreadObject> t_self;
+
+struct StartRecord {
+    std::shared_ptr<ThreadObject> self;
+    std::function<DWORD()> body;
+};
+
+void* ThreadMain(void* argument)
+{
+    std::unique_ptr<StartRecord> record(static_cast<StartRecord*>(argument));
+    t_threadId = record->self->Id();
+    t_self = record->self;
+    const DWORD exitCode = record->body();
+    t_self->Finish(exitCode);
+    t_self.reset();
+    return nullptr;
+}
+
+HANDLE StartThread(SIZE_T stackSize, DWORD flags, std::function<DWORD()> body, DWORD* threadId)
+{
+    if (flags & CREATE_SUSPENDED) {
+        SetLastError(ERROR_NOT_SUPPORTED);
+        return nullptr;
+    }
+    auto self = std::make_shared<ThreadObject>(g_nextThreadId.fetch_add(1));
+    auto record = std::make_unique<StartRecord>(StartRecord { self, std::move(body) });
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
+    if (stackSize >= static_cast<SIZE_T>(PTHREAD_STACK_MIN))
+        pthread_attr_setstacksize(&attributes, stackSize);
+    pthread_t thread;
+    const int error = pthread_create(&thread, &attributes, ThreadMain, record.get());
+    pthread_attr_destroy(&attributes);
+    if (error != 0) {
+        SetLastError(platform::ErrorFromErrno(error));
+        return nullptr;
+    }
+    record.release();  // the thread owns it now
+    if (threadId)
+        *threadId = self->Id();
+    return platform::InsertHandle(self);
+}
+
+[[noreturn]] void EndCallingThread(DWORD exitCode)
+{
+    if (t_self) {
+        t_self->Finish(exitCode);
+        t_self.reset();
+    }
+    pthread_exit(nullptr);
+}
+
+timespec MonotonicNow()
+{
+    timespec now {};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return now;
+}
+
+}  // namespace
+
+HANDLE CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T stackSize, LPTHREAD_START_ROUTINE start, LPVOID parameter,
+    DWORD flags, LPDWORD threadId)
+{
+    if (start == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    return StartThread(stackSize, flags, [start, parameter] { return start(parameter); }, threadId);
+}
+
+uintptr_t _beginthreadex(void*, unsigned stackSize, unsigned (*start)(void*), void* argument, unsigned flags,
+    unsigned* threadId)
+{
+    if (start == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    DWORD id = 0;
+    HANDLE handle = StartThread(stackSize, flags, [start, argument] { return start(argument); }, &id);
+    if (handle && threadId)
+        *threadId = id;
+    return reinterpret_cast<uintptr_t>(handle);
+}
+
+void _endthreadex(unsigned exitCode)
+{
+    EndCallingThread(exitCode);
+}
+
+void ExitThread(DWORD exitCode)
+{
+    EndCallingThread(exitCode);
+}
+
+BOOL GetExitCodeThread(HANDLE thread, LPDWORD exitCode)
+{
+    auto object = platform::LookupHandleAs<ThreadObject>(thread);
+    if (!object || exitCode == nullptr)
+        return platform::FailWith(ERROR_INVALID_HANDLE);
+    *exitCode = object->ExitCode();
+    return TRUE;
+}
+
+BOOL SetThreadPriority(HANDLE thread, int)
+{
+    if (thread != GetCurrentThread() && !platform::LookupHandleAs<ThreadObject>(thread))
+        return platform::FailWith(ERROR_INVALID_HANDLE);
+    return TRUE;
+}
+
+BOOL TerminateThread(HANDLE, DWORD)
+{
+    return platform::FailWith(ERROR_NOT_SUPPORTED);
+}
+
+DWORD GetCurrentThreadId()
+{
+    if (t_threadId == 0)
+        t_threadId = g_nextThreadId.fetch_add(1);
+    return t_threadId;
+}
+
+DWORD GetCurrentProcessId()
+{
+    return static_cast<DWORD>(getpid());
+}
+
+HANDLE GetCurrentThread()
+{
+    return reinterpret_cast<HANDLE>(static_cast<intptr_t>(-2));
+}
+
+HANDLE GetCurrentProcess()
+{
+    return reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1));
+}
+
+void Sleep(DWORD milliseconds)
+{
+    if (milliseconds == 0) {
+        sched_yield();
+        return;
+    }
+    if (milliseconds == INFINITE) {
+        for (;;)
+            pause();
+    }
+    timespec remaining { static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L };
+    while (nanosleep(&remaining, &remaining) != 0) { }
+}
+
+DWORD TlsAlloc()
+{
+    pthread_key_t key;
+    if (pthread_key_create(&key, nullptr) != 0) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return TLS_OUT_OF_INDEXES;
+    }
+    return static_cast<DWORD>(key);
+}
+
+BOOL TlsFree(DWORD index)
+{
+    if (index == TLS_OUT_OF_INDEXES || pthread_key_delete(static_cast<pthread_key_t>(index)) != 0)
+        return platform::FailWith(ERROR_INVALID_PARAMETER);
+    return TRUE;
+}
+
+LPVOID TlsGetValue(DWORD index)
+{
+    SetLastError(ERROR_SUCCESS);  // callers tell a stored null from a failure by the last error
+    return pthread_getspecific(static_cast<pthread_key_t>(index));
+}
+
+BOOL TlsSetValue(DWORD index, LPVOID value)
+{
+    if (index == TLS_OUT_OF_INDEXES || pthread_setspecific(static_cast<pthread_key_t>(index), value) != 0)
+        return platform::FailWith(ERROR_INVALID_PARAMETER);
+    return TRUE;
+}
+
+ULONGLONG GetTickCount64()
+{
+    const timespec now = MonotonicNow();
+    return static_cast<ULONGLONG>(now.tv_sec) * 1000u + static_cast<ULONGLONG>(now.tv_nsec / 1000000);
+}
+
+DWORD GetTickCount()
+{
+    return static_cast<DWORD>(GetTickCount64());
+}
+
+DWORD timeGetTime()
+{
+    return static_cast<DWORD>(GetTickCount64());
+}
