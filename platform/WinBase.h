@@ -163,3 +163,48 @@ BOOL ResetEvent(HANDLE event);
 DWORD timeGetTime();
 DWORD GetTickCount();
 ULONGLONG GetTickCount64();
+
+// ---- Text encodings -------------------------------------------------------------------------
+
+// On Linux the system code page CP_ACP is UTF-8: that is what file names, ffmpeg and every library
+// here read. 936 (the simplified-Chinese "chs" code page) is GBK, converted through iconv.
+constexpr UINT CP_ACP = 0;
+constexpr UINT CP_OEMCP = 1;
+constexpr UINT CP_THREAD_ACP = 3;
+constexpr UINT CP_UTF8 = 65001;
+constexpr DWORD MB_ERR_INVALID_CHARS = 0x8;
+constexpr DWORD WC_ERR_INVALID_CHARS = 0x80;
+constexpr DWORD WC_NO_BEST_FIT_CHARS = 0x400;
+
+// As on Windows: a length of -1 means "up to and including the terminator"; an output size of 0
+// asks for the needed size. Bytes that are not valid in the code page become U+FFFD (or fail with
+// ERROR_NO_UNICODE_TRANSLATION under MB_ERR_INVALID_CHARS); a character the code page cannot hold
+// becomes the default character ("?" unless given) and sets *usedDefaultChar.
+int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int length, LPWSTR out, int outSize);
+int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR text, int length, LPSTR out, int outSize,
+    LPCSTR defaultChar, BOOL* usedDefaultChar);
+UINT GetACP();
+
+#include <cstdarg>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// UTF-8 <-> wide without any locale; invalid input becomes U+FFFD.
+std::wstring Utf8ToWide(std::string_view text);
+std::string WideToUtf8(std::wstring_view text);
+
+// The one wide formatter, with the Windows conventions of a wide format: %s and %c take wide
+// arguments, %S, %hs, %C and %hc narrow ones (UTF-8), %ls, %ws, %lc and %wc wide ones; %I64d,
+// %I64u, %I64x take 64-bit integers, %I32d 32-bit ones, %Id/%Iu pointer-sized ones; %ld and %lu
+// take 32-bit integers as on Windows (LONG, DWORD); %lld 64-bit. Widths, precisions, "*", flags
+// and the floating-point conversions behave as in C. %n writes nothing. A null string prints
+// "(null)".
+std::wstring FormatWideV(const wchar_t* format, va_list args);
+std::wstring FormatWideArgs(const wchar_t* format, ...);
+// Formats into a buffer of the given capacity (terminator included), cutting what does not fit;
+// returns the length of the full, uncut text.
+int FormatWideInto(wchar_t* buffer, size_t capacity, const wchar_t* format, ...);
+
+}  // namespace platform
