@@ -1,0 +1,125 @@
+#pragma once
+// The state behind an HDC. A DC draws into one target surface: the selected bitmap of a memory
+// DC, or the surface a window handed to CreateSurfaceDC. Every drawing call goes through Canvas,
+// which sets cairo's clip (system clip ∩ selected clip region) and the logical-to-target
+// translation, and through AlphaGuard, which applies the GDI alpha-byte rule.
+
+#include "platform/gdi/GdiObject.h"
+
+#include <cairo.h>
+
+#include <memory>
+#include <vector>
+
+namespace platform {
+
+class DeviceContext {
+public:
+    struct State {
+        POINT viewportOrg { 0, 0 };
+        POINT currentPos { 0, 0 };
+        std::shared_ptr<BitmapObject> bitmap;
+        std::shared_ptr<BrushObject> brush;
+        std::shared_ptr<PenObject> pen;
+        std::shared_ptr<FontObject> font;
+        COLORREF textColor = RGB(0, 0, 0);
+        COLORREF bkColor = RGB(255, 255, 255);
+        int bkMode = OPAQUE;
+        int stretchMode = BLACKONWHITE;
+        cairo_region_t* clip = nullptr;  // device coordinates; null = no clip region (owned)
+    };
+
+    static DeviceContext* FromHandle(HDC hdc);  // null when not a live DC
+    static HDC Register(std::unique_ptr<DeviceContext> dc);
+    static bool Destroy(HDC hdc);
+
+    DeviceContext(cairo_surface_t* target, int originX, int originY, const RECT& clip);  // surface DC
+    DeviceContext();  // memory DC with the stock 1x1 bitmap
+    ~DeviceContext();
+
+    bool IsMemory() const { return m_memory; }
+    State& Current() { return m_state; }
+    cairo_surface_t* Target() const { return m_target; }
+    int TargetWidth() const;
+    int TargetHeight() const;
+
+    void SelectBitmap(std::shared_ptr<BitmapObject> bitmap);
+    void SetClip(cairo_region_t* clip);  // takes ownership; null removes the clip
+    // The whole drawable area in device coordinates (used when combining with a null clip).
+    cairo_region_t* DeviceBounds() const;
+    // Effective clip in target coordinates: system clip ∩ selected region ∩ target bounds.
+    const cairo_region_t* TargetClip();
+
+    int Save();
+    bool Restore(int saved);
+
+    // Logical → target coordinates.
+    int ToTargetX(int x) const { return x + m_state.viewportOrg.x + m_originX; }
+    int ToTargetY(int y) const { return y + m_state.viewportOrg.y + m_originY; }
+    int OriginX() const { return m_originX; }
+    int OriginY() const { return m_originY; }
+
+    // The cairo context with the clip applied and no transformation; the caller saves and
+    // restores around its own transformations (Canvas does).
+    cairo_t* Cairo();
+
+private:
+    void ResetTarget(cairo_surface_t* target);
+    static State CopyState(const State& state);
+    static void FreeState(State& state);
+
+    bool m_memory = false;
+    cairo_surface_t* m_target = nullptr;
+    cairo_t* m_cairo = nullptr;
+    int m_originX = 0, m_originY = 0;
+    cairo_rectangle_int_t m_systemClip { 0, 0, 0, 0 };  // target coordinates
+    State m_state;
+    std::vector<State> m_saved;
+    cairo_region_t* m_targetClip = nullptr;  // cache of TargetClip()
+    bool m_cairoClipValid = false;
+};
+
+// Scoped drawing on a DC: the cairo context clipped and translated so that user space is the
+// DC's logical space. Valid() is false for a null DC or an empty clip.
+class Canvas {
+public:
+    explicit Canvas(DeviceContext* dc);
+    ~Canvas();
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+    bool Valid() const { return m_cairo != nullptr; }
+    cairo_t* operator->() const { return m_cairo; }
+    cairo_t* Get() const { return m_cairo; }
+
+private:
+    cairo_t* m_cairo = nullptr;
+};
+
+// Applies the GDI alpha-byte rule to a drawing call: the pixels inside `bounds` (logical
+// coordinates) and the clip that the call changes end with alpha 0. With Mode::Whole every pixel
+// of the area counts as touched (fills), otherwise the area is compared before and after.
+class AlphaGuard {
+public:
+    enum class Mode { Whole, Changed };
+    AlphaGuard(DeviceContext* dc, const RECT& bounds, Mode mode);
+    ~AlphaGuard();
+    AlphaGuard(const AlphaGuard&) = delete;
+    AlphaGuard& operator=(const AlphaGuard&) = delete;
+
+private:
+    DeviceContext* m_dc;
+    Mode m_mode;
+    std::vector<cairo_rectangle_int_t> m_rects;  // target coordinates
+    std::vector<uint32_t> m_before;
+};
+
+// Pixel access of an image surface: row y (top-down) of the surface as 32-bit pixels.
+uint32_t* SurfaceRow(cairo_surface_t* surface, int y);
+bool IsImageSurface(cairo_surface_t* surface);
+
+inline void SetSourceColor(cairo_t* cr, COLORREF color)
+{
+    cairo_set_source_rgb(cr, GetRValue(color) / 255.0, GetGValue(color) / 255.0, GetBValue(color) / 255.0);
+}
+
+}  // namespace platform

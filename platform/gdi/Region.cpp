@@ -1,0 +1,264 @@
+// Regions as cairo regions (sets of pixel rectangles), and the DC clip calls.
+
+#include "platform/gdi/Region.h"
+
+#include "platform/gdi/DeviceContext.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace platform {
+
+namespace {
+
+int Complexity(const cairo_region_t* region)
+{
+    if (!region || cairo_region_is_empty(region))
+        return NULLREGION;
+    return cairo_region_num_rectangles(region) == 1 ? SIMPLEREGION : COMPLEXREGION;
+}
+
+cairo_region_t* RectRegion(int left, int top, int right, int bottom)
+{
+    const cairo_rectangle_int_t r { std::min(left, right), std::min(top, bottom), std::abs(right - left), std::abs(bottom - top) };
+    return cairo_region_create_rectangle(&r);
+}
+
+HRGN Wrap(cairo_region_t* region)
+{
+    return static_cast<HRGN>(RegisterGdiObject(std::make_shared<RegionObject>(region)));
+}
+
+// Horizontal inset of a row of an ellipse-cornered box: how far the curve of a corner of radius
+// (rx, ry) lies inside the straight edge at distance dy (pixel centre) from the corner's top.
+int CornerInset(double rx, double ry, double dy)
+{
+    if (dy <= 0 || ry <= 0)
+        return 0;
+    const double t = std::max(0.0, 1.0 - (dy / ry) * (dy / ry));
+    return static_cast<int>(std::lround(rx - rx * std::sqrt(t)));
+}
+
+}  // namespace
+
+const cairo_region_t* RegionOf(HRGN region)
+{
+    auto object = FindRegion(region);
+    return object ? object->Region() : nullptr;
+}
+
+std::vector<RECT> RegionRects(HRGN region)
+{
+    std::vector<RECT> rects;
+    const cairo_region_t* shape = RegionOf(region);
+    if (!shape)
+        return rects;
+    for (int i = 0, n = cairo_region_num_rectangles(shape); i < n; ++i) {
+        cairo_rectangle_int_t r;
+        cairo_region_get_rectangle(shape, i, &r);
+        rects.push_back({ r.x, r.y, r.x + r.width, r.y + r.height });
+    }
+    return rects;
+}
+
+HRGN CreateRegionFrom(const cairo_region_t* shape)
+{
+    return Wrap(shape ? cairo_region_copy(shape) : cairo_region_create());
+}
+
+}  // namespace platform
+
+using platform::DeviceContext;
+
+HRGN CreateRectRgn(int left, int top, int right, int bottom)
+{
+    return platform::Wrap(platform::RectRegion(left, top, right, bottom));
+}
+
+HRGN CreateRectRgnIndirect(const RECT* rect)
+{
+    return rect ? CreateRectRgn(rect->left, rect->top, rect->right, rect->bottom) : nullptr;
+}
+
+// Each row of the box is one span, pulled in at the four corners along the corner ellipse
+// (width x height), the way the box's outline would cut the row's pixel centres.
+HRGN CreateRoundRectRgn(int left, int top, int right, int bottom, int width, int height)
+{
+    if (right < left)
+        std::swap(left, right);
+    if (bottom < top)
+        std::swap(top, bottom);
+    const double rx = std::min(std::abs(width), right - left) / 2.0;
+    const double ry = std::min(std::abs(height), bottom - top) / 2.0;
+    cairo_region_t* region = cairo_region_create();
+    for (int y = top; y < bottom; ++y) {
+        const double centre = y + 0.5;
+        const double fromTop = top + ry - centre, fromBottom = centre - (bottom - ry);
+        const int inset = platform::CornerInset(rx, ry, std::max(fromTop, fromBottom));
+        const cairo_rectangle_int_t row { left + inset, y, std::max(0, right - left - 2 * inset), 1 };
+        if (row.width > 0)
+            cairo_region_union_rectangle(region, &row);
+    }
+    return platform::Wrap(region);
+}
+
+int CombineRgn(HRGN dest, HRGN src1, HRGN src2, int mode)
+{
+    auto target = platform::FindRegion(dest);
+    auto first = platform::FindRegion(src1);
+    auto second = platform::FindRegion(src2);
+    if (!target || !first || (mode != RGN_COPY && !second))
+        return ERROR;
+    cairo_region_t* result = cairo_region_copy(first->Region());
+    switch (mode) {
+    case RGN_COPY: break;
+    case RGN_AND: cairo_region_intersect(result, second->Region()); break;
+    case RGN_OR: cairo_region_union(result, second->Region()); break;
+    case RGN_DIFF: cairo_region_subtract(result, second->Region()); break;
+    case RGN_XOR: cairo_region_xor(result, second->Region()); break;
+    default:
+        cairo_region_destroy(result);
+        return ERROR;
+    }
+    target->Replace(result);
+    return platform::Complexity(result);
+}
+
+int OffsetRgn(HRGN region, int dx, int dy)
+{
+    auto object = platform::FindRegion(region);
+    if (!object)
+        return ERROR;
+    cairo_region_translate(object->Region(), dx, dy);
+    return platform::Complexity(object->Region());
+}
+
+int GetRgnBox(HRGN region, LPRECT box)
+{
+    auto object = platform::FindRegion(region);
+    if (!object || !box)
+        return ERROR;
+    cairo_rectangle_int_t r;
+    cairo_region_get_extents(object->Region(), &r);
+    *box = { r.x, r.y, r.x + r.width, r.y + r.height };
+    return platform::Complexity(object->Region());
+}
+
+BOOL PtInRegion(HRGN region, int x, int y)
+{
+    auto object = platform::FindRegion(region);
+    return object && cairo_region_contains_point(object->Region(), x, y);
+}
+
+BOOL RectInRegion(HRGN region, const RECT* rect)
+{
+    auto object = platform::FindRegion(region);
+    if (!object || !rect)
+        return FALSE;
+    const cairo_rectangle_int_t r { rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top };
+    return r.width > 0 && r.height > 0 && cairo_region_contains_rectangle(object->Region(), &r) != CAIRO_REGION_OVERLAP_OUT;
+}
+
+BOOL SetRectRgn(HRGN region, int left, int top, int right, int bottom)
+{
+    auto object = platform::FindRegion(region);
+    if (!object)
+        return FALSE;
+    object->Replace(platform::RectRegion(left, top, right, bottom));
+    return TRUE;
+}
+
+int SelectClipRgn(HDC hdc, HRGN region)
+{
+    return ExtSelectClipRgn(hdc, region, RGN_COPY);
+}
+
+int ExtSelectClipRgn(HDC hdc, HRGN region, int mode)
+{
+    DeviceContext* dc = DeviceContext::FromHandle(hdc);
+    if (!dc)
+        return ERROR;
+    auto object = platform::FindRegion(region);
+    if (!object) {
+        if (region || mode != RGN_COPY)
+            return ERROR;
+        dc->SetClip(nullptr);
+        return SIMPLEREGION;
+    }
+    if (mode == RGN_COPY) {
+        dc->SetClip(cairo_region_copy(object->Region()));
+        return platform::Complexity(object->Region());
+    }
+    const cairo_region_t* current = dc->Current().clip;
+    cairo_region_t* result = current ? cairo_region_copy(current) : dc->DeviceBounds();
+    switch (mode) {
+    case RGN_AND: cairo_region_intersect(result, object->Region()); break;
+    case RGN_OR: cairo_region_union(result, object->Region()); break;
+    case RGN_DIFF: cairo_region_subtract(result, object->Region()); break;
+    case RGN_XOR: cairo_region_xor(result, object->Region()); break;
+    default:
+        cairo_region_destroy(result);
+        return ERROR;
+    }
+    dc->SetClip(result);
+    return platform::Complexity(result);
+}
+
+namespace {
+
+int CombineClipRect(HDC hdc, int left, int top, int right, int bottom, bool intersect)
+{
+    DeviceContext* dc = DeviceContext::FromHandle(hdc);
+    if (!dc)
+        return ERROR;
+    const POINT org = dc->Current().viewportOrg;
+    cairo_region_t* area = platform::RectRegion(left + org.x, top + org.y, right + org.x, bottom + org.y);
+    const cairo_region_t* current = dc->Current().clip;
+    cairo_region_t* result = current ? cairo_region_copy(current) : dc->DeviceBounds();
+    if (intersect)
+        cairo_region_intersect(result, area);
+    else
+        cairo_region_subtract(result, area);
+    cairo_region_destroy(area);
+    dc->SetClip(result);
+    return platform::Complexity(result);
+}
+
+}  // namespace
+
+int IntersectClipRect(HDC hdc, int left, int top, int right, int bottom)
+{
+    return CombineClipRect(hdc, left, top, right, bottom, true);
+}
+
+int ExcludeClipRect(HDC hdc, int left, int top, int right, int bottom)
+{
+    return CombineClipRect(hdc, left, top, right, bottom, false);
+}
+
+int GetClipBox(HDC hdc, LPRECT box)
+{
+    DeviceContext* dc = DeviceContext::FromHandle(hdc);
+    if (!dc || !box)
+        return ERROR;
+    cairo_region_t* visible = cairo_region_copy(dc->TargetClip());
+    cairo_region_translate(visible, -dc->ToTargetX(0), -dc->ToTargetY(0));
+    const int kind = platform::Complexity(visible);
+    cairo_rectangle_int_t r;
+    cairo_region_get_extents(visible, &r);
+    cairo_region_destroy(visible);
+    *box = { r.x, r.y, r.x + r.width, r.y + r.height };
+    return kind;
+}
+
+int GetClipRgn(HDC hdc, HRGN region)
+{
+    DeviceContext* dc = DeviceContext::FromHandle(hdc);
+    auto object = platform::FindRegion(region);
+    if (!dc || !object)
+        return -1;
+    if (!dc->Current().clip)
+        return 0;
+    object->Replace(cairo_region_copy(dc->Current().clip));
+    return 1;
+}

@@ -1,0 +1,291 @@
+// Fills, outlines, lines, pixels and gradients. Everything here but GradientFill is GDI-style:
+// aliased, and the alpha byte of the touched pixels left 0 (see WinGdi.h).
+
+#include "platform/gdi/DeviceContext.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace platform {
+
+namespace {
+
+// FillRect also takes a system colour index + 1 in place of a brush.
+bool BrushColor(HBRUSH brush, COLORREF* color)
+{
+    const auto value = reinterpret_cast<uintptr_t>(brush);
+    if (value > 0 && value <= COLOR_INFOBK + 1) {
+        *color = GetSysColor(static_cast<int>(value - 1));
+        return true;
+    }
+    auto object = FindBrush(brush);
+    if (!object || object->hollow)
+        return false;
+    *color = object->color;
+    return true;
+}
+
+RECT Normalized(int left, int top, int right, int bottom)
+{
+    return { std::min(left, right), std::min(top, bottom), std::max(left, right), std::max(top, bottom) };
+}
+
+RECT Inflated(const RECT& r, int by)
+{
+    return { r.left - by, r.top - by, r.right + by, r.bottom + by };
+}
+
+void FillArea(DeviceContext* dc, const RECT& r, COLORREF color)
+{
+    if (r.right <= r.left || r.bottom <= r.top)
+        return;
+    AlphaGuard alpha(dc, r, AlphaGuard::Mode::Whole);
+    Canvas canvas(dc);
+    if (!canvas.Valid())
+        return;
+    cairo_set_operator(canvas.Get(), CAIRO_OPERATOR_SOURCE);
+    SetSourceColor(canvas.Get(), color);
+    cairo_rectangle(canvas.Get(), r.left, r.top, r.right - r.left, r.bottom - r.top);
+    cairo_fill(canvas.Get());
+}
+
+// Sets up cairo to stroke with the DC's pen; false for the null pen.
+bool UsePen(cairo_t* cr, const PenObject& pen)
+{
+    if (pen.IsNull())
+        return false;
+    SetSourceColor(cr, pen.color);
+    cairo_set_line_width(cr, std::max(1, pen.width));
+    cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
+    static const double dash[] = { 18, 6 }, dot[] = { 3, 3 }, dashDot[] = { 9, 6, 3, 6 }, dashDotDot[] = { 9, 3, 3, 3, 3, 3 };
+    switch (pen.style & PS_STYLE_MASK) {
+    case PS_DASH: cairo_set_dash(cr, dash, 2, 0); break;
+    case PS_DOT: cairo_set_dash(cr, dot, 2, 0); break;
+    case PS_DASHDOT: cairo_set_dash(cr, dashDot, 4, 0); break;
+    case PS_DASHDOTDOT: cairo_set_dash(cr, dashDotDot, 6, 0); break;
+    default: break;
+    }
+    return true;
+}
+
+// A closed shape: the brush fills the inside, the pen outlines it on the pixel centres.
+template <class PathFn>
+bool DrawShape(HDC hdc, RECT box, PathFn addPath)
+{
+    DeviceContext* dc = DeviceContext::FromHandle(hdc);
+    if (!dc)
+        return false;
+    const DeviceContext::State& state = dc->Current();
+    const int penWidth = state.pen && !state.pen->IsNull() ? std::max(1, state.pen->width) : 0;
+    AlphaGuard alpha(dc, Inflated(box, penWidth), AlphaGuard::Mode::Changed);
+    Canvas canvas(dc);
+    if (!canvas.Valid())
+        return true;
+    cairo_t* cr = canvas.Get();
+    cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
+    if (state.brush && !state.brush->hollow) {
+        addPath(cr, box.left, box.top, box.right - box.left, box.bottom - box.top);
+        SetSourceColor(cr, state.brush->color);
+        cairo_fill(cr);
+    }
+    if (penWidth > 0 && UsePen(cr, *state.pen)) {
+        addPath(cr, box.left + 0.5, box.top + 0.5, box.right - box.left - 1.0, box.bottom - box.top - 1.0);
+        cairo_stroke(cr);
+    }
+    return true;
+}
+
+void EllipsePath(cairo_t* cr, double x, double y, double w, double h)
+{
+    if (w <= 0 || h <= 0)
+        return;
+    cairo_save(cr);
+    cairo_translate(cr, x + w / 2, y + h / 2);
+    cairo_scale(cr, w / 2, h / 2);
+    cairo_arc(cr, 0, 0, 1, 0, 2 * M_PI);
+    cairo_restore(cr);
+}
+
+void RoundRectPath(cairo_t* cr, double x, double y, double w, double h, double rx, double ry)
+{
+    rx = std::min(rx, w / 2);
+    ry = std::min(ry, h / 2);
+    if (rx <= 0 || ry <= 0) {
+        cairo_rectangle(cr, x, y, w, h);
+        return;
+    }
+    auto corner = [cr, rx, ry](double cx, double cy, double from) {
+        cairo_save(cr);
+        cairo_translate(cr, cx, cy);
+        cairo_scale(cr, rx, ry);
+        cairo_arc(cr, 0, 0, 1, from, from + M_PI / 2);
+        cairo_restore(cr);
+    };
+    cairo_new_sub_path(cr);
+    corner(x + w - rx, y + ry, -M_PI / 2);
+    corner(x + w - rx, y + h - ry, 0);
+    corner(x + rx, y + h - ry, M_PI / 2);
+    corner(x + rx, y + ry, M_PI);
+    cairo_close_path(cr);
+}
+
+}  // namespace
+
+}  // namespace platform
+
+using platform::AlphaGuard;
+using platform::Canvas;
+using platform::DeviceContext;
+
+int FillRect(HDC hdc, const RECT* rect, HBRUSH brush)
+{
+    DeviceContext* dc = DeviceContext::FromHandle(hdc);
+    COLORREF color = 0;
+    if (!dc || !rect || !platform::BrushColor(brush, &color))
+        return FALSE;
+    platform::FillArea(dc, *rect, color);
+    return TRUE;
+}
+
+int FrameRect(HDC hdc, const RECT* rect, HBRUSH brush)
+{
+    DeviceContext* dc = DeviceContext::FromHandle(hdc);
+    COLORREF color = 0;
+    if (!dc || !rect || !platform::BrushColor(brush, &color))
+        return FALSE;
+    const RECT& r = *rect;
+    if (r.right <= r.left || r.bottom <= r.top)
+        return TRUE;
+    platform::FillArea(dc, { r.left, r.top, r.right, r.top + 1 }, color);
+    platform::FillArea(dc, { r.left, r.bottom - 1, r.right, r.bottom }, color);
+    platform::FillArea(dc, { r.left, r.top + 1, r.left + 1, r.bottom - 1 }, color);
+    platform::FillArea(dc, { r.right - 1, r.top + 1, r.right, r.bottom - 1 }, color);
+    return TRUE;
+}
+
+BOOL MoveToEx(HDC hdc, int x, int y, LPPOINT old)
+{
+    DeviceContext* dc = DeviceContext::FromHandle(hdc);
+    if (!dc)
+        return FALSE;
+    if (old)
+        *old = dc->Current().currentPos;
+    dc->Current().currentPos = { x, y };
+    return TRUE;
+}
+
+// The line runs between the pixel centres and leaves out its last pixel, like GDI's.
+BOOL LineTo(HDC hdc, int x, int y)
+{
+    DeviceContext* dc = DeviceContext::FromHandle(hdc);
+    if (!dc)
+        return FALSE;
+    const POINT from = dc->Current().currentPos;
+    dc->Current().currentPos = { x, y };
+    const auto& pen = dc->Current().pen;
+    if (!pen || pen->IsNull() || (from.x == x && from.y == y))
+        return TRUE;
+    const int half = std::max(1, pen->width);
+    const RECT box = platform::Inflated(platform::Normalized(from.x, from.y, x + 1, y + 1), half);
+    AlphaGuard alpha(dc, box, AlphaGuard::Mode::Changed);
+    Canvas canvas(dc);
+    if (!canvas.Valid())
+        return TRUE;
+    cairo_t* cr = canvas.Get();
+    platform::UsePen(cr, *pen);
+    const double length = std::hypot(x - from.x, y - from.y);
+    const double endX = x - (x - from.x) / length * 0.5, endY = y - (y - from.y) / length * 0.5;
+    cairo_move_to(cr, from.x + 0.5, from.y + 0.5);
+    cairo_line_to(cr, endX + 0.5, endY + 0.5);
+    cairo_stroke(cr);
+    return TRUE;
+}
+
+BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom)
+{
+    return platform::DrawShape(hdc, platform::Normalized(left, top, right, bottom),
+                               [](cairo_t* cr, double x, double y, double w, double h) {
+                                   if (w > 0 && h > 0)
+                                       cairo_rectangle(cr, x, y, w, h);
+                               });
+}
+
+BOOL RoundRect(HDC hdc, int left, int top, int right, int bottom, int width, int height)
+{
+    return platform::DrawShape(hdc, platform::Normalized(left, top, right, bottom),
+                               [width, height](cairo_t* cr, double x, double y, double w, double h) {
+                                   if (w > 0 && h > 0)
+                                       platform::RoundRectPath(cr, x, y, w, h, width / 2.0, height / 2.0);
+                               });
+}
+
+BOOL Ellipse(HDC hdc, int left, int top, int right, int bottom)
+{
+    return platform::DrawShape(hdc, platform::Normalized(left, top, right, bottom), platform::EllipsePath);
+}
+
+COLORREF SetPixel(HDC hdc, int x, int y, COLORREF color)
+{
+    DeviceContext* dc = DeviceContext::FromHandle(hdc);
+    if (!dc || !platform::IsImageSurface(dc->Target())
+        || !cairo_region_contains_point(dc->TargetClip(), dc->ToTargetX(x), dc->ToTargetY(y)))
+        return CLR_INVALID;
+    cairo_surface_t* surface = dc->Target();
+    cairo_surface_flush(surface);
+    const int tx = dc->ToTargetX(x), ty = dc->ToTargetY(y);
+    platform::SurfaceRow(surface, ty)[tx] = (GetRValue(color) << 16) | (GetGValue(color) << 8) | GetBValue(color);
+    cairo_surface_mark_dirty_rectangle(surface, tx, ty, 1, 1);
+    return color & 0xFFFFFF;
+}
+
+COLORREF GetPixel(HDC hdc, int x, int y)
+{
+    DeviceContext* dc = DeviceContext::FromHandle(hdc);
+    if (!dc || !platform::IsImageSurface(dc->Target()))
+        return CLR_INVALID;
+    const int tx = dc->ToTargetX(x), ty = dc->ToTargetY(y);
+    if (!cairo_region_contains_point(dc->TargetClip(), tx, ty))
+        return CLR_INVALID;
+    cairo_surface_flush(dc->Target());
+    const uint32_t pixel = platform::SurfaceRow(dc->Target(), ty)[tx];
+    return RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
+}
+
+// Rectangles only (the mode says horizontal or vertical); the vertices' alpha is written.
+BOOL GradientFill(HDC hdc, TRIVERTEX* vertices, ULONG vertexCount, void* mesh, ULONG meshCount, ULONG mode)
+{
+    DeviceContext* dc = DeviceContext::FromHandle(hdc);
+    if (!dc || !vertices || !mesh || (mode != GRADIENT_FILL_RECT_H && mode != GRADIENT_FILL_RECT_V))
+        return FALSE;
+    const auto* rects = static_cast<const GRADIENT_RECT*>(mesh);
+    for (ULONG i = 0; i < meshCount; ++i)
+        if (rects[i].UpperLeft >= vertexCount || rects[i].LowerRight >= vertexCount)
+            return FALSE;
+    Canvas canvas(dc);
+    if (!canvas.Valid())
+        return TRUE;
+    cairo_t* cr = canvas.Get();
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    for (ULONG i = 0; i < meshCount; ++i) {
+        const TRIVERTEX& a = vertices[rects[i].UpperLeft];
+        const TRIVERTEX& b = vertices[rects[i].LowerRight];
+        const RECT r = platform::Normalized(a.x, a.y, b.x, b.y);
+        if (r.right <= r.left || r.bottom <= r.top)
+            continue;
+        const bool vertical = mode == GRADIENT_FILL_RECT_V;
+        // From the first pixel's centre to the last one's, so both ends show the exact colours.
+        cairo_pattern_t* pattern = vertical ? cairo_pattern_create_linear(0, r.top + 0.5, 0, r.bottom - 0.5)
+                                            : cairo_pattern_create_linear(r.left + 0.5, 0, r.right - 0.5, 0);
+        const TRIVERTEX& first = (vertical ? a.y <= b.y : a.x <= b.x) ? a : b;
+        const TRIVERTEX& second = &first == &a ? b : a;
+        for (const auto& [offset, v] : { std::pair<double, const TRIVERTEX*> { 0.0, &first }, { 1.0, &second } })
+            cairo_pattern_add_color_stop_rgba(pattern, offset, (v->Red >> 8) / 255.0, (v->Green >> 8) / 255.0,
+                                              (v->Blue >> 8) / 255.0, (v->Alpha >> 8) / 255.0);
+        cairo_set_source(cr, pattern);
+        cairo_pattern_destroy(pattern);
+        cairo_rectangle(cr, r.left, r.top, r.right - r.left, r.bottom - r.top);
+        cairo_fill(cr);
+    }
+    return TRUE;
+}
