@@ -171,3 +171,30 @@ TEST(UIString, CompareAndCaseMapping)
     s += L'y';
     EXPECT_EQ(s, L"xy");
 }
+
+TEST(UIString, FormatUsesWideStringArgumentsAndAnyLength)
+{
+    CUIString s;
+    EXPECT_EQ(s.Format(L"%s=%d", L"width", 42), 8);
+    EXPECT_EQ(s, L"width=42");
+    const std::wstring longArg = Repeat(L'z', 200);
+    EXPECT_EQ(s.Format(L"[%s]", longArg.c_str()), 202);
+    EXPECT_EQ(std::wstring(s.GetData()), L"[" + longArg + L"]");
+    EXPECT_EQ(s.SmallFormat(L"%4d-%02d-%02d", 2026, 3, 7), 10);
+    EXPECT_EQ(s, L"2026-03-07");
+    s.SmallFormat(L"dest='%d,%d,%d,%d' source='%d,%d,%d,%d'", 1, 2, 3, 4, 5, 6, 7, 8);
+    EXPECT_EQ(s, L"dest='1,2,3,4' source='5,6,7,8'");
+}
+
+TEST(UIString, NarrowTextIsReadInTheSystemCodePage)
+{
+    CUIString s;
+    s = "caf\xC3\xA9 \xE8\xA7\x86\xE9\xA2\x91";  // UTF-8, the system code page here
+    EXPECT_EQ(s, L"caf\u00E9 \u89C6\u9891");
+    s += " ok";
+    EXPECT_EQ(s, L"caf\u00E9 \u89C6\u9891 ok");
+    s += static_cast<const char*>(nullptr);
+    EXPECT_EQ(s.GetLength(), 10);
+    s = static_cast<const char*>(nullptr);
+    EXPECT_TRUE(s.IsEmpty());
+}

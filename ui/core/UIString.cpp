@@ -5,6 +5,8 @@
 #include <cwchar>
 #include <cwctype>
 
+#include "platform/WinBase.h"
+
 
 namespace SkinUI {
 
@@ -15,6 +17,20 @@ constexpr int kMaxInlineLength = CUIString::MAX_LOCAL_STRING_LEN - 1;
 int TextLength(const wchar_t* text)
 {
     return text ? static_cast<int>(wcslen(text)) : 0;
+}
+
+// Narrow text in the system ANSI code page, widened; empty when the conversion fails.
+CUIString WidenAnsi(const char* text)
+{
+    const int bytes = static_cast<int>(strlen(text));
+    wchar_t* wide = static_cast<wchar_t*>(calloc(bytes + 1, sizeof(wchar_t)));
+    if (!wide)
+        return CUIString();
+    ::MultiByteToWideChar(::GetACP(), 0, text, -1, wide, bytes + 1);
+    wide[bytes] = L'\0';
+    CUIString result(wide);
+    free(wide);
+    return result;
 }
 
 }  // namespace
@@ -137,6 +153,16 @@ const CUIString& CUIString::operator=(const wchar_t* text)
     return *this;
 }
 
+const CUIString& CUIString::operator=(const char* text)
+{
+    if (!text) {
+        Empty();
+        return *this;
+    }
+    *this = WidenAnsi(text);
+    return *this;
+}
+
 const CUIString& CUIString::operator=(const wchar_t ch)
 {
     Empty();
@@ -168,6 +194,15 @@ const CUIString& CUIString::operator+=(const CUIString& src)
 const CUIString& CUIString::operator+=(const wchar_t* text)
 {
     Append(text);
+    return *this;
+}
+
+const CUIString& CUIString::operator+=(const char* text)
+{
+    if (!text)
+        return *this;
+    const CUIString wide = WidenAnsi(text);
+    Append(wide.m_pstr);
     return *this;
 }
 
@@ -272,6 +307,37 @@ int CUIString::Replace(const wchar_t* from, const wchar_t* to)
         pos = Find(from, pos + toLength);
     }
     return count;
+}
+
+int CUIString::Format(const wchar_t* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    const int result = InnerFormat(format, args);
+    va_end(args);
+    return result;
+}
+
+int CUIString::SmallFormat(const wchar_t* format, ...)
+{
+    // Short results need no special path: the formatter sizes its own output, so a result longer
+    // than the small buffer the callers expect is kept whole rather than cut.
+    va_list args;
+    va_start(args, format);
+    const int result = InnerFormat(format, args);
+    va_end(args);
+    return result;
+}
+
+int CUIString::InnerFormat(const wchar_t* format, va_list args)
+{
+    if (!format) {
+        Empty();
+        return -1;
+    }
+    const std::wstring text = platform::FormatWideV(format, args);
+    Assign(text.c_str(), static_cast<int>(text.size()));
+    return static_cast<int>(text.size());
 }
 
 }  // namespace SkinUI
