@@ -208,3 +208,154 @@ std::wstring FormatWideArgs(const wchar_t* format, ...);
 int FormatWideInto(wchar_t* buffer, size_t capacity, const wchar_t* format, ...);
 
 }  // namespace platform
+
+// ---- Files and pipes ------------------------------------------------------------------------
+
+constexpr DWORD GENERIC_READ = 0x80000000u;
+constexpr DWORD GENERIC_WRITE = 0x40000000u;
+constexpr DWORD FILE_SHARE_READ = 0x1;
+constexpr DWORD FILE_SHARE_WRITE = 0x2;
+constexpr DWORD FILE_SHARE_DELETE = 0x4;
+constexpr DWORD CREATE_NEW = 1;
+constexpr DWORD CREATE_ALWAYS = 2;
+constexpr DWORD OPEN_EXISTING = 3;
+constexpr DWORD OPEN_ALWAYS = 4;
+constexpr DWORD TRUNCATE_EXISTING = 5;
+constexpr DWORD FILE_BEGIN = 0;
+constexpr DWORD FILE_CURRENT = 1;
+constexpr DWORD FILE_END = 2;
+constexpr DWORD INVALID_FILE_SIZE = 0xFFFFFFFFu;
+constexpr DWORD INVALID_SET_FILE_POINTER = 0xFFFFFFFFu;
+
+union LARGE_INTEGER {
+    struct {
+        DWORD LowPart;
+        LONG HighPart;
+    } u;
+    LONGLONG QuadPart;
+};
+using PLARGE_INTEGER = LARGE_INTEGER*;
+struct OVERLAPPED;
+using LPOVERLAPPED = OVERLAPPED*;
+
+// Sharing modes are accepted and not enforced (POSIX has no mandatory sharing locks). Returns
+// INVALID_HANDLE_VALUE on failure.
+HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES attributes,
+    DWORD disposition, DWORD flags, HANDLE templateFile);
+// On a pipe whose writing ends are all closed, ReadFile fails with ERROR_BROKEN_PIPE; at the end
+// of a file it succeeds with 0 bytes. Overlapped I/O is not supported.
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD size, LPDWORD read, LPOVERLAPPED overlapped);
+BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD size, LPDWORD written, LPOVERLAPPED overlapped);
+DWORD GetFileSize(HANDLE file, LPDWORD sizeHigh);
+BOOL GetFileSizeEx(HANDLE file, PLARGE_INTEGER size);
+DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD method);
+// Both ends are close-on-exec; a child receives an end only as a standard handle (CreateProcess).
+BOOL CreatePipe(PHANDLE readEnd, PHANDLE writeEnd, LPSECURITY_ATTRIBUTES attributes, DWORD size);
+
+// ---- Processes ------------------------------------------------------------------------------
+
+constexpr DWORD CREATE_NEW_CONSOLE = 0x10;
+constexpr DWORD CREATE_NEW_PROCESS_GROUP = 0x200;
+constexpr DWORD CREATE_UNICODE_ENVIRONMENT = 0x400;
+constexpr DWORD CREATE_NO_WINDOW = 0x08000000;
+constexpr DWORD DETACHED_PROCESS = 0x8;
+constexpr DWORD STARTF_USESHOWWINDOW = 0x1;
+constexpr DWORD STARTF_USESTDHANDLES = 0x100;
+constexpr DWORD PROCESS_TERMINATE = 0x1;
+constexpr DWORD PROCESS_QUERY_INFORMATION = 0x400;
+constexpr DWORD PROCESS_QUERY_LIMITED_INFORMATION = 0x1000;
+constexpr DWORD SYNCHRONIZE = 0x100000;
+constexpr DWORD PROCESS_ALL_ACCESS = 0x1FFFFF;
+
+struct STARTUPINFOW {
+    DWORD cb;
+    LPWSTR lpReserved;
+    LPWSTR lpDesktop;
+    LPWSTR lpTitle;
+    DWORD dwX, dwY, dwXSize, dwYSize, dwXCountChars, dwYCountChars, dwFillAttribute;
+    DWORD dwFlags;
+    WORD wShowWindow;
+    WORD cbReserved2;
+    LPBYTE lpReserved2;
+    HANDLE hStdInput;
+    HANDLE hStdOutput;
+    HANDLE hStdError;
+};
+using STARTUPINFO = STARTUPINFOW;
+using LPSTARTUPINFOW = STARTUPINFOW*;
+using LPSTARTUPINFO = STARTUPINFOW*;
+
+struct PROCESS_INFORMATION {
+    HANDLE hProcess;
+    HANDLE hThread;  // a second handle to the process: a Linux process has no separate main thread object
+    DWORD dwProcessId;
+    DWORD dwThreadId;
+};
+using LPPROCESS_INFORMATION = PROCESS_INFORMATION*;
+
+// Starts a program, never through a shell. The command line is split into arguments by the
+// Windows rules (platform::SplitCommandLine); the program is the application name when given,
+// else the first argument, found by platform::FindProgram ("X.exe" runs the executable "X" from
+// the program folder or PATH). Every child runs hidden: standard input is /dev/null, standard
+// output and error go to the STARTF_USESTDHANDLES handles when given and to /dev/null otherwise,
+// and no other descriptor reaches it. CREATE_NEW_PROCESS_GROUP and CREATE_NEW_CONSOLE put it in a
+// process group of its own. The environment block is not supported (the child gets ours). Every
+// child is reaped as soon as it exits, whether or not anyone waits for it.
+BOOL CreateProcessW(LPCWSTR applicationName, LPWSTR commandLine, LPSECURITY_ATTRIBUTES processAttributes,
+    LPSECURITY_ATTRIBUTES threadAttributes, BOOL inheritHandles, DWORD flags, LPVOID environment,
+    LPCWSTR currentDirectory, LPSTARTUPINFOW startupInfo, LPPROCESS_INFORMATION processInformation);
+inline BOOL CreateProcess(LPCWSTR applicationName, LPWSTR commandLine, LPSECURITY_ATTRIBUTES processAttributes,
+    LPSECURITY_ATTRIBUTES threadAttributes, BOOL inheritHandles, DWORD flags, LPVOID environment,
+    LPCWSTR currentDirectory, LPSTARTUPINFOW startupInfo, LPPROCESS_INFORMATION processInformation)
+{
+    return CreateProcessW(applicationName, commandLine, processAttributes, threadAttributes, inheritHandles, flags,
+        environment, currentDirectory, startupInfo, processInformation);
+}
+void GetStartupInfoW(LPSTARTUPINFOW startupInfo);
+// Opens a process of this user by id: one this program started shares its state; any other can be
+// terminated and asked whether it still runs. A process that does not exist gives null and
+// ERROR_INVALID_PARAMETER; one of another user, null and ERROR_ACCESS_DENIED.
+HANDLE OpenProcess(DWORD access, BOOL inheritHandle, DWORD processId);
+// Kills the process (SIGKILL); its exit code becomes the given code. Fails with ERROR_ACCESS_DENIED
+// when it has already ended. A process id reused after its end is never hit.
+BOOL TerminateProcess(HANDLE process, UINT exitCode);
+// STILL_ACTIVE while it runs; then its exit status, or 128 + the signal that ended it.
+BOOL GetExitCodeProcess(HANDLE process, LPDWORD exitCode);
+DWORD GetProcessId(HANDLE process);
+
+// The process snapshot is limited to this program's own descendants (read from /proc), so no
+// search by name can reach another program's process. szExeFile is the executable's file name with
+// ".exe" added, the way the callers name programs ("ffmpeg.exe").
+constexpr DWORD TH32CS_SNAPPROCESS = 0x2;
+struct PROCESSENTRY32W {
+    DWORD dwSize;
+    DWORD cntUsage;
+    DWORD th32ProcessID;
+    ULONG_PTR th32DefaultHeapID;
+    DWORD th32ModuleID;
+    DWORD cntThreads;
+    DWORD th32ParentProcessID;
+    LONG pcPriClassBase;
+    DWORD dwFlags;
+    WCHAR szExeFile[MAX_PATH];
+};
+using PROCESSENTRY32 = PROCESSENTRY32W;
+using LPPROCESSENTRY32W = PROCESSENTRY32W*;
+HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD processId);
+BOOL Process32FirstW(HANDLE snapshot, LPPROCESSENTRY32W entry);
+BOOL Process32NextW(HANDLE snapshot, LPPROCESSENTRY32W entry);
+inline BOOL Process32First(HANDLE snapshot, LPPROCESSENTRY32W entry) { return Process32FirstW(snapshot, entry); }
+inline BOOL Process32Next(HANDLE snapshot, LPPROCESSENTRY32W entry) { return Process32NextW(snapshot, entry); }
+
+#include <vector>
+
+namespace platform {
+
+// Splits a command line by the Windows rules: blanks and tabs separate arguments outside quotes;
+// 2n backslashes before a quote give n backslashes and the quote opens or closes quoting; 2n+1
+// give n backslashes and a literal quote; other backslashes are literal; "" inside quotes is a
+// literal quote; "" alone is an empty argument. The first argument (the program) ends at the next
+// blank, or at the closing quote when it starts with one, and takes no backslash rules.
+std::vector<std::wstring> SplitCommandLine(std::wstring_view commandLine);
+
+}  // namespace platform

@@ -142,6 +142,7 @@ DWORD WaitForObjects(const std::vector<std::shared_ptr<KernelObject>>& objects, 
             return WAIT_FAILED;
         }
     }
+    const bool polls = std::any_of(objects.begin(), objects.end(), [](const auto& o) { return o->NeedsPolling(); });
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
     std::unique_lock lock(WaitLock());
     Waiter waiter;
@@ -152,13 +153,15 @@ DWORD WaitForObjects(const std::vector<std::shared_ptr<KernelObject>>& objects, 
             Consume(objects, waitAll, index);
             return WAIT_OBJECT_0 + static_cast<DWORD>(index);
         }
-        if (milliseconds == INFINITE) {
-            waiter.wake.wait(lock);
-            continue;
-        }
-        if (waiter.wake.wait_until(lock, deadline) == std::cv_status::timeout
-            && SatisfiedIndex(objects, waitAll) < 0)
+        if (milliseconds != INFINITE && std::chrono::steady_clock::now() >= deadline)
             return WAIT_TIMEOUT;
+        auto until = milliseconds == INFINITE ? std::chrono::steady_clock::time_point::max() : deadline;
+        if (polls)
+            until = std::min(until, std::chrono::steady_clock::now() + std::chrono::milliseconds(10));
+        if (until == std::chrono::steady_clock::time_point::max())
+            waiter.wake.wait(lock);
+        else
+            waiter.wake.wait_until(lock, until);
     }
 }
 

@@ -28,6 +28,9 @@ public:
     // Called under WaitLock() when a wait has been satisfied by this object (auto-reset events
     // reset themselves here).
     virtual void OnWaitSatisfied() { }
+    // An object whose state changes without a Signal() (a process this program did not start)
+    // is looked at again every few milliseconds while a wait includes it.
+    virtual bool NeedsPolling() const { return false; }
 
     // Wakes the threads waiting on this object; the caller holds WaitLock().
     void Signal();
