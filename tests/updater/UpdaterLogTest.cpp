@@ -1,0 +1,143 @@
+#include "updater/UpdaterLog.h"
+
+#include "TestFolder.h"
+
+#include <gtest/gtest.h>
+#include <fnmatch.h>
+#include <sstream>
+#include <vector>
+#include <unistd.h>
+
+namespace {
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+// True when some line matches the shell-style pattern.
+bool HasLine(const std::vector<std::string>& lines, const std::string& pattern)
+{
+    for (const std::string& line : lines)
+        if (fnmatch(pattern.c_str(), line.c_str(), 0) == 0)
+            return true;
+    return false;
+}
+
+TEST(UpdaterLog, LinePrefix)
+{
+    std::tm time {};
+    time.tm_mon = 2;  // March
+    time.tm_mday = 7;
+    time.tm_hour = 9;
+    time.tm_min = 5;
+    time.tm_sec = 3;
+    struct Case {
+        int severity;
+        const char* file;
+        int line;
+        const char* want;
+    };
+    const Case cases[] = {
+        { kLogInfo, "vkupdate", 42, "[12:345:0307/09:05:03.000042:INFO:vkupdate(42)] " },
+        { kLogError, "", 0, "[12:345:0307/09:05:03.000042:ERROR:(0)] " },
+        { kLogDebug, "a.cpp", 1, "[12:345:0307/09:05:03.000042:DEBUG:a.cpp(1)] " },
+        { kLogFatal, "b", 7, "[12:345:0307/09:05:03.000042:FATAL:b(7)] " },
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FormatLogPrefix(12, 345, time, 42, c.severity, c.file, c.line), c.want);
+}
+
+TEST(UpdaterLog, SeverityOutOfRangeIsAFailedCheck)
+{
+    EXPECT_DEATH(LogSeverityName(5), "severity >= 0 && severity < NUM_SEVERITIES");
+    EXPECT_DEATH(LogWide(L"x", -1), "severity >= 0");
+}
+
+TEST(UpdaterLog, Rotation)
+{
+    struct Case {
+        const char* name;
+        bool current, old;
+    };
+    const Case cases[] = {
+        { "both", true, true },     // a stale old log is replaced, not appended to
+        { "current only", true, false },
+        { "old only", false, true },
+        { "none", false, false },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestFolder folder;
+        if (c.current)
+            WriteText(folder / "vkupdate.log", "current run");
+        if (c.old)
+            WriteText(folder / "vkupdate_old.log", "stale");
+        RotateLogFile("vkupdate", folder.Path() + "/");
+        EXPECT_FALSE(std::filesystem::exists(folder / "vkupdate.log"));
+        if (c.current)
+            EXPECT_EQ(ReadText(folder / "vkupdate_old.log"), "current run");
+        else
+            EXPECT_FALSE(std::filesystem::exists(folder / "vkupdate_old.log"));
+    }
+}
+
+// One process, one glog: both runs happen here in order, the second moving the first's file.
+TEST(UpdaterLog, FileHeaderLinesAndSecondRun)
+{
+    TestFolder folder;
+    const std::string dir = folder.Path() + "/";
+    InitUpdaterLog("vkupdate", dir, kLogInfo, 10);
+    LOG(INFO) << "parse test file";
+    LOG(ERROR) << "read test file error";
+    EXPECT_TRUE(LogWide(L"/opt/q/Quillmoor copy ok", kLogInfo));
+    EXPECT_FALSE(LogWide(nullptr, kLogInfo));
+    EXPECT_FALSE(LogWide(L"dropped", kLogDebug));  // below the minimum severity
+
+    const std::string log = ReadText(dir + "vkupdate.log");
+    const std::vector<std::string> lines = Lines(log);
+    ASSERT_GE(lines.size(), 6u) << log;
+    const std::string d2 = "[0-9][0-9]";
+    EXPECT_EQ(fnmatch(("Log file created at: " + d2 + d2 + "/" + d2 + "/" + d2 + " " + d2 + ":" + d2 + ":" + d2).c_str(),
+                      lines[0].c_str(), 0), 0) << lines[0];
+    EXPECT_EQ(lines[1].rfind("Running on machine: ", 0), 0u) << lines[1];
+    EXPECT_EQ(lines[2], "Log line format: [pid:tid:mmdd/hh:mm:ss.uuuuuu:severity:file(line)] msg");
+    const std::string prefix = "\\[" + std::to_string(getpid()) + ":[0-9]*:" + d2 + d2 + "/" + d2 + ":" + d2 + ":" + d2
+        + "." + d2 + d2 + d2 + ":";
+    EXPECT_TRUE(HasLine(lines, prefix + "INFO:UpdaterLogTest.cpp([0-9]*)] parse test file")) << log;
+    EXPECT_TRUE(HasLine(lines, prefix + "ERROR:UpdaterLogTest.cpp([0-9]*)] read test file error")) << log;
+    EXPECT_TRUE(HasLine(lines, prefix + "INFO:(0)] /opt/q/Quillmoor copy ok")) << log;
+    EXPECT_EQ(log.find("dropped"), std::string::npos);
+
+    InitUpdaterLog("vkupdate", dir, kLogInfo, 10);
+    LOG(INFO) << "second run";
+    ShutdownUpdaterLog();
+    EXPECT_EQ(ReadText(dir + "vkupdate_old.log"), log);
+    const std::string second = ReadText(dir + "vkupdate.log");
+    EXPECT_EQ(second.rfind("Log file created at: ", 0), 0u);
+    EXPECT_NE(second.find("] second run\n"), std::string::npos);
+    EXPECT_EQ(second.find("parse test file"), std::string::npos);
+}
+
+TEST(UpdaterLog, FileLoggingStopsAtTheSizeLimit)
+{
+    TestFolder folder;
+    const std::string dir = folder.Path() + "/";
+    InitUpdaterLog("small", dir, kLogInfo, 1);
+    google::SetStderrLogging(google::GLOG_FATAL);  // keep a megabyte of x off the test output
+    const std::string block(20000, 'x');  // below glog's message length cap
+    for (int i = 0; i < 60; ++i)
+        LOG(INFO) << block;
+    LOG(INFO) << "after the limit";
+    ShutdownUpdaterLog();
+    const auto size = std::filesystem::file_size(dir + "small.log");
+    EXPECT_GE(size, 1u << 20);
+    EXPECT_LT(size, (1u << 20) + 2 * block.size());
+    EXPECT_EQ(ReadText(dir + "small.log").find("after the limit"), std::string::npos);
+}
+
+}  // namespace
