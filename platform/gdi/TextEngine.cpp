@@ -1,0 +1,295 @@
+#include "platform/gdi/TextEngine.h"
+
+#include <fontconfig/fontconfig.h>
+#include <pango/pangofc-fontmap.h>
+
+#include <list>
+#include <unordered_map>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+// The skins name Windows faces; each maps to an installed font with the glyphs it needs. CJK
+// faces go to the CJK font first (its Latin glyphs match the face's look better than a mix).
+constexpr const char* kFontAliases = R"(<?xml version="1.0"?>
+<!DOCTYPE fontconfig SYSTEM "fonts.dtd">
+<fontconfig>
+  <alias binding="same"><family>微软雅黑</family><prefer><family>WenQuanYi Micro Hei</family><family>DejaVu Sans</family></prefer></alias>
+  <alias binding="same"><family>Microsoft YaHei</family><prefer><family>WenQuanYi Micro Hei</family><family>DejaVu Sans</family></prefer></alias>
+  <alias binding="same"><family>Microsoft YaHei UI</family><prefer><family>WenQuanYi Micro Hei</family><family>DejaVu Sans</family></prefer></alias>
+  <alias binding="same"><family>宋体</family><prefer><family>WenQuanYi Micro Hei</family><family>DejaVu Sans</family></prefer></alias>
+  <alias binding="same"><family>SimSun</family><prefer><family>WenQuanYi Micro Hei</family><family>DejaVu Sans</family></prefer></alias>
+  <alias binding="same"><family>新宋体</family><prefer><family>WenQuanYi Micro Hei</family><family>DejaVu Sans</family></prefer></alias>
+  <alias binding="same"><family>黑体</family><prefer><family>WenQuanYi Micro Hei</family><family>DejaVu Sans</family></prefer></alias>
+  <alias binding="same"><family>SimHei</family><prefer><family>WenQuanYi Micro Hei</family><family>DejaVu Sans</family></prefer></alias>
+  <alias binding="same"><family>楷体</family><prefer><family>WenQuanYi Micro Hei</family><family>DejaVu Sans</family></prefer></alias>
+  <alias binding="same"><family>仿宋</family><prefer><family>WenQuanYi Micro Hei</family><family>DejaVu Sans</family></prefer></alias>
+  <alias binding="same"><family>Arial</family><prefer><family>DejaVu Sans</family><family>WenQuanYi Micro Hei</family></prefer></alias>
+  <alias binding="same"><family>Tahoma</family><prefer><family>DejaVu Sans</family><family>WenQuanYi Micro Hei</family></prefer></alias>
+  <alias binding="same"><family>Verdana</family><prefer><family>DejaVu Sans</family><family>WenQuanYi Micro Hei</family></prefer></alias>
+  <alias binding="same"><family>Segoe UI</family><prefer><family>DejaVu Sans</family><family>WenQuanYi Micro Hei</family></prefer></alias>
+  <alias binding="same"><family>Calibri</family><prefer><family>DejaVu Sans</family><family>WenQuanYi Micro Hei</family></prefer></alias>
+  <alias binding="same"><family>MS Shell Dlg</family><prefer><family>DejaVu Sans</family><family>WenQuanYi Micro Hei</family></prefer></alias>
+  <alias binding="same"><family>MS Shell Dlg 2</family><prefer><family>DejaVu Sans</family><family>WenQuanYi Micro Hei</family></prefer></alias>
+  <alias binding="same"><family>Times New Roman</family><prefer><family>DejaVu Serif</family><family>WenQuanYi Micro Hei</family></prefer></alias>
+  <alias binding="same"><family>Courier New</family><prefer><family>DejaVu Sans Mono</family><family>WenQuanYi Micro Hei Mono</family></prefer></alias>
+  <alias binding="same"><family>Consolas</family><prefer><family>DejaVu Sans Mono</family><family>WenQuanYi Micro Hei Mono</family></prefer></alias>
+</fontconfig>
+)";
+
+struct TextState {
+    PangoFontMap* fontMap = nullptr;
+    PangoContext* smooth = nullptr;
+    PangoContext* sharp = nullptr;
+};
+
+PangoContext* MakeContext(PangoFontMap* fontMap, cairo_antialias_t antialias)
+{
+    PangoContext* context = pango_font_map_create_context(fontMap);
+    cairo_font_options_t* options = cairo_font_options_create();
+    cairo_font_options_set_antialias(options, antialias);
+    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_SLIGHT);
+    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
+    pango_cairo_context_set_font_options(context, options);
+    cairo_font_options_destroy(options);
+    return context;
+}
+
+// Least recently used layouts, keyed by everything that shapes them.
+class LayoutCache {
+public:
+    PangoLayout* Find(const std::string& key)
+    {
+        auto it = m_index.find(key);
+        if (it == m_index.end())
+            return nullptr;
+        m_entries.splice(m_entries.begin(), m_entries, it->second);
+        return it->second->second;
+    }
+    void Add(const std::string& key, PangoLayout* layout)
+    {
+        m_entries.emplace_front(key, layout);
+        m_index[key] = m_entries.begin();
+        if (m_entries.size() <= kCapacity)
+            return;
+        g_object_unref(m_entries.back().second);
+        m_index.erase(m_entries.back().first);
+        m_entries.pop_back();
+    }
+    void Clear()
+    {
+        for (auto& entry : m_entries)
+            g_object_unref(entry.second);
+        m_entries.clear();
+        m_index.clear();
+    }
+
+private:
+    static constexpr size_t kCapacity = 1024;
+    std::list<std::pair<std::string, PangoLayout*>> m_entries;
+    std::unordered_map<std::string, std::list<std::pair<std::string, PangoLayout*>>::iterator> m_index;
+};
+
+LayoutCache& Cache()
+{
+    static LayoutCache* cache = new LayoutCache;
+    return *cache;
+}
+
+// Made on first use; torn down at exit, fontconfig last, so that nothing it allocated is left
+// (its patterns hold pointers as offsets, which leak checkers cannot follow).
+class TextStateOwner {
+public:
+    TextState& Get()
+    {
+        std::call_once(m_made, [this] {
+            FcInit();
+            FcConfigParseAndLoadFromMemory(FcConfigGetCurrent(), reinterpret_cast<const FcChar8*>(kFontAliases), FcTrue);
+            m_state.fontMap = pango_cairo_font_map_new();
+            m_state.smooth = MakeContext(m_state.fontMap, CAIRO_ANTIALIAS_GRAY);
+            m_state.sharp = MakeContext(m_state.fontMap, CAIRO_ANTIALIAS_NONE);
+        });
+        return m_state;
+    }
+    ~TextStateOwner()
+    {
+        std::lock_guard guard(TextLock());
+        if (!m_state.fontMap)
+            return;
+        Cache().Clear();
+        g_object_unref(m_state.smooth);
+        g_object_unref(m_state.sharp);
+        g_object_unref(m_state.fontMap);
+        cairo_debug_reset_static_data();
+        FcFini();
+    }
+
+private:
+    std::once_flag m_made;
+    TextState m_state;
+};
+
+TextState& State()
+{
+    static TextStateOwner owner;
+    return owner.Get();
+}
+
+void AppendUtf8(std::string& out, char32_t c)
+{
+    if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+        c = 0xFFFD;
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// The text as Pango gets it, with the prefix marks taken out (their byte offsets returned).
+std::string PrepareText(const LayoutRequest& request, std::vector<std::pair<int, int>>* underlined)
+{
+    std::string out;
+    out.reserve(request.text.size());
+    const std::wstring_view text = request.text;
+    for (size_t i = 0; i < text.size(); ++i) {
+        wchar_t c = text[i];
+        if (c == 0)
+            c = L' ';  // Pango stops at a 0 byte; GDI draws the character cell
+        if (request.singleLine && (c == L'\r' || c == L'\n'))
+            c = L' ';
+        if (request.prefix && c == L'&' && i + 1 < text.size()) {
+            ++i;
+            const int start = static_cast<int>(out.size());
+            AppendUtf8(out, static_cast<char32_t>(text[i]));
+            if (text[i] != L'&')
+                underlined->emplace_back(start, static_cast<int>(out.size()));
+            continue;
+        }
+        if (!request.singleLine && c == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n')
+            continue;  // CR LF is one break
+        AppendUtf8(out, static_cast<char32_t>(c));
+    }
+    return out;
+}
+
+std::string CacheKey(const LayoutRequest& r, const std::string& utf8)
+{
+    std::string key = r.font->Key();
+    key += '|' + std::to_string(r.width) + '|' + std::to_string(r.height) + '|' + std::to_string(r.wrap) + '|'
+        + std::to_string(r.wrapLines) + std::to_string(r.ellipsize) + std::to_string(r.alignment) + std::to_string(r.prefix)
+        + std::to_string(r.singleLine) + '|';
+    key += utf8;
+    return key;
+}
+
+PangoAttrList* FontAttributes(const FontObject& font, const std::vector<std::pair<int, int>>& underlined)
+{
+    PangoAttrList* attrs = pango_attr_list_new();
+    if (font.LogFont().lfUnderline)
+        pango_attr_list_insert(attrs, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
+    if (font.LogFont().lfStrikeOut)
+        pango_attr_list_insert(attrs, pango_attr_strikethrough_new(TRUE));
+    for (const auto& [start, end] : underlined) {
+        PangoAttribute* attr = pango_attr_underline_new(PANGO_UNDERLINE_SINGLE);
+        attr->start_index = start;
+        attr->end_index = end;
+        pango_attr_list_insert(attrs, attr);
+    }
+    return attrs;
+}
+
+}  // namespace
+
+std::recursive_mutex& TextLock()
+{
+    static std::recursive_mutex* lock = new std::recursive_mutex;
+    return *lock;
+}
+
+PangoContext* TextContext(bool antialias)
+{
+    return antialias ? State().smooth : State().sharp;
+}
+
+std::string WideToUtf8(std::wstring_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (wchar_t c : text)
+        AppendUtf8(out, static_cast<char32_t>(c));
+    return out;
+}
+
+std::wstring Utf8ToWide(std::string_view text)
+{
+    std::wstring out;
+    const char* p = text.data();
+    const char* end = p + text.size();
+    while (p < end) {
+        const gunichar c = g_utf8_get_char_validated(p, end - p);
+        if (c == static_cast<gunichar>(-1) || c == static_cast<gunichar>(-2)) {
+            out += L'\xFFFD';
+            ++p;
+            continue;
+        }
+        out += static_cast<wchar_t>(c);
+        p = g_utf8_next_char(p);
+    }
+    return out;
+}
+
+std::wstring_view WideView(LPCWSTR text, int count)
+{
+    if (!text)
+        return {};
+    return count < 0 ? std::wstring_view(text) : std::wstring_view(text, static_cast<size_t>(count));
+}
+
+PangoLayout* CachedLayout(const LayoutRequest& request)
+{
+    std::vector<std::pair<int, int>> underlined;
+    const std::string utf8 = PrepareText(request, &underlined);
+    const std::string key = CacheKey(request, utf8);
+    if (PangoLayout* found = Cache().Find(key))
+        return found;
+    const FontObject& font = *request.font;
+    PangoLayout* layout = pango_layout_new(TextContext(font.LogFont().lfQuality != NONANTIALIASED_QUALITY));
+    pango_layout_set_font_description(layout, font.Description());
+    PangoAttrList* attrs = FontAttributes(font, underlined);
+    pango_layout_set_attributes(layout, attrs);
+    pango_attr_list_unref(attrs);
+    pango_layout_set_text(layout, utf8.data(), static_cast<int>(utf8.size()));
+    pango_layout_set_alignment(layout, request.alignment);
+    // Without a width Pango aligns the lines among themselves; the caller places the block.
+    if (request.width >= 0 && (request.wrapLines || request.ellipsize != PANGO_ELLIPSIZE_NONE))
+        pango_layout_set_width(layout, std::max(1, request.width) * PANGO_SCALE);
+    if (request.wrapLines)
+        pango_layout_set_wrap(layout, request.wrap);
+    pango_layout_set_ellipsize(layout, request.ellipsize);
+    if (request.ellipsize != PANGO_ELLIPSIZE_NONE)
+        pango_layout_set_height(layout, request.wrapLines && request.height >= 0 ? request.height * PANGO_SCALE : -1);
+    Cache().Add(key, layout);
+    return layout;
+}
+
+void ClearLayoutCache()
+{
+    std::lock_guard guard(TextLock());
+    Cache().Clear();
+    pango_fc_font_map_config_changed(PANGO_FC_FONT_MAP(State().fontMap));
+}
+
+}  // namespace platform

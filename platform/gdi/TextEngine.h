@@ -1,0 +1,44 @@
+#pragma once
+// Shared text machinery of the GDI and Gdiplus text calls: one Pango font map and context for
+// the process, behind one lock (Pango objects are not safe to share between threads, and text is
+// drawn mostly on the UI thread, so one lock costs nothing), fontconfig set up with the aliases
+// that map the skins' Windows faces to installed fonts, and a cache of laid-out text.
+
+#include "platform/gdi/GdiObject.h"
+
+#include <pango/pangocairo.h>
+
+#include <mutex>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+std::recursive_mutex& TextLock();
+// The context for laying out text; the lock must be held.
+PangoContext* TextContext(bool antialias);
+
+std::string WideToUtf8(std::wstring_view text);
+std::wstring Utf8ToWide(std::string_view text);
+std::wstring_view WideView(LPCWSTR text, int count);  // count < 0: up to the terminating 0
+
+// A request for laid-out text. Width and height are in pixels; -1 = unlimited.
+struct LayoutRequest {
+    const FontObject* font = nullptr;
+    std::wstring_view text;
+    int width = -1;
+    int height = -1;
+    PangoWrapMode wrap = PANGO_WRAP_WORD;
+    bool wrapLines = false;  // false: break only at line feeds
+    PangoEllipsizeMode ellipsize = PANGO_ELLIPSIZE_NONE;
+    PangoAlignment alignment = PANGO_ALIGN_LEFT;
+    bool prefix = false;  // "&x" underlines x and "&&" is "&"
+    bool singleLine = false;  // line feeds are not breaks
+};
+
+// A laid-out text from the cache, borrowed while the text lock is held (the caller holds it).
+PangoLayout* CachedLayout(const LayoutRequest& request);
+// Forgets every cached layout (fonts changed).
+void ClearLayoutCache();
+
+}  // namespace platform

@@ -1,0 +1,239 @@
+// GDI text: measuring, DrawText's layout flags, and pixels of Latin and Chinese text.
+
+#include "platform/WinGdi.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cwchar>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+namespace {
+
+class TextCanvas {
+public:
+    TextCanvas(int width, int height, const wchar_t* face = L"Tahoma", int pixels = -14, LONG weight = FW_NORMAL)
+        : m_width(width), m_height(height)
+    {
+        BITMAPINFO info {};
+        info.bmiHeader = { sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0 };
+        m_dc = CreateCompatibleDC(nullptr);
+        m_bitmap = CreateDIBSection(m_dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&m_bits), nullptr, 0);
+        SelectObject(m_dc, m_bitmap);
+        LOGFONTW lf {};
+        lf.lfHeight = pixels;
+        lf.lfWeight = weight;
+        std::wcsncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
+        m_font = CreateFontIndirect(&lf);
+        SelectObject(m_dc, m_font);
+        SetBkMode(m_dc, TRANSPARENT);
+        SetTextColor(m_dc, RGB(255, 255, 255));
+    }
+    ~TextCanvas()
+    {
+        DeleteDC(m_dc);
+        DeleteObject(m_bitmap);
+        DeleteObject(m_font);
+    }
+    HDC dc() const { return m_dc; }
+    uint32_t at(int x, int y) const { return m_bits[y * m_width + x]; }
+    // Bounding box of the pixels that are not 0.
+    RECT Ink() const
+    {
+        RECT box { m_width, m_height, -1, -1 };
+        for (int y = 0; y < m_height; ++y)
+            for (int x = 0; x < m_width; ++x)
+                if (at(x, y)) {
+                    box.left = std::min<LONG>(box.left, x);
+                    box.top = std::min<LONG>(box.top, y);
+                    box.right = std::max<LONG>(box.right, x + 1);
+                    box.bottom = std::max<LONG>(box.bottom, y + 1);
+                }
+        return box;
+    }
+    SIZE Extent(const wchar_t* text) const
+    {
+        SIZE size {};
+        GetTextExtentPoint32(m_dc, text, static_cast<int>(std::wcslen(text)), &size);
+        return size;
+    }
+
+private:
+    int m_width, m_height;
+    HDC m_dc = nullptr;
+    HBITMAP m_bitmap = nullptr;
+    HFONT m_font = nullptr;
+    uint32_t* m_bits = nullptr;
+};
+
+TEST(TextDraw, ExtentsGrowWithLengthAndFontSize)
+{
+    TextCanvas small(10, 10, L"Arial", -12), large(10, 10, L"Arial", -24);
+    const SIZE one = small.Extent(L"Hello"), two = small.Extent(L"Hello, world");
+    EXPECT_GT(one.cx, 0);
+    EXPECT_GT(two.cx, one.cx);
+    EXPECT_EQ(one.cy, two.cy);
+    EXPECT_GT(large.Extent(L"Hello").cx, one.cx);
+    EXPECT_GT(large.Extent(L"Hello").cy, one.cy);
+    EXPECT_EQ(small.Extent(L"").cx, 0);
+    EXPECT_GT(small.Extent(L"").cy, 0) << "an empty text still has the line height";
+}
+
+TEST(TextDraw, MetricsFollowTheLogFont)
+{
+    TextCanvas normal(4, 4, L"Tahoma", -20), bold(4, 4, L"Tahoma", -20, FW_BOLD);
+    TEXTMETRICW tm {};
+    ASSERT_TRUE(GetTextMetrics(normal.dc(), &tm));
+    EXPECT_GE(tm.tmHeight, 20);
+    EXPECT_LT(tm.tmHeight, 30);
+    EXPECT_EQ(tm.tmHeight, tm.tmAscent + tm.tmDescent);
+    EXPECT_GE(tm.tmMaxCharWidth, tm.tmAveCharWidth);
+    EXPECT_EQ(tm.tmWeight, FW_NORMAL);
+    TEXTMETRICW tb {};
+    ASSERT_TRUE(GetTextMetrics(bold.dc(), &tb));
+    EXPECT_EQ(tb.tmWeight, FW_BOLD);
+    EXPECT_GT(bold.Extent(L"Wide text").cx, normal.Extent(L"Wide text").cx);
+
+    // A positive height is the cell height (ascent + descent).
+    LOGFONTW lf {};
+    lf.lfHeight = 30;
+    std::wcscpy(lf.lfFaceName, L"Arial");
+    HFONT cell = CreateFontIndirect(&lf);
+    HGDIOBJ old = SelectObject(normal.dc(), cell);
+    ASSERT_TRUE(GetTextMetrics(normal.dc(), &tm));
+    EXPECT_NEAR(tm.tmHeight, 30, 1);
+    SelectObject(normal.dc(), old);
+    LOGFONTW back {};
+    ASSERT_EQ(GetObject(cell, sizeof back, &back), static_cast<int>(sizeof back));
+    EXPECT_EQ(back.lfHeight, 30);
+    EXPECT_STREQ(back.lfFaceName, L"Arial");
+    DeleteObject(cell);
+}
+
+TEST(TextDraw, ChineseTextMeasuresAndDrawsWithTheAlphaByteLeftZero)
+{
+    TextCanvas canvas(200, 40, L"微软雅黑", -16);
+    const SIZE size = canvas.Extent(L"视频编辑器");
+    EXPECT_GT(size.cx, 5 * 10);
+    EXPECT_GT(size.cy, 10);
+    RECT rect { 0, 0, 200, 40 };
+    DrawText(canvas.dc(), L"视频编辑器", -1, &rect, DT_SINGLELINE | DT_LEFT | DT_TOP | DT_NOPREFIX);
+    const RECT ink = canvas.Ink();
+    ASSERT_LT(ink.left, ink.right) << "no pixels drawn";
+    EXPECT_GT(ink.right - ink.left, 5 * 10);
+    for (int y = ink.top; y < ink.bottom; ++y)
+        for (int x = ink.left; x < ink.right; ++x)
+            ASSERT_EQ(canvas.at(x, y) >> 24, 0u) << "GDI text leaves alpha 0 at " << x << "," << y;
+}
+
+TEST(TextDraw, CalcRectWithWordBreakGivesMoreLinesWhenNarrower)
+{
+    TextCanvas canvas(4, 4, L"Arial", -14);
+    const wchar_t* text = L"The quick brown fox jumps over the lazy dog again and again";
+    RECT wide { 0, 0, 2000, 0 }, narrow { 0, 0, 100, 0 };
+    const int wideHeight = DrawText(canvas.dc(), text, -1, &wide, DT_CALCRECT | DT_WORDBREAK);
+    const int narrowHeight = DrawText(canvas.dc(), text, -1, &narrow, DT_CALCRECT | DT_WORDBREAK);
+    EXPECT_GT(narrowHeight, 2 * wideHeight);
+    EXPECT_EQ(narrow.bottom, narrowHeight);
+    EXPECT_LE(narrow.right, 100);
+    // Without a word break there is one line, as wide as the text.
+    RECT single { 0, 0, 100, 0 };
+    DrawText(canvas.dc(), text, -1, &single, DT_CALCRECT | DT_SINGLELINE);
+    EXPECT_EQ(single.right, canvas.Extent(text).cx);
+    EXPECT_EQ(single.bottom, wideHeight);
+    // A Chinese sentence breaks between characters.
+    RECT cjk { 0, 0, 60, 0 };
+    const int lineHeight = DrawText(canvas.dc(), L"视", -1, &cjk, DT_CALCRECT | DT_WORDBREAK);
+    cjk = { 0, 0, 60, 0 };
+    EXPECT_GT(DrawText(canvas.dc(), L"视频编辑器视频编辑器", -1, &cjk, DT_CALCRECT | DT_WORDBREAK), 2 * lineHeight);
+}
+
+TEST(TextDraw, EndEllipsisFitsTheRectangle)
+{
+    TextCanvas canvas(400, 30, L"Arial", -14);
+    const wchar_t* text = L"A rather long caption that cannot fit";
+    RECT rect { 10, 0, 90, 30 };
+    DrawText(canvas.dc(), text, -1, &rect, DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOCLIP);
+    RECT ink = canvas.Ink();
+    ASSERT_LT(ink.left, ink.right);
+    EXPECT_LE(ink.right, 90) << "the ellipsis keeps the text inside";
+    TextCanvas plain(400, 30, L"Arial", -14);
+    DrawText(plain.dc(), text, -1, &rect, DT_SINGLELINE | DT_NOCLIP);
+    EXPECT_GT(plain.Ink().right, 90) << "without it the text runs on";
+    TextCanvas clipped(400, 30, L"Arial", -14);
+    DrawText(clipped.dc(), text, -1, &rect, DT_SINGLELINE);
+    EXPECT_LE(clipped.Ink().right, 90) << "clipped to the rectangle";
+}
+
+TEST(TextDraw, AlignmentPlacesTheLine)
+{
+    struct Case {
+        UINT format;
+        int minLeft, maxRight, minTop, maxBottom;
+    };
+    // A short word in a 200 x 100 box.
+    const Case cases[] = {
+        { DT_SINGLELINE | DT_LEFT | DT_TOP, 0, 60, 0, 30 },
+        { DT_SINGLELINE | DT_RIGHT | DT_BOTTOM, 140, 200, 70, 100 },
+        { DT_SINGLELINE | DT_CENTER | DT_VCENTER, 70, 130, 30, 70 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.format);
+        TextCanvas canvas(200, 100, L"Arial", -16);
+        RECT rect { 0, 0, 200, 100 };
+        DrawText(canvas.dc(), L"Word", -1, &rect, c.format);
+        const RECT ink = canvas.Ink();
+        EXPECT_GE(ink.left, c.minLeft);
+        EXPECT_LE(ink.right, c.maxRight);
+        EXPECT_GE(ink.top, c.minTop);
+        EXPECT_LE(ink.bottom, c.maxBottom);
+    }
+}
+
+TEST(TextDraw, PrefixAmpersandIsNotDrawnUnlessNoPrefix)
+{
+    TextCanvas canvas(4, 4, L"Arial", -14);
+    RECT prefixed { 0, 0, 0, 0 }, bare { 0, 0, 0, 0 }, literal { 0, 0, 0, 0 };
+    DrawText(canvas.dc(), L"&Open", -1, &prefixed, DT_CALCRECT | DT_SINGLELINE);
+    DrawText(canvas.dc(), L"Open", -1, &bare, DT_CALCRECT | DT_SINGLELINE);
+    DrawText(canvas.dc(), L"&Open", -1, &literal, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    EXPECT_EQ(prefixed.right, bare.right);
+    EXPECT_GT(literal.right, bare.right);
+}
+
+TEST(TextDraw, OpaqueBackgroundFillsTheTextCell)
+{
+    TextCanvas canvas(100, 30, L"Arial", -14);
+    SetBkMode(canvas.dc(), OPAQUE);
+    SetBkColor(canvas.dc(), RGB(0, 0, 255));
+    SetTextColor(canvas.dc(), RGB(255, 255, 255));
+    TextOut(canvas.dc(), 0, 0, L"ii", 2);
+    EXPECT_EQ(canvas.at(1, 1), 0x000000FFu) << "background colour, alpha 0";
+    EXPECT_EQ(canvas.at(80, 1), 0u) << "beyond the text";
+}
+
+TEST(TextDraw, FontsFromMemory)
+{
+    const std::filesystem::path home = std::filesystem::temp_directory_path() / ("textdraw-" + std::to_string(getpid()));
+    std::filesystem::create_directories(home);
+    setenv("TMPDIR", home.c_str(), 1);
+    std::ifstream file("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", std::ios::binary);
+    ASSERT_TRUE(file) << "fonts-dejavu-core is installed by the set-up script";
+    std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    DWORD count = 0;
+    HANDLE font = AddFontMemResourceEx(bytes.data(), static_cast<DWORD>(bytes.size()), nullptr, &count);
+    ASSERT_NE(font, nullptr);
+    EXPECT_GE(count, 1u);
+    char junk[64] = "not a font";
+    EXPECT_EQ(AddFontMemResourceEx(junk, sizeof junk, nullptr, &count), nullptr);
+    EXPECT_EQ(count, 0u);
+    EXPECT_EQ(AddFontMemResourceEx(nullptr, 0, nullptr, &count), nullptr);
+    EXPECT_TRUE(RemoveFontMemResourceEx(font));
+    EXPECT_FALSE(RemoveFontMemResourceEx(font));
+    std::filesystem::remove_all(home);
+}
+
+}  // namespace
