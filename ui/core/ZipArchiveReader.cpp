@@ -2,6 +2,10 @@
 
 #include <zlib.h>
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -37,7 +41,7 @@ constexpr size_t kCentralHeaderSize = 46;
 constexpr size_t kLocalHeaderSize = 30;
 constexpr uint64_t kEndSearchSpan = 0xFFFF + kEndRecordSize;  // the longest comment still fits
 constexpr size_t kTransferSize = 16384;
-constexpr size_t kCrcSlice = 65536;  // CRC each slice while it is still in cache
+constexpr size_t kCrcSlice = 262144;  // CRC each slice while it is still in cache
 constexpr size_t kFindNameLimit = 256;
 constexpr uint16_t kExtendedTimeTag = 0x5455;  // "UT"
 constexpr uint64_t kUnixEpochAsFileTime = 116444736000000000ULL;
@@ -120,6 +124,91 @@ std::wstring Utf8ToWide(const std::string& text)
     }
     return out;
 }
+
+// CRC-32 of unzipped data. zlib's table-driven CRC costs about a quarter of inflate's time, so on
+// x86 the bulk goes through carry-less multiplication: four 128-bit accumulators are folded
+// forward over the data (each fold multiplies by x^n mod P, which keeps the value congruent mod
+// P), and the folded 16 bytes plus the tail are finished by zlib. Same result, bit for bit.
+#if defined(__x86_64__) || defined(__i386__)
+
+// x^n mod P for the CRC-32 polynomial; bit d is the coefficient of x^d.
+uint32_t PowerModP(unsigned n)
+{
+    uint32_t r = 1;
+    for (unsigned i = 0; i < n; ++i)
+        r = (r << 1) ^ ((r & 0x80000000u) ? 0x04C11DB7u : 0);
+    return r;
+}
+
+// The constant folding a lane across n bits, laid out for bit-reflected lanes; a product of
+// reflected values comes out one bit low, hence x^(n-1).
+uint64_t FoldConstant(unsigned n)
+{
+    const uint32_t k = PowerModP(n - 1);
+    uint64_t lane = 0;
+    for (int d = 0; d < 32; ++d) {
+        if (k & (1u << d))
+            lane |= 1ull << (63 - d);
+    }
+    return lane;
+}
+
+struct FoldConstants {
+    // Each pair: {lane holding earlier bits: distance + 64, later lane: distance}.
+    uint64_t by512[2] { FoldConstant(512 + 64), FoldConstant(512) };
+    uint64_t by384[2] { FoldConstant(384 + 64), FoldConstant(384) };
+    uint64_t by256[2] { FoldConstant(256 + 64), FoldConstant(256) };
+    uint64_t by128[2] { FoldConstant(128 + 64), FoldConstant(128) };
+};
+
+__attribute__((target("pclmul,sse2"))) __m128i Fold(__m128i v, const uint64_t (&k)[2])
+{
+    const __m128i constants = _mm_set_epi64x(static_cast<long long>(k[1]), static_cast<long long>(k[0]));
+    return _mm_xor_si128(_mm_clmulepi64_si128(v, constants, 0x00), _mm_clmulepi64_si128(v, constants, 0x11));
+}
+
+__attribute__((target("pclmul,sse2"))) __m128i Load(const uint8_t* p)
+{
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+
+// n >= 64.
+__attribute__((target("pclmul,sse2"))) uint32_t FoldedCrc32(uint32_t crc, const uint8_t* p, size_t n)
+{
+    static const FoldConstants k;
+    __m128i a0 = _mm_xor_si128(Load(p), _mm_cvtsi32_si128(static_cast<int>(~crc)));
+    __m128i a1 = Load(p + 16), a2 = Load(p + 32), a3 = Load(p + 48);
+    for (p += 64, n -= 64; n >= 64; p += 64, n -= 64) {
+        a0 = _mm_xor_si128(Fold(a0, k.by512), Load(p));
+        a1 = _mm_xor_si128(Fold(a1, k.by512), Load(p + 16));
+        a2 = _mm_xor_si128(Fold(a2, k.by512), Load(p + 32));
+        a3 = _mm_xor_si128(Fold(a3, k.by512), Load(p + 48));
+    }
+    __m128i r = _mm_xor_si128(_mm_xor_si128(Fold(a0, k.by384), Fold(a1, k.by256)), _mm_xor_si128(Fold(a2, k.by128), a3));
+    for (; n >= 16; p += 16, n -= 16)
+        r = _mm_xor_si128(Fold(r, k.by128), Load(p));
+    uint8_t rest[32];
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(rest), r);
+    std::memcpy(rest + 16, p, n);
+    return static_cast<uint32_t>(::crc32(0xFFFFFFFFu, rest, static_cast<uInt>(16 + n)));
+}
+
+uint32_t Crc32(uint32_t crc, const uint8_t* p, size_t n)
+{
+    static const bool folding = __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse2");
+    if (folding && n >= 64)
+        return FoldedCrc32(crc, p, n);
+    return static_cast<uint32_t>(::crc32(crc, p, static_cast<uInt>(n)));
+}
+
+#else
+
+uint32_t Crc32(uint32_t crc, const uint8_t* p, size_t n)
+{
+    return static_cast<uint32_t>(::crc32(crc, p, static_cast<uInt>(n)));
+}
+
+#endif
 
 struct FileCloser {
     void operator()(FILE* file) const { std::fclose(file); }
@@ -382,7 +471,7 @@ public:
             const DWORD code = m_method == 8 ? Inflate(out + *produced, room, &made) : Copy(out + *produced, room, &made);
             if (code != kZipOk)
                 return code;
-            m_crc = static_cast<uint32_t>(crc32(m_crc, out + *produced, static_cast<uInt>(made)));
+            m_crc = Crc32(m_crc, out + *produced, made);
             *produced += made;
             m_uncompressedLeft -= made;
         }
