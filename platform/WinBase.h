@@ -359,3 +359,208 @@ namespace platform {
 std::vector<std::wstring> SplitCommandLine(std::wstring_view commandLine);
 
 }  // namespace platform
+
+// ---- File system --------------------------------------------------------------------------------
+
+// Every path below may use "\" or "/"; a drive-rooted path ("C:\Doziz", or "/:\Doziz" when the
+// drive letter was taken from a POSIX path) lives in the user's home folder: the drive prefix
+// stands for $HOME. Paths handed back use "/".
+constexpr DWORD FILE_ATTRIBUTE_READONLY = 0x1;
+constexpr DWORD FILE_ATTRIBUTE_HIDDEN = 0x2;
+constexpr DWORD FILE_ATTRIBUTE_SYSTEM = 0x4;
+constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
+constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x20;
+constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
+constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFFu;
+constexpr DWORD MOVEFILE_REPLACE_EXISTING = 0x1;
+constexpr DWORD MOVEFILE_COPY_ALLOWED = 0x2;
+constexpr DWORD MOVEFILE_DELAY_UNTIL_REBOOT = 0x4;
+constexpr DWORD MOVEFILE_WRITE_THROUGH = 0x8;
+
+enum GET_FILEEX_INFO_LEVELS { GetFileExInfoStandard = 0 };
+
+struct WIN32_FILE_ATTRIBUTE_DATA {
+    DWORD dwFileAttributes;
+    FILETIME ftCreationTime;
+    FILETIME ftLastAccessTime;
+    FILETIME ftLastWriteTime;
+    DWORD nFileSizeHigh;
+    DWORD nFileSizeLow;
+};
+
+struct WIN32_FIND_DATAW {
+    DWORD dwFileAttributes;
+    FILETIME ftCreationTime;
+    FILETIME ftLastAccessTime;
+    FILETIME ftLastWriteTime;
+    DWORD nFileSizeHigh;
+    DWORD nFileSizeLow;
+    DWORD dwReserved0;
+    DWORD dwReserved1;
+    WCHAR cFileName[MAX_PATH];
+    WCHAR cAlternateFileName[14];
+};
+using WIN32_FIND_DATA = WIN32_FIND_DATAW;
+using LPWIN32_FIND_DATAW = WIN32_FIND_DATAW*;
+
+// A folder is FILE_ATTRIBUTE_DIRECTORY; a file without write permission is read-only; a name
+// starting with "." is hidden; a plain file is FILE_ATTRIBUTE_NORMAL. The creation time is the
+// status-change time (the nearest POSIX has).
+DWORD GetFileAttributesW(LPCWSTR path);
+BOOL GetFileAttributesExW(LPCWSTR path, GET_FILEEX_INFO_LEVELS level, LPVOID data);
+// Only FILE_ATTRIBUTE_READONLY has an effect: it removes or restores the write permissions.
+BOOL SetFileAttributesW(LPCWSTR path, DWORD attributes);
+BOOL CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES attributes);
+BOOL RemoveDirectoryW(LPCWSTR path);
+BOOL DeleteFileW(LPCWSTR path);
+// Copies through a temporary file beside the target and renames it into place, so a failed copy
+// never leaves a half-written target.
+BOOL CopyFileW(LPCWSTR from, LPCWSTR to, BOOL failIfExists);
+BOOL MoveFileW(LPCWSTR from, LPCWSTR to);
+// MOVEFILE_DELAY_UNTIL_REBOOT cannot be honoured (nothing runs a move at boot) and fails with
+// ERROR_NOT_SUPPORTED; a file in use can simply be deleted or replaced on Linux.
+BOOL MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags);
+BOOL PathFileExistsW(LPCWSTR path);
+BOOL PathIsDirectoryW(LPCWSTR path);
+
+// Patterns: "*" and "?" in the last part, matched without regard to case ("*.*" matches every
+// name); a pattern without wildcards finds that one entry. "." and ".." are listed as on Windows.
+HANDLE FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW data);
+BOOL FindNextFileW(HANDLE search, LPWIN32_FIND_DATAW data);
+BOOL FindClose(HANDLE search);
+
+DWORD GetCurrentDirectoryW(DWORD size, LPWSTR buffer);
+BOOL SetCurrentDirectoryW(LPCWSTR path);
+// $TMPDIR or /tmp, ending with "/".
+DWORD GetTempPathW(DWORD size, LPWSTR buffer);
+
+// FILETIME counts 100 ns since 1601-01-01 UTC.
+void FileTimeFromUnix(int64_t seconds, long nanoseconds, FILETIME* out);
+int64_t UnixSecondsFromFileTime(const FILETIME& time);
+
+inline DWORD GetFileAttributes(LPCWSTR path) { return GetFileAttributesW(path); }
+inline BOOL CreateDirectory(LPCWSTR path, LPSECURITY_ATTRIBUTES attributes) { return CreateDirectoryW(path, attributes); }
+inline BOOL DeleteFile(LPCWSTR path) { return DeleteFileW(path); }
+inline BOOL CopyFile(LPCWSTR from, LPCWSTR to, BOOL failIfExists) { return CopyFileW(from, to, failIfExists); }
+inline BOOL MoveFileEx(LPCWSTR from, LPCWSTR to, DWORD flags) { return MoveFileExW(from, to, flags); }
+inline HANDLE FindFirstFile(LPCWSTR pattern, LPWIN32_FIND_DATAW data) { return FindFirstFileW(pattern, data); }
+inline BOOL FindNextFile(HANDLE search, LPWIN32_FIND_DATAW data) { return FindNextFileW(search, data); }
+inline DWORD GetCurrentDirectory(DWORD size, LPWSTR buffer) { return GetCurrentDirectoryW(size, buffer); }
+inline BOOL SetCurrentDirectory(LPCWSTR path) { return SetCurrentDirectoryW(path); }
+inline DWORD GetTempPath(DWORD size, LPWSTR buffer) { return GetTempPathW(size, buffer); }
+inline HANDLE CreateFile(LPCWSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES attributes,
+    DWORD disposition, DWORD flags, HANDLE templateFile)
+{
+    return CreateFileW(path, access, shareMode, attributes, disposition, flags, templateFile);
+}
+
+// ---- Special folders ----------------------------------------------------------------------------
+
+constexpr int CSIDL_DESKTOP = 0x0000;
+constexpr int CSIDL_PERSONAL = 0x0005;
+constexpr int CSIDL_MYMUSIC = 0x000d;
+constexpr int CSIDL_MYVIDEO = 0x000e;
+constexpr int CSIDL_DESKTOPDIRECTORY = 0x0010;
+constexpr int CSIDL_APPDATA = 0x001a;
+constexpr int CSIDL_LOCAL_APPDATA = 0x001c;
+constexpr int CSIDL_MYPICTURES = 0x0027;
+constexpr int CSIDL_PROFILE = 0x0028;
+constexpr int CSIDL_FLAG_CREATE = 0x8000;
+
+// Desktop: $XDG_DESKTOP_DIR, else $HOME/Desktop. Documents, music, videos and pictures are the
+// matching folders of $HOME; application data is $XDG_CONFIG_HOME (else $HOME/.config), local
+// application data $XDG_DATA_HOME (else $HOME/.local/share); the profile is $HOME. The buffer holds
+// MAX_PATH characters. Without "create" a missing folder is still reported (its path is known).
+BOOL SHGetSpecialFolderPathW(HWND owner, LPWSTR path, int csidl, BOOL create);
+HRESULT SHGetFolderPathW(HWND owner, int csidl, HANDLE token, DWORD flags, LPWSTR path);
+
+// ---- Modules and run-time libraries -------------------------------------------------------------
+
+// The running program is the module GetModuleHandleW(nullptr); its file name is the executable's
+// path. A library name is resolved against the program folder, never the current folder: "X.dll"
+// (also ".\X.dll") is looked for there as "libX.so", then "X.so", then "X.dll"; another relative
+// name is looked for there as written; a bare name that is not there ("libz.so.1") is left to the
+// system's library search. An absolute path is taken as it stands (".dll" mapped the same way).
+HMODULE GetModuleHandleW(LPCWSTR name);
+DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size);
+HMODULE LoadLibraryW(LPCWSTR name);
+HMODULE LoadLibraryA(LPCSTR name);  // the name is UTF-8
+FARPROC GetProcAddress(HMODULE module, LPCSTR name);
+BOOL FreeLibrary(HMODULE module);
+inline HMODULE GetModuleHandle(LPCWSTR name) { return GetModuleHandleW(name); }
+inline DWORD GetModuleFileName(HMODULE module, LPWSTR buffer, DWORD size) { return GetModuleFileNameW(module, buffer, size); }
+inline HMODULE LoadLibrary(LPCWSTR name) { return LoadLibraryW(name); }
+
+// ---- System information -------------------------------------------------------------------------
+
+struct SYSTEM_INFO {
+    WORD wProcessorArchitecture;
+    WORD wReserved;
+    DWORD dwPageSize;
+    LPVOID lpMinimumApplicationAddress;
+    LPVOID lpMaximumApplicationAddress;
+    DWORD_PTR dwActiveProcessorMask;
+    DWORD dwNumberOfProcessors;
+    DWORD dwProcessorType;
+    DWORD dwAllocationGranularity;
+    WORD wProcessorLevel;
+    WORD wProcessorRevision;
+};
+using LPSYSTEM_INFO = SYSTEM_INFO*;
+void GetSystemInfo(LPSYSTEM_INFO info);
+
+// ---- Shell --------------------------------------------------------------------------------------
+
+constexpr int SE_ERR_FNF = 2;
+constexpr int SE_ERR_PNF = 3;
+constexpr int SE_ERR_ACCESSDENIED = 5;
+constexpr int SE_ERR_OOM = 8;
+constexpr int SE_ERR_NOASSOC = 31;
+constexpr ULONG SEE_MASK_NOCLOSEPROCESS = 0x40;
+
+struct SHELLEXECUTEINFOW {
+    DWORD cbSize;
+    ULONG fMask;
+    HWND hwnd;
+    LPCWSTR lpVerb;
+    LPCWSTR lpFile;
+    LPCWSTR lpParameters;
+    LPCWSTR lpDirectory;
+    int nShow;
+    HINSTANCE hInstApp;
+    void* lpIDList;
+    LPCWSTR lpClass;
+    HKEY hkeyClass;
+    DWORD dwHotKey;
+    HANDLE hIcon;
+    HANDLE hProcess;
+};
+using LPSHELLEXECUTEINFOW = SHELLEXECUTEINFOW*;
+
+// The desktop's shell, as far as Linux has one. The verb "open" (or none):
+// - on "explorer" with " /select, <path>" asks the file manager to show the path selected
+//   (org.freedesktop.FileManager1 over D-Bus through dbus-send) and, when that fails, opens the
+//   path's folder; "explorer" with a folder opens it;
+// - on an executable program (or "X.exe" naming one) starts it with the parameters, hidden stdio;
+// - on anything else (a document, a folder, a URL) runs xdg-open.
+// "runas" (elevation) does not exist here and fails with SE_ERR_ACCESSDENIED. ShellExecuteW
+// returns a value above 32 on success and an SE_ERR_* code otherwise; the show state is ignored.
+HINSTANCE ShellExecuteW(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory, int show);
+inline HINSTANCE ShellExecute(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory, int show)
+{
+    return ShellExecuteW(owner, verb, file, parameters, directory, show);
+}
+// hProcess is filled (SEE_MASK_NOCLOSEPROCESS) only when a program was started.
+BOOL ShellExecuteExW(LPSHELLEXECUTEINFOW info);
+
+#include <functional>
+
+namespace platform {
+
+// Tests answer the shell instead of the desktop: with a hook set, every command the shell would
+// run (dbus-send, xdg-open, a program) goes to the hook as its argument list, and the hook's answer
+// (true = it worked) stands for the command's success. Null removes the hook.
+using ShellCommandHook = std::function<bool(const std::vector<std::string>& command)>;
+void SetShellCommandHook(ShellCommandHook hook);
+
+}  // namespace platform

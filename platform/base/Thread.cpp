@@ -1,4 +1,4 @@
-// Threads, thread ids, thread-local storage, sleeping and the millisecond clock.
+// Threads, thread ids, thread-local storage, sleeping, the millisecond clock and the processor count.
 
 #include "platform/WinBase.h"
 #include "platform/base/HandleTable.h"
@@ -243,4 +243,18 @@ DWORD GetTickCount()
 DWORD timeGetTime()
 {
     return static_cast<DWORD>(GetTickCount64());
+}
+
+void GetSystemInfo(LPSYSTEM_INFO info)
+{
+    if (info == nullptr)
+        return;
+    *info = SYSTEM_INFO {};
+    const long processors = sysconf(_SC_NPROCESSORS_ONLN);
+    const long pageSize = sysconf(_SC_PAGESIZE);
+    info->wProcessorArchitecture = 9;  // x64
+    info->dwPageSize = static_cast<DWORD>(pageSize > 0 ? pageSize : 4096);
+    info->dwAllocationGranularity = 65536;
+    info->dwNumberOfProcessors = static_cast<DWORD>(processors > 0 ? processors : 1);
+    info->dwActiveProcessorMask = info->dwNumberOfProcessors >= 64 ? ~DWORD_PTR(0) : (DWORD_PTR(1) << info->dwNumberOfProcessors) - 1;
 }
