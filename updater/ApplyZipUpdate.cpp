@@ -249,14 +249,13 @@ bool ApplyZipUpdate(const std::wstring& downloadPath, const std::wstring& tempFo
     std::vector<StagedItem> items;
     ReplaceTransaction transaction;
     bool ok = StageItems(archive.get(), stageFolder, options, items);
-    if (!ok)
+    if (!ok) {
         LOG(ERROR) << "update not applied: the archive has items that cannot be unpacked";
-    ok = ok && CommitItems(items, stageFolder, installFolder, options, transaction);
-    if (ok) {
-        DeleteOldFiles(transaction, options);
-    } else {
+    } else if (!(ok = CommitItems(items, stageFolder, installFolder, options, transaction))) {
         transaction.RollBack();
-        LOG(ERROR) << "update not applied: the installation was left as it was";
+        LOG(ERROR) << "update not applied: every replaced file was put back";
+    } else {
+        DeleteOldFiles(transaction, options);
     }
     fs::remove_all(fs::path(WideToAnsi(stageFolder)), ignored);
     return ok;

@@ -62,7 +62,6 @@ UpdateWorker::UpdateWorker(std::string url, std::string filePath, int mode)
     : m_url(std::move(url))
     , m_filePath(std::move(filePath))
     , m_mode(mode)
-    , m_onProgress(PostProgressToUpdaterWindows)
     , m_thread(&UpdateWorker::ThreadProc, this)
 {
 }
@@ -86,10 +85,10 @@ void UpdateWorker::Stop()
 
 void UpdateWorker::Signal(AutoResetEvent& event)
 {
-    {
-        std::lock_guard lock(m_eventLock);
-        event.signalled = true;
-    }
+    // Notify under the lock: once the thread has seen the quit event, the owner may destroy the
+    // worker, so the signalling thread must not touch it after unlocking.
+    std::lock_guard lock(m_eventLock);
+    event.signalled = true;
     m_eventChanged.notify_all();
 }
 

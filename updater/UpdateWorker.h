@@ -39,7 +39,7 @@ public:
     UpdateRecordMap GetRecords() const;
 
     void SetSkip(bool skip) { m_skip = skip; }
-    // Set before Start; by default progress goes to the updater's windows.
+    // Set before Start (PostProgressToUpdaterWindows in the program); without one nothing is reported.
     void SetProgressCallback(ProgressCallback callback) { m_onProgress = std::move(callback); }
     DownloadResult GetDownloadResult() const { return m_downloadResult; }
 

@@ -1,0 +1,132 @@
+#include "updater/ApplyZipUpdate.h"
+
+#include "TestFolder.h"
+#include "ZipFixture.h"
+#include "updater/FileUtil.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace {
+
+class ApplyZipUpdateTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        WriteText(m_folder / "install/Quillmoor", "editor 1.9");
+        WriteText(m_folder / "install/plugins/old.so", "old plugin");
+        WriteText(m_folder / "install/readme.txt", "old readme");
+        chmod((m_folder / "install/Quillmoor").c_str(), 0755);
+        std::filesystem::create_directories(m_folder / "tmp");
+    }
+
+    bool Apply(const ZipItems& items, ApplyZipOptions options = {})
+    {
+        EXPECT_TRUE(MakeZip(m_folder / "tmp/update.zip", items));
+        return ApplyZipUpdate(Wide(m_folder / "tmp/update.zip"), Wide(m_folder / "tmp/"), Wide(Install()), options);
+    }
+
+    std::string Install() const { return m_folder / "install"; }
+
+    TestFolder m_folder;
+};
+
+TEST_F(ApplyZipUpdateTest, ReplacesAndAddsFilesKeepingPermissions)
+{
+    ASSERT_TRUE(Apply({ { "Quillmoor", "editor 2.0" }, { "plugins/", "" }, { "plugins/new.so", "new plugin" },
+                        { "lib/deep/x.so", "no folder item" }, { "win\\style.txt", "backslashes" } }));
+    const std::map<std::string, std::string> want {
+        { "Quillmoor", "editor 2.0" }, { "plugins/", "" }, { "plugins/old.so", "old plugin" },
+        { "plugins/new.so", "new plugin" }, { "readme.txt", "old readme" }, { "lib/", "" }, { "lib/deep/", "" },
+        { "lib/deep/x.so", "no folder item" }, { "win/", "" }, { "win/style.txt", "backslashes" },
+    };
+    EXPECT_EQ(Snapshot(Install()), want);  // nothing aside or half-copied left behind
+    struct stat info {};
+    ASSERT_EQ(stat((Install() + "/Quillmoor").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0755u);  // the editor stays executable
+    EXPECT_FALSE(std::filesystem::exists(m_folder / "tmp/unpack"));
+    EXPECT_TRUE(std::filesystem::exists(m_folder / "tmp/update.zip"));
+}
+
+TEST_F(ApplyZipUpdateTest, ReadOnlyTargetIsReplaced)
+{
+    chmod((Install() + "/readme.txt").c_str(), 0444);
+    ASSERT_TRUE(Apply({ { "readme.txt", "new readme" } }));
+    EXPECT_EQ(ReadText(Install() + "/readme.txt"), "new readme");
+}
+
+TEST_F(ApplyZipUpdateTest, RefusedOrBrokenArchivesChangeNothing)
+{
+    struct Case {
+        const char* name;
+        ZipItems items;
+    };
+    const Case cases[] = {
+        { "parent component", { { "Quillmoor", "evil" }, { "../escaped.txt", "outside" } } },
+        { "nested parent", { { "plugins/../../escaped.txt", "outside" }, { "readme.txt", "x" } } },
+        { "absolute", { { "/tmp-escaped.txt", "outside" } } },
+        { "drive prefix", { { "C:evil.txt", "x" } } },
+        { "file over folder", { { "readme.txt", "new" }, { "plugins", "a file where a folder is" } } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto before = Snapshot(m_folder.Path() + "/install");
+        EXPECT_FALSE(Apply(c.items));
+        EXPECT_EQ(Snapshot(Install()), before);
+        EXPECT_FALSE(std::filesystem::exists(m_folder / "escaped.txt"));
+        EXPECT_FALSE(std::filesystem::exists(m_folder / "tmp/unpack"));
+    }
+}
+
+TEST_F(ApplyZipUpdateTest, MissingArchiveFailsWithoutChanges)
+{
+    const auto before = Snapshot(Install());
+    EXPECT_FALSE(ApplyZipUpdate(Wide(m_folder / "tmp/none.zip"), Wide(m_folder / "tmp/"), Wide(Install()), {}));
+    WriteText(m_folder / "tmp/garbage.zip", "not a zip archive at all");
+    EXPECT_FALSE(ApplyZipUpdate(Wide(m_folder / "tmp/garbage.zip"), Wide(m_folder / "tmp/"), Wide(Install()), {}));
+    EXPECT_EQ(Snapshot(Install()), before);
+}
+
+TEST_F(ApplyZipUpdateTest, CopyFailureMidwayRollsEverythingBack)
+{
+    const auto before = Snapshot(Install());
+    int copies = 0;
+    ApplyZipOptions options;
+    options.copyFile = [&](const std::wstring& from, const std::wstring& to) {
+        if (++copies == 3) {
+            errno = ENOSPC;
+            return false;
+        }
+        std::error_code error;
+        std::filesystem::copy_file(WideToAnsi(from), WideToAnsi(to), error);
+        return !error;
+    };
+    EXPECT_FALSE(Apply({ { "Quillmoor", "editor 2.0" }, { "newdir/", "" }, { "newdir/a.so", "a" },
+                         { "readme.txt", "new readme" }, { "plugins/old.so", "never reached" } }, options));
+    EXPECT_EQ(copies, 3);
+    EXPECT_EQ(Snapshot(Install()), before);
+}
+
+TEST_F(ApplyZipUpdateTest, MissingInstallFolderIsCreated)
+{
+    std::filesystem::remove_all(Install());
+    ASSERT_TRUE(Apply({ { "Quillmoor", "fresh" } }));
+    EXPECT_EQ(ReadText(Install() + "/Quillmoor"), "fresh");
+}
+
+TEST(SafeItemNames, Table)
+{
+    struct Case {
+        const wchar_t* name;
+        bool safe;
+    };
+    const Case cases[] = {
+        { L"a.dll", true }, { L"plugins/a.dll", true }, { L"a..b/c", true }, { L"..a", true },
+        { L"", false }, { L"..", false }, { L"../a", false }, { L"a/../b", false }, { L"a\\..\\b", false },
+        { L"/etc/passwd", false }, { L"\\x", false }, { L"C:x", false }, { L"c:/x", false }, { L"a/..", false },
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(IsSafeItemName(c.name), c.safe) << WideToAnsi(c.name);
+}
+
+}  // namespace
