@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/WinBase.h"
 #include "ui/core/PaintManagerUI.h"
 
 using SkinUI::CMarkup;
@@ -408,4 +409,24 @@ TEST_F(MarkupFile, ArchiveItemsAreFoundIgnoringCaseButListRowsComeFromDisk)
     EXPECT_EQ(SkinUI::CPaintManagerUI::GetResourceZip(), L"membuffer");
     ASSERT_TRUE(doc.LoadFromFile(L"sub/Dialog.xml"));
     EXPECT_EQ(RootName(doc), L"Dialog");
+}
+
+TEST(PaintManagerResourceSettings, PathsKeepTheirSeparators)
+{
+    using SkinUI::CPaintManagerUI;
+    CPaintManagerUI::SetResourcePath(L"skins/");
+    EXPECT_EQ(CPaintManagerUI::GetResourcePath(), L"skins/");
+    CPaintManagerUI::SetResourcePath(L"C:\\skins");
+    EXPECT_EQ(CPaintManagerUI::GetResourcePath(), L"C:\\skins\\");
+    CPaintManagerUI::SetResourcePath(L"");
+    EXPECT_TRUE(CPaintManagerUI::GetResourcePath().IsEmpty());
+
+    EXPECT_TRUE(CPaintManagerUI::GetInstancePath().IsEmpty());
+    CPaintManagerUI::SetInstance(::GetModuleHandleW(nullptr));
+    const SkinUI::CUIString folder = CPaintManagerUI::GetInstancePath();
+    CPaintManagerUI::SetInstance(nullptr);
+    ASSERT_FALSE(folder.IsEmpty());
+    EXPECT_EQ(folder[folder.GetLength() - 1], L'/');
+    EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(folder.GetData())));
+    EXPECT_EQ(CPaintManagerUI::GetResourceDll(), nullptr);
 }

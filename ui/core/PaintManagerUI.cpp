@@ -1,5 +1,6 @@
 #include "ui/core/PaintManagerUI.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -50,6 +51,29 @@ HINSTANCE CPaintManagerUI::GetInstance()
 void CPaintManagerUI::SetInstance(HINSTANCE hInst)
 {
     m_hInstance = hInst;
+}
+
+CUIString CPaintManagerUI::GetInstancePath()
+{
+    if (!m_hInstance)
+        return CUIString();
+    wchar_t path[MAX_PATH + 1] = {};
+    ::GetModuleFileNameW(m_hInstance, path, MAX_PATH);
+    CUIString folder(path);
+    const int slash = std::max(folder.ReverseFind(L'\\'), folder.ReverseFind(L'/'));
+    return slash >= 0 ? folder.Left(slash + 1) : CUIString();
+}
+
+CUIString CPaintManagerUI::GetCurrentPath()
+{
+    wchar_t path[MAX_PATH + 1] = {};
+    ::GetCurrentDirectoryW(MAX_PATH, path);
+    return CUIString(path);
+}
+
+void CPaintManagerUI::SetCurrentPath(const wchar_t* pStrPath)
+{
+    ::SetCurrentDirectoryW(pStrPath);
 }
 
 HINSTANCE CPaintManagerUI::GetResourceDll()

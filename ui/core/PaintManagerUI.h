@@ -14,6 +14,10 @@ class CPaintManagerUI {
 public:
     static HINSTANCE GetInstance();
     static void SetInstance(HINSTANCE hInst);
+    // The folder of the program module's file, with its trailing separator; empty without one.
+    static CUIString GetInstancePath();
+    static CUIString GetCurrentPath();
+    static void SetCurrentPath(const wchar_t* pStrPath);
     static HINSTANCE GetResourceDll();
     static void SetResourceDll(HINSTANCE hInst);
 
