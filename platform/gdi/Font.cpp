@@ -7,7 +7,6 @@
 #include <fontconfig/fontconfig.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -44,8 +43,6 @@ double CellHeight(const PangoFontDescription* description)
 
 FontObject::FontObject(const LOGFONTW& logFont) : GdiObject(GdiKind::Font), m_logFont(logFont)
 {
-    static std::atomic<unsigned> serial { 0 };
-    m_key = "f" + std::to_string(++serial);
     m_description = pango_font_description_new();
     std::wstring face = FaceName(logFont);
     if (!face.empty() && face.front() == L'@')
@@ -57,12 +54,29 @@ FontObject::FontObject(const LOGFONTW& logFont) : GdiObject(GdiKind::Font), m_lo
     // Negative: the character (em) height. Positive: the cell height, ascent + descent.
     const int height = logFont.lfHeight == 0 ? kDefaultPixelHeight : std::abs(logFont.lfHeight);
     pango_font_description_set_absolute_size(m_description, height * PANGO_SCALE);
-    if (logFont.lfHeight <= 0)
-        return;
-    std::lock_guard guard(TextLock());
-    const double cell = CellHeight(m_description);
-    if (cell > 0)
-        pango_font_description_set_absolute_size(m_description, std::max(1.0, height * height / cell) * PANGO_SCALE);
+    if (logFont.lfHeight > 0) {
+        std::lock_guard guard(TextLock());
+        const double cell = CellHeight(m_description);
+        if (cell > 0)
+            pango_font_description_set_absolute_size(m_description, std::max(1.0, height * height / cell) * PANGO_SCALE);
+    }
+    UpdateKey();
+}
+
+// Fonts that lay out alike share one key, so the text cache serves fonts made anew per paint.
+void FontObject::UpdateKey()
+{
+    char* description = pango_font_description_to_string(m_description);
+    m_key = description;
+    g_free(description);
+    m_key += '|' + std::to_string(m_logFont.lfUnderline != 0) + std::to_string(m_logFont.lfStrikeOut != 0)
+        + std::to_string(m_logFont.lfQuality == NONANTIALIASED_QUALITY);
+}
+
+FontObject::FontObject(const LOGFONTW& logFont, double pixelSize) : FontObject(logFont)
+{
+    pango_font_description_set_absolute_size(m_description, std::max(1.0, pixelSize) * PANGO_SCALE);
+    UpdateKey();
 }
 
 FontObject::~FontObject()

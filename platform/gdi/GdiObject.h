@@ -69,13 +69,15 @@ public:
 class FontObject : public GdiObject {
 public:
     explicit FontObject(const LOGFONTW& logFont);
+    FontObject(const LOGFONTW& logFont, double pixelSize);  // em size in pixels, fractions kept
     ~FontObject() override;
     const LOGFONTW& LogFont() const { return m_logFont; }
     // Resolved face with the size in Pango units of pixels; owned by the font.
     const PangoFontDescription* Description() const { return m_description; }
-    const std::string& Key() const { return m_key; }  // unique per font object, for caches
+    const std::string& Key() const { return m_key; }  // equal for fonts that lay out alike
 
 private:
+    void UpdateKey();
     LOGFONTW m_logFont;
     PangoFontDescription* m_description = nullptr;
     std::string m_key;

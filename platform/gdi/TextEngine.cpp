@@ -41,17 +41,16 @@ constexpr const char* kFontAliases = R"(<?xml version="1.0"?>
 
 struct TextState {
     PangoFontMap* fontMap = nullptr;
-    PangoContext* smooth = nullptr;
-    PangoContext* sharp = nullptr;
+    PangoContext* contexts[2][2] = {};  // [typographic][antialias]
 };
 
-PangoContext* MakeContext(PangoFontMap* fontMap, cairo_antialias_t antialias)
+PangoContext* MakeContext(PangoFontMap* fontMap, bool antialias, bool typographic)
 {
     PangoContext* context = pango_font_map_create_context(fontMap);
     cairo_font_options_t* options = cairo_font_options_create();
-    cairo_font_options_set_antialias(options, antialias);
-    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_SLIGHT);
-    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
+    cairo_font_options_set_antialias(options, antialias ? CAIRO_ANTIALIAS_GRAY : CAIRO_ANTIALIAS_NONE);
+    cairo_font_options_set_hint_style(options, typographic ? CAIRO_HINT_STYLE_NONE : CAIRO_HINT_STYLE_SLIGHT);
+    cairo_font_options_set_hint_metrics(options, typographic ? CAIRO_HINT_METRICS_OFF : CAIRO_HINT_METRICS_ON);
     pango_cairo_context_set_font_options(context, options);
     cairo_font_options_destroy(options);
     return context;
@@ -108,8 +107,9 @@ public:
             FcInit();
             FcConfigParseAndLoadFromMemory(FcConfigGetCurrent(), reinterpret_cast<const FcChar8*>(kFontAliases), FcTrue);
             m_state.fontMap = pango_cairo_font_map_new();
-            m_state.smooth = MakeContext(m_state.fontMap, CAIRO_ANTIALIAS_GRAY);
-            m_state.sharp = MakeContext(m_state.fontMap, CAIRO_ANTIALIAS_NONE);
+            for (int typographic = 0; typographic < 2; ++typographic)
+                for (int antialias = 0; antialias < 2; ++antialias)
+                    m_state.contexts[typographic][antialias] = MakeContext(m_state.fontMap, antialias, typographic);
         });
         return m_state;
     }
@@ -119,8 +119,9 @@ public:
         if (!m_state.fontMap)
             return;
         Cache().Clear();
-        g_object_unref(m_state.smooth);
-        g_object_unref(m_state.sharp);
+        for (auto& row : m_state.contexts)
+            for (PangoContext* context : row)
+                g_object_unref(context);
         g_object_unref(m_state.fontMap);
         cairo_debug_reset_static_data();
         FcFini();
@@ -190,7 +191,7 @@ std::string CacheKey(const LayoutRequest& r, const std::string& utf8)
     std::string key = r.font->Key();
     key += '|' + std::to_string(r.width) + '|' + std::to_string(r.height) + '|' + std::to_string(r.wrap) + '|'
         + std::to_string(r.wrapLines) + std::to_string(r.ellipsize) + std::to_string(r.alignment) + std::to_string(r.prefix)
-        + std::to_string(r.singleLine) + '|';
+        + std::to_string(r.singleLine) + std::to_string(static_cast<int>(r.flavor)) + '|';
     key += utf8;
     return key;
 }
@@ -219,9 +220,9 @@ std::recursive_mutex& TextLock()
     return *lock;
 }
 
-PangoContext* TextContext(bool antialias)
+PangoContext* TextContext(bool antialias, bool typographic)
 {
-    return antialias ? State().smooth : State().sharp;
+    return State().contexts[typographic][antialias];
 }
 
 std::string WideToUtf8(std::wstring_view text)
@@ -266,7 +267,9 @@ PangoLayout* CachedLayout(const LayoutRequest& request)
     if (PangoLayout* found = Cache().Find(key))
         return found;
     const FontObject& font = *request.font;
-    PangoLayout* layout = pango_layout_new(TextContext(font.LogFont().lfQuality != NONANTIALIASED_QUALITY));
+    const bool typographic = request.flavor != TextFlavor::Gdi;
+    const bool antialias = typographic ? request.flavor == TextFlavor::Smooth : font.LogFont().lfQuality != NONANTIALIASED_QUALITY;
+    PangoLayout* layout = pango_layout_new(TextContext(antialias, typographic));
     pango_layout_set_font_description(layout, font.Description());
     PangoAttrList* attrs = FontAttributes(font, underlined);
     pango_layout_set_attributes(layout, attrs);

@@ -15,8 +15,13 @@
 namespace platform {
 
 std::recursive_mutex& TextLock();
+// How glyphs are placed: GDI text is hinted with whole-pixel advances and anti-aliased unless
+// the font asks otherwise; Gdiplus text is typographic (unhinted, fractional advances),
+// anti-aliased or, for the single-bit rendering hints, not.
+enum class TextFlavor { Gdi, Smooth, Sharp };
+
 // The context for laying out text; the lock must be held.
-PangoContext* TextContext(bool antialias);
+PangoContext* TextContext(bool antialias, bool typographic = false);
 
 std::string WideToUtf8(std::wstring_view text);
 std::wstring Utf8ToWide(std::string_view text);
@@ -34,6 +39,7 @@ struct LayoutRequest {
     PangoAlignment alignment = PANGO_ALIGN_LEFT;
     bool prefix = false;  // "&x" underlines x and "&&" is "&"
     bool singleLine = false;  // line feeds are not breaks
+    TextFlavor flavor = TextFlavor::Gdi;
 };
 
 // A laid-out text from the cache, borrowed while the text lock is held (the caller holds it).
