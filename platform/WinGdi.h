@@ -246,6 +246,7 @@ BOOL SetViewportOrgEx(HDC hdc, int x, int y, LPPOINT old);
 BOOL GetViewportOrgEx(HDC hdc, LPPOINT origin);
 BOOL OffsetViewportOrgEx(HDC hdc, int dx, int dy, LPPOINT old);
 BOOL SetWindowOrgEx(HDC hdc, int x, int y, LPPOINT old);
+BOOL GetWindowOrgEx(HDC hdc, LPPOINT origin);
 
 // ---- Brushes, pens, shapes --------------------------------------------------------------------
 

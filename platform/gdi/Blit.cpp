@@ -25,7 +25,7 @@ public:
             return;
         }
         // The copy also serves the opaque view: RGB24 ignores the alpha byte.
-        m_surface = cairo_image_surface_create(opaque ? CAIRO_FORMAT_RGB24 : CAIRO_FORMAT_ARGB32, area.width, area.height);
+        m_surface = cairo_image_surface_create(opaque ? CAIRO_FORMAT_RGB24 : cairo_image_surface_get_format(surface), area.width, area.height);
         cairo_surface_flush(m_surface);
         for (int y = 0; y < area.height; ++y) {
             const uint32_t* from = SurfaceRow(surface, area.y + y) + area.x;

@@ -256,8 +256,15 @@ Canvas::~Canvas()
 
 bool IsImageSurface(cairo_surface_t* surface)
 {
-    return surface && cairo_surface_get_type(surface) == CAIRO_SURFACE_TYPE_IMAGE
-        && cairo_image_surface_get_format(surface) == CAIRO_FORMAT_ARGB32;
+    if (!surface || cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE)
+        return false;
+    const cairo_format_t format = cairo_image_surface_get_format(surface);
+    return format == CAIRO_FORMAT_ARGB32 || format == CAIRO_FORMAT_RGB24;
+}
+
+bool HasAlphaChannel(cairo_surface_t* surface)
+{
+    return IsImageSurface(surface) && cairo_image_surface_get_format(surface) == CAIRO_FORMAT_ARGB32;
 }
 
 uint32_t* SurfaceRow(cairo_surface_t* surface, int y)
@@ -269,7 +276,7 @@ uint32_t* SurfaceRow(cairo_surface_t* surface, int y)
 
 AlphaGuard::AlphaGuard(DeviceContext* dc, const RECT& bounds, Mode mode) : m_dc(dc), m_mode(mode)
 {
-    if (!dc || !IsImageSurface(dc->Target()))
+    if (!dc || !HasAlphaChannel(dc->Target()))
         return;
     const int left = dc->ToTargetX(bounds.left), top = dc->ToTargetY(bounds.top);
     const cairo_rectangle_int_t area { left, top, bounds.right - bounds.left, bounds.bottom - bounds.top };

@@ -17,6 +17,7 @@ class DeviceContext {
 public:
     struct State {
         POINT viewportOrg { 0, 0 };
+        POINT windowOrg { 0, 0 };  // device = logical - windowOrg + viewportOrg
         POINT currentPos { 0, 0 };
         std::shared_ptr<BitmapObject> bitmap;
         std::shared_ptr<BrushObject> brush;
@@ -53,9 +54,11 @@ public:
     int Save();
     bool Restore(int saved);
 
-    // Logical → target coordinates.
-    int ToTargetX(int x) const { return x + m_state.viewportOrg.x + m_originX; }
-    int ToTargetY(int y) const { return y + m_state.viewportOrg.y + m_originY; }
+    // Logical → device (add) and device → target (add the origin) coordinates.
+    int ToDeviceX(int x) const { return x - m_state.windowOrg.x + m_state.viewportOrg.x; }
+    int ToDeviceY(int y) const { return y - m_state.windowOrg.y + m_state.viewportOrg.y; }
+    int ToTargetX(int x) const { return ToDeviceX(x) + m_originX; }
+    int ToTargetY(int y) const { return ToDeviceY(y) + m_originY; }
     int OriginX() const { return m_originX; }
     int OriginY() const { return m_originY; }
 
@@ -115,7 +118,8 @@ private:
 
 // Pixel access of an image surface: row y (top-down) of the surface as 32-bit pixels.
 uint32_t* SurfaceRow(cairo_surface_t* surface, int y);
-bool IsImageSurface(cairo_surface_t* surface);
+bool IsImageSurface(cairo_surface_t* surface);  // 32 bits per pixel in memory (ARGB32 or RGB24)
+bool HasAlphaChannel(cairo_surface_t* surface);  // ARGB32: the alpha-byte rule applies
 
 inline void SetSourceColor(cairo_t* cr, COLORREF color)
 {

@@ -370,15 +370,23 @@ BOOL OffsetViewportOrgEx(HDC hdc, int dx, int dy, LPPOINT old)
     return SetViewportOrgEx(hdc, current.x + dx, current.y + dy, old);
 }
 
-// With the mapping mode fixed to pixels, a window origin of (x, y) is a viewport origin of
-// (-x, -y): the point (x, y) lands at the device origin.
 BOOL SetWindowOrgEx(HDC hdc, int x, int y, LPPOINT old)
 {
-    POINT previous {};
-    if (!SetViewportOrgEx(hdc, -x, -y, &previous))
+    DeviceContext* dc = DeviceContext::FromHandle(hdc);
+    if (!dc)
         return FALSE;
     if (old)
-        *old = { -previous.x, -previous.y };
+        *old = dc->Current().windowOrg;
+    dc->Current().windowOrg = { x, y };
+    return TRUE;
+}
+
+BOOL GetWindowOrgEx(HDC hdc, LPPOINT origin)
+{
+    DeviceContext* dc = DeviceContext::FromHandle(hdc);
+    if (!dc || !origin)
+        return FALSE;
+    *origin = dc->Current().windowOrg;
     return TRUE;
 }
 

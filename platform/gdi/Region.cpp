@@ -211,8 +211,7 @@ int CombineClipRect(HDC hdc, int left, int top, int right, int bottom, bool inte
     DeviceContext* dc = DeviceContext::FromHandle(hdc);
     if (!dc)
         return ERROR;
-    const POINT org = dc->Current().viewportOrg;
-    cairo_region_t* area = platform::RectRegion(left + org.x, top + org.y, right + org.x, bottom + org.y);
+    cairo_region_t* area = platform::RectRegion(dc->ToDeviceX(left), dc->ToDeviceY(top), dc->ToDeviceX(right), dc->ToDeviceY(bottom));
     const cairo_region_t* current = dc->Current().clip;
     cairo_region_t* result = current ? cairo_region_copy(current) : dc->DeviceBounds();
     if (intersect)

@@ -213,6 +213,20 @@ TEST(GdiDraw, ClipRegionsLimitDrawing)
     EXPECT_EQ(dib.at(0, 0), 0u);
 }
 
+TEST(GdiDraw, WindowAndViewportOriginsMapLogicalToDevice)
+{
+    Dib dib(10, 10);
+    SetWindowOrgEx(dib.dc(), 5, 5, nullptr);   // logical (5, 5) at device (0, 0)
+    SetViewportOrgEx(dib.dc(), 2, 0, nullptr);  // ... then moved to device (2, 0)
+    Fill(dib.dc(), { 5, 5, 6, 6 }, RGB(1, 2, 3));
+    EXPECT_EQ(dib.at(2, 0), 0x00010203u);
+    EXPECT_EQ(GetPixel(dib.dc(), 5, 5), RGB(1, 2, 3));
+    RECT box {};
+    GetClipBox(dib.dc(), &box);  // logical coordinates
+    EXPECT_EQ(box.left, 3);
+    EXPECT_EQ(box.top, 5);
+}
+
 TEST(GdiDraw, SaveAndRestoreBringBackClipOriginAndObjects)
 {
     Dib dib(10, 10);
