@@ -1,6 +1,7 @@
 #include "ui/core/StdStringPtrMap.h"
 
 #include <cstdlib>
+#include <cwchar>
 #include <new>
 
 namespace SkinUI {
@@ -10,18 +11,21 @@ struct TITEM {
     void* Data;
     TITEM* pPrev;
     TITEM* pNext;
+    uint32_t Hash;  // of Key: most chain neighbours are told apart without comparing text
 };
 
 namespace {
 
+// h = h * 33 + character, taken from the last character to the first; summed forward here as
+// character i times 33^i, which is the same value in one pass.
 uint32_t HashKey(const wchar_t* key)
 {
-    const wchar_t* end = key;
-    while (*end)
-        ++end;
     uint32_t hash = 0;
-    while (end != key)
-        hash = hash * 33u + static_cast<uint32_t>(*--end);
+    uint32_t power = 1;
+    for (; *key; ++key) {
+        hash += static_cast<uint32_t>(*key) * power;
+        power *= 33u;
+    }
     return hash;
 }
 
@@ -68,18 +72,19 @@ void CStdStringPtrMap::RemoveAll()
     Resize(m_nBuckets);
 }
 
-int CStdStringPtrMap::BucketOf(const wchar_t* key) const
+int CStdStringPtrMap::BucketOf(uint32_t hash) const
 {
-    return static_cast<int>(HashKey(key) % static_cast<uint32_t>(m_nBuckets));
+    return static_cast<int>(hash % static_cast<uint32_t>(m_nBuckets));
 }
 
 TITEM* CStdStringPtrMap::FindEntry(const wchar_t* key, int* bucket) const
 {
     if (m_nBuckets == 0 || !key)
         return nullptr;
-    *bucket = BucketOf(key);
+    const uint32_t hash = HashKey(key);
+    *bucket = BucketOf(hash);
     for (TITEM* item = m_aT[*bucket]; item; item = item->pNext) {
-        if (item->Key == key)
+        if (item->Hash == hash && wcscmp(item->Key.GetData(), key) == 0)
             return item;
     }
     return nullptr;
@@ -108,10 +113,11 @@ bool CStdStringPtrMap::Insert(const wchar_t* key, void* pData)
 {
     if (m_nBuckets == 0 || !key || Find(key))
         return false;
-    TITEM* item = new (std::nothrow) TITEM { CUIString(key), pData, nullptr, nullptr };
+    const uint32_t hash = HashKey(key);
+    TITEM* item = new (std::nothrow) TITEM { CUIString(key), pData, nullptr, nullptr, hash };
     if (!item)
         return false;
-    TITEM*& head = m_aT[BucketOf(key)];
+    TITEM*& head = m_aT[BucketOf(hash)];
     item->pNext = head;
     if (head)
         head->pPrev = item;

@@ -35,7 +35,7 @@ protected:
 private:
     void FreeEntries();
     TITEM* FindEntry(const wchar_t* key, int* bucket) const;
-    int BucketOf(const wchar_t* key) const;
+    int BucketOf(uint32_t hash) const;
 };
 
 }  // namespace SkinUI
