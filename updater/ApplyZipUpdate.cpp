@@ -64,10 +64,15 @@ std::string ZipText(DWORD code)
     return WideToAnsi(text);
 }
 
-bool DefaultCopy(const std::wstring& from, const std::wstring& to)
+// The staged file is not needed afterwards: moving it is enough where both folders share a file
+// system, and copying covers the rest.
+bool MoveOrCopy(const std::wstring& from, const std::wstring& to)
 {
+    const std::string source = WideToAnsi(from), target = WideToAnsi(to);
+    if (std::rename(source.c_str(), target.c_str()) == 0)
+        return true;
     std::error_code error;
-    fs::copy_file(fs::path(WideToAnsi(from)), fs::path(WideToAnsi(to)), fs::copy_options::overwrite_existing, error);
+    fs::copy_file(fs::path(source), fs::path(target), fs::copy_options::overwrite_existing, error);
     errno = error.value();
     return !error;
 }
@@ -154,7 +159,7 @@ bool ReplaceFile(const std::wstring& staged, const std::wstring& target, const A
         errno = EISDIR;
         return false;
     }
-    const auto copy = options.copyFile ? options.copyFile : DefaultCopy;
+    const auto copy = options.copyFile ? options.copyFile : MoveOrCopy;
     if (!copy(staged, fresh))
         return false;
     const std::string freshPath = WideToAnsi(fresh);

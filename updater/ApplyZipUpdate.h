@@ -8,7 +8,8 @@ struct ApplyZipOptions {
     const char* logUnit { "message_wnd" };
     bool logDeleteFailure { true };     // "%s delfile fail %d"
     bool copyFailureWithCode { true };  // "%s copy fail %d" rather than "%s copy fail"
-    // Copies from to to (overwriting); false with errno set on failure.
+    // Puts the staged file "from" at "to" (it may be moved); false with errno set on failure.
+    // Empty: move within one file system, else copy.
     std::function<bool(const std::wstring& from, const std::wstring& to)> copyFile;
 };
 
