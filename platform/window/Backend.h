@@ -1,0 +1,54 @@
+#pragma once
+// What the window manager asks of a display: the two implementations are the headless virtual
+// screen (platform/headless/) and X11 (platform/x11/). The manager calls every operation with its
+// lock held, so a backend never calls back into the window functions from them; it reports
+// input and desktop-made changes through WindowManager's Deliver* operations from its own
+// thread, without holding its own locks.
+
+#include "platform/window/Window.h"
+
+#include <string>
+#include <vector>
+
+namespace platform {
+
+struct MonitorDesc {
+    RECT rect {};
+    RECT work {};
+    UINT dpi = 96;
+};
+
+// What changed about a top-level window (bits of TopLevelChanged's `what`).
+enum WindowChange : unsigned {
+    ChangeGeometry = 1,
+    ChangeVisibility = 2,
+    ChangeZOrder = 4,
+    ChangeStyle = 8,
+    ChangeTitle = 16,
+    ChangeLayer = 32,
+    ChangeRegion = 64,
+};
+
+class Backend {
+public:
+    virtual ~Backend() = default;
+
+    virtual std::vector<MonitorDesc> Monitors() = 0;
+    virtual void TopLevelCreated(Window&) {}
+    virtual void TopLevelDestroyed(Window&) {}
+    virtual void TopLevelChanged(Window&, unsigned /*what*/) {}
+    // The window's back buffer changed inside `dirty` (window coordinates).
+    virtual void Present(Window&, const RECT& /*dirty*/) {}
+    virtual void Activate(Window&) {}
+    // The pointer shape over the window, as an IDC_* number.
+    virtual void SetCursorShape(Window*, int /*idc*/) {}
+    // A caption drag or border resize the desktop performs itself (true), or false to let the
+    // manager track the mouse.
+    virtual bool BeginMoveSize(Window&, int /*edge*/, POINT /*screen*/) { return false; }
+    virtual void SetClipboardText(const std::wstring&) {}
+    // The desktop's clipboard text when another program holds it; false when this process does.
+    virtual bool ForeignClipboardText(std::wstring&) { return false; }
+    virtual bool WarpPointer(POINT) { return false; }
+};
+
+}  // namespace platform

@@ -1,0 +1,116 @@
+#pragma once
+// The process's window manager: handles, classes, the top-level z-order, per-thread queues,
+// focus, activation, capture, key state, the clock and the backend.
+//
+// One lock (`lock`) guards all of it. Rules: never call a window procedure, a timer procedure or
+// anything that may send a message while holding it; backends are called with it held and never
+// call back. Windows are reached by handle through Find(), which returns null for a handle that
+// is gone; handles are never reused within a run.
+
+#include "platform/window/Backend.h"
+#include "platform/window/MessageQueue.h"
+#include "platform/window/Window.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <unordered_map>
+#include <vector>
+
+namespace platform {
+
+class WindowManager {
+public:
+    // The manager, with its backend chosen on first use (QUILL_BACKEND, DISPLAY). Without any
+    // usable display the process ends with a message.
+    static WindowManager& Get();
+    // Selects the headless backend unless a backend is already running; true when headless is
+    // the one in use.
+    static bool UseHeadless();
+
+    std::mutex lock;
+    std::unique_ptr<Backend> backend;
+    bool headless = false;
+
+    // ---- Handles and windows (lock held) ----
+    Window* Find(HWND hwnd) const;
+    HWND Adopt(std::unique_ptr<Window> window);
+    void Forget(Window& window);  // unlinks and frees the record
+    std::vector<Window*> topLevels;  // z-order, top first (message-only windows excluded)
+    std::vector<Window*> messageOnly;
+    Window* TopLevelOf(Window* window) const;
+    // Child-window position of `window` in its top-level window's coordinates.
+    POINT OffsetInTop(const Window* window) const;
+    POINT ClientOriginOnScreen(const Window* window) const;
+    bool IsVisibleOnScreen(const Window* window) const;
+    void RaiseTopLevel(Window* window, bool withOwned);
+    void PlaceTopLevel(Window* window, Window* below);  // right under `below`; null: top of band
+
+    // ---- Classes (lock held) ----
+    std::shared_ptr<WindowClass> FindClass(LPCWSTR name, HINSTANCE instance) const;
+    std::vector<std::shared_ptr<WindowClass>> classes;
+    ATOM nextAtom = 0xC000;
+
+    // ---- Queues ----
+    // The calling thread's queue, made on first use (takes the lock itself).
+    std::shared_ptr<MessageQueue> CurrentQueue();
+    std::shared_ptr<MessageQueue> QueueOf(DWORD threadId) const;  // lock held
+    void EndThread(DWORD threadId);                                // lock taken
+    std::map<DWORD, std::shared_ptr<MessageQueue>> queues;
+
+    // ---- Input state (lock held) ----
+    HWND focus = nullptr;
+    HWND active = nullptr;
+    HWND capture = nullptr;
+    POINT cursor { -1, -1 };
+    BYTE keys[256] {};
+    HCURSOR cursorShape = nullptr;
+    HWND lastMouseWindow = nullptr;  // the window the last mouse message went to
+    struct Tracking {
+        HWND hwnd = nullptr;
+        DWORD flags = 0;
+        DWORD hoverTime = 0;
+        uint64_t hoverDue = 0;
+        POINT hoverAnchor {};
+    } tracking;
+
+    // ---- Clock ----
+    uint64_t Now() const;  // milliseconds; tests move it forward
+    void Advance(uint64_t ms);
+    std::atomic<uint64_t> clockOffset { 0 };
+
+    // ---- Monitors (lock held) ----
+    std::vector<MonitorDesc> Monitors() const;
+    int MonitorIndexAt(POINT point, bool nearest) const;
+    int MonitorIndexOfRect(const RECT& rect, bool nearest) const;
+    std::vector<MonitorDesc> monitorOverride;  // set by the headless screen's DPI and size hooks
+
+    // ---- Delivery from backends (any thread; takes the lock) ----
+    void DeliverInput(const RawInput& input);
+    // The desktop moved or resized a top-level window, or asked to close it.
+    void DeliverGeometry(HWND hwnd, const RECT& rect);
+    void DeliverClose(HWND hwnd);
+    void DeliverActivation(HWND hwnd, bool active);
+    void DeliverExpose(HWND hwnd, const RECT& rect);
+
+    // ---- Helpers (lock held) ----
+    void Invalidate(Window* window, const RECT* rect, bool erase, bool children);
+    void WakeQueue(MessageQueue& queue) { queue.wake.notify_all(); }
+    void WakeAll();
+
+private:
+    WindowManager() = default;
+    std::unordered_map<uintptr_t, std::unique_ptr<Window>> m_windows;
+    uintptr_t m_nextHandle = 0x10010;
+};
+
+// Lock-free helpers used across the implementation files.
+bool RectEmpty(const RECT& r);
+RECT RectIntersect(const RECT& a, const RECT& b);
+RECT RectUnion(const RECT& a, const RECT& b);
+RECT RectOffset(RECT r, int dx, int dy);
+
+}  // namespace platform
