@@ -123,6 +123,7 @@ public:
             for (PangoContext* context : row)
                 g_object_unref(context);
         g_object_unref(m_state.fontMap);
+        m_state = {};  // text calls from here on fail instead of touching freed objects
         cairo_debug_reset_static_data();
         FcFini();
     }
@@ -225,33 +226,6 @@ PangoContext* TextContext(bool antialias, bool typographic)
     return State().contexts[typographic][antialias];
 }
 
-std::string WideToUtf8(std::wstring_view text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (wchar_t c : text)
-        AppendUtf8(out, static_cast<char32_t>(c));
-    return out;
-}
-
-std::wstring Utf8ToWide(std::string_view text)
-{
-    std::wstring out;
-    const char* p = text.data();
-    const char* end = p + text.size();
-    while (p < end) {
-        const gunichar c = g_utf8_get_char_validated(p, end - p);
-        if (c == static_cast<gunichar>(-1) || c == static_cast<gunichar>(-2)) {
-            out += L'\xFFFD';
-            ++p;
-            continue;
-        }
-        out += static_cast<wchar_t>(c);
-        p = g_utf8_next_char(p);
-    }
-    return out;
-}
-
 std::wstring_view WideView(LPCWSTR text, int count)
 {
     if (!text)
@@ -269,7 +243,10 @@ PangoLayout* CachedLayout(const LayoutRequest& request)
     const FontObject& font = *request.font;
     const bool typographic = request.flavor != TextFlavor::Gdi;
     const bool antialias = typographic ? request.flavor == TextFlavor::Smooth : font.LogFont().lfQuality != NONANTIALIASED_QUALITY;
-    PangoLayout* layout = pango_layout_new(TextContext(antialias, typographic));
+    PangoContext* context = TextContext(antialias, typographic);
+    if (!context)
+        return nullptr;
+    PangoLayout* layout = pango_layout_new(context);
     pango_layout_set_font_description(layout, font.Description());
     PangoAttrList* attrs = FontAttributes(font, underlined);
     pango_layout_set_attributes(layout, attrs);
@@ -292,7 +269,8 @@ void ClearLayoutCache()
 {
     std::lock_guard guard(TextLock());
     Cache().Clear();
-    pango_fc_font_map_config_changed(PANGO_FC_FONT_MAP(State().fontMap));
+    if (State().fontMap)
+        pango_fc_font_map_config_changed(PANGO_FC_FONT_MAP(State().fontMap));
 }
 
 }  // namespace platform

@@ -4,6 +4,7 @@
 // drawn mostly on the UI thread, so one lock costs nothing), fontconfig set up with the aliases
 // that map the skins' Windows faces to installed fonts, and a cache of laid-out text.
 
+#include "platform/WinBase.h"  // UTF-8 conversions
 #include "platform/gdi/GdiObject.h"
 
 #include <pango/pangocairo.h>
@@ -20,11 +21,9 @@ std::recursive_mutex& TextLock();
 // anti-aliased or, for the single-bit rendering hints, not.
 enum class TextFlavor { Gdi, Smooth, Sharp };
 
-// The context for laying out text; the lock must be held.
+// The context for laying out text; the lock must be held. Null once the process is exiting.
 PangoContext* TextContext(bool antialias, bool typographic = false);
 
-std::string WideToUtf8(std::wstring_view text);
-std::wstring Utf8ToWide(std::string_view text);
 std::wstring_view WideView(LPCWSTR text, int count);  // count < 0: up to the terminating 0
 
 // A request for laid-out text. Width and height are in pixels; -1 = unlimited.
@@ -42,7 +41,8 @@ struct LayoutRequest {
     TextFlavor flavor = TextFlavor::Gdi;
 };
 
-// A laid-out text from the cache, borrowed while the text lock is held (the caller holds it).
+// A laid-out text from the cache, borrowed while the text lock is held (the caller holds it);
+// null once the process is exiting.
 PangoLayout* CachedLayout(const LayoutRequest& request);
 // Forgets every cached layout (fonts changed).
 void ClearLayoutCache();
