@@ -371,6 +371,7 @@ constexpr DWORD FILE_ATTRIBUTE_SYSTEM = 0x4;
 constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
 constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x20;
 constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
+constexpr DWORD FILE_ATTRIBUTE_REPARSE_POINT = 0x400;
 constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFFu;
 constexpr DWORD MOVEFILE_REPLACE_EXISTING = 0x1;
 constexpr DWORD MOVEFILE_COPY_ALLOWED = 0x2;
@@ -404,7 +405,8 @@ using WIN32_FIND_DATA = WIN32_FIND_DATAW;
 using LPWIN32_FIND_DATAW = WIN32_FIND_DATAW*;
 
 // A folder is FILE_ATTRIBUTE_DIRECTORY; a file without write permission is read-only; a name
-// starting with "." is hidden; a plain file is FILE_ATTRIBUTE_NORMAL. The creation time is the
+// starting with "." is hidden; a symbolic link is a reparse point (with the attributes of its
+// target otherwise); a plain file is FILE_ATTRIBUTE_NORMAL. The creation time is the
 // status-change time (the nearest POSIX has).
 DWORD GetFileAttributesW(LPCWSTR path);
 BOOL GetFileAttributesExW(LPCWSTR path, GET_FILEEX_INFO_LEVELS level, LPVOID data);
@@ -564,3 +566,58 @@ using ShellCommandHook = std::function<bool(const std::vector<std::string>& comm
 void SetShellCommandHook(ShellCommandHook hook);
 
 }  // namespace platform
+BOOL QueryFullProcessImageNameW(HANDLE process, DWORD flags, LPWSTR name, LPDWORD size);
+
+// ---- URL-download progress sinks ----------------------------------------------------------------
+
+#ifndef QUILL_GUID_DEFINED
+#define QUILL_GUID_DEFINED
+struct GUID {
+    DWORD Data1;
+    WORD Data2;
+    WORD Data3;
+    BYTE Data4[8];
+};
+using CLSID = GUID;
+inline bool operator==(const GUID& a, const GUID& b)
+{
+    if (a.Data1 != b.Data1 || a.Data2 != b.Data2 || a.Data3 != b.Data3)
+        return false;
+    for (int i = 0; i < 8; ++i)
+        if (a.Data4[i] != b.Data4[i])
+            return false;
+    return true;
+}
+#endif
+using IID = GUID;
+using REFIID = const IID&;
+
+// The COM-style interfaces a URL download reports to, in their slot order. Objects are owned by
+// whoever made them; nothing here deletes through these interfaces.
+struct IUnknown {
+    virtual HRESULT QueryInterface(REFIID iid, void** object) = 0;
+    virtual ULONG AddRef() = 0;
+    virtual ULONG Release() = 0;
+
+protected:
+    ~IUnknown() = default;
+};
+
+struct IBinding;
+struct BINDINFO;
+struct FORMATETC;
+struct STGMEDIUM;
+
+struct IBindStatusCallback : IUnknown {
+    virtual HRESULT OnStartBinding(DWORD reserved, IBinding* binding) = 0;
+    virtual HRESULT GetPriority(LONG* priority) = 0;
+    virtual HRESULT OnLowResource(DWORD reserved) = 0;
+    virtual HRESULT OnProgress(ULONG progress, ULONG progressMax, ULONG statusCode, LPCWSTR statusText) = 0;
+    virtual HRESULT OnStopBinding(HRESULT result, LPCWSTR error) = 0;
+    virtual HRESULT GetBindInfo(DWORD* flags, BINDINFO* info) = 0;
+    virtual HRESULT OnDataAvailable(DWORD flags, DWORD size, FORMATETC* format, STGMEDIUM* medium) = 0;
+    virtual HRESULT OnObjectAvailable(REFIID iid, IUnknown* object) = 0;
+
+protected:
+    ~IBindStatusCallback() = default;
+};

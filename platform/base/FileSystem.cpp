@@ -33,9 +33,15 @@ std::string NameOf(const std::string& path)
     return slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
 }
 
-DWORD AttributesOf(const struct stat& info, const std::string& name)
+bool IsLink(const std::string& path)
 {
-    DWORD attributes = 0;
+    struct stat info {};
+    return lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+}
+
+DWORD AttributesOf(const struct stat& info, const std::string& name, bool link)
+{
+    DWORD attributes = link ? FILE_ATTRIBUTE_REPARSE_POINT : 0;
     if (S_ISDIR(info.st_mode))
         attributes |= FILE_ATTRIBUTE_DIRECTORY;
     if (!(info.st_mode & S_IWUSR))
@@ -46,9 +52,9 @@ DWORD AttributesOf(const struct stat& info, const std::string& name)
 }
 
 template <class Data>
-void FillStandardData(const struct stat& info, const std::string& name, Data* data)
+void FillStandardData(const struct stat& info, const std::string& path, const std::string& name, Data* data)
 {
-    data->dwFileAttributes = AttributesOf(info, name);
+    data->dwFileAttributes = AttributesOf(info, name, IsLink(path));
     FileTimeFromUnix(info.st_ctim.tv_sec, info.st_ctim.tv_nsec, &data->ftCreationTime);
     FileTimeFromUnix(info.st_atim.tv_sec, info.st_atim.tv_nsec, &data->ftLastAccessTime);
     FileTimeFromUnix(info.st_mtim.tv_sec, info.st_mtim.tv_nsec, &data->ftLastWriteTime);
@@ -195,7 +201,7 @@ bool MakeFindData(const std::string& path, const std::string& name, WIN32_FIND_D
     if (wide.size() >= MAX_PATH || (!Stat(path, &info) && lstat(path.c_str(), &info) != 0))
         return false;
     *data = WIN32_FIND_DATAW {};
-    FillStandardData(info, name, data);
+    FillStandardData(info, path, name, data);
     std::copy(wide.begin(), wide.end(), data->cFileName);
     return true;
 }
@@ -243,7 +249,7 @@ DWORD GetFileAttributesW(LPCWSTR path)
         FailMissing(posix);
         return INVALID_FILE_ATTRIBUTES;
     }
-    return AttributesOf(info, NameOf(posix));
+    return AttributesOf(info, NameOf(posix), IsLink(posix));
 }
 
 BOOL GetFileAttributesExW(LPCWSTR path, GET_FILEEX_INFO_LEVELS level, LPVOID data)
@@ -254,7 +260,7 @@ BOOL GetFileAttributesExW(LPCWSTR path, GET_FILEEX_INFO_LEVELS level, LPVOID dat
     struct stat info {};
     if (!Stat(posix, &info))
         return FailMissing(posix);
-    FillStandardData(info, NameOf(posix), static_cast<WIN32_FILE_ATTRIBUTE_DATA*>(data));
+    FillStandardData(info, posix, NameOf(posix), static_cast<WIN32_FILE_ATTRIBUTE_DATA*>(data));
     return TRUE;
 }
 

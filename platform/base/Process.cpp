@@ -5,6 +5,7 @@
 #include "platform/base/LastError.h"
 #include "platform/base/Path.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -528,4 +529,22 @@ BOOL Process32FirstW(HANDLE snapshot, LPPROCESSENTRY32W entry)
 BOOL Process32NextW(HANDLE snapshot, LPPROCESSENTRY32W entry)
 {
     return NextSnapshotEntry(snapshot, entry, false);
+}
+
+BOOL QueryFullProcessImageNameW(HANDLE process, DWORD, LPWSTR name, LPDWORD size)
+{
+    auto object = platform::LookupHandleAs<ProcessObject>(process);
+    if (!object || name == nullptr || size == nullptr)
+        return platform::FailWith(ERROR_INVALID_HANDLE);
+    char target[4096];
+    const ssize_t length = readlink(("/proc/" + std::to_string(object->Pid()) + "/exe").c_str(), target, sizeof target - 1);
+    if (length <= 0)
+        return platform::FailWith(ERROR_ACCESS_DENIED);
+    const std::wstring path = platform::Utf8ToWide(std::string_view(target, static_cast<size_t>(length)));
+    if (path.size() + 1 > *size)
+        return platform::FailWith(ERROR_INSUFFICIENT_BUFFER);
+    std::copy(path.begin(), path.end(), name);
+    name[path.size()] = 0;
+    *size = static_cast<DWORD>(path.size());
+    return TRUE;
 }
