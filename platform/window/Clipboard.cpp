@@ -2,7 +2,6 @@
 // backend (X11's CLIPBOARD selection).
 
 #include "platform/WinBase.h"
-#include "platform/window/TextUtf8.h"
 #include "platform/window/UserInternal.h"
 
 #include <cwchar>
@@ -93,7 +92,7 @@ HANDLE SetClipboardData(UINT format, HANDLE data)
     if (state.openedBy != GetCurrentThreadId() || !data || (format != CF_UNICODETEXT && format != CF_TEXT))
         return nullptr;
     state.text = format == CF_UNICODETEXT ? std::wstring(static_cast<const wchar_t*>(data))
-                                          : platform::FromUtf8(static_cast<const char*>(data));
+                                          : platform::Utf8ToWide(static_cast<const char*>(data));
     state.hasText = true;
     wm.backend->SetClipboardText(state.text);
     return data;
@@ -110,7 +109,7 @@ HANDLE GetClipboardData(UINT format)
     if (!state.hasText)
         return nullptr;
     if (format == CF_TEXT) {
-        state.handedNarrow = platform::ToUtf8(state.text);
+        state.handedNarrow = platform::WideToUtf8(state.text);
         return state.handedNarrow.data();
     }
     state.handedWide = state.text;

@@ -2,7 +2,7 @@
 // Either way the box is modal for the calling thread: its owner is disabled and the thread's
 // other windows keep being served until the answer comes.
 
-#include "platform/window/TextUtf8.h"
+#include "platform/WinBase.h"
 #include "platform/window/UserInternal.h"
 
 #include <spawn.h>
@@ -56,8 +56,8 @@ std::vector<std::string> ZenityArguments(const std::wstring& text, const std::ws
         args.push_back(yesNo ? "--cancel-label=No" : "--cancel-label=Cancel");
     }
     args.push_back("--no-markup");
-    args.push_back("--title=" + platform::ToUtf8(caption));
-    args.push_back("--text=" + platform::ToUtf8(text));
+    args.push_back("--title=" + platform::WideToUtf8(caption));
+    args.push_back("--text=" + platform::WideToUtf8(text));
     return args;
 }
 
@@ -102,14 +102,14 @@ int MessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type)
         EnableWindow(owner, FALSE);
     int answer = 0;
     if (platform::WindowManager::Get().headless) {
-        std::fprintf(stderr, "%s: %s\n", platform::ToUtf8(title).c_str(), platform::ToUtf8(body).c_str());
+        std::fprintf(stderr, "%s: %s\n", platform::WideToUtf8(title).c_str(), platform::WideToUtf8(body).c_str());
         const int hooked = platform::headless::AnswerMessageBox(body);
         answer = hooked ? hooked : FirstButton(type);
     } else {
         const int code = RunZenity(ZenityArguments(body, title, type));
         if (code < 0)
-            std::fprintf(stderr, "%s: %s (no dialog could be shown: is zenity installed?)\n", platform::ToUtf8(title).c_str(),
-                         platform::ToUtf8(body).c_str());
+            std::fprintf(stderr, "%s: %s (no dialog could be shown: is zenity installed?)\n", platform::WideToUtf8(title).c_str(),
+                         platform::WideToUtf8(body).c_str());
         answer = code < 0 ? 0 : code == 0 ? FirstButton(type) : SecondButton(type);
     }
     if (ownerWasEnabled) {
