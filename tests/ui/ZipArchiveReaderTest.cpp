@@ -73,11 +73,15 @@ protected:
         m_previous = fs::current_path();
         fs::create_directories(m_root / "work");
         fs::current_path(m_root / "work");
+        const char* home = std::getenv("HOME");
+        m_previousHome = home ? home : "";
+        setenv("HOME", (m_root / "home").c_str(), 1);
     }
 
     void TearDown() override
     {
         fs::current_path(m_previous);
+        setenv("HOME", m_previousHome.c_str(), 1);
         std::error_code ec;
         fs::permissions(m_root, fs::perms::all, fs::perm_options::add, ec);
         for (const auto& entry : fs::recursive_directory_iterator(m_root, ec))
@@ -117,6 +121,7 @@ protected:
     }
 
     fs::path m_root, m_fixtures, m_previous;
+    std::string m_previousHome;
     std::vector<std::string> m_bytes;
 };
 
@@ -303,6 +308,10 @@ TEST_F(ZipReaderTest, UnzipsEveryItemToFilesWithFolders)
     EXPECT_EQ(ReadFile("out/stored.txt"), "stored text\n");
     EXPECT_EQ(ReadFile(absolute), "stored text\n");
     EXPECT_EQ(ZipReaderExtractToFile(zip.get(), 0, L"out/"), kZipNoFile);
+
+    // A drive-rooted target lives in the home folder.
+    EXPECT_EQ(ZipReaderExtractToFile(zip.get(), 0, L"C:\\drive\\stored.txt"), kZipOk);
+    EXPECT_EQ(ReadFile(m_root / "home/drive/stored.txt"), "stored text\n");
 }
 
 TEST_F(ZipReaderTest, RefusesNamesThatLeaveTheTarget)

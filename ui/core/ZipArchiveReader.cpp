@@ -737,10 +737,16 @@ void ApplyExtendedTime(const std::vector<uint8_t>& extra, ZipItemRecord* record)
     }
 }
 
+// Paths may use "\\" or "/". A drive-rooted path ("C:\\x") lives under the home folder here, as
+// everywhere in the program.
 std::string FileSystemPath(const wchar_t* path)
 {
     std::string out = WideToUtf8(path);
     std::replace(out.begin(), out.end(), '\\', '/');
+    if (out.size() >= 2 && out[1] == ':') {
+        const char* home = std::getenv("HOME");
+        out = std::string(home && *home ? home : ".") + "/" + out.substr(2);
+    }
     return out;
 }
 
@@ -915,12 +921,7 @@ private:
 
     std::string ResolveTarget(const wchar_t* target) const
     {
-        std::string path = FileSystemPath(target);
-        if (path.size() >= 2 && path[1] == ':') {
-            // A drive-rooted path lives under the home folder here.
-            const char* home = std::getenv("HOME");
-            return std::string(home ? home : "") + "/" + path.substr(2);
-        }
+        const std::string path = FileSystemPath(target);
         if (!path.empty() && path[0] == '/')
             return path;
         return m_root + path;
