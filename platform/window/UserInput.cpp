@@ -375,8 +375,11 @@ void ActivateWindow(HWND hwnd, bool byMouse)
         wm.active = next;
     }
     if (old && IsWindow(old)) {
-        SendMessage(old, WM_NCACTIVATE, FALSE, 0);
-        SendMessage(old, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 0), reinterpret_cast<LPARAM>(next));
+        // Another thread's window hears of it without this thread waiting for that one.
+        const bool mine = GetWindowThreadProcessId(old, nullptr) == GetCurrentThreadId();
+        auto tell = mine ? SendMessage : [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT { return SendNotifyMessage(h, m, w, l); };
+        tell(old, WM_NCACTIVATE, FALSE, 0);
+        tell(old, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 0), reinterpret_cast<LPARAM>(next));
     }
     if (next) {
         SendMessage(next, WM_NCACTIVATE, TRUE, 0);
