@@ -2,6 +2,7 @@
 
 #include "updater/FileUtil.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -13,7 +14,9 @@
 
 namespace {
 
-// Writes the log file. glog calls send() under its own lock, so lines never interleave; our
+std::atomic<int> g_stderrThreshold { kLogInfo };
+
+// Writes the log file (and the copy on standard error). glog calls send() under its own lock, so lines never interleave; our
 // mutex only guards the set-up and shut-down that happen outside glog's lock.
 class LogFileSink : public google::LogSink {
 public:
@@ -27,13 +30,15 @@ public:
               const google::LogMessageTime& time, const char* message, size_t length) override
     {
         std::lock_guard lock(m_lock);
-        if (!EnsureOpen())
-            return;
         std::string text = FormatLogPrefix(getpid(), gettid(), time.tm(), time.usec(), severity + 1,
                                            baseFileName, line);
         text.append(message, length);
         if (text.empty() || text.back() != '\n')
             text += '\n';
+        if (severity + 1 >= g_stderrThreshold)
+            std::fwrite(text.data(), 1, text.size(), stderr);
+        if (!EnsureOpen())
+            return;
         // A full disk drops the message; logbufsecs 0 means the next message tries again.
         const ssize_t written = write(m_fd, text.data(), text.size());
         if (written > 0)
@@ -189,8 +194,15 @@ void InitUpdaterLog(const std::string& name, const std::string& folder, int minS
     FLAGS_logbufsecs = 0;
     FLAGS_minloglevel = std::max(minSeverity - 1, 0);
     FLAGS_log_link = folder;
-    google::SetStderrLogging(std::max(minSeverity - 1, 0));
+    SetUpdaterStderrLogging(minSeverity);
     ReplaceSink(std::make_unique<LogFileSink>(folder + name, name, uint64_t(sizeLimitMiB) << 20));
+}
+
+void SetUpdaterStderrLogging(int minSeverity)
+{
+    // Our sink writes standard error with the log's own prefix, so glog's copy stays off.
+    FLAGS_stderrthreshold = google::NUM_SEVERITIES;
+    g_stderrThreshold = minSeverity;
 }
 
 bool LogWide(const wchar_t* text, int severity)

@@ -17,6 +17,8 @@ constexpr int kLogSeverityCount = 5;
 void InitUpdaterLog(const std::string& name, const std::string& folder, int minSeverity, int sizeLimitMiB);
 // Keeps the previous run's log as "<name>_old.log" so the run starts without a current file.
 void RotateLogFile(const std::string& name, const std::string& folder);
+// Messages at or above minSeverity also go to standard error, with the log's line prefix.
+void SetUpdaterStderrLogging(int minSeverity);
 // Logs a wide text at INFO with an empty file name and line 0; false when nothing was logged.
 bool LogWide(const wchar_t* text, int severity);
 void ShutdownUpdaterLog();

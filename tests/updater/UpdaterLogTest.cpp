@@ -128,7 +128,7 @@ TEST(UpdaterLog, FileLoggingStopsAtTheSizeLimit)
     TestFolder folder;
     const std::string dir = folder.Path() + "/";
     InitUpdaterLog("small", dir, kLogInfo, 1);
-    google::SetStderrLogging(google::GLOG_FATAL);  // keep a megabyte of x off the test output
+    SetUpdaterStderrLogging(kLogFatal);  // keep a megabyte of x off the test output
     const std::string block(20000, 'x');  // below glog's message length cap
     for (int i = 0; i < 60; ++i)
         LOG(INFO) << block;
