@@ -324,13 +324,15 @@ TEST_F(ZipReaderTest, RefusesNamesThatLeaveTheTarget)
         { "C:\\x", L"x", kZipUnsafeName },
         { "..\\y", L"..\\y", kZipUnsafeName },
         { "ok/../ok.txt", L"ok.txt", kZipUnsafeName },
+        { "C:\\dir\\..\\x\\file.txt", L"x\\file.txt", kZipUnsafeName },
+        { "/../../file.txt", L"file.txt", kZipUnsafeName },
         { "ok.txt", L"ok.txt", kZipOk },
     };
     fs::create_directories("target");
     const std::set<std::string> before = Tree(m_root);
     ZipPtr zip = OpenFile("hostile.zip");
     ASSERT_TRUE(zip);
-    for (int i = 0; i < 7; ++i) {
+    for (int i = 0; i < static_cast<int>(std::size(cases)); ++i) {
         const Case& c = cases[i];
         SCOPED_TRACE(c.stored);
         ZipItemRecord record;
