@@ -33,10 +33,7 @@ std::wstring FaceName(const LOGFONTW& font)
 // Ascent + descent in pixels of a description at its current size.
 double CellHeight(const PangoFontDescription* description)
 {
-    PangoContext* context = TextContext(true);
-    if (!context)
-        return 0;
-    PangoFontMetrics* metrics = pango_context_get_metrics(context, description, nullptr);
+    PangoFontMetrics* metrics = pango_context_get_metrics(TextContext(true), description, nullptr);
     const double height = (pango_font_metrics_get_ascent(metrics) + pango_font_metrics_get_descent(metrics)) / double(PANGO_SCALE);
     pango_font_metrics_unref(metrics);
     return height;
@@ -242,8 +239,6 @@ BOOL GetTextMetrics(HDC hdc, TEXTMETRICW* metrics)
         return FALSE;
     std::lock_guard guard(platform::TextLock());
     PangoContext* context = platform::TextContext(font->LogFont().lfQuality != NONANTIALIASED_QUALITY);
-    if (!context)
-        return FALSE;
     PangoFontMetrics* fm = pango_context_get_metrics(context, font->Description(), nullptr);
     const auto pixels = [](int units) { return static_cast<LONG>(std::lround(units / double(PANGO_SCALE))); };
     *metrics = {};
@@ -291,11 +286,8 @@ BOOL GetCharABCWidths(HDC hdc, UINT first, UINT last, ABC* widths)
         platform::LayoutRequest request;
         request.font = font.get();
         request.text = std::wstring_view(text, 1);
-        PangoLayout* layout = platform::CachedLayout(request);
-        if (!layout)
-            return FALSE;
         PangoRectangle ink, logical;
-        pango_layout_get_pixel_extents(layout, &ink, &logical);
+        pango_layout_get_pixel_extents(platform::CachedLayout(request), &ink, &logical);
         ABC& abc = widths[c - first];
         if (ink.width <= 0) {
             abc = { 0, static_cast<UINT>(logical.width), 0 };

@@ -123,8 +123,6 @@ TextBlock LayOut(const Font& font, std::wstring_view text, const RectF& layout, 
 
     TextBlock block;
     block.layout = platform::CachedLayout(request);
-    if (!block.layout)
-        return block;
     PangoRectangle logical;
     pango_layout_get_extents(block.layout, nullptr, &logical);
     const double w = logical.width / double(PANGO_SCALE), h = logical.height / double(PANGO_SCALE);
@@ -419,8 +417,6 @@ Status Graphics::DrawString(const WCHAR* text, INT length, const Font* font, con
     const StringFormat& used = format ? *format : *StringFormat::GenericDefault();
     std::lock_guard guard(platform::TextLock());
     const TextBlock block = LayOut(*font, TextOf(text, length), layout, used, m_textHint);
-    if (!block.layout)
-        return GenericError;
     GraphicsPainter painter(*this);
     if (!painter.Get())
         return Ok;
@@ -455,8 +451,6 @@ Status Graphics::MeasureString(const WCHAR* text, INT length, const Font* font, 
     const std::wstring_view view = TextOf(text, length);
     std::lock_guard guard(platform::TextLock());
     const TextBlock block = LayOut(*font, view, layout, used, m_textHint);
-    if (!block.layout)
-        return GenericError;
     *box = block.box;
     if (codepointsFitted)
         *codepointsFitted = static_cast<INT>(view.size());

@@ -49,8 +49,6 @@ Placed Place(const FontObject* font, std::wstring_view text, const RECT& rect, U
     const LayoutRequest request = RequestFor(font, text, rect, format);
     Placed placed;
     placed.layout = CachedLayout(request);
-    if (!placed.layout)
-        return placed;
     pango_layout_get_pixel_extents(placed.layout, nullptr, &placed.logical);
     const int width = rect.right - rect.left;
     placed.x = rect.left;
@@ -122,8 +120,6 @@ int DrawText(HDC hdc, LPCWSTR text, int count, LPRECT rect, UINT format)
     const std::wstring_view view = platform::WideView(text, count);
     std::lock_guard guard(platform::TextLock());
     const platform::Placed placed = platform::Place(font.get(), view, *rect, format);
-    if (!placed.layout)
-        return 0;
     const int height = placed.logical.height;
     if (format & DT_CALCRECT) {
         rect->right = rect->left + (view.empty() ? 0 : placed.logical.width);
@@ -161,8 +157,6 @@ BOOL ExtTextOut(HDC hdc, int x, int y, UINT options, const RECT* rect, LPCWSTR t
     request.singleLine = true;
     platform::Placed placed;
     placed.layout = platform::CachedLayout(request);
-    if (!placed.layout)
-        return FALSE;
     pango_layout_get_pixel_extents(placed.layout, nullptr, &placed.logical);
     placed.x = x;
     placed.y = y;
@@ -189,8 +183,6 @@ BOOL GetTextExtentPoint32(HDC hdc, LPCWSTR text, int count, LPSIZE size)
     request.text = std::wstring_view(text ? text : L"", count);
     request.singleLine = true;
     PangoLayout* layout = platform::CachedLayout(request);
-    if (!layout)
-        return FALSE;
     PangoRectangle logical;
     pango_layout_get_pixel_extents(layout, nullptr, &logical);
     TEXTMETRICW metrics {};

@@ -97,46 +97,20 @@ LayoutCache& Cache()
     return *cache;
 }
 
-// Made on first use; torn down at exit, fontconfig last, so that nothing it allocated is left
-// (its patterns hold pointers as offsets, which leak checkers cannot follow).
-class TextStateOwner {
-public:
-    TextState& Get()
-    {
-        std::call_once(m_made, [this] {
-            FcInit();
-            FcConfigParseAndLoadFromMemory(FcConfigGetCurrent(), reinterpret_cast<const FcChar8*>(kFontAliases), FcTrue);
-            m_state.fontMap = pango_cairo_font_map_new();
-            for (int typographic = 0; typographic < 2; ++typographic)
-                for (int antialias = 0; antialias < 2; ++antialias)
-                    m_state.contexts[typographic][antialias] = MakeContext(m_state.fontMap, antialias, typographic);
-        });
-        return m_state;
-    }
-    ~TextStateOwner()
-    {
-        std::lock_guard guard(TextLock());
-        if (!m_state.fontMap)
-            return;
-        Cache().Clear();
-        for (auto& row : m_state.contexts)
-            for (PangoContext* context : row)
-                g_object_unref(context);
-        g_object_unref(m_state.fontMap);
-        m_state = {};  // text calls from here on fail instead of touching freed objects
-        cairo_debug_reset_static_data();
-        FcFini();
-    }
-
-private:
-    std::once_flag m_made;
-    TextState m_state;
-};
-
+// Made on first use and kept for the life of the process (text may be drawn until exit).
 TextState& State()
 {
-    static TextStateOwner owner;
-    return owner.Get();
+    static TextState* state = [] {
+        FcInit();
+        FcConfigParseAndLoadFromMemory(FcConfigGetCurrent(), reinterpret_cast<const FcChar8*>(kFontAliases), FcTrue);
+        auto* made = new TextState;
+        made->fontMap = pango_cairo_font_map_new();
+        for (int typographic = 0; typographic < 2; ++typographic)
+            for (int antialias = 0; antialias < 2; ++antialias)
+                made->contexts[typographic][antialias] = MakeContext(made->fontMap, antialias, typographic);
+        return made;
+    }();
+    return *state;
 }
 
 void AppendUtf8(std::string& out, char32_t c)
@@ -243,10 +217,7 @@ PangoLayout* CachedLayout(const LayoutRequest& request)
     const FontObject& font = *request.font;
     const bool typographic = request.flavor != TextFlavor::Gdi;
     const bool antialias = typographic ? request.flavor == TextFlavor::Smooth : font.LogFont().lfQuality != NONANTIALIASED_QUALITY;
-    PangoContext* context = TextContext(antialias, typographic);
-    if (!context)
-        return nullptr;
-    PangoLayout* layout = pango_layout_new(context);
+    PangoLayout* layout = pango_layout_new(TextContext(antialias, typographic));
     pango_layout_set_font_description(layout, font.Description());
     PangoAttrList* attrs = FontAttributes(font, underlined);
     pango_layout_set_attributes(layout, attrs);
@@ -269,8 +240,14 @@ void ClearLayoutCache()
 {
     std::lock_guard guard(TextLock());
     Cache().Clear();
-    if (State().fontMap)
-        pango_fc_font_map_config_changed(PANGO_FC_FONT_MAP(State().fontMap));
+    pango_fc_font_map_config_changed(PANGO_FC_FONT_MAP(State().fontMap));
 }
 
 }  // namespace platform
+
+// fontconfig keeps its patterns' pointers as offsets, which LeakSanitizer cannot follow, so the
+// font database it holds for the whole run would be reported as lost. Sanitizer builds only ask.
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libfontconfig.so\n";
+}

@@ -21,7 +21,7 @@ std::recursive_mutex& TextLock();
 // anti-aliased or, for the single-bit rendering hints, not.
 enum class TextFlavor { Gdi, Smooth, Sharp };
 
-// The context for laying out text; the lock must be held. Null once the process is exiting.
+// The context for laying out text; the lock must be held.
 PangoContext* TextContext(bool antialias, bool typographic = false);
 
 std::wstring_view WideView(LPCWSTR text, int count);  // count < 0: up to the terminating 0
@@ -41,8 +41,7 @@ struct LayoutRequest {
     TextFlavor flavor = TextFlavor::Gdi;
 };
 
-// A laid-out text from the cache, borrowed while the text lock is held (the caller holds it);
-// null once the process is exiting.
+// A laid-out text from the cache, borrowed while the text lock is held (the caller holds it).
 PangoLayout* CachedLayout(const LayoutRequest& request);
 // Forgets every cached layout (fonts changed).
 void ClearLayoutCache();
