@@ -1,0 +1,130 @@
+// Export overhead: the cut export of a 1080p clip through the editor's runner against the same
+// encoder command started directly, plus the editor's own CPU time during the export as a share
+// of the encoder's. The clip (60 s by default, QUILL_BENCH_SECONDS to change) is made once in a
+// private folder that HOME and TMPDIR point to. export_ratio.sh prints the ratio of the medians.
+
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "editor/dialogs/MessageWnd.h"
+#include "editor/mainwnd/MainWnd.h"
+#include "media/ExportPageView.h"
+
+namespace {
+
+int ClipSeconds()
+{
+    const char* text = std::getenv("QUILL_BENCH_SECONDS");
+    const int seconds = text ? std::atoi(text) : 60;
+    return seconds > 0 ? seconds : 60;
+}
+
+const std::string& Folder()
+{
+    static const std::string folder = [] {
+        std::string base = std::filesystem::temp_directory_path().string() + "/quill-exportbench-XXXXXX";
+        if (!mkdtemp(base.data()))
+            std::abort();
+        setenv("HOME", base.c_str(), 1);
+        setenv("TMPDIR", base.c_str(), 1);
+        const std::string clip = base + "/clip.mp4";
+        const std::string make = "ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc2=size=1920x1080:rate=25 "
+                                 "-f lavfi -i sine=frequency=440 -t " + std::to_string(ClipSeconds())
+            + " -c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:a aac '" + clip + "'";
+        if (std::system(make.c_str()) != 0)
+            std::abort();
+        return base + "/";
+    }();
+    return folder;
+}
+
+std::wstring Wide(const std::string& ascii)
+{
+    return std::wstring(ascii.begin(), ascii.end());
+}
+
+// The cut page with the whole clip as its range and an untouched crop rectangle.
+class WholeClipPage : public ExportPageView {
+public:
+    SkinUI::CUIString FieldText(const wchar_t* name) const override
+    {
+        const std::wstring field = name;
+        if (field == L"OVersecound")
+            return std::to_wstring(ClipSeconds()).c_str();
+        if (field == L"cut_width")
+            return L"640";
+        if (field == L"cut_height")
+            return L"360";
+        return L"0";
+    }
+    int SliderValue(const wchar_t*) const override { return 100; }
+    SIZE WorkAreaSize() const override { return { 1920, 1040 }; }
+    void ShowCropOverlays(bool) override {}
+    int SplitTaskCount() const override { return 0; }
+    bool SplitTask(int, SkinUI::CUIString&, SkinUI::CUIString&) const override { return false; }
+    GifRowView* FindGifRow(const SkinUI::CUIString&) override { return nullptr; }
+    void SetGifListBusy(bool) override {}
+};
+
+double CpuSeconds(int who)
+{
+    rusage usage {};
+    getrusage(who, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+void BM_FfmpegBare(benchmark::State& state)
+{
+    const std::string clip = Folder() + "clip.mp4", out = Folder() + "bare.mp4";
+    const std::string command = "ffmpeg -ss 0.000000 -t " + std::to_string(ClipSeconds()) + ".000000 -y -i '" + clip
+        + "' -r 25 -vcodec h264 -acodec aac -preset superfast -pix_fmt yuv420p '" + out + "' </dev/null >/dev/null 2>&1";
+    for (auto _ : state) {
+        if (std::system(command.c_str()) != 0)
+            state.SkipWithError("the encoder failed");
+        std::filesystem::remove(out);
+    }
+}
+
+void BM_CutViaRunner(benchmark::State& state)
+{
+    Folder();
+    CMessageWnd::SetAnswerer([](const CMessageWnd&) { return 2; });
+    WholeClipPage page;
+    CMainWnd main;
+    main.m_strEncoder = L"ffmpeg.exe";
+    main.m_pPageView = &page;
+    main.m_strCutFile = Wide(Folder() + "clip.mp4");
+    main.m_strCutWidth = L"1920";
+    main.m_strCutHeight = L"1080";
+    main.m_strCutAspect = L"1.777778";
+    main.m_strCutInfo = L"25";
+    main.m_strCutViewWidth = L"640";
+    main.m_strCutViewHeight = L"360";
+    main.m_exportInfo.folder = Wide(Folder()).c_str();
+    main.m_exportInfo.name = L"viarunner";
+    main.m_exportInfo.format = L"mp4";
+    double editorCpu = 0, encoderCpu = 0;
+    for (auto _ : state) {
+        const double selfBefore = CpuSeconds(RUSAGE_SELF), childrenBefore = CpuSeconds(RUSAGE_CHILDREN);
+        if (main.ExportCut() != ExportOutcome::Succeeded)
+            state.SkipWithError("the cut export failed");
+        editorCpu += CpuSeconds(RUSAGE_SELF) - selfBefore;
+        encoderCpu += CpuSeconds(RUSAGE_CHILDREN) - childrenBefore;
+        std::filesystem::remove(Folder() + "viarunner.mp4");
+    }
+    state.counters["editor_cpu_s"] = editorCpu / state.iterations();
+    state.counters["encoder_cpu_s"] = encoderCpu / state.iterations();
+    state.counters["editor_cpu_share"] = encoderCpu > 0 ? editorCpu / encoderCpu : 0;
+}
+
+}  // namespace
+
+BENCHMARK(BM_FfmpegBare)->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_CutViaRunner)->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK_MAIN();

@@ -1,0 +1,38 @@
+#pragma once
+// What the export pages need to know about a media file before they load it, read with the FFmpeg
+// libraries: can it be opened, has it sound, does it carry subtitles, its frame rate, duration and
+// picture size. One probe holds at most one open file; the caller closes it after every result
+// but kOpenFailed. Paths are UTF-8. Not thread-safe: one probe per thread.
+
+#include <cstdint>
+
+struct AVFormatContext;
+
+class MediaProbe {
+public:
+    enum Result : int {
+        kNoStreamInfo = 0,  // opened, but the stream information could not be read
+        kOpenFailed = 3,    // not a file the libraries can open
+        kNoAudio = 11,      // no audio stream: only the frame rate (24) and subtitle flag are set
+        kOpened = 12,       // opened with an audio stream
+    };
+
+    MediaProbe() = default;
+    ~MediaProbe();
+    MediaProbe(const MediaProbe&) = delete;
+    MediaProbe& operator=(const MediaProbe&) = delete;
+
+    // Formats and codecs register themselves in the libraries this program links; kept so that
+    // start-up has one place to call before any probe.
+    static void RegisterFormats();
+
+    // Frame rate is whole frames per second (24 when unknown or 120 and above); the subtitle flag
+    // is only ever set, never cleared; duration is the container's, in milliseconds; width and
+    // height are the video stream's picture size (the last video stream wins).
+    int Open(const char* utf8Path, int& frameRate, uint8_t& hasSubtitles, int& durationMs,
+             int& width, int& height);
+    void Close();
+
+private:
+    AVFormatContext* m_format { nullptr };
+};

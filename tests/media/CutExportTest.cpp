@@ -1,0 +1,236 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+}
+
+#include "MediaTestSupport.h"
+#include "editor/dialogs/ShowProgress.h"
+#include "editor/mainwnd/MainWnd.h"
+#include "media/CommandText.h"
+
+using namespace mediatest;
+
+namespace {
+
+const std::wstring kCutDone = L"您的视频文件已剪切完成,需要现在打开吗？";
+const std::wstring kCutFailed = L"视频文件剪切失败，请您联系客服处理！";
+
+// A cut page loaded with a 320x240 source, exporting into an awkwardly named folder.
+class CutExportTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_outFolder = WideFolder() + L"输出 [x], y'z" + Wide(testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(Narrow(m_outFolder));
+        m_main.m_strEncoder = L"ffmpeg.exe";
+        m_main.m_pPageView = &m_view;
+        m_main.m_strCutWidth = L"320";
+        m_main.m_strCutHeight = L"240";
+        m_main.m_strCutAspect = L"1.333333";
+        m_main.m_strCutInfo = L"25";
+        m_main.m_strCutViewWidth = L"400";
+        m_main.m_strCutViewHeight = L"300";
+        m_main.m_nPreviewWidth = 977;
+        m_main.m_nPreviewHeight = 360;
+        m_main.m_exportInfo.folder = m_outFolder.c_str();
+        m_main.m_exportInfo.name = L"剪切 it's";
+        m_main.m_exportInfo.format = L"mp4";
+        CancelFlag = 0;
+    }
+
+    std::wstring Output(const std::wstring& suffix = L"") const
+    {
+        return m_outFolder + L"/剪切 it's" + suffix + L".mp4";
+    }
+
+    std::wstring m_outFolder;
+    FakePageView m_view;
+    MessageRecorder m_messages;
+    CMainWnd m_main;
+};
+
+// The brightest luma of the output's first picture: the fixture is black, burnt-in text is white.
+int FirstFrameMaxLuma(const std::wstring& path)
+{
+    AVFormatContext* format = nullptr;
+    if (avformat_open_input(&format, Narrow(path).c_str(), nullptr, nullptr) != 0)
+        return -1;
+    avformat_find_stream_info(format, nullptr);
+    const int video = av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    int brightest = -1;
+    if (video >= 0) {
+        const AVCodec* codec = avcodec_find_decoder(format->streams[video]->codecpar->codec_id);
+        AVCodecContext* decoder = avcodec_alloc_context3(codec);
+        avcodec_parameters_to_context(decoder, format->streams[video]->codecpar);
+        AVPacket* packet = av_packet_alloc();
+        AVFrame* frame = av_frame_alloc();
+        if (avcodec_open2(decoder, codec, nullptr) == 0) {
+            while (brightest < 0 && av_read_frame(format, packet) >= 0) {
+                if (packet->stream_index == video && avcodec_send_packet(decoder, packet) >= 0
+                    && avcodec_receive_frame(decoder, frame) == 0) {
+                    brightest = 0;
+                    for (int y = 0; y < frame->height; ++y)
+                        for (int x = 0; x < frame->width; ++x)
+                            brightest = std::max<int>(brightest, frame->data[0][y * frame->linesize[0] + x]);
+                }
+                av_packet_unref(packet);
+            }
+        }
+        av_frame_free(&frame);
+        av_packet_free(&packet);
+        avcodec_free_context(&decoder);
+    }
+    avformat_close_input(&format);
+    return brightest;
+}
+
+}  // namespace
+
+TEST_F(CutExportTest, RangeOfAnAwkwardlyNamedSource)
+{
+    const std::wstring source = WideFolder() + L"源 [1], it's; a:b.mp4";
+    std::filesystem::copy_file(Narrow(Fixture("in put.mp4")), Narrow(source));
+    m_main.m_strCutFile = source;
+    m_view.SetCutRange(1.0, 3.0);
+
+    ASSERT_EQ(m_main.ExportCut(), ExportOutcome::Succeeded);
+    const OutputInfo out = Probe(Output());
+    EXPECT_EQ(out.videoCodec, "h264");
+    EXPECT_EQ(out.audioCodec, "aac");
+    EXPECT_EQ(out.width, 320);
+    EXPECT_EQ(out.height, 240);
+    EXPECT_NEAR(out.durationSeconds, 2.0, 0.1);
+    EXPECT_EQ(m_messages.Messages(), std::vector<std::wstring>({ kCutDone }));
+    EXPECT_TRUE(m_view.overlaysShown);
+    ASSERT_EQ(m_main.HistorySnapshot().size(), 1u);
+    EXPECT_EQ(m_main.HistorySnapshot()[0].sourcePath, source);
+
+    // The same export again does not overwrite the first.
+    ASSERT_EQ(m_main.ExportCut(), ExportOutcome::Succeeded);
+    EXPECT_TRUE(Probe(Output(L"(1)")).opened);
+    EXPECT_EQ(ChildProcessCount(), 0);
+}
+
+TEST_F(CutExportTest, CropMuteAndSize)
+{
+    m_main.m_strCutFile = Fixture("in put.mp4");
+    m_view.SetCutRange(0.5, 2.5);
+    // 200 x 150 of the 400 x 300 preview: two thirds of a source pixel each, 133 lowered to 132.
+    m_view.fields[L"cut_width"] = L"200";
+    m_view.fields[L"cut_height"] = L"150";
+    m_view.sliders[L"SoundSlider"] = 0;
+    ASSERT_EQ(m_main.ExportCut(), ExportOutcome::Succeeded);
+    OutputInfo out = Probe(Output());
+    EXPECT_EQ(out.width, 132);
+    EXPECT_EQ(out.height, 100);
+    EXPECT_TRUE(out.audioCodec.empty());
+
+    m_main.m_exportInfo.width = L"160";
+    m_main.m_exportInfo.height = L"120";
+    m_view.sliders[L"SoundSlider"] = 50;
+    ASSERT_EQ(m_main.ExportCut(), ExportOutcome::Succeeded);
+    out = Probe(Output(L"(1)"));
+    EXPECT_EQ(out.width, 160);
+    EXPECT_EQ(out.height, 120);
+    EXPECT_EQ(out.audioCodec, "aac");
+}
+
+TEST_F(CutExportTest, WebmGoesThroughTwoPasses)
+{
+    m_main.m_strCutFile = Fixture("clip.webm");
+    m_main.m_strCutWidth = L"160";
+    m_main.m_strCutHeight = L"120";
+    m_view.SetCutRange(0.2, 1.9);
+    ASSERT_EQ(m_main.ExportCut(), ExportOutcome::Succeeded);
+    const OutputInfo out = Probe(Output());
+    EXPECT_EQ(out.videoCodec, "h264");
+    EXPECT_EQ(out.audioCodec, "mp3");
+    EXPECT_NEAR(out.durationSeconds, 1.7, 0.1);
+    EXPECT_FALSE(Exists(Wide(std::string(getenv("TMPDIR"))) + L"/vkEditTemp.ts"));
+}
+
+TEST_F(CutExportTest, FailedReencodeRetriesAsStreamCopy)
+{
+    m_main.m_strCutFile = Fixture("in put.mp4");
+    m_main.m_exportInfo.width = L"abc";  // the encoder refuses this size before it encodes anything
+    m_main.m_exportInfo.height = L"def";
+    m_view.SetCutRange(0.0, 2.0);
+    ASSERT_EQ(m_main.ExportCut(), ExportOutcome::Succeeded);
+    const OutputInfo out = Probe(Output());
+    EXPECT_EQ(out.videoCodec, "h264");
+    EXPECT_EQ(out.width, 320);
+    EXPECT_EQ(out.audioCodec, "aac");
+    EXPECT_NEAR(out.durationSeconds, 2.0, 0.1);
+}
+
+TEST_F(CutExportTest, BurntSubtitlesFollowTheSourceClock)
+{
+    // The fixture shows its subtitle from 0 to 1 s only, on black. (Ranges of at least a second
+    // and a half: a shorter run may never report a position and end in the stream-copy retry.)
+    m_main.m_strCutFile = Fixture("[a] b'c.mkv");
+    m_main.m_bCutInfo1 = 1;
+    struct Case { double start, end; bool textVisible; };
+    const Case cases[] = { { 0.2, 2.2, true }, { 1.4, 3.0, false } };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.start);
+        m_view.SetCutRange(c.start, c.end);
+        ASSERT_EQ(m_main.ExportCut(), ExportOutcome::Succeeded);
+        const std::wstring output = m_main.HistorySnapshot().back().outputPath;
+        const int luma = FirstFrameMaxLuma(EncoderPath(output));
+        EXPECT_EQ(luma > 128, c.textVisible) << "brightest luma " << luma;
+    }
+}
+
+TEST_F(CutExportTest, CancelMidwayLeavesNothing)
+{
+    m_main.m_strEncoder = RealTimeEncoder().c_str();
+    m_main.m_strCutFile = Fixture("long.mp4");
+    m_main.m_strCutWidth = L"160";
+    m_main.m_strCutHeight = L"120";
+    m_view.SetCutRange(0.0, 40.0);
+    CShowProgress progress(&m_main);
+    m_main.SetProgressWindow(&progress, nullptr);
+    std::atomic<bool> finished { false };
+    std::thread user([&] {
+        while (!finished && m_main.m_fJobPercent.load() <= 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (!finished)
+            progress.Cancel();
+    });
+    const ExportOutcome outcome = m_main.ExportCut();
+    finished = true;
+    user.join();
+    EXPECT_EQ(outcome, ExportOutcome::Cancelled);
+    EXPECT_FALSE(Exists(Output()));
+    EXPECT_EQ(ChildProcessCount(), 0);
+    EXPECT_EQ(CancelFlag.load(), 0);
+    EXPECT_EQ(m_main.m_pProgressWnd.load(), nullptr);
+    EXPECT_TRUE(m_messages.Messages().empty());
+    EXPECT_TRUE(m_main.HistorySnapshot().empty());
+}
+
+TEST_F(CutExportTest, EndBeforeStartIsRefused)
+{
+    m_main.m_strCutFile = Fixture("in put.mp4");
+    m_view.SetCutRange(3.0, 1.0);
+    EXPECT_EQ(m_main.ExportCut(), ExportOutcome::Refused);
+    ASSERT_EQ(m_messages.Messages().size(), 1u);
+    EXPECT_NE(m_messages.Messages()[0].find(L"结束时间"), std::wstring::npos);
+    EXPECT_FALSE(Exists(Output()));
+}
+
+TEST(ShowProgress, ShowsTheJobPercentage)
+{
+    CMainWnd main;
+    CShowProgress progress(&main);
+    main.m_fJobPercent = 37.256f;
+    EXPECT_EQ(progress.BarValue(), 37);
+    EXPECT_EQ(progress.PercentText(), L"37.26%");
+}

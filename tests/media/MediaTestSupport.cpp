@@ -1,0 +1,300 @@
+#include "MediaTestSupport.h"
+
+#include <dirent.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
+namespace mediatest {
+namespace {
+
+std::string ShellQuote(const std::string& text)
+{
+    std::string out = "'";
+    for (char c : text)
+        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+// Removes the process's folder when the test program ends.
+struct FolderOwner {
+    std::string path;
+    ~FolderOwner()
+    {
+        std::error_code ignored;
+        if (!path.empty())
+            std::filesystem::remove_all(path, ignored);
+    }
+};
+
+const std::map<std::string, std::string>& FixtureRecipes()
+{
+    const std::string encode = " -c:v libx264 -preset ultrafast -pix_fmt yuv420p";
+    static const std::map<std::string, std::string> recipes = {
+        { "in put.mp4", "-f lavfi -i testsrc=size=320x240:rate=25 -f lavfi -i sine=frequency=440 -t 4" + encode + " -c:a aac" },
+        { "silent.mp4", "-f lavfi -i testsrc=size=320x240:rate=25 -t 4" + encode + " -an" },
+        { "ntsc.mp4", "-f lavfi -i testsrc=size=160x120:rate=30000/1001 -f lavfi -i sine -t 1" + encode + " -c:a aac" },
+        { "clip.webm", "-f lavfi -i testsrc=size=160x120:rate=25 -f lavfi -i sine -t 2 -c:v libvpx -deadline realtime "
+                       "-cpu-used 8 -c:a libvorbis" },
+        { "tone.m4a", "-f lavfi -i sine -t 2 -c:a aac" },
+        { "long.mp4", "-f lavfi -i testsrc=size=160x120:rate=10 -f lavfi -i sine -t 40" + encode + " -c:a aac" },
+        { "small.mp4", "-f lavfi -i testsrc=size=160x120:rate=25 -f lavfi -i sine -t 1" + encode + " -c:a aac" },
+        { "twovideo.mkv", "-f lavfi -i testsrc=size=320x240:rate=25 -f lavfi -i testsrc=size=160x120:rate=25 "
+                          "-f lavfi -i sine -t 1 -map 0 -map 1 -map 2" + encode + " -c:a aac" },
+    };
+    return recipes;
+}
+
+bool MakeFixture(const std::string& name, const std::string& path)
+{
+    if (name == "notmedia.mp4") {
+        std::ofstream(path) << "this is a note, not a video\n";
+        return true;
+    }
+    if (name == "[a] b'c.mkv") {
+        const std::string srt = Folder() + "subs.srt";
+        std::ofstream(srt) << "1\n00:00:00,000 --> 00:00:01,000\nHELLO HELLO HELLO\n\n";
+        return Shell("ffmpeg -nostdin -loglevel error -y -f lavfi -i color=c=black:size=320x240:rate=25 -f lavfi -i sine -i "
+                     + ShellQuote(srt) + " -t 3 -map 0:v -map 1:a -map 2:s -c:v libx264 -preset ultrafast "
+                     "-pix_fmt yuv420p -c:a aac -c:s srt " + ShellQuote(path));
+    }
+    const auto recipe = FixtureRecipes().find(name);
+    return recipe != FixtureRecipes().end()
+        && Shell("ffmpeg -nostdin -loglevel error -y " + recipe->second + " " + ShellQuote(path));
+}
+
+}  // namespace
+
+const std::string& Folder()
+{
+    static FolderOwner owner;
+    static std::once_flag once;
+    std::call_once(once, [] {
+        std::string base = std::filesystem::temp_directory_path().string() + "/quill-media-XXXXXX";
+        if (!mkdtemp(base.data()))
+            std::abort();
+        owner.path = base + "/";
+        std::filesystem::create_directories(owner.path + "tmp");
+        // Everything the code under test writes stays in here.
+        setenv("HOME", base.c_str(), 1);
+        setenv("TMPDIR", (owner.path + "tmp").c_str(), 1);
+    });
+    return owner.path;
+}
+
+std::wstring WideFolder()
+{
+    return Wide(Folder());
+}
+
+std::string Narrow(const std::wstring& text)
+{
+    std::string out;
+    for (wchar_t w : text) {
+        const auto c = static_cast<uint32_t>(w);
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::wstring Wide(const std::string& text)
+{
+    std::wstring out;
+    for (size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const int extra = c < 0x80 ? 0 : c < 0xE0 ? 1 : c < 0xF0 ? 2 : 3;
+        uint32_t code = extra == 0 ? c : c & (0x3F >> extra);
+        for (int k = 1; k <= extra && i + k < text.size(); ++k)
+            code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        out += static_cast<wchar_t>(code);
+        i += extra + 1;
+    }
+    return out;
+}
+
+bool Shell(const std::string& command)
+{
+    return std::system(command.c_str()) == 0;
+}
+
+std::wstring Fixture(const std::string& name)
+{
+    static std::mutex lock;
+    static std::map<std::string, bool> made;
+    std::lock_guard guard(lock);
+    const std::string path = Folder() + name;
+    if (!made[name])
+        made[name] = MakeFixture(name, path);
+    return made[name] ? Wide(path) : std::wstring();
+}
+
+std::wstring RealTimeEncoder()
+{
+    const std::string path = Folder() + "realtime-encoder.sh";
+    if (access(path.c_str(), X_OK) != 0) {
+        std::ofstream(path) << "#!/bin/sh\nexec ffmpeg -re \"$@\"\n";
+        std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+    }
+    return Wide(path);
+}
+
+OutputInfo Probe(const std::wstring& path)
+{
+    OutputInfo info;
+    AVFormatContext* format = nullptr;
+    if (avformat_open_input(&format, Narrow(path).c_str(), nullptr, nullptr) != 0)
+        return info;
+    if (avformat_find_stream_info(format, nullptr) >= 0) {
+        info.opened = true;
+        info.durationSeconds = format->duration == AV_NOPTS_VALUE ? 0 : format->duration / double(AV_TIME_BASE);
+        for (unsigned i = 0; i < format->nb_streams; ++i) {
+            const AVCodecParameters* codec = format->streams[i]->codecpar;
+            if (codec->codec_type == AVMEDIA_TYPE_VIDEO && info.videoCodec.empty()) {
+                info.videoCodec = avcodec_get_name(codec->codec_id);
+                info.width = codec->width;
+                info.height = codec->height;
+            } else if (codec->codec_type == AVMEDIA_TYPE_AUDIO && info.audioCodec.empty()) {
+                info.audioCodec = avcodec_get_name(codec->codec_id);
+            } else if (codec->codec_type == AVMEDIA_TYPE_SUBTITLE) {
+                ++info.subtitleStreams;
+            }
+        }
+    }
+    avformat_close_input(&format);
+    return info;
+}
+
+bool Exists(const std::wstring& path)
+{
+    std::error_code ignored;
+    return std::filesystem::exists(Narrow(path), ignored);
+}
+
+int ChildProcessCount()
+{
+    int count = 0;
+    DIR* tasks = opendir("/proc/self/task");
+    if (!tasks)
+        return -1;
+    while (dirent* entry = readdir(tasks)) {
+        if (entry->d_name[0] == '.')
+            continue;
+        std::ifstream children(std::string("/proc/self/task/") + entry->d_name + "/children");
+        int pid = 0;
+        while (children >> pid)
+            ++count;
+    }
+    closedir(tasks);
+    return count;
+}
+
+void FakeGifRow::ShowProgress(float percent, const std::wstring& text)
+{
+    std::lock_guard guard(lock);
+    percents.push_back(percent);
+    lastText = text;
+}
+
+void FakeGifRow::BeginRun()
+{
+    std::lock_guard guard(lock);
+    ++begun;
+}
+
+void FakeGifRow::FinishRun(const std::wstring& outputPath, bool ok)
+{
+    std::lock_guard guard(lock);
+    ++finished;
+    succeeded = ok;
+    output = outputPath;
+}
+
+SkinUI::CUIString FakePageView::FieldText(const wchar_t* controlName) const
+{
+    const auto found = fields.find(controlName);
+    return SkinUI::CUIString(found == fields.end() ? L"" : found->second.c_str());
+}
+
+int FakePageView::SliderValue(const wchar_t* controlName) const
+{
+    const auto found = sliders.find(controlName);
+    return found == sliders.end() ? 100 : found->second;
+}
+
+bool FakePageView::SplitTask(int row, SkinUI::CUIString& task, SkinUI::CUIString& baseName) const
+{
+    if (row < 0 || row >= static_cast<int>(splitTasks.size()))
+        return false;
+    task = splitTasks[row].first.c_str();
+    baseName = splitTasks[row].second.c_str();
+    return true;
+}
+
+GifRowView* FakePageView::FindGifRow(const SkinUI::CUIString& rowId)
+{
+    const auto found = gifRows.find(rowId.GetData());
+    return found == gifRows.end() ? nullptr : found->second;
+}
+
+void FakePageView::SetCutRange(double start, double end)
+{
+    auto split = [this](double seconds, const wchar_t* h, const wchar_t* m, const wchar_t* s, const wchar_t* ms) {
+        const long total = std::lround(seconds * 1000);
+        fields[h] = std::to_wstring(total / 3600000);
+        fields[m] = std::to_wstring(total / 60000 % 60);
+        fields[s] = std::to_wstring(total / 1000 % 60);
+        fields[ms] = std::to_wstring(total % 1000);
+    };
+    split(start, L"startHour", L"startMinute", L"startsecound", L"startmillsecond");
+    split(end, L"OVertHour", L"OVerMinute", L"OVersecound", L"OVermillsecond");
+    fields[L"Xwidth"] = L"0";
+    fields[L"Yheight"] = L"0";
+    fields[L"cut_width"] = L"400";
+    fields[L"cut_height"] = L"300";
+}
+
+MessageRecorder::MessageRecorder(int answer)
+{
+    CMessageWnd::SetAnswerer([this, answer](const CMessageWnd& dialog) {
+        std::lock_guard guard(m_lock);
+        m_messages.push_back(dialog.GetMessageText());
+        return answer;
+    });
+}
+
+MessageRecorder::~MessageRecorder()
+{
+    CMessageWnd::SetAnswerer({});
+}
+
+std::vector<std::wstring> MessageRecorder::Messages()
+{
+    std::lock_guard guard(m_lock);
+    return m_messages;
+}
+
+}  // namespace mediatest
