@@ -190,6 +190,17 @@ TEST(Markup, DocumentsParseToTreesOrFailWithTheirReason)
     }
 }
 
+TEST(Markup, WhitespaceAfterASpaceIsDroppedOnlyWhenNotPreserved)
+{
+    const wchar_t* xml = L"<a v=\"x  \t y\">one  \n two</a>";
+    CMarkup kept(xml);
+    EXPECT_EQ(Dump(kept.GetRoot()), L"a[v=x  \t y](one  \n two)");
+    CMarkup collapsed;
+    collapsed.SetPreserveWhitespace(false);
+    ASSERT_TRUE(collapsed.Load(xml));
+    EXPECT_EQ(Dump(collapsed.GetRoot()), L"a[v=x y](one two)");
+}
+
 TEST(Markup, OnlyDeclarationsGiveAValidDocumentWithoutRoot)
 {
     CMarkup doc(L"<?xml version=\"1.0\" encoding=\"utf-8\"?><!-- nothing else -->");
