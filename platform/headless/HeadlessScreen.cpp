@@ -29,14 +29,32 @@ void Deliver(RawInput::Kind kind, int x, int y, int button = 0, int delta = 0)
     WindowManager::Get().DeliverInput(input);
 }
 
-bool Down(int vk) { return GetKeyState(vk) < 0; }
+// The keys as the injected input leaves them, ahead of the queue: the text of a key depends on
+// the modifiers injected before it, whether or not those were taken from the queue yet.
+BYTE g_injected[256] {};
+
+bool Down(int vk) { return g_injected[vk & 0xFF] & 0x80; }
+
+void Note(int vk, bool down)
+{
+    BYTE& state = g_injected[vk & 0xFF];
+    if (down && !(state & 0x80))
+        state ^= 1;
+    state = static_cast<BYTE>(down ? (state | 0x80) : (state & ~0x80));
+    if (vk == VK_LSHIFT || vk == VK_RSHIFT)
+        Note(VK_SHIFT, down);
+    if (vk == VK_LCONTROL || vk == VK_RCONTROL)
+        Note(VK_CONTROL, down);
+    if (vk == VK_LMENU || vk == VK_RMENU)
+        Note(VK_MENU, down);
+}
 
 std::wstring DefaultText(int vk)
 {
     if (vk >= 'A' && vk <= 'Z') {
         if (Down(VK_CONTROL) && !Down(VK_MENU))
             return std::wstring(1, static_cast<wchar_t>(vk - 'A' + 1));
-        const bool upper = Down(VK_SHIFT) != static_cast<bool>(GetKeyState(VK_CAPITAL) & 1);
+        const bool upper = Down(VK_SHIFT) != static_cast<bool>(g_injected[VK_CAPITAL] & 1);
         return std::wstring(1, static_cast<wchar_t>(upper ? vk : std::towlower(static_cast<wint_t>(vk))));
     }
     if (vk >= '0' && vk <= '9' && !Down(VK_SHIFT))
@@ -132,6 +150,7 @@ void KeyDown(int vk) { KeyDown(vk, DefaultText(vk)); }
 
 void KeyDown(int vk, const std::wstring& text)
 {
+    Note(vk, true);
     RawInput input;
     input.kind = RawInput::KeyDown;
     input.vk = vk;
@@ -141,6 +160,7 @@ void KeyDown(int vk, const std::wstring& text)
 
 void KeyUp(int vk)
 {
+    Note(vk, false);
     RawInput input;
     input.kind = RawInput::KeyUp;
     input.vk = vk;

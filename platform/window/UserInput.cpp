@@ -105,11 +105,17 @@ std::shared_ptr<platform::MessageQueue> QueueForInput(WindowManager& wm, const R
         target = wm.Find(input.top);
         break;
     default:
+        // Capture is decided when the thread takes the input, so input outside every window
+        // goes where the mouse input before it went: a press there may be capturing it.
         target = wm.Find(wm.capture);
         if (!target)
             target = platform::TopLevelAt(wm, input.screen);
         if (!target)
+            target = wm.Find(wm.lastMouseWindow);
+        if (!target)
             target = wm.Find(wm.tracking.hwnd);
+        if (!target)
+            target = wm.Find(wm.active);
         break;
     }
     return target ? target->queue : nullptr;
@@ -414,10 +420,11 @@ void DeactivateIfGone(HWND hwnd)
 HWND SetFocus(HWND hwnd)
 {
     WindowManager& wm = WindowManager::Get();
-    HWND top = nullptr;
+    HWND top = nullptr, previous = nullptr;
     bool activate = false;
     {
         std::lock_guard guard(wm.lock);
+        previous = wm.focus;
         if (hwnd) {
             Window* window = wm.Find(hwnd);
             if (!window || (window->style & WS_DISABLED) || window->messageOnly)
@@ -436,7 +443,7 @@ HWND SetFocus(HWND hwnd)
         std::lock_guard guard(wm.lock);
         old = wm.focus;
         if (old == hwnd)
-            return old;
+            return previous;  // activation already moved the focus here
         wm.focus = hwnd;
     }
     if (old && IsWindow(old))
