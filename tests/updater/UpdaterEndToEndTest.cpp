@@ -1,0 +1,248 @@
+// The vkupdate program end to end: an installation with the program, its library and an editor
+// stamped 1.9.9.9, a local HTTPS server with a CA made here, and an update document offering
+// 2.0.0.0 as a zip archive.
+
+#include "HttpsTestServer.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool Contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+class UpdaterEndToEnd : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(MakeTestCertificates(m_folder / "certs"));
+        fs::create_directories(Install());
+        fs::create_directories(m_folder / "tmp");
+        fs::create_directories(m_folder / "www");
+        for (const char* file : { "vkupdate", "libSkinUI.so" })
+            fs::copy_file(std::string(QUILL_BINARY_DIR "/bin/") + file, Install() + "/" + file);
+        fs::copy_file(QUILL_BINARY_DIR "/bin/fake_editor", Install() + "/Quillmoor");
+        WriteText(Install() + "/plugins/old.so", "old plugin");
+        WriteText(Install() + "/readme.txt", "old readme");
+        m_editor = ReadText(Install() + "/Quillmoor");
+    }
+
+    std::string Install() const { return m_folder / "install"; }
+
+    void StartServer(const std::string& certName = "server")
+    {
+        m_server = std::make_unique<HttpsTestServer>(m_folder / "certs", certName, m_folder / "www", m_folder / "port");
+        m_port = m_server->Port();
+        ASSERT_FALSE(m_port.empty()) << "the test server did not start";
+    }
+
+    std::string Url(const std::string& path) const { return "https://127.0.0.1:" + m_port + path; }
+
+    // An update document with one record: upver 2.0.0.0, type 2 (archive), on.
+    static std::string Document(const std::string& zipUrl, int notify = 0, int manual = 0, int on = 1,
+                                const std::string& srcver = "")
+    {
+        return "{ \"update\": [ { \"upver\": \"2.0.0.0\", \"type\": 2, \"zipurl\": \"" + zipUrl + "\", \"on\": "
+            + std::to_string(on) + ", \"notify\": " + std::to_string(notify) + ", \"manual\": " + std::to_string(manual)
+            + ", \"msg\": [\"faster export\"], \"srcver\": [" + srcver + "] } ] }";
+    }
+
+    void Publish(const std::string& document) { WriteText(m_folder / "www/paypage/tmqrx/tmqrx_up.json", document); }
+    void Unpublish() { fs::remove(m_folder / "www/paypage/tmqrx/tmqrx_up.json"); }
+
+    void PublishArchive(const std::string& name, const ZipItems& items)
+    {
+        ASSERT_TRUE(MakeZip(m_folder / ("www/" + name), items));
+    }
+
+    std::vector<std::string> Environment() const
+    {
+        return { "HOME=" + m_folder.Path(), "TMPDIR=" + (m_folder / "tmp"), "QUILL_BACKEND=headless",
+                 "QUILL_UPDATE_HOST=127.0.0.1:" + m_port, "QUILL_UPDATE_CA_FILE=" + (m_folder / "certs/ca.pem"),
+                 "QUILL_UPDATE_LOW_SPEED_TIME=2", "QUILL_UPDATE_LOW_SPEED_LIMIT=50000",
+                 // In the sanitizer build a report must not pass for the program's own exit code 1.
+                 "ASAN_OPTIONS=exitcode=86", "UBSAN_OPTIONS=halt_on_error=1:exitcode=86" };
+    }
+
+    int RunUpdater(const std::vector<std::string>& args = { "-o=tmqrx", "-e=Quillmoor", "-c=Top" })
+    {
+        ChildProcess updater(Command(args), Environment(), m_folder / "updater.out");
+        EXPECT_TRUE(updater.Started());
+        return updater.Wait(std::chrono::seconds(60));
+    }
+
+    std::vector<std::string> Command(const std::vector<std::string>& args) const
+    {
+        std::vector<std::string> command { Install() + "/vkupdate" };
+        command.insert(command.end(), args.begin(), args.end());
+        return command;
+    }
+
+    std::string Log() const { return ReadText(Install() + "/vkupdate.log"); }
+
+    // The installation without the updater's own log files.
+    std::map<std::string, std::string> InstalledFiles() const
+    {
+        auto files = Snapshot(Install());
+        files.erase("vkupdate.log");
+        files.erase("vkupdate_old.log");
+        return files;
+    }
+
+    TestFolder m_folder;
+    std::unique_ptr<HttpsTestServer> m_server;
+    std::string m_port { "9" };
+    std::string m_editor;
+};
+
+TEST_F(UpdaterEndToEnd, SilentArchiveUpdateReplacesTheFiles)
+{
+    StartServer();
+    PublishArchive("update.zip", { { "Quillmoor", "editor 2.0" }, { "plugins/", "" }, { "plugins/new.so", "new plugin" },
+                                   { "readme.txt", "new readme" } });
+    Publish(Document(Url("/update.zip")));
+    chmod((Install() + "/Quillmoor").c_str(), 0755);
+
+    EXPECT_EQ(RunUpdater(), 1);
+    const std::string log = Log();
+    for (const char* line : { "] parse cloud file", "] curl success", "/install/Quillmoor copy ok",
+                              "/install/plugins/new.so copy ok", "/install/readme.txt copy ok", "] APP Exit!" })
+        EXPECT_TRUE(Contains(log, line)) << line << "\n" << log;
+    EXPECT_EQ(ReadText(Install() + "/Quillmoor"), "editor 2.0");
+    EXPECT_EQ(ReadText(Install() + "/plugins/new.so"), "new plugin");
+    EXPECT_EQ(ReadText(Install() + "/plugins/old.so"), "old plugin");
+    EXPECT_EQ(ReadText(Install() + "/readme.txt"), "new readme");
+    struct stat info {};
+    ASSERT_EQ(stat((Install() + "/Quillmoor").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0755u);
+}
+
+TEST_F(UpdaterEndToEnd, FailuresLeaveTheInstallationAsItWas)
+{
+    StartServer();
+    PublishArchive("update.zip", { { "Quillmoor", "editor 2.0" }, { "readme.txt", "new readme" } });
+    PublishArchive("evil.zip", { { "readme.txt", "new readme" }, { "../escaped.txt", "outside" } });
+    struct Case {
+        const char* name;
+        std::string document;  // empty: none published (404)
+        int exitCode;
+        const char* logLine;
+    };
+    const Case cases[] = {
+        { "document 404", "", 0, "] upinfo 0" },
+        { "truncated body", Document(Url("/truncated/update.zip")), 1, "download failed" },
+        { "redirect", Document(Url("/redirect/update.zip")), 1, "download failed" },
+        { "download 404", Document(Url("/missing.zip")), 1, "download not started" },
+        { "plain http", Document("http://127.0.0.1:" + m_port + "/update.zip"), 1, "download not started" },
+        { "zip with ../ items", Document(Url("/evil.zip")), 1, "../escaped.txt refused" },
+    };
+    const auto before = InstalledFiles();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.document.empty())
+            Unpublish();
+        else
+            Publish(c.document);
+        EXPECT_EQ(RunUpdater(), c.exitCode);
+        const std::string log = Log();
+        EXPECT_TRUE(Contains(log, c.logLine)) << log;
+        EXPECT_FALSE(Contains(log, "copy ok")) << log;
+        EXPECT_EQ(InstalledFiles(), before);
+        EXPECT_FALSE(fs::exists(m_folder / "escaped.txt"));
+        EXPECT_FALSE(fs::exists(m_folder / "tmp/escaped.txt"));
+    }
+}
+
+TEST_F(UpdaterEndToEnd, StalledDownloadEndsAndASecondInstanceLeavesAtOnce)
+{
+    StartServer();
+    PublishArchive("update.zip", { { "Quillmoor", "editor 2.0" } });
+    Publish(Document(Url("/stall/update.zip")));
+    const auto before = InstalledFiles();
+    ChildProcess first(Command({ "-o=tmqrx", "-e=Quillmoor" }), Environment(), m_folder / "first.out");
+    for (int i = 0; i < 500 && !Contains(Log(), "parse cloud file"); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+
+    EXPECT_EQ(RunUpdater({ "-o", "tmqrx", "-e=Quillmoor" }), 0);  // same product: ends at once
+    EXPECT_TRUE(first.Running());
+    EXPECT_TRUE(Contains(Log(), "parse cloud file"));  // the second start left the log alone
+
+    EXPECT_EQ(first.Wait(std::chrono::seconds(60)), 1);
+    const std::string log = Log();
+    EXPECT_TRUE(Contains(log, "download failed")) << log;
+    EXPECT_TRUE(Contains(log, "] APP Exit!")) << log;
+    EXPECT_EQ(InstalledFiles(), before);
+    EXPECT_FALSE(fs::exists(m_folder / "tmp/vkupdate/update.zip"));
+}
+
+TEST_F(UpdaterEndToEnd, CertificateOutsideTheCaFileIsRefused)
+{
+    StartServer("self");
+    PublishArchive("update.zip", { { "Quillmoor", "editor 2.0" } });
+    Publish(Document(Url("/update.zip")));
+    const auto before = InstalledFiles();
+    EXPECT_EQ(RunUpdater(), 0);
+    const std::string log = Log();
+    EXPECT_TRUE(Contains(log, "update info fetch failed")) << log;
+    EXPECT_TRUE(Contains(log, "] upinfo 0")) << log;
+    EXPECT_EQ(InstalledFiles(), before);
+}
+
+// Test mode reads "<product>_up.json" beside the program and never asks the network (no server
+// runs here at all).
+TEST_F(UpdaterEndToEnd, TestModeDecisions)
+{
+    WriteText(Install() + "/test.ini", "[test]\non = 1\n");
+    struct Case {
+        const char* name;
+        std::string document;  // empty: no file
+        std::vector<std::string> args;
+        int exitCode;
+        std::vector<const char*> logLines;
+    };
+    const std::string url = "https://127.0.0.1:9/update.zip";
+    const Case cases[] = {
+        { "record off", Document(url, 0, 0, 0), { "-o=tmqrx", "-e=Quillmoor" }, 0, { "] up on is 0", "] up_url 0" } },
+        { "only manual", Document(url, 1, 1), { "-o=tmqrx", "-e=Quillmoor" }, 0, { "] only_manual but 0" } },
+        { "manual allowed", Document(url, 1, 1), { "-o=tmqrx", "-e=Quillmoor", "-m=1" }, 0, { "update dialog not available" } },
+        { "other source version", Document(url, 0, 0, 1, "\"1.0.0.0\""), { "-o=tmqrx", "-e=Quillmoor" }, 0, { "] up_url 0" } },
+        { "missing editor", Document(url, 0, 0, 1, "\"1.9.9.9\""), { "-o=tmqrx", "-e=Gone" }, 0, { "] up_url 0" } },
+        { "not json", "{ update", { "-o=tmqrx" }, 0, { "] parse test file error", "] upinfo 0" } },
+        { "no file", "", { "-o=tmqrx" }, 0, { "] read test file error", "] upinfo 0" } },
+    };
+    const auto before = InstalledFiles();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove(Install() + "/tmqrx_up.json");
+        if (!c.document.empty())
+            WriteText(Install() + "/tmqrx_up.json", c.document);
+        EXPECT_EQ(RunUpdater(c.args), c.exitCode);
+        const std::string log = Log();
+        EXPECT_TRUE(Contains(log, "] parse test file")) << log;
+        EXPECT_FALSE(Contains(log, "parse cloud file")) << log;
+        for (const char* line : c.logLines)
+            EXPECT_TRUE(Contains(log, line)) << line << "\n" << log;
+    }
+    fs::remove(Install() + "/tmqrx_up.json");
+    EXPECT_EQ(InstalledFiles(), before);
+}
+
+TEST_F(UpdaterEndToEnd, CommandLinesWithoutProductEndBeforeTheLog)
+{
+    struct Case {
+        std::vector<std::string> args;
+        int exitCode;
+    };
+    const Case cases[] = { { {}, 1 }, { { "-e=Quillmoor.exe", "-c=Top" }, 1 }, { { "-o=" }, 0 }, { { "-o" }, 0 } };
+    for (const Case& c : cases) {
+        EXPECT_EQ(RunUpdater(c.args), c.exitCode) << c.args.size();
+        EXPECT_FALSE(fs::exists(Install() + "/vkupdate.log"));
+    }
+}
+
+}  // namespace
