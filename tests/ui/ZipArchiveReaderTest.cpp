@@ -342,6 +342,14 @@ TEST_F(ZipReaderTest, RefusesNamesThatLeaveTheTarget)
         const std::wstring target = L"target\\" + std::wstring(record.name);
         EXPECT_EQ(ZipReaderExtractToFile(zip.get(), i, target.c_str()), c.result);
     }
+    // A name that does not fit a record is refused too, but its data can still be read.
+    const int overlong = static_cast<int>(std::size(cases));
+    ZipItemRecord record;
+    EXPECT_EQ(ZipReaderGetItem(zip.get(), overlong, &record), kZipUnsafeName);
+    EXPECT_EQ(ZipReaderExtractToFile(zip.get(), overlong, L"target\\long.txt"), kZipUnsafeName);
+    char buffer[64];
+    EXPECT_EQ(ZipReaderExtractToMemory(zip.get(), overlong, buffer, sizeof buffer), kZipOk);
+
     std::set<std::string> after = Tree(m_root);
     EXPECT_EQ(after.erase("work/target/ok.txt"), 1u);
     EXPECT_EQ(after, before);
