@@ -436,9 +436,6 @@ BOOL SetCurrentDirectoryW(LPCWSTR path);
 // $TMPDIR or /tmp, ending with "/".
 DWORD GetTempPathW(DWORD size, LPWSTR buffer);
 
-// FILETIME counts 100 ns since 1601-01-01 UTC.
-void FileTimeFromUnix(int64_t seconds, long nanoseconds, FILETIME* out);
-int64_t UnixSecondsFromFileTime(const FILETIME& time);
 
 inline DWORD GetFileAttributes(LPCWSTR path) { return GetFileAttributesW(path); }
 inline BOOL CreateDirectory(LPCWSTR path, LPSECURITY_ATTRIBUTES attributes) { return CreateDirectoryW(path, attributes); }
@@ -455,6 +452,20 @@ inline HANDLE CreateFile(LPCWSTR path, DWORD access, DWORD shareMode, LPSECURITY
 {
     return CreateFileW(path, access, shareMode, attributes, disposition, flags, templateFile);
 }
+
+// ---- Time ---------------------------------------------------------------------------------------
+
+// FILETIME counts 100 ns since 1601-01-01 UTC. Local time follows the TZ setting of the process.
+void FileTimeFromUnix(int64_t seconds, long nanoseconds, FILETIME* out);
+int64_t UnixSecondsFromFileTime(const FILETIME& time);
+void GetSystemTime(SYSTEMTIME* time);
+void GetLocalTime(SYSTEMTIME* time);
+void GetSystemTimeAsFileTime(FILETIME* time);
+// Fail (FALSE, ERROR_INVALID_PARAMETER) for a date out of range or a field out of its range.
+BOOL FileTimeToSystemTime(const FILETIME* fileTime, SYSTEMTIME* systemTime);
+BOOL SystemTimeToFileTime(const SYSTEMTIME* systemTime, FILETIME* fileTime);
+BOOL FileTimeToLocalFileTime(const FILETIME* fileTime, FILETIME* localFileTime);
+BOOL LocalFileTimeToFileTime(const FILETIME* localFileTime, FILETIME* fileTime);
 
 // ---- Special folders ----------------------------------------------------------------------------
 

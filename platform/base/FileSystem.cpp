@@ -17,8 +17,6 @@
 
 namespace {
 
-constexpr int64_t kUnixEpochInFileTimeSeconds = 11644473600LL;
-
 bool Stat(const std::string& path, struct stat* info)
 {
     return !path.empty() && stat(path.c_str(), info) == 0;
@@ -227,19 +225,6 @@ std::vector<WIN32_FIND_DATAW> ListFolder(const std::string& folder, const std::w
 }
 
 }  // namespace
-
-void FileTimeFromUnix(int64_t seconds, long nanoseconds, FILETIME* out)
-{
-    const auto ticks = static_cast<ULONGLONG>((seconds + kUnixEpochInFileTimeSeconds) * 10000000LL + nanoseconds / 100);
-    out->dwLowDateTime = static_cast<DWORD>(ticks);
-    out->dwHighDateTime = static_cast<DWORD>(ticks >> 32);
-}
-
-int64_t UnixSecondsFromFileTime(const FILETIME& time)
-{
-    const ULONGLONG ticks = (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-    return static_cast<int64_t>(ticks / 10000000ULL) - kUnixEpochInFileTimeSeconds;
-}
 
 DWORD GetFileAttributesW(LPCWSTR path)
 {
