@@ -24,10 +24,10 @@ public:
     // Null when no library is loaded or it has no such export; a missing name is asked again.
     void* FindFunction(const char* name);
 
-private:
+protected:
     HMODULE m_module { nullptr };
     std::map<std::string, void*> m_functions;
-    std::function<void*(const char*)> m_resolver;
+    std::function<void*(const char*)> m_resolver;  // empty until a library is loaded
 };
 
 }  // namespace testdll

@@ -4,6 +4,7 @@
 #include "platform/base/LastError.h"
 #include "platform/base/Path.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <sys/stat.h>
@@ -94,9 +95,13 @@ DWORD GetCurrentDirectoryW(DWORD size, LPWSTR buffer)
 BOOL SetCurrentDirectoryW(LPCWSTR path)
 {
     const std::string posix = platform::ToPosixPath(path);
-    if (posix.empty() || chdir(posix.c_str()) != 0)
-        return platform::FailWith(errno == ENOTDIR ? ERROR_DIRECTORY : ERROR_PATH_NOT_FOUND);
-    return TRUE;
+    if (posix.empty())
+        return platform::FailWith(ERROR_PATH_NOT_FOUND);
+    if (chdir(posix.c_str()) == 0)
+        return TRUE;
+    if (errno == ENOTDIR)
+        return platform::FailWith(ERROR_DIRECTORY);
+    return errno == ENOENT ? platform::FailWith(ERROR_PATH_NOT_FOUND) : platform::FailWithErrno();
 }
 
 DWORD GetTempPathW(DWORD size, LPWSTR buffer)

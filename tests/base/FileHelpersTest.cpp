@@ -75,6 +75,19 @@ bool IsRunning(pid_t pid)
     return close != std::string::npos && close + 2 < line.size() && line[close + 2] != 'Z';
 }
 
+// Counts how often the platform is asked for an export.
+class CountingInstance : public testdll::SDKInstance {
+public:
+    CountingInstance()
+    {
+        m_resolver = [this](const char* name) -> void* {
+            ++asked;
+            return std::string(name) == "found" ? this : nullptr;
+        };
+    }
+    int asked = 0;
+};
+
 struct Progress : ProgressDisplay {
     int maximum = -1, value = -1;
     void SetMaxValue(int m) override { maximum = m; }
@@ -183,6 +196,18 @@ TEST(SDKInstance, LoadsFromTheProgramFolderAndCachesFoundFunctions)
     EXPECT_EQ(loader.FindFunction("quill_test_answer"), answer);
     EXPECT_EQ(loader.FindFunction("absent"), nullptr);
     EXPECT_EQ(loader.FindFunction("absent"), nullptr);
+}
+
+TEST(SDKInstance, MissingNamesAreAskedAgainFoundOnesOnce)
+{
+    CountingInstance instance;
+    EXPECT_EQ(instance.FindFunction("absent"), nullptr);
+    EXPECT_EQ(instance.FindFunction("absent"), nullptr);
+    EXPECT_EQ(instance.asked, 2);
+    void* found = instance.FindFunction("found");
+    EXPECT_NE(found, nullptr);
+    EXPECT_EQ(instance.FindFunction("found"), found);
+    EXPECT_EQ(instance.asked, 3);
 }
 
 TEST(BindCallback, ProgressShowsThePercentage)
