@@ -19,9 +19,11 @@ DCTable& Contexts()
     return *table;
 }
 
+// What a new memory DC holds until a bitmap is selected; shared, so selecting it back works.
 std::shared_ptr<BitmapObject> StockBitmap()
 {
-    return BitmapObject::Create(1, 1, false);
+    static HGDIOBJ stock = RegisterStockObject(BitmapObject::Create(1, 1, false));
+    return FindBitmap(stock);
 }
 
 cairo_region_t* CopyRegion(const cairo_region_t* region)

@@ -300,6 +300,15 @@ TEST(GdiDraw, DeletingASelectedObjectDoesNotBreakTheDC)
     EXPECT_FALSE(DeleteObject(brush)) << "the handle is gone";
     EXPECT_TRUE(Rectangle(dib.dc(), 0, 0, 4, 4));  // still draws with the selected brush
     EXPECT_EQ(dib.at(2, 2), 0x00010203u);
+    // Selecting the DC's first bitmap back releases ours, as the usual select/restore pairs do.
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateCompatibleBitmap(dc, 2, 2);
+    HGDIOBJ first = SelectObject(dc, bitmap);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(SelectObject(dc, first), bitmap);
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_BITMAP), first);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
     EXPECT_TRUE(DeleteObject(GetStockObject(WHITE_BRUSH)));
     EXPECT_NE(GetObjectType(GetStockObject(WHITE_BRUSH)), 0u) << "stock objects stay";
 }
