@@ -1,5 +1,7 @@
 #pragma once
-// System services in the Windows vocabulary: errors, threads and synchronisation, the clock.
+// System services in the Windows vocabulary: errors, handles and waits, threads and
+// synchronisation, text encodings and the wide formatter, files and pipes, processes, the file
+// system, time, special folders, modules and run-time libraries, and the shell's "open".
 //
 // Every kernel object (thread, event, process, pipe, file, search, snapshot) is reached through a
 // HANDLE from one table (platform/base/HandleTable.h), so CloseHandle and the waits work on any of
@@ -7,6 +9,12 @@
 // object.
 
 #include "platform/WinTypes.h"
+
+#include <cstdarg>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
 
 // ---- Errors ---------------------------------------------------------------------------------
 
@@ -185,10 +193,6 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR text, int length, LP
     LPCSTR defaultChar, BOOL* usedDefaultChar);
 UINT GetACP();
 
-#include <cstdarg>
-#include <string>
-#include <string_view>
-
 namespace platform {
 
 // UTF-8 <-> wide without any locale; invalid input becomes U+FFFD.
@@ -347,8 +351,6 @@ BOOL Process32NextW(HANDLE snapshot, LPPROCESSENTRY32W entry);
 inline BOOL Process32First(HANDLE snapshot, LPPROCESSENTRY32W entry) { return Process32FirstW(snapshot, entry); }
 inline BOOL Process32Next(HANDLE snapshot, LPPROCESSENTRY32W entry) { return Process32NextW(snapshot, entry); }
 
-#include <vector>
-
 namespace platform {
 
 // Splits a command line by the Windows rules: blanks and tabs separate arguments outside quotes;
@@ -435,7 +437,6 @@ DWORD GetCurrentDirectoryW(DWORD size, LPWSTR buffer);
 BOOL SetCurrentDirectoryW(LPCWSTR path);
 // $TMPDIR or /tmp, ending with "/".
 DWORD GetTempPathW(DWORD size, LPWSTR buffer);
-
 
 inline DWORD GetFileAttributes(LPCWSTR path) { return GetFileAttributesW(path); }
 inline BOOL CreateDirectory(LPCWSTR path, LPSECURITY_ATTRIBUTES attributes) { return CreateDirectoryW(path, attributes); }
@@ -565,8 +566,6 @@ inline HINSTANCE ShellExecute(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR pa
 }
 // hProcess is filled (SEE_MASK_NOCLOSEPROCESS) only when a program was started.
 BOOL ShellExecuteExW(LPSHELLEXECUTEINFOW info);
-
-#include <functional>
 
 namespace platform {
 
