@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -213,6 +214,27 @@ TEST(TextDraw, OpaqueBackgroundFillsTheTextCell)
     TextOut(canvas.dc(), 0, 0, L"ii", 2);
     EXPECT_EQ(canvas.at(1, 1), 0x000000FFu) << "background colour, alpha 0";
     EXPECT_EQ(canvas.at(80, 1), 0u) << "beyond the text";
+}
+
+// Export jobs render text on their own threads while the UI thread paints.
+TEST(TextDraw, ThreadsDrawTextAtOnce)
+{
+    auto draw = [](const wchar_t* face, int* inkWidth) {
+        for (int i = 0; i < 20; ++i) {
+            TextCanvas canvas(120, 30, face, -12 - i % 4);
+            RECT rect { 0, 0, 120, 30 };
+            const std::wstring text = L"线程 " + std::to_wstring(i);
+            DrawText(canvas.dc(), text.c_str(), -1, &rect, DT_SINGLELINE | DT_VCENTER);
+            const RECT ink = canvas.Ink();
+            *inkWidth = std::min<int>(*inkWidth, ink.right - ink.left);
+        }
+    };
+    int first = 1000, second = 1000;
+    std::thread other(draw, L"宋体", &second);
+    draw(L"Arial", &first);
+    other.join();
+    EXPECT_GT(first, 10);
+    EXPECT_GT(second, 10);
 }
 
 TEST(TextDraw, FontsFromMemory)
