@@ -83,6 +83,31 @@ TEST(TextDraw, ExtentsGrowWithLengthAndFontSize)
     EXPECT_GT(small.Extent(L"").cy, 0) << "an empty text still has the line height";
 }
 
+// The skins name Windows faces: each must land on the installed font meant for it (same
+// extents as asking for that font by its own name).
+TEST(TextDraw, WindowsFacesResolveToInstalledFonts)
+{
+    struct Case {
+        const wchar_t* face;
+        const wchar_t* installed;
+    };
+    const Case cases[] = {
+        { L"微软雅黑", L"WenQuanYi Micro Hei" },
+        { L"Microsoft YaHei", L"WenQuanYi Micro Hei" },
+        { L"宋体", L"WenQuanYi Micro Hei" },
+        { L"Arial", L"DejaVu Sans" },
+        { L"Tahoma", L"DejaVu Sans" },
+    };
+    const wchar_t* sample = L"Quill 视频 0123";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.installed);
+        TextCanvas alias(4, 4, c.face, -15), real(4, 4, c.installed, -15);
+        EXPECT_EQ(alias.Extent(sample).cx, real.Extent(sample).cx);
+    }
+    TextCanvas sans(4, 4, L"DejaVu Sans", -15), cjk(4, 4, L"WenQuanYi Micro Hei", -15);
+    EXPECT_NE(sans.Extent(sample).cx, cjk.Extent(sample).cx) << "the sample tells the two fonts apart";
+}
+
 TEST(TextDraw, MetricsFollowTheLogFont)
 {
     TextCanvas normal(4, 4, L"Tahoma", -20), bold(4, 4, L"Tahoma", -20, FW_BOLD);
