@@ -1,0 +1,69 @@
+// The platform services the updater adds: named mutexes, "*.ini" reading.
+
+#include "platform/WinBase.h"
+#include "platform/system/System.h"
+
+#include "TestFolder.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(NamedMutex, SecondHolderSeesAlreadyExistsUntilTheFirstCloses)
+{
+    TestFolder folder;
+    const char* oldTmp = std::getenv("TMPDIR");
+    const std::string savedTmp = oldTmp ? oldTmp : "";
+    unsetenv("XDG_RUNTIME_DIR");  // the lock files go under TMPDIR: this test's folder
+    setenv("TMPDIR", folder.Path().c_str(), 1);
+    HANDLE first = CreateMutexW(nullptr, TRUE, L"{guid}tmqrx");
+    ASSERT_NE(first, nullptr);
+    EXPECT_NE(GetLastError(), ERROR_ALREADY_EXISTS);
+    HANDLE second = CreateMutexW(nullptr, TRUE, L"{guid}tmqrx");
+    EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+    HANDLE other = CreateMutexW(nullptr, TRUE, L"{guid}other/../x");  // names stay inside the folder
+    EXPECT_NE(GetLastError(), ERROR_ALREADY_EXISTS);
+    CloseHandle(second);
+    CloseHandle(first);
+    HANDLE again = CreateMutexW(nullptr, TRUE, L"{guid}tmqrx");
+    EXPECT_NE(GetLastError(), ERROR_ALREADY_EXISTS);
+    CloseHandle(again);
+    CloseHandle(other);
+    EXPECT_EQ(CreateMutexW(nullptr, TRUE, L""), nullptr);
+    if (oldTmp)
+        setenv("TMPDIR", savedTmp.c_str(), 1);
+    else
+        unsetenv("TMPDIR");
+}
+
+TEST(ProfileReader, IntsAndStrings)
+{
+    TestFolder folder;
+    WriteText(folder / "test.ini", "\xEF\xBB\xBF; comment\n[other]\non=7\n[ Test ]\r\n On = 1 \r\nname = 版本 x\nbad=yes\nneg=-3\n");
+    const std::wstring file = Wide(folder / "test.ini");
+    struct Case {
+        const wchar_t* section;
+        const wchar_t* key;
+        int defaultValue;
+        UINT want;
+    };
+    const Case cases[] = {
+        { L"test", L"on", 0, 1 },        // sections and keys without regard to case, blanks trimmed
+        { L"other", L"on", 0, 7 },
+        { L"test", L"missing", 5, 5 },
+        { L"nosection", L"on", 9, 9 },
+        { L"test", L"bad", 4, 0 },       // present but not a number
+        { L"test", L"neg", 0, UINT(-3) },
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(GetPrivateProfileIntW(c.section, c.key, c.defaultValue, file.c_str()), c.want);
+    EXPECT_EQ(GetPrivateProfileIntW(L"test", L"on", 3, Wide(folder / "none.ini").c_str()), 3u);
+
+    wchar_t buffer[5];
+    EXPECT_EQ(GetPrivateProfileStringW(L"test", L"name", L"", buffer, 5, file.c_str()), 4u);
+    EXPECT_STREQ(buffer, L"版本 x");
+    EXPECT_EQ(GetPrivateProfileStringW(L"test", L"absent", L"dflt", buffer, 5, file.c_str()), 4u);
+    EXPECT_STREQ(buffer, L"dflt");
+}
+
+}  // namespace
