@@ -155,6 +155,36 @@ TEST(TextDraw, ChineseTextMeasuresAndDrawsWithTheAlphaByteLeftZero)
             ASSERT_EQ(canvas.at(x, y) >> 24, 0u) << "GDI text leaves alpha 0 at " << x << "," << y;
 }
 
+TEST(TextDraw, UnderlineAndQualityShowInThePixels)
+{
+    auto draw = [](BYTE underline, BYTE quality, RECT* ink, bool* onlyFullPixels) {
+        TextCanvas canvas(120, 40, L"Arial", -16);
+        LOGFONTW lf {};
+        lf.lfHeight = -16;
+        lf.lfUnderline = underline;
+        lf.lfQuality = quality;
+        std::wcscpy(lf.lfFaceName, L"Arial");
+        HFONT font = CreateFontIndirect(&lf);
+        HGDIOBJ old = SelectObject(canvas.dc(), font);
+        TextOut(canvas.dc(), 4, 4, L"ace", 3);  // no descenders: an underline shows below the ink
+        SelectObject(canvas.dc(), old);
+        DeleteObject(font);
+        *ink = canvas.Ink();
+        *onlyFullPixels = true;
+        for (int y = 0; y < 40; ++y)
+            for (int x = 0; x < 120; ++x)
+                *onlyFullPixels = *onlyFullPixels && (canvas.at(x, y) == 0 || canvas.at(x, y) == 0x00FFFFFFu);
+    };
+    RECT plain {}, underlined {}, sharp {};
+    bool plainFull = false, underlinedFull = false, sharpFull = false;
+    draw(0, ANTIALIASED_QUALITY, &plain, &plainFull);
+    draw(1, ANTIALIASED_QUALITY, &underlined, &underlinedFull);
+    draw(0, NONANTIALIASED_QUALITY, &sharp, &sharpFull);
+    EXPECT_GT(underlined.bottom, plain.bottom);
+    EXPECT_FALSE(plainFull) << "anti-aliased edges blend";
+    EXPECT_TRUE(sharpFull) << "non-antialiased text is all or nothing";
+}
+
 TEST(TextDraw, CalcRectWithWordBreakGivesMoreLinesWhenNarrower)
 {
     TextCanvas canvas(4, 4, L"Arial", -14);
