@@ -198,7 +198,7 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
     if (r.top && !(flags & SWP_NOACTIVATE) && IsWindowVisible(hwnd) && (r.shown || r.restacked))
         platform::ActivateWindow(hwnd, false);
     if (r.moved || r.sized || r.shown || r.hidden || r.restacked || (flags & SWP_FRAMECHANGED)) {
-        pos.flags = flags & ~platform::kSwpForceSize;
+        pos.flags = flags & ~(platform::kSwpForceSize | SWP_NOMOVE | SWP_NOSIZE);
         if (!r.moved)
             pos.flags |= SWP_NOMOVE;
         if (!r.sized)
