@@ -79,6 +79,20 @@ FontObject::FontObject(const LOGFONTW& logFont, double pixelSize) : FontObject(l
     UpdateKey();
 }
 
+bool FontObject::CachedMetrics(unsigned generation, TEXTMETRICW* metrics) const
+{
+    if (m_metricsGeneration != generation)
+        return false;
+    *metrics = m_metrics;
+    return true;
+}
+
+void FontObject::CacheMetrics(unsigned generation, const TEXTMETRICW& metrics) const
+{
+    m_metrics = metrics;
+    m_metricsGeneration = generation;
+}
+
 FontObject::~FontObject()
 {
     pango_font_description_free(m_description);
@@ -238,6 +252,8 @@ BOOL GetTextMetrics(HDC hdc, TEXTMETRICW* metrics)
     if (!dc || !font || !metrics)
         return FALSE;
     std::lock_guard guard(platform::TextLock());
+    if (font->CachedMetrics(platform::FontGeneration(), metrics))
+        return TRUE;
     PangoContext* context = platform::TextContext(font->LogFont().lfQuality != NONANTIALIASED_QUALITY);
     PangoFontMetrics* fm = pango_context_get_metrics(context, font->Description(), nullptr);
     const auto pixels = [](int units) { return static_cast<LONG>(std::lround(units / double(PANGO_SCALE))); };
@@ -269,6 +285,7 @@ BOOL GetTextMetrics(HDC hdc, TEXTMETRICW* metrics)
     metrics->tmDefaultChar = L'?';
     metrics->tmBreakChar = L' ';
     metrics->tmDigitizedAspectX = metrics->tmDigitizedAspectY = 96;
+    font->CacheMetrics(platform::FontGeneration(), *metrics);
     return TRUE;
 }
 

@@ -75,12 +75,17 @@ public:
     // Resolved face with the size in Pango units of pixels; owned by the font.
     const PangoFontDescription* Description() const { return m_description; }
     const std::string& Key() const { return m_key; }  // equal for fonts that lay out alike
+    // Metrics measured once per font and font set (see TextEngine.h); the text lock must be held.
+    bool CachedMetrics(unsigned generation, TEXTMETRICW* metrics) const;
+    void CacheMetrics(unsigned generation, const TEXTMETRICW& metrics) const;
 
 private:
     void UpdateKey();
     LOGFONTW m_logFont;
     PangoFontDescription* m_description = nullptr;
     std::string m_key;
+    mutable TEXTMETRICW m_metrics {};
+    mutable unsigned m_metricsGeneration = 0;  // 0: not measured
 };
 
 class RegionObject : public GdiObject {

@@ -236,9 +236,21 @@ PangoLayout* CachedLayout(const LayoutRequest& request)
     return layout;
 }
 
+namespace {
+
+unsigned g_fontGeneration = 1;  // guarded by the text lock
+
+}  // namespace
+
+unsigned FontGeneration()
+{
+    return g_fontGeneration;
+}
+
 void ClearLayoutCache()
 {
     std::lock_guard guard(TextLock());
+    ++g_fontGeneration;
     Cache().Clear();
     pango_fc_font_map_config_changed(PANGO_FC_FONT_MAP(State().fontMap));
 }

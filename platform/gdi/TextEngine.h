@@ -43,7 +43,9 @@ struct LayoutRequest {
 
 // A laid-out text from the cache, borrowed while the text lock is held (the caller holds it).
 PangoLayout* CachedLayout(const LayoutRequest& request);
-// Forgets every cached layout (fonts changed).
+// Forgets every cached layout and metric (the installed fonts changed).
 void ClearLayoutCache();
+// Counts font set changes from 1; metrics measured under another generation are stale.
+unsigned FontGeneration();
 
 }  // namespace platform
