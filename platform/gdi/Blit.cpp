@@ -4,6 +4,7 @@
 #include "platform/gdi/DeviceContext.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace platform {
 
@@ -99,10 +100,15 @@ bool Compose(DeviceContext* dest, DeviceContext* src, BlitRequest r, cairo_opera
     return true;
 }
 
-bool FillWith(DeviceContext* dc, int x, int y, int width, int height, COLORREF color)
+// The raster fills set every bit of a pixel: BLACKNESS all 0, WHITENESS all 1 (alpha included),
+// PATCOPY the brush's colour with alpha 0 like the other GDI fills.
+bool FillWith(DeviceContext* dc, int x, int y, int width, int height, COLORREF color, bool keepAlpha)
 {
     if (width <= 0 || height <= 0)
         return true;
+    std::optional<AlphaGuard> alpha;
+    if (!keepAlpha)
+        alpha.emplace(dc, RECT { x, y, x + width, y + height }, AlphaGuard::Mode::Whole);
     Canvas canvas(dc);
     if (!canvas.Valid())
         return true;
@@ -125,11 +131,11 @@ BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC src, int srcX, in
     if (!to)
         return FALSE;
     switch (rop) {
-    case BLACKNESS: return platform::FillWith(to, x, y, width, height, RGB(0, 0, 0));
-    case WHITENESS: return platform::FillWith(to, x, y, width, height, RGB(255, 255, 255));
+    case BLACKNESS: return platform::FillWith(to, x, y, width, height, RGB(0, 0, 0), false);
+    case WHITENESS: return platform::FillWith(to, x, y, width, height, RGB(255, 255, 255), true);
     case PATCOPY: {
         const auto& brush = to->Current().brush;
-        return !brush || brush->hollow || platform::FillWith(to, x, y, width, height, brush->color);
+        return !brush || brush->hollow || platform::FillWith(to, x, y, width, height, brush->color, false);
     }
     case SRCCOPY: break;
     default: return FALSE;

@@ -94,6 +94,16 @@ TEST(GdiDraw, AlphaByteRule)
     EXPECT_EQ(dib.at(18, 1), 0xFF101010u) << "the last point of a line is not drawn";
     EXPECT_EQ(dib.at(12, 2), 0xFF101010u);
 
+    struct RasterFill {
+        DWORD rop;
+        uint32_t want;
+    };
+    const RasterFill fills[] = { { BLACKNESS, 0x00000000u }, { WHITENESS, 0xFFFFFFFFu }, { PATCOPY, 0x00FFFFFFu } };
+    for (const RasterFill& f : fills) {  // PATCOPY: the DC's default white brush
+        ASSERT_TRUE(BitBlt(dib.dc(), 0, 8, 2, 2, nullptr, 0, 0, f.rop));
+        EXPECT_EQ(dib.at(1, 9), f.want) << std::hex << f.rop;
+    }
+
     Dib src(2, 2);
     src.Fill(0x80402010);
     ASSERT_TRUE(BitBlt(dib.dc(), 10, 5, 2, 2, src.dc(), 0, 0, SRCCOPY));
