@@ -58,6 +58,18 @@ inline void SkipWhitespace(const wchar_t*& p)
         ++p;
 }
 
+// A comment runs to the next "->", a declaration to the next "?>" (so any other "<!" construct
+// also runs to the next "->").
+void SkipDeclaration(wchar_t*& pstrText)
+{
+    const wchar_t chEnd = *pstrText == L'!' ? L'-' : L'?';
+    while (*pstrText && !(*pstrText == chEnd && pstrText[1] == L'>'))
+        pstrText = NextChar(pstrText);
+    if (*pstrText)
+        pstrText += 2;
+    SkipWhitespace(pstrText);
+}
+
 // Copies at most cchMax - 1 characters and terminates; the rest of the buffer is zeroed.
 void CopyTerminated(wchar_t* dest, const wchar_t* src, size_t cchMax)
 {
@@ -499,25 +511,12 @@ bool CMarkup::ParseLevel(wchar_t*& pstrText, ULONG iParent, int depth)
         *pstrText++ = L'\0';
         SkipWhitespace(pstrText);
         if (*pstrText == L'!' || *pstrText == L'?') {
-            const wchar_t chEnd = *pstrText == L'!' ? L'-' : L'?';
-            while (*pstrText && !(*pstrText == chEnd && pstrText[1] == L'>'))
-                pstrText = NextChar(pstrText);
-            if (*pstrText)
-                pstrText += 2;
-            SkipWhitespace(pstrText);
+            SkipDeclaration(pstrText);
             continue;
         }
-        XMLELEMENT* pEl = ReserveElement();
-        if (!pEl)
+        const ULONG iPos = AddElement(pstrText, iParent, iPrevious);
+        if (iPos == 0)
             return Failed(L"File too large", pstrText);
-        const ULONG iPos = static_cast<ULONG>(pEl - m_pElements);
-        pEl->iStart = static_cast<ULONG>(pstrText - m_pstrXML);
-        pEl->iParent = iParent;
-        pEl->iNext = pEl->iChild = 0;
-        if (iPrevious != 0)
-            m_pElements[iPrevious].iNext = iPos;
-        else if (iParent > 0)
-            m_pElements[iParent].iChild = iPos;
         iPrevious = iPos;
 
         const wchar_t* pstrName = pstrText;
@@ -552,22 +551,48 @@ bool CMarkup::ParseLevel(wchar_t*& pstrText, ULONG iParent, int depth)
                 return false;
             if (pstrText[0] == L'<' && pstrText[1] == L'/') {
                 *pstrDest = L'\0';
-                *pstrText = L'\0';
-                pstrText += 2;
-                SkipWhitespace(pstrText);
-                const size_t cchName = static_cast<size_t>(pstrNameEnd - pstrName);
-                if (wcsncmp(pstrText, pstrName, cchName) != 0)
-                    return Failed(L"Unmatched closing tag", pstrText);
-                pstrText += cchName;
-                SkipWhitespace(pstrText);
-                if (*pstrText != L'>')
-                    return Failed(L"Unmatched closing tag", pstrText);
-                ++pstrText;
+                if (!ParseClosingTag(pstrText, pstrName, static_cast<size_t>(pstrNameEnd - pstrName)))
+                    return false;
             }
         }
         *pstrNameEnd = L'\0';
         SkipWhitespace(pstrText);
     }
+}
+
+// A new element named at pstrText, linked as the parent's first child or the previous element's
+// next sibling; 0 when the table cannot grow.
+ULONG CMarkup::AddElement(const wchar_t* pstrText, ULONG iParent, ULONG iPrevious)
+{
+    XMLELEMENT* pEl = ReserveElement();
+    if (!pEl)
+        return 0;
+    const ULONG iPos = static_cast<ULONG>(pEl - m_pElements);
+    pEl->iStart = static_cast<ULONG>(pstrText - m_pstrXML);
+    pEl->iParent = iParent;
+    pEl->iNext = pEl->iChild = 0;
+    pEl->iData = pEl->iStart;
+    if (iPrevious != 0)
+        m_pElements[iPrevious].iNext = iPos;
+    else if (iParent > 0)
+        m_pElements[iParent].iChild = iPos;
+    return iPos;
+}
+
+// At "</": the name must repeat the element's, character for character, then '>'.
+bool CMarkup::ParseClosingTag(wchar_t*& pstrText, const wchar_t* pstrName, size_t cchName)
+{
+    *pstrText = L'\0';
+    pstrText += 2;
+    SkipWhitespace(pstrText);
+    if (wcsncmp(pstrText, pstrName, cchName) != 0)
+        return Failed(L"Unmatched closing tag", pstrText);
+    pstrText += cchName;
+    SkipWhitespace(pstrText);
+    if (*pstrText != L'>')
+        return Failed(L"Unmatched closing tag", pstrText);
+    ++pstrText;
+    return true;
 }
 
 bool CMarkup::ParseAttributes(wchar_t*& pstrText)

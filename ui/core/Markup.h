@@ -107,6 +107,8 @@ private:
     bool LoadFromZip(const wchar_t* pstrFilename, int encoding);
     bool ParseDocument();
     bool ParseLevel(wchar_t*& pstrText, ULONG iParent, int depth);
+    ULONG AddElement(const wchar_t* pstrText, ULONG iParent, ULONG iPrevious);
+    bool ParseClosingTag(wchar_t*& pstrText, const wchar_t* pstrName, size_t cchName);
     bool ParseAttributes(wchar_t*& pstrText);
     void ParseData(wchar_t*& pstrText, wchar_t*& pstrDest, wchar_t cEnd);
     XMLELEMENT* ReserveElement();
