@@ -210,6 +210,39 @@ TEST_F(GdiPlusTest, FillsWriteRealAlphaOnDCs)
     DeleteObject(dib);
 }
 
+// The layered-window paint clears the surface, lets GDI and Gdiplus draw, then makes opaque
+// every pixel left at alpha 0 with some colour. So GDI colour ends opaque, GDI pure black stays
+// transparent, and Gdiplus keeps the alpha it wrote.
+TEST_F(GdiPlusTest, LayeredFixUpTellsGdiPixelsFromGdiplusPixels)
+{
+    BITMAPINFO info {};
+    info.bmiHeader = { sizeof(BITMAPINFOHEADER), 30, 10, 1, 32, BI_RGB, 0, 0, 0, 0, 0 };  // bottom-up
+    uint32_t* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP dib = CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
+    SelectObject(dc, dib);
+    HBRUSH grey = CreateSolidBrush(RGB(40, 40, 40)), black = CreateSolidBrush(RGB(0, 0, 0));
+    const RECT left { 0, 0, 10, 10 }, middle { 10, 0, 20, 10 };
+    FillRect(dc, &left, grey);
+    FillRect(dc, &middle, black);
+    {
+        Graphics graphics(dc);
+        SolidBrush translucent(Color(0xFE, 0, 0, 255));
+        graphics.FillRectangle(&translucent, 20, 0, 10, 10);
+    }
+    for (int i = 0; i < 30 * 10; ++i)
+        if ((bits[i] >> 24) == 0 && (bits[i] & 0xFFFFFF) != 0)
+            bits[i] |= 0xFF000000u;
+    const uint32_t* top = bits + 9 * 30;  // bottom-up: the last row in memory is the top row
+    EXPECT_EQ(top[5], 0xFF282828u);
+    EXPECT_EQ(top[15], 0u);
+    EXPECT_EQ(top[25] >> 24, 0xFEu);
+    DeleteObject(grey);
+    DeleteObject(black);
+    DeleteDC(dc);
+    DeleteObject(dib);
+}
+
 TEST_F(GdiPlusTest, RotatedTextDrawsAcross)
 {
     Font font(L"Arial", 16, FontStyleRegular, UnitPixel);
