@@ -94,9 +94,7 @@ bool MoveAsideForDeletion(const std::wstring& path)
     SplitPath(path, folder, fileName);
     wchar_t tick[16];
     swprintf(tick, 16, L"%x", TickCount());
-    std::wstring aside = folder + L"/" + tick + L"_" + fileName;
-    if (aside.size() > 259)
-        aside.resize(259);
+    const std::wstring aside = folder + L"/" + tick + L"_" + fileName;
     RenameFile(path, aside);
     return platform::ScheduleDeleteAtReboot(aside);
 }

@@ -3,8 +3,10 @@
 #include "TestFolder.h"
 #include "ZipFixture.h"
 #include "updater/FileUtil.h"
+#include "ui/core/ZipArchiveReader.h"
 
 #include <gtest/gtest.h>
+#include <cwchar>
 #include <sys/stat.h>
 
 namespace {
@@ -112,6 +114,38 @@ TEST_F(ApplyZipUpdateTest, MissingInstallFolderIsCreated)
     std::filesystem::remove_all(Install());
     ASSERT_TRUE(Apply({ { "Quillmoor", "fresh" } }));
     EXPECT_EQ(ReadText(Install() + "/Quillmoor"), "fresh");
+}
+
+// The texts the apply step logs for the zip reader's result codes.
+TEST(ZipResultTexts, EveryCode)
+{
+    struct Case {
+        DWORD code;
+        const wchar_t* text;
+    };
+    const Case cases[] = {
+        { 0, L"Success" }, { 0x100, L"Culdn't duplicate handle" }, { 0x200, L"Couldn't create/open file" },
+        { 0x300, L"Failed to allocate memory" }, { 0x400, L"Error writing to file" },
+        { 0x500, L"File not found in the zipfile" }, { 0x600, L"Still more data to unzip" },
+        { 0x700, L"Zipfile is corrupt or not a zipfile" }, { 0x800, L"Error reading file" },
+        { 0x1000, L"Correct password required" }, { 0x10000, L"Caller: faulty arguments" },
+        { 0x20000, L"Caller: can only get memory of a memory zipfile" },
+        { 0x30000, L"Caller: not enough space allocated for memory zipfile" },
+        { 0x40000, L"Caller: there was a previous error" },
+        { 0x50000, L"Caller: additions to the zip have already been ended" },
+        { 0x60000, L"Zip-bug: the anticipated size turned out wrong" },
+        { 0x70000, L"Caller: the file had already been partially unzipped" },
+        { 0x80000, L"Caller: mixing creation and opening of zip" },
+        { 0x1000000, L"Zip-bug: internal initialisation not completed" },
+        { 0x2000000, L"Zip-bug: trying to seek the unseekable" },
+        { 0x4000000, L"Zip-bug: tried to change mind, but not allowed" },
+        { 0x5000000, L"Zip-bug: an internal error during flation" }, { 0x42, L"unknown zip result code" },
+    };
+    for (const Case& c : cases) {
+        wchar_t buffer[80];
+        EXPECT_EQ(SkinUI::FormatZipMessage(c.code, buffer, 80), std::wcslen(c.text)) << std::hex << c.code;
+        EXPECT_STREQ(buffer, c.text);
+    }
 }
 
 TEST(SafeItemNames, Table)

@@ -122,6 +122,21 @@ TEST_F(UpdaterEndToEnd, SilentArchiveUpdateReplacesTheFiles)
     EXPECT_EQ(info.st_mode & 0777, 0755u);
 }
 
+TEST_F(UpdaterEndToEnd, SilentInstallerIsDownloadedButNeverRun)
+{
+    StartServer();
+    WriteText(m_folder / "www/Setup.EXE", "#!/bin/sh\ntouch ran\n");
+    Publish("{ \"update\": [ { \"upver\": \"2.0.0.0\", \"type\": 1, \"exeurl\": \"" + Url("/Setup.EXE")
+            + "\", \"on\": 1, \"notify\": 0 } ] }");
+    const auto before = InstalledFiles();
+    EXPECT_EQ(RunUpdater(), 1);
+    const std::string log = Log();
+    EXPECT_TRUE(Contains(log, "Setup.EXE is an installer: not run")) << log;
+    EXPECT_EQ(ReadText(m_folder / "tmp/vkupdate/Setup.EXE"), "#!/bin/sh\ntouch ran\n");
+    EXPECT_EQ(InstalledFiles(), before);
+    EXPECT_FALSE(fs::exists(m_folder / "ran"));
+}
+
 TEST_F(UpdaterEndToEnd, FailuresLeaveTheInstallationAsItWas)
 {
     StartServer();
