@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fcntl.h>
 #include <set>
 #include <string>
@@ -182,4 +183,34 @@ TEST(Processes, SnapshotHoldsOnlyOurDescendants)
     EXPECT_TRUE(sawChild);
     EXPECT_EQ(family.count(static_cast<DWORD>(getppid())), 0u);
     CloseHandle(snapshot);
+}
+
+TEST(Processes, GrandchildrenOpenedByIdCanBeWaitedForAndEnded)
+{
+    SECURITY_ATTRIBUTES inherit { sizeof inherit, nullptr, TRUE };
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, &inherit, 0));
+    Started shell;
+    ASSERT_TRUE(Start(L"sh -c \"sleep 30 & echo $!; wait\"", shell, writeEnd));
+    CloseHandle(writeEnd);
+    char text[32] = {};
+    DWORD got = 0;
+    ASSERT_TRUE(ReadFile(readEnd, text, sizeof text - 1, &got, nullptr));
+    const DWORD grandchild = static_cast<DWORD>(atoi(text));
+    ASSERT_GT(grandchild, 0u);
+
+    HANDLE opened = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, grandchild);
+    ASSERT_NE(opened, nullptr);
+    EXPECT_EQ(WaitForSingleObject(opened, 30), WAIT_TIMEOUT);
+    EXPECT_TRUE(TerminateProcess(opened, 5));
+    EXPECT_EQ(WaitForSingleObject(opened, 10000), WAIT_OBJECT_0) << "the end of a process we did not start is seen too";
+    DWORD code = 0;
+    GetExitCodeProcess(opened, &code);
+    EXPECT_EQ(code, 5u);
+    CloseHandle(opened);
+    EXPECT_EQ(WaitForSingleObject(shell.info.hProcess, 10000), WAIT_OBJECT_0) << "the shell ends once its child is gone";
+    CloseHandle(readEnd);
+
+    EXPECT_EQ(OpenProcess(PROCESS_TERMINATE, FALSE, 0), nullptr);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
 }
