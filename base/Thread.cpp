@@ -2,6 +2,7 @@
 
 #include "base/MessageLoop.h"
 #include "base/ThreadLocalSlot.h"
+#include "base/UIMessagePump.h"
 
 namespace tbase {
 
@@ -142,6 +143,8 @@ std::unique_ptr<MessageLoop> FrameworkThread::CreateLoop()
         if (std::unique_ptr<MessageLoop> loop = m_loopFactory->CreateLoop())
             return loop;
     }
+    if (m_loopKind == kUILoop)
+        return std::make_unique<UIMessageLoop>();
     // No thread here waits on completion ports: the I/O kind runs the default loop.
     return std::make_unique<MessageLoop>();
 }
