@@ -1,7 +1,676 @@
+// The X11 display. One X window per top-level window, with a 32-bit ARGB visual where the server
+// has one (per-pixel alpha then needs a compositing manager) and override-redirect for owned
+// popups (menus, lists, shadows). Every X call goes through `m_x`: the window manager calls in
+// with its own lock held and then takes `m_x`; the event thread takes `m_x` only to read events
+// and never holds it while it reports them, so the two locks are always taken in that order.
+
 #include "platform/x11/X11Backend.h"
+
+#include "platform/WinBase.h"
+#include "platform/gdi/Region.h"
+#include "platform/window/UserInternal.h"
+
+#include <X11/XKBlib.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xresource.h>
+#include <X11/Xutil.h>
+#include <X11/cursorfont.h>
+#include <X11/extensions/shape.h>
+#include <X11/keysym.h>
+#include <poll.h>
+
+#include <chrono>
+#include <clocale>
+#include <condition_variable>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <thread>
+#include <unordered_map>
+#include <vector>
 
 namespace platform {
 
-std::unique_ptr<Backend> CreateX11Backend() { return nullptr; }
+namespace {
+
+struct NativeWindow {
+    ::Window xid = 0;
+    HWND hwnd = nullptr;
+    GC gc = nullptr;
+    XIC ic = nullptr;
+    bool overrideRedirect = false;
+    bool mapped = false;
+    RECT rect {};  // as last set or reported
+    std::vector<uint32_t> scratch;
+};
+
+int IgnoreXError(Display*, XErrorEvent*) { return 0; }
+
+// Virtual keys of the keys the framework and the editor handle; letters and digits map directly.
+int VirtualKeyOf(KeySym sym)
+{
+    if (sym >= XK_a && sym <= XK_z)
+        return static_cast<int>(sym - XK_a + 'A');
+    if (sym >= XK_A && sym <= XK_Z)
+        return static_cast<int>(sym);
+    if (sym >= XK_0 && sym <= XK_9)
+        return static_cast<int>(sym);
+    if (sym >= XK_F1 && sym <= XK_F24)
+        return static_cast<int>(VK_F1 + (sym - XK_F1));
+    if (sym >= XK_KP_0 && sym <= XK_KP_9)
+        return static_cast<int>(VK_NUMPAD0 + (sym - XK_KP_0));
+    static const std::map<KeySym, int> table {
+        { XK_BackSpace, VK_BACK }, { XK_Tab, VK_TAB }, { XK_ISO_Left_Tab, VK_TAB }, { XK_Return, VK_RETURN },
+        { XK_KP_Enter, VK_RETURN }, { XK_Shift_L, VK_SHIFT }, { XK_Shift_R, VK_SHIFT }, { XK_Control_L, VK_CONTROL },
+        { XK_Control_R, VK_CONTROL }, { XK_Alt_L, VK_MENU }, { XK_Alt_R, VK_MENU }, { XK_Pause, VK_PAUSE },
+        { XK_Caps_Lock, VK_CAPITAL }, { XK_Escape, VK_ESCAPE }, { XK_space, VK_SPACE }, { XK_Prior, VK_PRIOR },
+        { XK_Next, VK_NEXT }, { XK_End, VK_END }, { XK_Home, VK_HOME }, { XK_Left, VK_LEFT }, { XK_Up, VK_UP },
+        { XK_Right, VK_RIGHT }, { XK_Down, VK_DOWN }, { XK_Insert, VK_INSERT }, { XK_Delete, VK_DELETE },
+        { XK_KP_Decimal, VK_DECIMAL }, { XK_KP_Add, VK_ADD }, { XK_KP_Subtract, VK_SUBTRACT },
+        { XK_KP_Multiply, VK_MULTIPLY }, { XK_KP_Divide, VK_DIVIDE }, { XK_Num_Lock, VK_NUMLOCK },
+        { XK_period, VK_OEM_PERIOD }, { XK_comma, VK_OEM_COMMA }, { XK_minus, VK_OEM_MINUS }, { XK_equal, VK_OEM_PLUS },
+        { XK_semicolon, VK_OEM_1 }, { XK_slash, VK_OEM_2 }, { XK_grave, VK_OEM_3 }, { XK_bracketleft, VK_OEM_4 },
+        { XK_backslash, VK_OEM_5 }, { XK_bracketright, VK_OEM_6 }, { XK_apostrophe, VK_OEM_7 }, { XK_Menu, VK_APPS },
+    };
+    auto it = table.find(sym);
+    return it == table.end() ? 0 : it->second;
+}
+
+unsigned CursorShapeOf(int idc)
+{
+    switch (idc) {
+    case 32513: return XC_xterm;
+    case 32514: return XC_watch;
+    case 32515: return XC_crosshair;
+    case 32642: return XC_bottom_right_corner;
+    case 32643: return XC_bottom_left_corner;
+    case 32644: return XC_sb_h_double_arrow;
+    case 32645: return XC_sb_v_double_arrow;
+    case 32646: case 32640: return XC_fleur;
+    case 32648: return XC_X_cursor;
+    case 32649: return XC_hand2;
+    case 32650: return XC_watch;
+    case 32651: return XC_question_arrow;
+    default: return XC_left_ptr;
+    }
+}
+
+class X11Backend final : public Backend {
+public:
+    explicit X11Backend(Display* display) : m_display(display) { Setup(); }
+
+    std::vector<MonitorDesc> Monitors() override;
+    void TopLevelCreated(Window& window) override;
+    void TopLevelDestroyed(Window& window) override;
+    void TopLevelChanged(Window& window, unsigned what) override;
+    void Present(Window& window, const RECT& dirty) override;
+    void Activate(Window& window) override;
+    void SetCursorShape(Window* window, int idc) override;
+    bool BeginMoveSize(Window& window, int edge, POINT screen) override;
+    void SetClipboardText(const std::wstring& text) override;
+    bool ForeignClipboardText(std::wstring& text) override;
+    bool WarpPointer(POINT point) override;
+
+private:
+    void Setup();
+    void EventLoop();
+    void Handle(XEvent& event, std::vector<std::function<void()>>& reports);
+    void HandleKey(XKeyEvent& event, NativeWindow* native, std::vector<std::function<void()>>& reports);
+    void AnswerSelection(const XSelectionRequestEvent& request);
+    void Restack();
+    NativeWindow* NativeOf(::Window xid);
+    Atom AtomOf(const char* name) { return XInternAtom(m_display, name, False); }
+    bool Supports(const char* name);
+
+    Display* m_display;
+    std::mutex m_x;
+    int m_screen = 0;
+    ::Window m_root = 0;
+    ::Window m_helper = 0;  // owns the clipboard
+    Visual* m_visual = nullptr;
+    int m_depth = 24;
+    Colormap m_colormap = 0;
+    XIM m_im = nullptr;
+    UINT m_dpi = 96;
+    std::unordered_map<::Window, NativeWindow*> m_byXid;
+    std::map<unsigned, Cursor> m_cursors;
+
+    std::wstring m_clipText;
+    bool m_ownClipboard = false;
+    std::condition_variable_any m_selectionDone;
+    bool m_selectionWaiting = false, m_selectionGot = false;
+    std::wstring m_selectionText;
+};
+
+void X11Backend::Setup()
+{
+    XSetErrorHandler(IgnoreXError);
+    m_screen = DefaultScreen(m_display);
+    m_root = RootWindow(m_display, m_screen);
+    XVisualInfo info;
+    if (XMatchVisualInfo(m_display, m_screen, 32, TrueColor, &info)) {
+        m_visual = info.visual;
+        m_depth = 32;
+        m_colormap = XCreateColormap(m_display, m_root, m_visual, AllocNone);
+    } else {
+        m_visual = DefaultVisual(m_display, m_screen);
+        m_depth = DefaultDepth(m_display, m_screen);
+        m_colormap = DefaultColormap(m_display, m_screen);
+    }
+    Bool detectable = False;
+    XkbSetDetectableAutoRepeat(m_display, True, &detectable);
+    std::setlocale(LC_CTYPE, "");
+    XSetLocaleModifiers("");
+    m_im = XOpenIM(m_display, nullptr, nullptr, nullptr);
+    m_helper = XCreateSimpleWindow(m_display, m_root, -10, -10, 1, 1, 0, 0, 0);
+    const char* env = std::getenv("QUILL_DPI");
+    if (env && std::atoi(env) > 0) {
+        m_dpi = static_cast<UINT>(std::atoi(env));
+    } else if (const char* resources = XResourceManagerString(m_display)) {
+        XrmInitialize();
+        XrmDatabase db = XrmGetStringDatabase(resources);
+        char* type = nullptr;
+        XrmValue value;
+        if (db && XrmGetResource(db, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr)
+            m_dpi = static_cast<UINT>(std::atoi(value.addr)) ? static_cast<UINT>(std::atoi(value.addr)) : 96;
+        if (db)
+            XrmDestroyDatabase(db);
+    }
+    std::thread([this] { EventLoop(); }).detach();
+}
+
+std::vector<MonitorDesc> X11Backend::Monitors()
+{
+    std::lock_guard guard(m_x);
+    const RECT screen { 0, 0, DisplayWidth(m_display, m_screen), DisplayHeight(m_display, m_screen) };
+    RECT work = screen;
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(m_display, m_root, AtomOf("_NET_WORKAREA"), 0, 4, False, XA_CARDINAL, &type, &format, &count,
+                           &after, &data) == Success && data && count >= 4 && format == 32) {
+        const long* v = reinterpret_cast<const long*>(data);
+        work = RectIntersect(screen, { static_cast<LONG>(v[0]), static_cast<LONG>(v[1]), static_cast<LONG>(v[0] + v[2]),
+                                       static_cast<LONG>(v[1] + v[3]) });
+    }
+    if (data)
+        XFree(data);
+    return { { screen, RectEmpty(work) ? screen : work, m_dpi } };
+}
+
+NativeWindow* X11Backend::NativeOf(::Window xid)
+{
+    auto it = m_byXid.find(xid);
+    return it == m_byXid.end() ? nullptr : it->second;
+}
+
+bool X11Backend::Supports(const char* name)
+{
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    bool found = false;
+    if (XGetWindowProperty(m_display, m_root, AtomOf("_NET_SUPPORTED"), 0, 4096, False, XA_ATOM, &type, &format, &count,
+                           &after, &data) == Success && data) {
+        const Atom wanted = AtomOf(name);
+        const Atom* atoms = reinterpret_cast<const Atom*>(data);
+        for (unsigned long i = 0; i < count && !found; ++i)
+            found = atoms[i] == wanted;
+    }
+    if (data)
+        XFree(data);
+    return found;
+}
+
+void X11Backend::TopLevelCreated(Window& window)
+{
+    std::lock_guard guard(m_x);
+    auto* native = new NativeWindow();
+    native->hwnd = window.handle;
+    // Owned popups (menus, lists, shadows, tips) are placed by us, not by the desktop.
+    native->overrideRedirect = (window.style & WS_POPUP) && (window.owner || (window.exStyle & WS_EX_TOOLWINDOW));
+    native->rect = window.rect;
+    XSetWindowAttributes attributes {};
+    attributes.colormap = m_colormap;
+    attributes.border_pixel = 0;
+    attributes.background_pixel = 0;
+    attributes.override_redirect = native->overrideRedirect;
+    attributes.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | KeyPressMask
+        | KeyReleaseMask | EnterWindowMask | LeaveWindowMask | StructureNotifyMask | FocusChangeMask;
+    native->xid = XCreateWindow(m_display, m_root, window.rect.left, window.rect.top, std::max(1, window.Width()),
+                                std::max(1, window.Height()), 0, m_depth, InputOutput, m_visual,
+                                CWColormap | CWBorderPixel | CWBackPixel | CWOverrideRedirect | CWEventMask, &attributes);
+    native->gc = XCreateGC(m_display, native->xid, 0, nullptr);
+    Atom protocols[] = { AtomOf("WM_DELETE_WINDOW") };
+    XSetWMProtocols(m_display, native->xid, protocols, 1);
+    if (!(window.style & WS_CAPTION)) {
+        // Self-drawn frames: ask the desktop for no decorations (Motif hints: flags, functions, decorations).
+        long hints[5] = { 2, 0, 0, 0, 0 };
+        XChangeProperty(m_display, native->xid, AtomOf("_MOTIF_WM_HINTS"), AtomOf("_MOTIF_WM_HINTS"), 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(hints), 5);
+    }
+    if (window.owner && window.owner->native)
+        XSetTransientForHint(m_display, native->xid, static_cast<NativeWindow*>(window.owner->native)->xid);
+    XSizeHints size {};
+    size.flags = PPosition | USPosition;
+    size.x = window.rect.left;
+    size.y = window.rect.top;
+    XSetWMNormalHints(m_display, native->xid, &size);
+    if (m_im)
+        native->ic = XCreateIC(m_im, XNInputStyle, XIMPreeditNothing | XIMStatusNothing, XNClientWindow, native->xid,
+                               XNFocusWindow, native->xid, nullptr);
+    window.native = native;
+    m_byXid[native->xid] = native;
+}
+
+void X11Backend::TopLevelDestroyed(Window& window)
+{
+    std::lock_guard guard(m_x);
+    auto* native = static_cast<NativeWindow*>(window.native);
+    if (!native)
+        return;
+    if (native->ic)
+        XDestroyIC(native->ic);
+    XFreeGC(m_display, native->gc);
+    XDestroyWindow(m_display, native->xid);
+    XFlush(m_display);
+    m_byXid.erase(native->xid);
+    delete native;
+    window.native = nullptr;
+}
+
+void X11Backend::Restack()
+{
+    // The manager's z-order of our mapped windows, top first, told to the server at once.
+    WindowManager& wm = WindowManager::Get();
+    std::vector<::Window> order;
+    for (Window* window : wm.topLevels)
+        if (auto* native = static_cast<NativeWindow*>(window->native); native && native->mapped)
+            order.push_back(native->xid);
+    if (!order.empty()) {
+        XRaiseWindow(m_display, order.front());
+        XRestackWindows(m_display, order.data(), static_cast<int>(order.size()));
+    }
+}
+
+void X11Backend::TopLevelChanged(Window& window, unsigned what)
+{
+    std::lock_guard guard(m_x);
+    auto* native = static_cast<NativeWindow*>(window.native);
+    if (!native)
+        return;
+    if ((what & ChangeGeometry) && !EqualRect(&native->rect, &window.rect)) {
+        native->rect = window.rect;
+        XMoveResizeWindow(m_display, native->xid, window.rect.left, window.rect.top, std::max(1, window.Width()),
+                          std::max(1, window.Height()));
+    }
+    if (what & (ChangeVisibility | ChangeStyle)) {
+        const bool shown = window.visible && !(window.style & WS_MINIMIZE);
+        if (shown && !native->mapped)
+            XMapWindow(m_display, native->xid);
+        else if (!window.visible && native->mapped)
+            XUnmapWindow(m_display, native->xid);
+        else if ((window.style & WS_MINIMIZE) && native->mapped)
+            XIconifyWindow(m_display, native->xid, m_screen);
+        native->mapped = shown;
+    }
+    if (what & ChangeTitle) {
+        const std::string title = WideToUtf8(window.title);
+        XChangeProperty(m_display, native->xid, AtomOf("_NET_WM_NAME"), AtomOf("UTF8_STRING"), 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(title.data()), static_cast<int>(title.size()));
+        XStoreName(m_display, native->xid, title.c_str());
+    }
+    if (what & ChangeRegion) {
+        std::vector<XRectangle> rects;
+        for (const RECT& r : window.region ? RegionRects(window.region) : std::vector<RECT> {})
+            rects.push_back({ static_cast<short>(r.left), static_cast<short>(r.top), static_cast<unsigned short>(r.right - r.left),
+                              static_cast<unsigned short>(r.bottom - r.top) });
+        if (window.region)
+            XShapeCombineRectangles(m_display, native->xid, ShapeBounding, 0, 0, rects.data(), static_cast<int>(rects.size()),
+                                    ShapeSet, YXBanded);
+        else
+            XShapeCombineMask(m_display, native->xid, ShapeBounding, 0, 0, None, ShapeSet);
+    }
+    if (what & (ChangeZOrder | ChangeVisibility))
+        Restack();
+    XFlush(m_display);
+}
+
+void X11Backend::Present(Window& window, const RECT& dirty)
+{
+    auto* native = static_cast<NativeWindow*>(window.native);
+    if (!native || !window.buffer || !window.buffer->Data())
+        return;
+    const int width = dirty.right - dirty.left, height = dirty.bottom - dirty.top;
+    if (width <= 0 || height <= 0)
+        return;
+    // The pixels as the server shows them: premultiplied ARGB, opaque unless the window is layered.
+    cairo_surface_flush(window.buffer->Surface());
+    native->scratch.resize(static_cast<size_t>(width) * height);
+    const bool perPixel = window.layer == LayerMode::PerPixel;
+    const bool layered = (window.exStyle & WS_EX_LAYERED) && window.layer != LayerMode {};  // {} is None, a name X11 takes
+    const uint32_t alpha = layered ? window.constantAlpha : 255;
+    const std::vector<RECT> carets = CaretRects(WindowManager::Get(), &window);
+    for (int y = 0; y < height; ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(window.buffer->Data() + static_cast<size_t>(dirty.top + y) * window.buffer->Stride())
+            + dirty.left;
+        uint32_t* out = native->scratch.data() + static_cast<size_t>(y) * width;
+        for (int x = 0; x < width; ++x) {
+            uint32_t p = perPixel ? row[x] : (row[x] | 0xFF000000u);
+            if (alpha != 255) {
+                const uint32_t a = ((p >> 24) * alpha) / 255, r = (((p >> 16) & 0xFF) * alpha) / 255;
+                const uint32_t g = (((p >> 8) & 0xFF) * alpha) / 255, b = ((p & 0xFF) * alpha) / 255;
+                p = (a << 24) | (r << 16) | (g << 8) | b;
+            }
+            out[x] = p;
+        }
+    }
+    for (const RECT& caret : carets) {
+        const RECT area = RectIntersect(caret, dirty);
+        for (int y = area.top; y < area.bottom; ++y)
+            for (int x = area.left; x < area.right; ++x)
+                native->scratch[static_cast<size_t>(y - dirty.top) * width + (x - dirty.left)] ^= 0x00FFFFFFu;
+    }
+    std::lock_guard guard(m_x);
+    XImage* image = XCreateImage(m_display, m_visual, static_cast<unsigned>(m_depth), ZPixmap, 0,
+                                 reinterpret_cast<char*>(native->scratch.data()), static_cast<unsigned>(width),
+                                 static_cast<unsigned>(height), 32, width * 4);
+    if (!image)
+        return;
+    XPutImage(m_display, native->xid, native->gc, image, 0, 0, dirty.left, dirty.top, static_cast<unsigned>(width),
+              static_cast<unsigned>(height));
+    image->data = nullptr;  // the pixels are ours
+    XDestroyImage(image);
+    XFlush(m_display);
+}
+
+void X11Backend::Activate(Window& window)
+{
+    std::lock_guard guard(m_x);
+    auto* native = static_cast<NativeWindow*>(window.native);
+    if (!native || !native->mapped)
+        return;
+    XRaiseWindow(m_display, native->xid);
+    XSetInputFocus(m_display, native->xid, RevertToParent, CurrentTime);
+    if (native->ic)
+        XSetICFocus(native->ic);
+    XFlush(m_display);
+}
+
+void X11Backend::SetCursorShape(Window* window, int idc)
+{
+    std::lock_guard guard(m_x);
+    auto* native = window ? static_cast<NativeWindow*>(window->native) : nullptr;
+    if (!native)
+        return;
+    const unsigned shape = CursorShapeOf(idc);
+    auto it = m_cursors.find(shape);
+    if (it == m_cursors.end())
+        it = m_cursors.emplace(shape, XCreateFontCursor(m_display, shape)).first;
+    XDefineCursor(m_display, native->xid, it->second);
+    XFlush(m_display);
+}
+
+bool X11Backend::BeginMoveSize(Window& window, int edge, POINT screen)
+{
+    std::lock_guard guard(m_x);
+    auto* native = static_cast<NativeWindow*>(window.native);
+    if (!native || native->overrideRedirect || !Supports("_NET_WM_MOVERESIZE"))
+        return false;
+    // _NET_WM_MOVERESIZE directions by WMSZ_ edge (index), 8 = move.
+    static const long directions[] = { 8, 7, 3, 1, 0, 2, 5, 6, 4 };
+    XUngrabPointer(m_display, CurrentTime);
+    XEvent event {};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = native->xid;
+    event.xclient.message_type = AtomOf("_NET_WM_MOVERESIZE");
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = screen.x;
+    event.xclient.data.l[1] = screen.y;
+    event.xclient.data.l[2] = directions[edge >= 0 && edge <= 8 ? edge : 0];
+    event.xclient.data.l[3] = Button1;
+    event.xclient.data.l[4] = 1;
+    XSendEvent(m_display, m_root, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    XFlush(m_display);
+    return true;
+}
+
+void X11Backend::SetClipboardText(const std::wstring& text)
+{
+    std::lock_guard guard(m_x);
+    m_clipText = text;
+    m_ownClipboard = true;
+    XSetSelectionOwner(m_display, AtomOf("CLIPBOARD"), m_helper, CurrentTime);
+    XFlush(m_display);
+}
+
+bool X11Backend::ForeignClipboardText(std::wstring& text)
+{
+    std::unique_lock lock(m_x);
+    const ::Window owner = XGetSelectionOwner(m_display, AtomOf("CLIPBOARD"));
+    if (owner == None || owner == m_helper)
+        return false;
+    m_selectionWaiting = true;
+    m_selectionGot = false;
+    XConvertSelection(m_display, AtomOf("CLIPBOARD"), AtomOf("UTF8_STRING"), AtomOf("QUILL_CLIPBOARD"), m_helper, CurrentTime);
+    XFlush(m_display);
+    // The event thread takes the answer; a program that never answers costs half a second.
+    m_selectionDone.wait_for(lock, std::chrono::milliseconds(500), [this] { return !m_selectionWaiting; });
+    m_selectionWaiting = false;
+    if (!m_selectionGot)
+        return false;
+    text = m_selectionText;
+    return true;
+}
+
+bool X11Backend::WarpPointer(POINT point)
+{
+    std::lock_guard guard(m_x);
+    XWarpPointer(m_display, None, m_root, 0, 0, 0, 0, point.x, point.y);
+    XFlush(m_display);
+    return true;
+}
+
+void X11Backend::AnswerSelection(const XSelectionRequestEvent& request)
+{
+    XSelectionEvent reply {};
+    reply.type = SelectionNotify;
+    reply.requestor = request.requestor;
+    reply.selection = request.selection;
+    reply.target = request.target;
+    reply.time = request.time;
+    reply.property = None;
+    const Atom utf8 = AtomOf("UTF8_STRING"), targets = AtomOf("TARGETS");
+    if (request.target == targets) {
+        Atom offered[] = { targets, utf8, XA_STRING };
+        XChangeProperty(m_display, request.requestor, request.property, XA_ATOM, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(offered), 3);
+        reply.property = request.property;
+    } else if (request.target == utf8 || request.target == XA_STRING) {
+        const std::string text = WideToUtf8(m_clipText);
+        XChangeProperty(m_display, request.requestor, request.property, request.target, 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()));
+        reply.property = request.property;
+    }
+    XSendEvent(m_display, request.requestor, False, 0, reinterpret_cast<XEvent*>(&reply));
+}
+
+void X11Backend::HandleKey(XKeyEvent& event, NativeWindow* native, std::vector<std::function<void()>>& reports)
+{
+    KeySym sym = 0;
+    char buffer[64] {};
+    int length = 0;
+    Status status = 0;
+    if (event.type == KeyPress && native->ic)
+        length = Xutf8LookupString(native->ic, &event, buffer, sizeof(buffer) - 1, &sym, &status);
+    else
+        length = XLookupString(&event, buffer, sizeof(buffer) - 1, &sym, nullptr);
+    const std::wstring text = length > 0 ? Utf8ToWide(std::string(buffer, static_cast<size_t>(length))) : std::wstring();
+    const int vk = VirtualKeyOf(sym);
+    RawInput input;
+    if (vk == 0 && event.type == KeyPress && !text.empty()) {
+        input.kind = RawInput::Text;  // an input method's committed text
+        input.text = text;
+    } else if (vk != 0) {
+        input.kind = event.type == KeyPress ? RawInput::KeyDown : RawInput::KeyUp;
+        input.vk = vk;
+        // Control characters come from the key itself (Return, Tab, Backspace, Escape, Ctrl+letter).
+        input.text = event.type == KeyPress ? text : std::wstring();
+    } else {
+        return;
+    }
+    reports.push_back([input] { WindowManager::Get().DeliverInput(input); });
+}
+
+void X11Backend::Handle(XEvent& event, std::vector<std::function<void()>>& reports)
+{
+    if (event.type == SelectionRequest) {
+        AnswerSelection(event.xselectionrequest);
+        return;
+    }
+    if (event.type == SelectionNotify && event.xselection.requestor == m_helper) {
+        m_selectionGot = false;
+        if (event.xselection.property != None) {
+            Atom type = 0;
+            int format = 0;
+            unsigned long count = 0, after = 0;
+            unsigned char* data = nullptr;
+            if (XGetWindowProperty(m_display, m_helper, event.xselection.property, 0, 1 << 22, True, AnyPropertyType, &type,
+                                   &format, &count, &after, &data) == Success && data) {
+                m_selectionText = Utf8ToWide(std::string(reinterpret_cast<char*>(data), count));
+                m_selectionGot = true;
+            }
+            if (data)
+                XFree(data);
+        }
+        m_selectionWaiting = false;
+        m_selectionDone.notify_all();
+        return;
+    }
+    if (event.type == SelectionClear) {
+        m_ownClipboard = false;
+        return;
+    }
+    NativeWindow* native = NativeOf(event.xany.window);
+    if (!native)
+        return;
+    const HWND hwnd = native->hwnd;
+    switch (event.type) {
+    case MotionNotify: {
+        RawInput input;
+        input.kind = RawInput::MouseMove;
+        input.screen = { event.xmotion.x_root, event.xmotion.y_root };
+        reports.push_back([input] { WindowManager::Get().DeliverInput(input); });
+        break;
+    }
+    case ButtonPress:
+    case ButtonRelease: {
+        const unsigned button = event.xbutton.button;
+        RawInput input;
+        input.screen = { event.xbutton.x_root, event.xbutton.y_root };
+        if (button == Button4 || button == Button5) {
+            if (event.type == ButtonRelease)
+                break;
+            input.kind = RawInput::Wheel;
+            input.delta = button == Button4 ? WHEEL_DELTA : -WHEEL_DELTA;
+        } else if (button <= Button3) {
+            input.kind = event.type == ButtonPress ? RawInput::ButtonDown : RawInput::ButtonUp;
+            input.button = button == Button1 ? 0 : button == Button3 ? 1 : 2;
+        } else {
+            break;
+        }
+        reports.push_back([input] { WindowManager::Get().DeliverInput(input); });
+        break;
+    }
+    case LeaveNotify:
+        if (event.xcrossing.mode == NotifyNormal && event.xcrossing.detail != NotifyInferior) {
+            RawInput input;
+            input.kind = RawInput::MouseLeft;
+            reports.push_back([input] { WindowManager::Get().DeliverInput(input); });
+        }
+        break;
+    case KeyPress:
+    case KeyRelease:
+        HandleKey(event.xkey, native, reports);
+        break;
+    case Expose: {
+        const RECT area { event.xexpose.x, event.xexpose.y, event.xexpose.x + event.xexpose.width,
+                          event.xexpose.y + event.xexpose.height };
+        // The back buffer already holds the picture: show it again without asking the program.
+        reports.push_back([hwnd, area] {
+            WindowManager& wm = WindowManager::Get();
+            std::lock_guard guard(wm.lock);
+            PresentLocked(wm, wm.Find(hwnd), area);
+        });
+        break;
+    }
+    case ConfigureNotify: {
+        if (native->overrideRedirect)
+            break;
+        int x = event.xconfigure.x, y = event.xconfigure.y;
+        ::Window child = 0;
+        if (!event.xconfigure.send_event)
+            XTranslateCoordinates(m_display, native->xid, m_root, 0, 0, &x, &y, &child);
+        const RECT rect { x, y, x + event.xconfigure.width, y + event.xconfigure.height };
+        if (EqualRect(&rect, &native->rect))
+            break;
+        native->rect = rect;
+        reports.push_back([hwnd, rect] { WindowManager::Get().DeliverGeometry(hwnd, rect); });
+        break;
+    }
+    case ClientMessage:
+        if (static_cast<Atom>(event.xclient.data.l[0]) == AtomOf("WM_DELETE_WINDOW"))
+            reports.push_back([hwnd] { WindowManager::Get().DeliverClose(hwnd); });
+        break;
+    case FocusIn:
+    case FocusOut:
+        if (event.xfocus.mode == NotifyNormal || event.xfocus.mode == NotifyWhileGrabbed) {
+            const bool on = event.type == FocusIn;
+            if (native->ic)
+                on ? XSetICFocus(native->ic) : XUnsetICFocus(native->ic);
+            reports.push_back([hwnd, on] { WindowManager::Get().DeliverActivation(hwnd, on); });
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void X11Backend::EventLoop()
+{
+    const int fd = ConnectionNumber(m_display);
+    for (;;) {
+        pollfd wait { fd, POLLIN, 0 };
+        poll(&wait, 1, 100);
+        std::vector<std::function<void()>> reports;
+        {
+            std::lock_guard guard(m_x);
+            while (XPending(m_display)) {
+                XEvent event;
+                XNextEvent(m_display, &event);
+                if (XFilterEvent(&event, None))
+                    continue;  // the input method took it
+                Handle(event, reports);
+            }
+        }
+        for (auto& report : reports)
+            report();
+    }
+}
+
+}  // namespace
+
+std::unique_ptr<Backend> CreateX11Backend()
+{
+    XInitThreads();
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return nullptr;
+    return std::make_unique<X11Backend>(display);
+}
 
 }  // namespace platform
