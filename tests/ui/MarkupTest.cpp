@@ -362,9 +362,15 @@ TEST_F(MarkupFile, ReadsFromTheResourceFolderWithoutAnArchive)
     Write("skin.xml", "\xEF\xBB\xBF<Window/>");
     Write("empty.xml", "");
     Write("big.xml", std::string(0x400001, ' '));
+    Write("wide.xml", Utf16(L"<Wide t=\"\u89C6\u9891\"/>", true));
+    Write("gbk.xml", "<Gbk t=\"\xCA\xD3\xC6\xB5\"/>");
     CMarkup doc;
     ASSERT_TRUE(doc.LoadFromFile(L"skin.xml"));
     EXPECT_EQ(RootName(doc), L"Window");
+    ASSERT_TRUE(doc.LoadFromFile(L"wide.xml"));
+    EXPECT_STREQ(doc.GetRoot().GetAttributeValue(L"t"), L"\u89C6\u9891");
+    ASSERT_TRUE(doc.LoadFromFile(L"gbk.xml", SkinUI::XMLFILE_ENCODING_ASNI));
+    EXPECT_STREQ(doc.GetRoot().GetAttributeValue(L"t"), L"\u89C6\u9891");
     struct Case { const wchar_t* name; const wchar_t* error; };
     const Case cases[] = {
         { L"missing.xml", L"Error opening file" },
