@@ -2,16 +2,11 @@
 // inflate over the same compressed bytes into the same buffer. Report ZipReader/Zlib times; the
 // aim is a throughput ratio (zlib time / reader time) of at least 0.95. The reader also checks
 // the CRC-32, which the bare inflate does not.
-//
-// zlib is reached through dlopen: the framework links it privately, so this program has no
-// zlib on its own link line.
 
 #include "ui/core/ZipArchiveReader.h"
 
 #include <benchmark/benchmark.h>
 #include <zlib.h>
-
-#include <dlfcn.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -22,44 +17,6 @@
 namespace {
 
 constexpr size_t kItemSize = 20 * 1024 * 1024;
-
-struct Zlib {
-    decltype(&::deflateInit2_) startDeflate = nullptr;
-    decltype(&::deflate) deflate = nullptr;
-    decltype(&::deflateEnd) deflateEnd = nullptr;
-    decltype(&::inflateInit2_) startInflate = nullptr;
-    decltype(&::inflate) inflate = nullptr;
-    decltype(&::inflateEnd) inflateEnd = nullptr;
-    decltype(&::crc32) crc32 = nullptr;
-
-    Zlib()
-    {
-        void* library = dlopen("libz.so.1", RTLD_NOW);
-        if (!library)
-            std::abort();
-        Bind(library, "deflateInit2_", &startDeflate);
-        Bind(library, "deflate", &deflate);
-        Bind(library, "deflateEnd", &deflateEnd);
-        Bind(library, "inflateInit2_", &startInflate);
-        Bind(library, "inflate", &inflate);
-        Bind(library, "inflateEnd", &inflateEnd);
-        Bind(library, "crc32", &crc32);
-    }
-
-    template <typename F>
-    static void Bind(void* library, const char* name, F* out)
-    {
-        *out = reinterpret_cast<F>(dlsym(library, name));
-        if (!*out)
-            std::abort();
-    }
-};
-
-const Zlib& Z()
-{
-    static const Zlib zlib;
-    return zlib;
-}
 
 // Text-like data: words drawn by a fixed generator, so it deflates about as well as skin XML.
 std::vector<uint8_t> MakeText()
@@ -83,17 +40,17 @@ std::vector<uint8_t> MakeText()
 std::vector<uint8_t> RawDeflate(const std::vector<uint8_t>& data)
 {
     z_stream s {};
-    if (Z().startDeflate(&s, 6, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY, ZLIB_VERSION, sizeof s) != Z_OK)
+    if (::deflateInit2_(&s, 6, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY, ZLIB_VERSION, sizeof s) != Z_OK)
         std::abort();
     std::vector<uint8_t> out(data.size() + data.size() / 100 + 1024);
     s.next_in = const_cast<Bytef*>(data.data());
     s.avail_in = static_cast<uInt>(data.size());
     s.next_out = out.data();
     s.avail_out = static_cast<uInt>(out.size());
-    if (Z().deflate(&s, Z_FINISH) != Z_STREAM_END)
+    if (::deflate(&s, Z_FINISH) != Z_STREAM_END)
         std::abort();
     out.resize(s.total_out);
-    Z().deflateEnd(&s);
+    ::deflateEnd(&s);
     return out;
 }
 
@@ -109,7 +66,7 @@ struct Fixture {
     {
         const std::vector<uint8_t> text = MakeText();
         packed = RawDeflate(text);
-        const auto crc = static_cast<uint32_t>(Z().crc32(0, text.data(), static_cast<uInt>(text.size())));
+        const auto crc = static_cast<uint32_t>(::crc32(0, text.data(), static_cast<uInt>(text.size())));
         const std::string name = "skin/big.xml";
         Put32(archive, 0x04034B50);
         for (uint32_t v : { 20u, 0u, 8u, 0u, 0x5000u })
@@ -154,14 +111,14 @@ void BM_ZlibInflate(benchmark::State& state)
     Fixture& f = Shared();
     for (auto _ : state) {
         z_stream s {};
-        Z().startInflate(&s, -MAX_WBITS, ZLIB_VERSION, sizeof s);
+        ::inflateInit2_(&s, -MAX_WBITS, ZLIB_VERSION, sizeof s);
         s.next_in = f.packed.data();
         s.avail_in = static_cast<uInt>(f.packed.size());
         s.next_out = f.output.data();
         s.avail_out = static_cast<uInt>(f.output.size());
-        if (Z().inflate(&s, Z_FINISH) != Z_STREAM_END)
+        if (::inflate(&s, Z_FINISH) != Z_STREAM_END)
             state.SkipWithError("inflate failed");
-        Z().inflateEnd(&s);
+        ::inflateEnd(&s);
         benchmark::DoNotOptimize(f.output.data());
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kItemSize);
