@@ -191,11 +191,14 @@ void WindowManager::RaiseTopLevel(Window* window, bool withOwned)
     PlaceTopLevel(window, nullptr);
     if (!withOwned)
         return;
-    // Owned windows stay above their owner, in their present order.
-    std::vector<Window*> owned;
+    // Owned windows stay above their owner, in their present order; owned click-through windows
+    // (a frame's shadow) stay right behind it instead.
+    std::vector<Window*> owned, behind;
     for (Window* w : topLevels)
         if (w->owner == window)
-            owned.push_back(w);
+            ((w->exStyle & WS_EX_TRANSPARENT) ? behind : owned).push_back(w);
+    for (auto it = behind.rbegin(); it != behind.rend(); ++it)
+        PlaceTopLevel(*it, window);
     for (auto it = owned.rbegin(); it != owned.rend(); ++it)
         RaiseTopLevel(*it, true);
 }
