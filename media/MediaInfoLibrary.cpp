@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cwchar>
 #include <fstream>
-#include <mutex>
 #include <vector>
 
 #include "base/StringHelpers.h"
@@ -51,9 +50,7 @@ bool Resolve(HMODULE module, const char* name, Fn& out)
 MediaInfoApi LoadApi()
 {
     MediaInfoApi api;
-    HMODULE module = ::LoadLibrary(L"libmediainfo.so.0");
-    if (!module)
-        module = ::LoadLibrary(L"/usr/lib/x86_64-linux-gnu/libmediainfo.so.0");
+    HMODULE module = ::LoadLibrary(L"libmediainfo.so.0");  // found by the system's library search
     if (!module) {
         std::printf("MediaInfo: library libmediainfo.so.0 not found; output checks will fail\n");
         return api;

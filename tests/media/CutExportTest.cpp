@@ -174,12 +174,16 @@ TEST_F(CutExportTest, BurntSubtitlesFollowTheSourceClock)
 {
     // The fixture shows its subtitle from 0 to 1 s only, on black. (Ranges of at least a second
     // and a half: a shorter run may never report a position and end in the stream-copy retry.)
-    m_main.m_strCutFile = Fixture("[a] b'c.mkv");
+    // A double quote and a semicolon in the name, too: the filter argument is escaped for the
+    // command line as well as for the filtergraph.
+    const std::wstring quoted = WideFolder() + L"say \"hi\"; [a] b'c.mkv";
+    std::filesystem::copy_file(Narrow(Fixture("[a] b'c.mkv")), Narrow(quoted));
     m_main.m_bCutInfo1 = 1;
-    struct Case { double start, end; bool textVisible; };
-    const Case cases[] = { { 0.2, 2.2, true }, { 1.4, 3.0, false } };
+    struct Case { std::wstring source; double start, end; bool textVisible; };
+    const Case cases[] = { { Fixture("[a] b'c.mkv"), 0.2, 2.2, true }, { quoted, 1.4, 3.0, false } };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.start);
+        m_main.m_strCutFile = c.source;
         m_view.SetCutRange(c.start, c.end);
         ASSERT_EQ(m_main.ExportCut(), ExportOutcome::Succeeded);
         const std::wstring output = m_main.HistorySnapshot().back().outputPath;

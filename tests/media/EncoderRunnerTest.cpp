@@ -7,9 +7,11 @@
 #include <cwchar>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "MediaTestSupport.h"
 #include "editor/mainwnd/MainWnd.h"
+#include "platform/Windows.h"
 
 using namespace mediatest;
 
@@ -135,6 +137,46 @@ TEST(EncoderRunner, StoppedRunKillsAndReapsItsEncoder)
         EXPECT_EQ(main.m_pProgressWnd.load() == nullptr, c.job == EncoderJobKind::Page);
         CancelFlag = 0;
     }
+}
+
+// The job thread closes the progress window by posting WM_CLOSE to its handle, once, however
+// many runs and clean-ups ask for it.
+TEST(EncoderRunner, ProgressWindowIsClosedByHandleOnce)
+{
+    setenv("QUILL_BACKEND", "headless", 1);
+    WNDCLASSEXW windowClass {};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = DefWindowProc;
+    windowClass.lpszClassName = L"ShowProgress";
+    RegisterClassEx(&windowClass);
+    HWND window = CreateWindowEx(0, L"ShowProgress", L"", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    CMainWnd main;
+    int notAWindow = 0;
+    main.SetProgressWindow(reinterpret_cast<CShowProgress*>(&notAWindow), window);
+    EncoderRunRequest request = FakeRun(L"split");
+    request.closeProgressAtEnd = true;
+    std::thread job([&] {
+        main.RunEncoderWithProgress(request);
+        main.CloseProgressWindow();  // the job's own clean-up finds it closed already
+    });
+    job.join();
+    EXPECT_EQ(main.m_pProgressWnd.load(), nullptr);
+    int closes = 0;
+    MSG message {};
+    while (PeekMessage(&message, window, 0, 0, PM_REMOVE))
+        closes += message.message == WM_CLOSE;
+    EXPECT_EQ(closes, 1);
+    DestroyWindow(window);
+}
+
+TEST(EncoderRunner, RunAndWaitFinishesTheCommand)
+{
+    CMainWnd main;
+    const std::wstring frame = WideFolder() + L"frame 1.png";
+    main.RunEncoderAndWait(L"ffmpeg.exe -y -i \"" + Fixture("small.mp4") + L"\" -vframes 1 -f image2 \"" + frame + L"\"");
+    EXPECT_TRUE(Exists(frame));
+    EXPECT_EQ(ChildProcessCount(), 0);
 }
 
 TEST(EncoderRunner, RealEncoderPercentagesRiseToHundred)
