@@ -52,3 +52,7 @@ private:
 // then closes the window. A download that fails stops the worker at once, so the run ends
 // without applying anything.
 void RunSilentDownload(HWND hwnd, const std::string& url, const std::wstring& downloadPath, SilentUpdateWindow& window);
+
+// Posts WM_USER+200 with the percentage to the silent window and the update dialog, to each that
+// exists at the moment. Called on the worker thread.
+void PostProgressToUpdaterWindows(int percent);

@@ -132,7 +132,10 @@ int UpdateWorker::FetchUpdateInfo()
     const HeaderList headerList(headers);
     std::string body;
     CURL* h = handle.get();
-    SetSecureTransfer(h, m_url);
+    if (!SetSecureTransfer(h, m_url)) {
+        LOG(ERROR) << "update info fetch not started: https cannot be set up for " << m_url;
+        return -1;
+    }
     curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers);
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, AppendToBuffer);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &body);
@@ -178,13 +181,16 @@ bool UpdateWorker::Download()
                    << " (" << m_url << ")";
         return false;
     }
+    CURL* h = handle.get();
+    if (!SetSecureTransfer(h, m_url)) {
+        LOG(ERROR) << "download not started: https cannot be set up for " << m_url;
+        return false;
+    }
     m_file = std::fopen(m_filePath.c_str(), "ab+");
     if (!m_file) {
         LOG(ERROR) << "download not started: cannot open " << m_filePath;
         return false;
     }
-    CURL* h = handle.get();
-    SetSecureTransfer(h, m_url);
     curl_easy_setopt(h, CURLOPT_TIMEOUT, 0L);
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, WriteToFile);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, this);

@@ -39,7 +39,8 @@ public:
     UpdateRecordMap GetRecords() const;
 
     void SetSkip(bool skip) { m_skip = skip; }
-    // Set before Start (PostProgressToUpdaterWindows in the program); without one nothing is reported.
+    // Set before Start (the program passes PostProgressToUpdaterWindows); without one nothing is
+    // reported.
     void SetProgressCallback(ProgressCallback callback) { m_onProgress = std::move(callback); }
     DownloadResult GetDownloadResult() const { return m_downloadResult; }
 
@@ -82,5 +83,3 @@ int64_t GetLocalFileSize(std::string path);
 // The percentage of a transfer as reported while it runs: 0 for an unknown total, never 100
 // (only a checked, complete download reports 100).
 int TransferPercent(double total, double now);
-// Posts WM_USER+200 with the percentage to the silent window and the dialog, when they exist.
-void PostProgressToUpdaterWindows(int percent);
