@@ -329,8 +329,12 @@ public:
     Status SetTrimming(StringTrimming trimming) { m_trimming = trimming; return Ok; }
     StringTrimming GetTrimming() const { return m_trimming; }
     Status GetLastStatus() const { return Ok; }
+    // Every format but the typographic one (and its copies) keeps a sixth of the font's em size
+    // free on each side of the text, in measuring and in drawing.
+    bool HasPadding() const { return m_padded; }
 
 private:
+    bool m_padded = true;
     INT m_flags = 0;
     StringAlignment m_alignment = StringAlignmentNear;
     StringAlignment m_lineAlignment = StringAlignmentNear;

@@ -104,8 +104,9 @@ TextBlock LayOut(const Font& font, std::wstring_view text, const RectF& layout, 
     request.text = text;
     const bool sharp = hint == TextRenderingHintSingleBitPerPixel || hint == TextRenderingHintSingleBitPerPixelGridFit;
     request.flavor = sharp ? platform::TextFlavor::Sharp : platform::TextFlavor::Smooth;
+    const double pad = format.HasPadding() ? font.GetPixelSize() / 6.0 : 0.0;
     const bool bounded = layout.Width > 0;
-    const int width = bounded ? static_cast<int>(std::floor(layout.Width)) : -1;
+    const int width = bounded ? std::max(1, static_cast<int>(std::floor(layout.Width - 2 * pad))) : -1;
     request.wrapLines = bounded && !(format.GetFormatFlags() & StringFormatFlagsNoWrap);
     request.wrap = PANGO_WRAP_WORD_CHAR;
     switch (format.GetTrimming()) {
@@ -127,11 +128,13 @@ TextBlock LayOut(const Font& font, std::wstring_view text, const RectF& layout, 
     pango_layout_get_extents(block.layout, nullptr, &logical);
     const double w = logical.width / double(PANGO_SCALE), h = logical.height / double(PANGO_SCALE);
     const double lx = logical.x / double(PANGO_SCALE), ly = logical.y / double(PANGO_SCALE);
-    const double left = request.width >= 0 ? layout.X + lx : Align(layout.X, layout.Width, w, align);
+    // With a width Pango places the lines inside the padded box; without one the padded block
+    // is placed by the alignment.
+    const double boxLeft = request.width >= 0 ? layout.X + lx : Align(layout.X, layout.Width, w + 2 * pad, align);
     const double top = Align(layout.Y, layout.Height, h, format.GetLineAlignment());
-    block.x = left - lx;
+    block.x = boxLeft + pad - lx;
     block.y = top - ly;
-    block.box = RectF(static_cast<REAL>(left), static_cast<REAL>(top), static_cast<REAL>(w), static_cast<REAL>(h));
+    block.box = RectF(static_cast<REAL>(boxLeft), static_cast<REAL>(top), static_cast<REAL>(w + 2 * pad), static_cast<REAL>(h));
     return block;
 }
 

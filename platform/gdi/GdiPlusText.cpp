@@ -179,12 +179,13 @@ const StringFormat* StringFormat::GenericDefault()
     return &format;
 }
 
-// Typographic: no trimming and no extra room around the text (this layer adds none anyway).
+// Typographic: no trimming and no room kept around the text.
 const StringFormat* StringFormat::GenericTypographic()
 {
     static const StringFormat format = [] {
         StringFormat made(StringFormatFlagsNoFitBlackBox | StringFormatFlagsLineLimit | StringFormatFlagsNoClip);
         made.SetTrimming(StringTrimmingNone);
+        made.m_padded = false;
         return made;
     }();
     return &format;

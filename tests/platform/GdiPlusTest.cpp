@@ -290,6 +290,9 @@ TEST_F(GdiPlusTest, MeasureAndFormatLayout)
     EXPECT_GT(shortBox.Width, 10);
     EXPECT_GT(longBox.Width, shortBox.Width);
     StringFormat format(StringFormat::GenericTypographic());
+    RectF tight;
+    graphics.MeasureString(L"视频编辑器", -1, &font, PointF(0, 0), &format, &tight);
+    EXPECT_NEAR(longBox.Width - tight.Width, 16.0f / 3, 0.01f) << "the default format keeps em/6 free each side";
     graphics.MeasureString(L"视频编辑器视频编辑器", -1, &font, RectF(0, 0, 40, 100), &format, &wrapped);
     EXPECT_GT(wrapped.Height, 2 * longBox.Height) << "wraps in a narrow box";
     format.SetFormatFlags(StringFormatFlagsNoWrap);
