@@ -105,6 +105,24 @@ void Paint(DeviceContext* dc, const Placed& placed, const RECT* clip)
     pango_cairo_show_layout(cr, placed.layout);
 }
 
+// Like a multi-line edit control, show only the lines that fit whole: the bottom of the last
+// line that ends inside the rectangle.
+LONG BottomOfWholeLines(const Placed& placed, const RECT& rect)
+{
+    LONG bottom = rect.top;
+    PangoLayoutIter* iter = pango_layout_get_iter(placed.layout);
+    do {
+        PangoRectangle line;
+        pango_layout_iter_get_line_extents(iter, nullptr, &line);
+        const LONG lineBottom = placed.y + (line.y + line.height) / PANGO_SCALE;
+        if (lineBottom > rect.bottom)
+            break;
+        bottom = lineBottom;
+    } while (pango_layout_iter_next_line(iter));
+    pango_layout_iter_free(iter);
+    return bottom;
+}
+
 }  // namespace
 
 }  // namespace platform
@@ -126,7 +144,10 @@ int DrawText(HDC hdc, LPCWSTR text, int count, LPRECT rect, UINT format)
         rect->bottom = rect->top + height;
         return height;
     }
-    platform::Paint(dc, placed, (format & DT_NOCLIP) ? nullptr : rect);
+    RECT clip = *rect;
+    if (format & DT_EDITCONTROL)
+        clip.bottom = platform::BottomOfWholeLines(placed, *rect);
+    platform::Paint(dc, placed, (format & DT_NOCLIP) && !(format & DT_EDITCONTROL) ? nullptr : &clip);
     if (format & DT_VCENTER || format & DT_BOTTOM)
         return placed.y - rect->top + height;
     return height;

@@ -200,6 +200,13 @@ TEST(TextDraw, CalcRectWithWordBreakGivesMoreLinesWhenNarrower)
     DrawText(canvas.dc(), text, -1, &single, DT_CALCRECT | DT_SINGLELINE);
     EXPECT_EQ(single.right, canvas.Extent(text).cx);
     EXPECT_EQ(single.bottom, wideHeight);
+    // An edit control shows whole lines only: a box a line and a half high shows one line.
+    TextCanvas edit(100, 100, L"Arial", -14), plain(100, 100, L"Arial", -14);
+    RECT box { 0, 0, 100, wideHeight * 3 / 2 };
+    DrawText(edit.dc(), text, -1, &box, DT_WORDBREAK | DT_EDITCONTROL);
+    DrawText(plain.dc(), text, -1, &box, DT_WORDBREAK);
+    EXPECT_LE(edit.Ink().bottom, wideHeight);
+    EXPECT_GT(plain.Ink().bottom, wideHeight);
     // A Chinese sentence breaks between characters.
     RECT cjk { 0, 0, 60, 0 };
     const int lineHeight = DrawText(canvas.dc(), L"视", -1, &cjk, DT_CALCRECT | DT_WORDBREAK);
