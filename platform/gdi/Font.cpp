@@ -171,7 +171,7 @@ public:
 private:
     bool EnsureFolder()
     {
-        if (!m_folder.empty())
+        if (!m_folder.empty() && access(m_folder.c_str(), W_OK) == 0)
             return true;
         const char* tmp = std::getenv("TMPDIR");
         std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/quillfonts-XXXXXX";

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cwchar>
 #include <filesystem>
@@ -299,24 +300,51 @@ TEST(TextDraw, ThreadsDrawTextAtOnce)
     EXPECT_GT(second, 10);
 }
 
-TEST(TextDraw, FontsFromMemory)
+// Replaces every copy of a name in a font file's bytes (ASCII and UTF-16BE) with another of the
+// same length: a font with a family name nobody has installed.
+void Rename(std::vector<char>& bytes, const std::string& from, const std::string& to)
+{
+    auto replaceAll = [&bytes](const std::string& a, const std::string& b) {
+        for (auto it = std::search(bytes.begin(), bytes.end(), a.begin(), a.end()); it != bytes.end();
+             it = std::search(it + a.size(), bytes.end(), a.begin(), a.end()))
+            std::copy(b.begin(), b.end(), it);
+    };
+    auto utf16 = [](const std::string& text) {
+        std::string out;
+        for (char c : text)
+            out += std::string(1, '\0') + c;
+        return out;
+    };
+    replaceAll(from, to);
+    replaceAll(utf16(from), utf16(to));
+}
+
+TEST(TextDraw, FontsFromMemoryAreUsableByTheirFamily)
 {
     const std::filesystem::path home = std::filesystem::temp_directory_path() / ("textdraw-" + std::to_string(getpid()));
     std::filesystem::create_directories(home);
     setenv("TMPDIR", home.c_str(), 1);
-    std::ifstream file("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", std::ios::binary);
+    std::ifstream file("/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf", std::ios::binary);
     ASSERT_TRUE(file) << "fonts-dejavu-core is installed by the set-up script";
     std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    Rename(bytes, "DejaVu Sans Mono", "QuillTestMonoFnt");
+    auto width = [](const wchar_t* face) { return TextCanvas(4, 4, face, -14).Extent(L"iiiiiiii").cx; };
+    const LONG mono = width(L"DejaVu Sans Mono");
+    ASSERT_NE(width(L"QuillTestMonoFnt"), mono) << "not installed yet: another font stands in";
+
     DWORD count = 0;
     HANDLE font = AddFontMemResourceEx(bytes.data(), static_cast<DWORD>(bytes.size()), nullptr, &count);
     ASSERT_NE(font, nullptr);
-    EXPECT_GE(count, 1u);
+    EXPECT_EQ(count, 1u);
+    EXPECT_EQ(width(L"QuillTestMonoFnt"), mono);
+    EXPECT_TRUE(RemoveFontMemResourceEx(font));
+    EXPECT_NE(width(L"QuillTestMonoFnt"), mono);
+    EXPECT_FALSE(RemoveFontMemResourceEx(font));
+
     char junk[64] = "not a font";
     EXPECT_EQ(AddFontMemResourceEx(junk, sizeof junk, nullptr, &count), nullptr);
     EXPECT_EQ(count, 0u);
     EXPECT_EQ(AddFontMemResourceEx(nullptr, 0, nullptr, &count), nullptr);
-    EXPECT_TRUE(RemoveFontMemResourceEx(font));
-    EXPECT_FALSE(RemoveFontMemResourceEx(font));
     std::filesystem::remove_all(home);
 }
 
