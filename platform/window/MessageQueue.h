@@ -19,7 +19,7 @@ struct RawInput {
     enum Kind {
         MouseMove, ButtonDown, ButtonUp, Wheel, KeyDown, KeyUp, Text, MouseLeft,
         // Changes the desktop made to a top-level window, applied on its thread.
-        Geometry, CloseRequest, Activation, Expose
+        Geometry, CloseRequest, Activation
     } kind = MouseMove;
     POINT screen {};
     int button = 0;  // 0 left, 1 right, 2 middle
@@ -28,7 +28,7 @@ struct RawInput {
     bool repeat = false;
     std::wstring text;  // the characters a key produced, or a committed input-method string
     HWND top = nullptr;  // the top-level window concerned (desktop changes)
-    RECT rect {};        // Geometry: the new window rectangle; Expose: the area to paint again
+    RECT rect {};        // Geometry: the new window rectangle
     bool on = false;     // Activation: gained (true) or lost
 };
 
@@ -79,7 +79,6 @@ public:
     UINT_PTR nextThreadTimerId = 0x7FFF;
     CaretRecord caret;
     SentMessage* currentSend = nullptr;  // the sent message being answered (InSendMessage)
-    int sendDepth = 0;
 
     DWORD lastTime = 0;    // GetMessageTime
     POINT lastPos {};      // GetMessagePos
@@ -91,14 +90,6 @@ public:
     HWND lastClickWnd = nullptr;
     DWORD lastClickTime = 0;
     POINT lastClickPos {};
-
-    bool HasPostedInput() const
-    {
-        for (const QueuedMessage& q : posted)
-            if (q.raw)
-                return true;
-        return false;
-    }
 };
 
 }  // namespace platform

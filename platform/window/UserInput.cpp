@@ -101,7 +101,6 @@ std::shared_ptr<platform::MessageQueue> QueueForInput(WindowManager& wm, const R
     case RawInput::Geometry:
     case RawInput::CloseRequest:
     case RawInput::Activation:
-    case RawInput::Expose:
         target = wm.Find(input.top);
         break;
     default:
@@ -273,9 +272,6 @@ std::vector<QueuedMessage> ConvertDesktop(platform::MessageQueue&, const RawInpu
         else if (GetActiveWindow() == input.top)
             platform::ActivateWindow(nullptr, false);
         return {};
-    case RawInput::Expose:
-        InvalidateRect(input.top, &input.rect, FALSE);
-        return {};
     default:
         return {};
     }
@@ -348,15 +344,6 @@ void WindowManager::DeliverActivation(HWND hwnd, bool on)
     DeliverInput(input);
 }
 
-void WindowManager::DeliverExpose(HWND hwnd, const RECT& rect)
-{
-    RawInput input;
-    input.kind = RawInput::Expose;
-    input.top = hwnd;
-    input.rect = rect;
-    DeliverInput(input);
-}
-
 void ActivateWindow(HWND hwnd, bool byMouse)
 {
     WindowManager& wm = WindowManager::Get();
@@ -370,14 +357,15 @@ void ActivateWindow(HWND hwnd, bool byMouse)
             return;
         next = top ? top->handle : nullptr;
         old = wm.active;
+        // Already active: nothing to tell anyone (the desktop reports activations we asked for).
+        if (old == next)
+            return;
         if (top) {
             wm.RaiseTopLevel(top, true);
             wm.backend->TopLevelChanged(*top, ChangeZOrder);
             wm.backend->Activate(*top);
             minimized = top->style & WS_MINIMIZE;
         }
-        if (old == next)
-            return;
         wm.active = next;
     }
     if (old && IsWindow(old)) {

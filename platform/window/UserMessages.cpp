@@ -92,7 +92,7 @@ Window* FindPaintable(const std::vector<Window*>& windows, const MessageQueue& q
             continue;
         const bool mine = window->queue.get() == &queue;
         const bool wanted = !filter || window->handle == filter || IsDescendant(wm.Find(filter), window);
-        if (mine && wanted && !(window->style & WS_MINIMIZE) && (!platform::RectEmpty(window->update) || window->internalPaint))
+        if (mine && wanted && !(window->style & WS_MINIMIZE) && !platform::RectEmpty(window->update))
             return window;
         if (Window* child = FindPaintable(window->children, queue, filter, wm))
             return child;

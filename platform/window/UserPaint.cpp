@@ -132,7 +132,6 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT ps)
         erase = window->erase;
         window->update = {};
         window->erase = false;
-        window->internalPaint = false;
     }
     HDC dc = WindowDC(hwnd, &update);
     if (!dc)

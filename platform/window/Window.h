@@ -58,14 +58,12 @@ struct Window {
 
     RECT update {};  // pending invalid rectangle (client coordinates); empty: nothing to paint
     bool erase = false;
-    bool internalPaint = false;
 
     // Top-level windows only.
     std::unique_ptr<BackBuffer> buffer;
     LayerMode layer = LayerMode::None;
     BYTE constantAlpha = 255;
     HRGN region = nullptr;
-    HICON icons[2] {};
     void* native = nullptr;  // the backend's record
 
     int Width() const { return rect.right - rect.left; }

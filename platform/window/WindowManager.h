@@ -94,7 +94,6 @@ public:
     void DeliverGeometry(HWND hwnd, const RECT& rect);
     void DeliverClose(HWND hwnd);
     void DeliverActivation(HWND hwnd, bool active);
-    void DeliverExpose(HWND hwnd, const RECT& rect);
 
     // ---- Helpers (lock held) ----
     void Invalidate(Window* window, const RECT* rect, bool erase, bool children);
