@@ -48,6 +48,10 @@ TEST(UIString, AppendCrossesTheBoundaryKeepingBothParts)
     EXPECT_EQ(std::wstring(s.GetData()), head + L"abc");
     s += Repeat(L'y', 100).c_str();
     EXPECT_EQ(std::wstring(s.GetData()), head + L"abc" + Repeat(L'y', 100));
+    s.SetAt(5, L'\0');  // a heap text cut short returns inline on its next append
+    s += L"!";
+    EXPECT_TRUE(IsInline(s));
+    EXPECT_EQ(std::wstring(s.GetData()), L"xxxxx!");
 }
 
 TEST(UIString, CopiesAreDeep)

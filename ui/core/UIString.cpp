@@ -119,22 +119,29 @@ void CUIString::Append(const wchar_t* text)
 {
     if (!text)
         return;
-    if (PointsIntoText(text)) {
+    const int oldLength = GetLength();
+    // A piece of our own text would move with the reallocation below.
+    if (text >= m_pstr && text <= m_pstr + oldLength) {
         const CUIString piece(text);
         Append(piece.m_pstr);
         return;
     }
-    const int oldLength = GetLength();
-    const int newLength = oldLength + TextLength(text);
+    const int addedLength = TextLength(text);
+    const int newLength = oldLength + addedLength;
     if (newLength > kMaxInlineLength) {
         if (IsOnHeap()) {
             m_pstr = static_cast<wchar_t*>(realloc(m_pstr, (newLength + 1) * sizeof(wchar_t)));
         } else {
             m_pstr = static_cast<wchar_t*>(malloc((newLength + 1) * sizeof(wchar_t)));
-            wmemcpy(m_pstr, m_szBuffer, oldLength + 1);
+            wmemcpy(m_pstr, m_szBuffer, oldLength);
         }
+    } else if (IsOnHeap()) {
+        // A heap text cut short (SetAt of a terminator) goes back to the inline buffer.
+        wmemcpy(m_szBuffer, m_pstr, oldLength);
+        free(m_pstr);
+        m_pstr = m_szBuffer;
     }
-    wcscpy(m_pstr + oldLength, text);
+    wmemcpy(m_pstr + oldLength, text, addedLength + 1);
 }
 
 const CUIString& CUIString::operator=(const CUIString& src)
