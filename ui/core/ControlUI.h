@@ -218,6 +218,15 @@ public:
     CEventSource NotifyDelegates;
 
 protected:
+    // Skin value forms: a bool is "true" in any case; integers read as the C run time's atoi; a
+    // number list is up to four integers, each followed by exactly one separator character.
+    static bool ReadBool(const wchar_t* pstrValue);
+    static int ReadInt(const wchar_t* pstrValue);
+    static RECT ReadNumberList(const wchar_t* pstrValue);
+    static bool NameIs(const wchar_t* pstrName, const wchar_t* key);
+    // Applies name="value" pairs through SetAttribute, stopping at the first malformed pair.
+    void ApplyAttributePairs(const wchar_t* pstrList);
+
     // Scales a skin-unit value by the manager's DPI; unchanged without a manager.
     int ScaleValue(int value) const;
     RECT ScaleValue(RECT rc) const;

@@ -107,7 +107,9 @@ private:
     void NotifyScroll();
     void OnThumbDrag(POINT pt);
     void OnTimerTick();
-    bool DrawPart(HDC hDC, UINT uState, const CUIString* images, const RECT& rcDest, bool bFrameFallback);
+    // Draws the state image chosen by uState, else the normal image; true when one drew.
+    bool DrawPart(HDC hDC, UINT uState, const CUIString& normal, const CUIString& hot, const CUIString& pushed,
+                  const CUIString& disabled, const wchar_t* pstrModify);
     CUIString DestModifier(const RECT& rc) const;
 
     bool m_bHorizontal { false };
