@@ -120,6 +120,7 @@ void FrameworkThread::ThreadBody()
 
     std::unique_ptr<MessageLoop> loop = CreateLoop();
     m_messageLoop = loop.get();
+    SetLoopProxy(loop->Proxy());
     OnLoopStarting();
     ::SetEvent(m_startEvent);
     {
@@ -128,6 +129,7 @@ void FrameworkThread::ThreadBody()
     }
     OnLoopFinished();
 
+    SetLoopProxy(nullptr);
     m_messageLoop = nullptr;
     loop.reset();
     if (m_loopKind == kCustomLoop)
@@ -149,12 +151,22 @@ std::unique_ptr<MessageLoop> FrameworkThread::CreateLoop()
     return std::make_unique<MessageLoop>();
 }
 
+void FrameworkThread::SetLoopProxy(std::shared_ptr<MessageLoopProxy> proxy)
+{
+    AutoLock lock(m_proxyLock);
+    m_loopProxy = std::move(proxy);
+}
+
 void FrameworkThread::RequestQuit()
 {
-    MessageLoop* loop = m_messageLoop;
-    if (!loop || m_quitRequested.exchange(true))
+    std::shared_ptr<MessageLoopProxy> proxy;
+    {
+        AutoLock lock(m_proxyLock);
+        proxy = m_loopProxy;
+    }
+    if (!proxy || m_quitRequested.exchange(true))
         return;
-    loop->PostNonNestable(ToWeakCallback(&FrameworkThread::QuitCurrentLoop));
+    proxy->PostNonNestable(ToWeakCallback(&FrameworkThread::QuitCurrentLoop));
 }
 
 void FrameworkThread::QuitCurrentLoop()

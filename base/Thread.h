@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "base/Lock.h"
 #include "base/WeakCallback.h"
 #include "platform/WinBase.h"
 
@@ -20,6 +21,7 @@ namespace tbase {
 class Dispatcher;
 class FrameworkThread;
 class MessageLoop;
+class MessageLoopProxy;
 
 class Thread {
 public:
@@ -97,12 +99,17 @@ public:
 private:
     void ThreadBody();
     std::unique_ptr<MessageLoop> CreateLoop();
+    void SetLoopProxy(std::shared_ptr<MessageLoopProxy> proxy);
     static void QuitCurrentLoop();
 
     std::atomic<bool> m_running { false };
     std::atomic<bool> m_quitRequested { false };
     int m_loopKind { kDefaultLoop };
     std::atomic<MessageLoop*> m_messageLoop { nullptr };
+    // The quit request goes through the proxy: a loop that stops on its own (a WM_QUIT) may be
+    // deleted on its thread while another thread halts it.
+    Lock m_proxyLock;
+    std::shared_ptr<MessageLoopProxy> m_loopProxy;
     std::shared_ptr<MessageLoopFactory> m_loopFactory;
     Dispatcher* m_dispatcher { nullptr };
     HANDLE m_startEvent;
