@@ -9,21 +9,12 @@
 #include "updater/UpdaterLog.h"
 #include "platform/WinBase.h"
 #include "platform/system/System.h"
+#include "ui/core/PaintManagerUI.h"
 
 #include <cwctype>
 #include <thread>
 
 namespace {
-
-// The folder of the running program, ending in "/".
-std::wstring ProgramFolder()
-{
-    wchar_t path[4096] = L"";
-    const DWORD length = GetModuleFileNameW(nullptr, path, 4096);
-    if (length == 0 || length >= 4096)
-        return std::wstring();
-    return FolderOf(path) + L"/";
-}
 
 UpdateRecordMap ReadTestRecords(const std::wstring& programFolder, const std::wstring& productCode)
 {
@@ -93,7 +84,7 @@ void RunSilentUpdate(const std::string& url, const SilentRun& run)
 
 }  // namespace
 
-int wWinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int)
+int wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int)
 {
     const CommandLineOptions options(commandLine ? commandLine : L"");
     if (options.HasOption(L"o") == 0)
@@ -111,7 +102,8 @@ int wWinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int)
         return 0;
     }
 
-    const std::wstring programFolder = ProgramFolder();
+    SkinUI::CPaintManagerUI::SetInstance(instance);
+    const std::wstring programFolder = SkinUI::CPaintManagerUI::GetInstancePath().GetData();
     InitUpdaterLog("vkupdate", WideToAnsi(programFolder), kLogInfo, 10);
     const bool testMode = GetPrivateProfileIntW(L"test", L"on", 0, (programFolder + L"test.ini").c_str()) == 1;
     const UpdateRecordMap records = testMode ? ReadTestRecords(programFolder, productCode) : FetchRecords(productCode);
