@@ -51,6 +51,10 @@ protected:
 // A stream over a copy of the bytes; the caller releases it.
 IStream* SHCreateMemStream(const BYTE* data, UINT size);
 
+// Xlib defines Status as a macro; keep it out of these declarations.
+#pragma push_macro("Status")
+#undef Status
+
 namespace Gdiplus {
 
 using REAL = float;
@@ -509,3 +513,5 @@ private:
 };
 
 }  // namespace Gdiplus
+
+#pragma pop_macro("Status")
