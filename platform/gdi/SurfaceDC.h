@@ -6,10 +6,11 @@
 // which never draws outside `clip` (target coordinates): a child window's DC is its parent's
 // buffer with the child's origin and rectangle. Clip regions selected into the DC are relative
 // to the origin, like any device coordinates. The DC holds a reference to the target until
-// DeleteSurfaceDC. The target should be a cairo image surface: GDI-style drawing fixes up the
-// alpha byte in place (see WinGdi.h), which it skips on other surfaces. A normal window's buffer
-// is presented opaque (ignore its alpha, or make it CAIRO_FORMAT_RGB24); a layered window is
-// presented from the memory DC passed to UpdateLayeredWindow.
+// DeleteSurfaceDC. The target should be a cairo image surface (ARGB32 or RGB24): GDI-style
+// drawing fixes up the alpha byte of an ARGB32 target in place (see WinGdi.h), and pixel reads
+// need memory. A normal window's buffer is presented opaque (ignore its alpha, e.g. through an
+// RGB24 view; on an ARGB visual force alpha 255); a layered window is presented from the memory
+// DC passed to UpdateLayeredWindow.
 
 #include "platform/WinGdi.h"
 
