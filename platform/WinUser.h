@@ -863,6 +863,29 @@ using LPTRACKMOUSEEVENT = TRACKMOUSEEVENT*;
 BOOL TrackMouseEvent(LPTRACKMOUSEEVENT track);
 BOOL _TrackMouseEvent(LPTRACKMOUSEEVENT track);
 
+// Low-level mouse hooks (WH_MOUSE_LL only): the procedure runs on the installing thread for the
+// mouse input that thread takes, before any window sees it; a non-zero answer swallows the input.
+// Each procedure passes on to the next with CallNextHookEx.
+struct HHOOK__;
+using HHOOK = HHOOK__*;
+using HOOKPROC = LRESULT (*)(int code, WPARAM wParam, LPARAM lParam);
+constexpr int WH_MOUSE_LL = 14;
+constexpr int HC_ACTION = 0;
+struct MSLLHOOKSTRUCT {
+    POINT pt;
+    DWORD mouseData;
+    DWORD flags;
+    DWORD time;
+    ULONG_PTR dwExtraInfo;
+};
+HHOOK SetWindowsHookEx(int idHook, HOOKPROC proc, HINSTANCE module, DWORD threadId);
+BOOL UnhookWindowsHookEx(HHOOK hook);
+LRESULT CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam);
+inline HHOOK SetWindowsHookExW(int idHook, HOOKPROC proc, HINSTANCE module, DWORD threadId)
+{
+    return SetWindowsHookEx(idHook, proc, module, threadId);
+}
+
 HWND SetCapture(HWND hwnd);
 BOOL ReleaseCapture();
 HWND GetCapture();

@@ -129,8 +129,53 @@ std::vector<QueuedMessage> One(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
     return { q };
 }
 
+struct MouseHook {
+    HHOOK handle;
+    HOOKPROC proc;
+    DWORD threadId;
+};
+std::vector<MouseHook>& MouseHooks()  // guarded by the window manager's lock, newest first
+{
+    static std::vector<MouseHook> hooks;
+    return hooks;
+}
+
+UINT RawMouseMessage(const RawInput& input)
+{
+    if (input.kind == RawInput::MouseMove)
+        return WM_MOUSEMOVE;
+    if (input.kind == RawInput::Wheel)
+        return WM_MOUSEWHEEL;
+    return ClientButtonMessage(input.button, input.kind == RawInput::ButtonDown);
+}
+
+// The calling thread's low-level mouse hooks see the input first; true when one swallowed it.
+bool RunMouseHooks(const RawInput& input)
+{
+    HHOOK first = nullptr;
+    HOOKPROC proc = nullptr;
+    {
+        WindowManager& wm = WindowManager::Get();
+        std::lock_guard guard(wm.lock);
+        for (const MouseHook& hook : MouseHooks()) {
+            if (hook.threadId == GetCurrentThreadId()) {
+                first = hook.handle;
+                proc = hook.proc;
+                break;
+            }
+        }
+    }
+    if (!first)
+        return false;
+    MSLLHOOKSTRUCT data { input.screen, input.kind == RawInput::Wheel ? static_cast<DWORD>(static_cast<WORD>(input.delta)) << 16 : 0u,
+                          0, static_cast<DWORD>(WindowManager::Get().Now()), 0 };
+    return proc(HC_ACTION, RawMouseMessage(input), reinterpret_cast<LPARAM>(&data)) != 0;
+}
+
 std::vector<QueuedMessage> ConvertMouse(platform::MessageQueue& queue, const RawInput& input)
 {
+    if (RunMouseHooks(input))
+        return {};
     WindowManager& wm = WindowManager::Get();
     std::unique_lock lock(wm.lock);
     wm.cursor = input.screen;
@@ -477,6 +522,47 @@ HWND GetForegroundWindow()
     WindowManager& wm = WindowManager::Get();
     std::lock_guard guard(wm.lock);
     return wm.Find(wm.active) ? wm.active : nullptr;
+}
+
+HHOOK SetWindowsHookEx(int idHook, HOOKPROC proc, HINSTANCE, DWORD threadId)
+{
+    if (idHook != WH_MOUSE_LL || !proc || threadId != 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    static uintptr_t next = 0x7000;
+    WindowManager& wm = WindowManager::Get();
+    std::lock_guard guard(wm.lock);
+    auto handle = reinterpret_cast<HHOOK>(++next);
+    MouseHooks().insert(MouseHooks().begin(), { handle, proc, GetCurrentThreadId() });
+    return handle;
+}
+
+BOOL UnhookWindowsHookEx(HHOOK hook)
+{
+    WindowManager& wm = WindowManager::Get();
+    std::lock_guard guard(wm.lock);
+    auto& hooks = MouseHooks();
+    auto it = std::find_if(hooks.begin(), hooks.end(), [&](const MouseHook& h) { return h.handle == hook; });
+    if (it == hooks.end())
+        return FALSE;
+    hooks.erase(it);
+    return TRUE;
+}
+
+LRESULT CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam)
+{
+    HOOKPROC next = nullptr;
+    {
+        WindowManager& wm = WindowManager::Get();
+        std::lock_guard guard(wm.lock);
+        auto& hooks = MouseHooks();
+        auto it = std::find_if(hooks.begin(), hooks.end(), [&](const MouseHook& h) { return h.handle == hook; });
+        for (it = it == hooks.end() ? it : it + 1; it != hooks.end() && !next; ++it)
+            if (it->threadId == GetCurrentThreadId())
+                next = it->proc;
+    }
+    return next ? next(code, wParam, lParam) : 0;
 }
 
 HWND SetCapture(HWND hwnd)

@@ -293,6 +293,29 @@ TEST_F(Input, CaptionDragMovesTheWindowAndBordersResizeIt)
     EXPECT_EQ(LOWORD(size->lParam), 240);
 }
 
+TEST_F(Input, LowLevelMouseHookSeesTheReleaseFirstAndCanSwallowIt)
+{
+    static std::vector<WPARAM> s_hooked;
+    static HHOOK s_hook = nullptr;
+    s_hooked.clear();
+    s_hook = SetWindowsHookEx(WH_MOUSE_LL, [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        s_hooked.push_back(wParam);
+        if (code == HC_ACTION && wParam == WM_LBUTTONUP) {
+            UnhookWindowsHookEx(s_hook);  // removes itself at the first release, as drag handles do
+            return 1;
+        }
+        return CallNextHookEx(s_hook, code, wParam, lParam);
+    }, nullptr, 0);
+    ASSERT_NE(s_hook, nullptr);
+    hl::Click(50, 50);
+    hl::Click(60, 50);
+    hl::PumpMessages();
+    EXPECT_EQ(s_hooked, (std::vector<WPARAM> { WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP }));
+    // The swallowed release never reached the window; the next click did, without the hook.
+    EXPECT_EQ(Messages(m_a, { WM_LBUTTONDOWN, WM_LBUTTONUP }), (std::vector<UINT> { WM_LBUTTONDOWN, WM_LBUTTONDOWN, WM_LBUTTONUP }));
+    EXPECT_EQ(SetWindowsHookEx(13, [](int, WPARAM, LPARAM) -> LRESULT { return 0; }, nullptr, 0), nullptr);
+}
+
 TEST_F(Input, ClipboardKeepsWideText)
 {
     ASSERT_TRUE(OpenClipboard(m_a));
