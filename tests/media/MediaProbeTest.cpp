@@ -41,6 +41,7 @@ TEST(MediaProbe, ResultsAndOutputsOverFixtures)
         { "ntsc.mp4", MediaProbe::kOpened, 29, 1000, 160, 120, 0 },        // 30000/1001 gives 29
         { "[a] b'c.mkv", MediaProbe::kOpened, 25, 3000, 320, 240, 1 },
         { "clip.webm", MediaProbe::kOpened, 25, 2000, 160, 120, 0 },
+        { "fast.mp4", MediaProbe::kOpened, 24, 1000, 160, 120, 0 },        // 240 fps is not believed
         { "tone.m4a", MediaProbe::kOpened, 24, kUntouched, kUntouched, kUntouched, 0 },  // sound only
         { "twovideo.mkv", MediaProbe::kOpened, 25, 1000, 160, 120, 0 },    // the last video stream
         { "notmedia.mp4", MediaProbe::kOpenFailed, kUntouched, kUntouched, kUntouched, kUntouched, 0 },

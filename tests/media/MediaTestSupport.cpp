@@ -48,6 +48,7 @@ const std::map<std::string, std::string>& FixtureRecipes()
                        "-cpu-used 8 -c:a libvorbis" },
         { "tone.m4a", "-f lavfi -i sine -t 2 -c:a aac" },
         { "long.mp4", "-f lavfi -i testsrc=size=160x120:rate=10 -f lavfi -i sine -t 40" + encode + " -c:a aac" },
+        { "fast.mp4", "-f lavfi -i testsrc=size=160x120:rate=240 -f lavfi -i sine -t 1" + encode + " -c:a aac" },
         { "small.mp4", "-f lavfi -i testsrc=size=160x120:rate=25 -f lavfi -i sine -t 1" + encode + " -c:a aac" },
         { "twovideo.mkv", "-f lavfi -i testsrc=size=320x240:rate=25 -f lavfi -i testsrc=size=160x120:rate=25 "
                           "-f lavfi -i sine -t 1 -map 0 -map 1 -map 2" + encode + " -c:a aac" },

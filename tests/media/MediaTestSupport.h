@@ -24,7 +24,8 @@ bool Shell(const std::string& command);
 // Makes the named fixture on first use and returns its path. Names: "in put.mp4" (4 s 320x240
 // H.264/AAC), "silent.mp4" (no sound), "ntsc.mp4" (30000/1001 fps), "[a] b'c.mkv" (with an SRT
 // subtitle stream shown from 0 to 1 s), "clip.webm", "tone.m4a", "notmedia.mp4", "long.mp4"
-// (40 s 160x120), "twovideo.mkv" (two video streams, 320x240 then 160x120), "small.mp4" (160x120).
+// (40 s 160x120), "twovideo.mkv" (two video streams, 320x240 then 160x120), "small.mp4" (160x120),
+// "fast.mp4" (240 fps).
 std::wstring Fixture(const std::string& name);
 // A script that runs the real encoder at the input's own speed, so a run lasts as long as its
 // material and can be stopped midway.
