@@ -960,6 +960,48 @@ BOOL IsClipboardFormatAvailable(UINT format);
 HANDLE SetClipboardData(UINT format, HANDLE data);
 HANDLE GetClipboardData(UINT format);
 
+// ---- Tooltips (the common control "tooltips_class32") -----------------------------------------
+
+// The class is there once InitCommonControls ran or the first window was made. A tip shows its
+// one tool's text at the pointer (or at TTM_TRACKPOSITION) on TTM_TRACKACTIVATE TRUE and hides on
+// FALSE; it takes no input.
+constexpr wchar_t TOOLTIPS_CLASS[] = L"tooltips_class32";
+constexpr DWORD TTS_ALWAYSTIP = 0x01;
+constexpr DWORD TTS_NOPREFIX = 0x02;
+constexpr UINT TTF_IDISHWND = 0x0001;
+constexpr UINT TTF_SUBCLASS = 0x0010;
+constexpr UINT TTF_TRACK = 0x0020;
+constexpr UINT TTF_ABSOLUTE = 0x0080;
+constexpr UINT TTM_ACTIVATE = WM_USER + 1;
+constexpr UINT TTM_SETDELAYTIME = WM_USER + 3;
+constexpr UINT TTM_TRACKACTIVATE = WM_USER + 17;
+constexpr UINT TTM_TRACKPOSITION = WM_USER + 18;
+constexpr UINT TTM_GETDELAYTIME = WM_USER + 21;
+constexpr UINT TTM_SETMAXTIPWIDTH = WM_USER + 24;
+constexpr UINT TTM_GETMAXTIPWIDTH = WM_USER + 25;
+constexpr UINT TTM_POP = WM_USER + 28;
+constexpr UINT TTM_ADDTOOLW = WM_USER + 50;
+constexpr UINT TTM_DELTOOLW = WM_USER + 51;
+constexpr UINT TTM_SETTOOLINFOW = WM_USER + 54;
+constexpr UINT TTM_UPDATETIPTEXTW = WM_USER + 57;
+constexpr WPARAM TTDT_AUTOMATIC = 0;
+constexpr WPARAM TTDT_RESHOW = 1;
+constexpr WPARAM TTDT_AUTOPOP = 2;
+constexpr WPARAM TTDT_INITIAL = 3;
+struct TTTOOLINFOW {
+    UINT cbSize;
+    UINT uFlags;
+    HWND hwnd;
+    UINT_PTR uId;
+    RECT rect;
+    HINSTANCE hinst;
+    LPWSTR lpszText;
+    LPARAM lParam;
+    void* lpReserved;
+};
+using TOOLINFO = TTTOOLINFOW;
+void InitCommonControls();
+
 // ---- Message boxes ----------------------------------------------------------------------------
 
 constexpr UINT MB_OK = 0x00000000;

@@ -198,6 +198,7 @@ HWND MakeWindow(WindowManager& wm, const std::shared_ptr<WindowClass>& cls, LPCW
 HWND CreateWindowEx(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style, int x, int y, int width, int height,
                     HWND parent, HMENU menu, HINSTANCE instance, LPVOID param)
 {
+    InitCommonControls();  // the system's own classes are there for every program
     WindowManager& wm = WindowManager::Get();
     wm.CurrentQueue();
     HWND hwnd = nullptr;

@@ -256,6 +256,38 @@ TEST_F(Composition, MonitorsWorkAreasAndDpiChanges)
     EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1280);
 }
 
+TEST_F(Composition, TooltipShowsItsTextAtThePointerAndLetsClicksThrough)
+{
+    HWND owner = Make(RGB(0, 0, 0), { 0, 0, 400, 300 });
+    hl::MoveMouse(100, 100);
+    hl::PumpMessages();
+    HWND tip = CreateWindowEx(0, TOOLTIPS_CLASS, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                              CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, nullptr, nullptr);
+    ASSERT_NE(tip, nullptr);
+    m_windows.insert(m_windows.begin(), tip);
+    EXPECT_EQ(SendMessage(tip, TTM_GETDELAYTIME, TTDT_INITIAL, 0), 500);
+    wchar_t text[] = L"导出视频";
+    TTTOOLINFOW tool { sizeof(tool), TTF_IDISHWND, owner, reinterpret_cast<UINT_PTR>(owner), { 0, 0, 400, 300 }, nullptr, text, 0, nullptr };
+    SendMessage(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessage(tip, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+    hl::PumpMessages();
+    ASSERT_TRUE(IsWindowVisible(tip));
+    RECT box;
+    GetWindowRect(tip, &box);
+    EXPECT_EQ(box.left, 100);
+    EXPECT_GT(box.top, 100);  // below the pointer
+    EXPECT_GT(box.right - box.left, 20);
+    EXPECT_THAT(hl::PixelAt(box.left + 2, box.top + 2), IsColour(255, 255, 225));
+    int ink = 0;
+    for (uint32_t p : hl::Capture(box))
+        ink += (p & 0xFF) < 0x80;
+    EXPECT_GT(ink, 10);  // the text's glyphs
+    EXPECT_EQ(WindowFromPoint({ box.left + 2, box.top + 2 }), owner);  // clicks go through the tip
+    EXPECT_EQ(GetActiveWindow(), owner);
+    SendMessage(tip, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
+    EXPECT_FALSE(IsWindowVisible(tip));
+}
+
 TEST_F(Composition, ScreenSavesAsPng)
 {
     Make(RGB(0, 128, 255), { 0, 0, 64, 64 });
