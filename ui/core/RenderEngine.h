@@ -71,7 +71,7 @@ public:
     // Finds the font with exactly these properties, or makes one; null when it cannot be made.
     virtual const HtmlFont* GetFontByStyle(const wchar_t* face, int size, bool bold, bool underline,
                                            bool italic) = 0;
-    virtual const TImageInfo* GetImage(const wchar_t* name, const wchar_t* type) = 0;
+    virtual const TImageInfo* GetImage(const wchar_t* name, const wchar_t* type, DWORD mask) = 0;
     virtual DWORD GetLinkColor() = 0;
     virtual DWORD GetLinkHoverColor() = 0;
     virtual DWORD GetSelectedBkColor() = 0;
