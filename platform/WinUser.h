@@ -203,7 +203,7 @@ constexpr UINT CS_SAVEBITS = 0x0800;
 constexpr UINT CS_GLOBALCLASS = 0x4000;
 constexpr UINT CS_DROPSHADOW = 0x00020000;
 
-// Edit control styles, notifications and messages (the "Edit" class is a control of its own).
+// Edit control styles, notifications and messages of the system "Edit" class (single-line).
 constexpr DWORD ES_LEFT = 0x0000;
 constexpr DWORD ES_CENTER = 0x0001;
 constexpr DWORD ES_RIGHT = 0x0002;
@@ -221,9 +221,12 @@ constexpr WORD EN_CHANGE = 0x0300;
 constexpr WORD EN_UPDATE = 0x0400;
 constexpr UINT EM_GETSEL = 0x00B0;
 constexpr UINT EM_SETSEL = 0x00B1;
+constexpr UINT EM_GETMODIFY = 0x00B8;
 constexpr UINT EM_SETMODIFY = 0x00B9;
 constexpr UINT EM_REPLACESEL = 0x00C2;
 constexpr UINT EM_LIMITTEXT = 0x00C5;
+constexpr UINT EM_CANUNDO = 0x00C6;
+constexpr UINT EM_UNDO = 0x00C7;
 constexpr UINT EM_SETPASSWORDCHAR = 0x00CC;
 constexpr UINT EM_SETREADONLY = 0x00CF;
 constexpr UINT EM_SETMARGINS = 0x00D3;
@@ -814,6 +817,7 @@ constexpr int VK_OEM_5 = 0xDC;
 constexpr int VK_OEM_6 = 0xDD;
 constexpr int VK_OEM_7 = 0xDE;
 constexpr int VK_PROCESSKEY = 0xE5;
+constexpr int VK_PACKET = 0xE7;
 
 constexpr WORD KF_EXTENDED = 0x0100;
 constexpr WORD KF_ALTDOWN = 0x2000;

@@ -168,5 +168,6 @@ void InitCommonControls()
         wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
         wc.lpszClassName = TOOLTIPS_CLASS;  // no instance: a system class
         RegisterClassEx(&wc);
+        platform::RegisterEditClass();
     });
 }

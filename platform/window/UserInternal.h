@@ -30,6 +30,8 @@ constexpr UINT kSwpForceSize = 0x80000000;
 // deepest visible child of `window` at a point in its client coordinates.
 Window* TopLevelAt(WindowManager& wm, POINT screen);
 Window* ChildAt(Window* window, POINT client);
+// Registers the system "Edit" class (once, from InitCommonControls).
+void RegisterEditClass();
 // The shown carets over a top-level window, in its coordinates (lock held).
 std::vector<RECT> CaretRects(WindowManager& wm, Window* top);
 

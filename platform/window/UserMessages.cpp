@@ -271,8 +271,16 @@ BOOL TranslateMessage(const MSG* msg)
         return FALSE;
     const UINT charMsg = queue->keyWasSys ? WM_SYSCHAR : WM_CHAR;
     Window* window = wm.Find(msg->hwnd);
-    for (wchar_t c : queue->keyText)
-        platform::PostLocked(wm, window, charMsg, static_cast<WPARAM>(c), msg->lParam & 0xFFFFFF);
+    if (!window)
+        return FALSE;
+    // The characters are posted messages, which come before input still waiting: they go next.
+    std::vector<QueuedMessage> chars;
+    for (wchar_t c : queue->keyText) {
+        QueuedMessage item;
+        item.msg = { msg->hwnd, charMsg, static_cast<WPARAM>(c), msg->lParam & 0xFFFFFF, msg->time, msg->pt };
+        chars.push_back(item);
+    }
+    window->queue->posted.insert(window->queue->posted.begin(), chars.begin(), chars.end());
     queue->keyText.clear();
     return TRUE;
 }
