@@ -19,7 +19,7 @@ struct RawInput {
     enum Kind {
         MouseMove, ButtonDown, ButtonUp, Wheel, KeyDown, KeyUp, Text, MouseLeft,
         // Changes the desktop made to a top-level window, applied on its thread.
-        Geometry, CloseRequest, Activation
+        Geometry, CloseRequest, Activation, Iconic
     } kind = MouseMove;
     POINT screen {};
     int button = 0;  // 0 left, 1 right, 2 middle
@@ -29,7 +29,7 @@ struct RawInput {
     std::wstring text;  // the characters a key produced, or a committed input-method string
     HWND top = nullptr;  // the top-level window concerned (desktop changes)
     RECT rect {};        // Geometry: the new window rectangle
-    bool on = false;     // Activation: gained (true) or lost
+    bool on = false;     // Activation: gained (true) or lost; Iconic: minimised (true) or restored
 };
 
 struct QueuedMessage {

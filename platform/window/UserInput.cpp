@@ -101,6 +101,7 @@ std::shared_ptr<platform::MessageQueue> QueueForInput(WindowManager& wm, const R
     case RawInput::Geometry:
     case RawInput::CloseRequest:
     case RawInput::Activation:
+    case RawInput::Iconic:
         target = wm.Find(input.top);
         break;
     default:
@@ -317,6 +318,10 @@ std::vector<QueuedMessage> ConvertDesktop(platform::MessageQueue&, const RawInpu
         else if (GetActiveWindow() == input.top)
             platform::ActivateWindow(nullptr, false);
         return {};
+    case RawInput::Iconic:
+        if (input.on != static_cast<bool>(IsIconic(input.top)))
+            ShowWindow(input.top, input.on ? SW_MINIMIZE : SW_RESTORE);
+        return {};
     default:
         return {};
     }
@@ -386,6 +391,15 @@ void WindowManager::DeliverActivation(HWND hwnd, bool on)
     input.kind = RawInput::Activation;
     input.top = hwnd;
     input.on = on;
+    DeliverInput(input);
+}
+
+void WindowManager::DeliverIconic(HWND hwnd, bool iconic)
+{
+    RawInput input;
+    input.kind = RawInput::Iconic;
+    input.top = hwnd;
+    input.on = iconic;
     DeliverInput(input);
 }
 

@@ -94,6 +94,8 @@ public:
     void DeliverGeometry(HWND hwnd, const RECT& rect);
     void DeliverClose(HWND hwnd);
     void DeliverActivation(HWND hwnd, bool active);
+    // The desktop minimised (from its task bar) or restored a top-level window.
+    void DeliverIconic(HWND hwnd, bool iconic);
 
     // ---- Helpers (lock held) ----
     void Invalidate(Window* window, const RECT* rect, bool erase, bool children);

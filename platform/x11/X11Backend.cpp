@@ -42,6 +42,7 @@ struct NativeWindow {
     XIC ic = nullptr;
     bool overrideRedirect = false;
     bool mapped = false;
+    int ownMapChanges = 0;  // map and unmap notifications still due for our own requests
     RECT rect {};  // as last set or reported
     std::vector<uint32_t> scratch;
 };
@@ -310,12 +311,15 @@ void X11Backend::TopLevelChanged(Window& window, unsigned what)
     }
     if (what & (ChangeVisibility | ChangeStyle)) {
         const bool shown = window.visible && !(window.style & WS_MINIMIZE);
-        if (shown && !native->mapped)
+        if (shown && !native->mapped) {
             XMapWindow(m_display, native->xid);
-        else if (!window.visible && native->mapped)
+            ++native->ownMapChanges;
+        } else if (!window.visible && native->mapped) {
             XUnmapWindow(m_display, native->xid);
-        else if ((window.style & WS_MINIMIZE) && native->mapped)
-            XIconifyWindow(m_display, native->xid, m_screen);
+            ++native->ownMapChanges;
+        } else if ((window.style & WS_MINIMIZE) && native->mapped) {
+            XIconifyWindow(m_display, native->xid, m_screen);  // its unmap matches `mapped` below
+        }
         native->mapped = shown;
     }
     if (what & ChangeTitle) {
@@ -620,6 +624,20 @@ void X11Backend::Handle(XEvent& event, std::vector<std::function<void()>>& repor
             break;
         native->rect = rect;
         reports.push_back([hwnd, rect] { WindowManager::Get().DeliverGeometry(hwnd, rect); });
+        break;
+    }
+    case MapNotify:
+    case UnmapNotify: {
+        // Maps and unmaps we did not ask for are the desktop's minimise and restore.
+        const bool mapped = event.type == MapNotify;
+        if (native->ownMapChanges > 0) {
+            --native->ownMapChanges;
+            break;
+        }
+        if (native->overrideRedirect || mapped == native->mapped)
+            break;
+        native->mapped = mapped;
+        reports.push_back([hwnd, mapped] { WindowManager::Get().DeliverIconic(hwnd, !mapped); });
         break;
     }
     case ClientMessage:
