@@ -220,6 +220,17 @@ TEST_F(CutExportTest, CancelMidwayLeavesNothing)
     EXPECT_TRUE(m_main.HistorySnapshot().empty());
 }
 
+TEST_F(CutExportTest, UnreadableSourceFailsWithItsMessage)
+{
+    m_main.m_strCutFile = Fixture("notmedia.mp4");  // both the re-encode and the stream copy fail
+    m_view.SetCutRange(0.0, 2.0);
+    EXPECT_EQ(m_main.ExportCut(), ExportOutcome::Failed);
+    EXPECT_EQ(m_messages.Messages(), std::vector<std::wstring>({ kCutFailed }));
+    EXPECT_FALSE(Exists(Output()));
+    EXPECT_TRUE(m_main.HistorySnapshot().empty());
+    EXPECT_TRUE(m_view.overlaysShown);
+}
+
 TEST_F(CutExportTest, EndBeforeStartIsRefused)
 {
     m_main.m_strCutFile = Fixture("in put.mp4");

@@ -95,6 +95,15 @@ TEST_F(SplitExportTest, ImpossibleTaskIsRefusedBeforeAnyRun)
     EXPECT_EQ(ChildProcessCount(), 0);
 }
 
+TEST_F(SplitExportTest, FailedPiecesAreCheckedAndRemoved)
+{
+    m_main.m_strSplitFile = Fixture("notmedia.mp4");
+    m_view.splitTasks = { { L"2-2", L"broken" } };
+    EXPECT_EQ(m_main.ExportSplit(), ExportOutcome::Failed);
+    EXPECT_TRUE(Outputs().empty());
+    EXPECT_EQ(m_messages.Messages(), std::vector<std::wstring>({ L"视频文件分割失败，请您联系客服处理！" }));
+}
+
 TEST_F(SplitExportTest, CancelRemovesEveryFileOfTheJob)
 {
     // One second, then 39: the cancel comes while the second file is made.
