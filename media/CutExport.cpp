@@ -120,7 +120,8 @@ ExportOutcome CMainWnd::ExportCut()
         pass1.durationSeconds = duration;
         pass1.partCount = 2;
         pass1.closeProgressAtEnd = true;
-        lastResult = CancelFlag ? kEncoderRunNoProgress : RunEncoderWithProgress(pass1);
+        if (!CancelFlag)
+            RunEncoderWithProgress(pass1);  // judged by the file it wrote, not by its positions
         if (CancelFlag)
             return CancelCut(output, tempPath);
         if (!MediaInfoLibrary::OutputLooksValid(tempPath)) {
