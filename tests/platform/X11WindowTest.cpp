@@ -1,5 +1,6 @@
-// The X11 display on a private Xvfb server: a window painted with a known pattern and text is
-// read back from the server's screen. The test starts its own Xvfb and ends it by its id; the
+// The X11 display on a private Xvfb server: a window painted with a known pattern and text, and a
+// half-transparent layered window over it, are read back from the server's screen. The test
+// starts its own Xvfb (and xcompmgr, which composes the alpha) and ends them by their ids; the
 // window side runs in a child process (this program again) so it gets a fresh window manager.
 
 #include "platform/WinGdi.h"
@@ -27,6 +28,21 @@ extern char** environ;
 namespace {
 
 constexpr int kLeft = 40, kTop = 30, kWidth = 200, kHeight = 120;
+
+LRESULT GlassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg != WM_PAINT)
+        return DefWindowProc(hwnd, msg, wParam, lParam);
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    RECT client;
+    GetClientRect(hwnd, &client);
+    FillRect(dc, &client, red);
+    DeleteObject(red);
+    EndPaint(hwnd, &ps);
+    return 0;
+}
 
 LRESULT PatternProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
@@ -63,17 +79,39 @@ void ShowPatternAndCheckScreen()
     HWND hwnd = CreateWindowEx(0, L"X11PatternWnd", L"pattern", WS_POPUP | WS_VISIBLE, kLeft, kTop, kWidth, kHeight,
                                nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(hwnd, nullptr);
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(800);
-    MSG msg;
-    while (std::chrono::steady_clock::now() < until) {
-        while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessage(&msg);
-        MsgWaitForMultipleObjectsEx(0, nullptr, 20, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    }
+    wc.lpfnWndProc = GlassProc;
+    wc.lpszClassName = L"X11GlassWnd";
+    ASSERT_TRUE(RegisterClassEx(&wc));
+    // Half-transparent red over the white strip, right of the text.
+    HWND glass = CreateWindowEx(WS_EX_LAYERED, L"X11GlassWnd", nullptr, WS_POPUP | WS_VISIBLE, kLeft + 160, kTop + 85, 35, 30,
+                                hwnd, nullptr, nullptr, nullptr);
+    ASSERT_NE(glass, nullptr);
+    ASSERT_TRUE(SetLayeredWindowAttributes(glass, 0, 128, LWA_ALPHA));
     Display* display = XOpenDisplay(nullptr);
     ASSERT_NE(display, nullptr);
-    XImage* shot = XGetImage(display, DefaultRootWindow(display), 0, 0, 320, 200, AllPlanes, ZPixmap);
-    ASSERT_NE(shot, nullptr);
+    const bool composited = std::getenv("QUILL_X11_COMPOSITED") != nullptr;
+    XImage* shot = nullptr;
+    auto grab = [&] {
+        if (shot)
+            XDestroyImage(shot);
+        shot = XGetImage(display, DefaultRootWindow(display), 0, 0, 320, 200, AllPlanes, ZPixmap);
+        return shot != nullptr;
+    };
+    // The server, and the compositor, show the windows a moment later: look until they do.
+    auto shown = [&] {
+        return grab() && (XGetPixel(shot, kLeft + 150, kTop + 40) & 0xFFFFFF) == 0x0000FFu
+            && (!composited || (XGetPixel(shot, kLeft + 175, kTop + 100) & 0xFFFFFF) == 0xFF7F7Fu);
+    };
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    MSG msg;
+    bool ready = false;
+    while (std::chrono::steady_clock::now() < until && !(ready = shown())) {
+        while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessage(&msg);
+        MsgWaitForMultipleObjectsEx(0, nullptr, 50, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    }
+    // The checks read the picture that showed everything (a compositor repaints in steps).
+    ASSERT_TRUE(ready || grab());
     auto rgb = [&](int x, int y) { return XGetPixel(shot, x, y) & 0xFFFFFF; };
     EXPECT_EQ(rgb(kLeft + 10, kTop + 10), 0xFF0000u);
     EXPECT_EQ(rgb(kLeft + 150, kTop + 40), 0x0000FFu);
@@ -84,6 +122,9 @@ void ShowPatternAndCheckScreen()
         for (int x = kLeft; x < kLeft + kWidth; ++x)
             dark += (rgb(x, y) & 0xFF) < 0x80;
     EXPECT_GT(dark, 40);  // the text's glyphs
+    if (composited) {
+        EXPECT_EQ(rgb(kLeft + 175, kTop + 100), 0xFF7F7Fu);  // red at half alpha over white
+    }
     XDestroyImage(shot);
     XCloseDisplay(display);
     DestroyWindow(hwnd);
@@ -110,7 +151,8 @@ pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>
     envp.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    if (args[0] != "/proc/self/exe")  // the servers are quiet; the window side's report is kept
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     pid_t pid = 0;
     const int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
@@ -152,15 +194,23 @@ TEST(X11Window, PaintedPatternAndTextReadBackFromTheServer)
     pid_t server = -1;
     const int display = StartXvfb(server);
     ASSERT_GE(display, 0) << "Xvfb did not start";
+    const std::string displayName = ":" + std::to_string(display);
+    const pid_t compositor = Exists("/usr/bin/xcompmgr") ? Spawn({ "xcompmgr", "-d", displayName }, {}) : -1;
+    if (compositor > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
     const char* tmp = std::getenv("TMPDIR");
     std::string home = std::string(tmp && *tmp ? tmp : "/tmp") + "/quill-x11-XXXXXX";
     ASSERT_NE(mkdtemp(home.data()), nullptr);
     const pid_t child = Spawn({ "/proc/self/exe", "--gtest_filter=X11Window.PaintedPatternAndTextReadBackFromTheServer" },
-                              { "QUILL_X11_CHILD=1", "QUILL_BACKEND=x11", "DISPLAY=:" + std::to_string(display), "HOME=" + home,
-                                "TMPDIR=" + home });
+                              { "QUILL_X11_CHILD=1", "QUILL_BACKEND=x11", "DISPLAY=" + displayName, "HOME=" + home,
+                                "TMPDIR=" + home, compositor > 0 ? "QUILL_X11_COMPOSITED=1" : "QUILL_X11_PLAIN=1" });
     int status = -1;
     if (child > 0)
         waitpid(child, &status, 0);
+    if (compositor > 0) {
+        kill(compositor, SIGTERM);
+        waitpid(compositor, nullptr, 0);
+    }
     kill(server, SIGTERM);
     waitpid(server, nullptr, 0);
     rmdir(home.c_str());
