@@ -1,0 +1,289 @@
+// Input sequences through a window's paint manager to the events and notifications they give,
+// in order: presses and clicks, hover, wheel, keys, Tab and shortcuts, deferred work and timers.
+
+#include "tests/ui/PaintManagerTest.h"
+
+#include <gmock/gmock.h>
+
+namespace pmtest {
+namespace {
+
+using testing::ElementsAre;
+
+LPARAM At(int x, int y)
+{
+    return MAKELPARAM(x, y);
+}
+
+class Input : public ManagedWindow {
+protected:
+    void SetUp() override
+    {
+        ManagedWindow::SetUp();
+        m_a = AddLeaf(L"A", { 10, 10, 60, 40 });
+        m_b = AddLeaf(L"B", { 70, 10, 120, 40 });
+        m_label = AddLeaf(L"L", { 130, 10, 190, 40 }, 0, L"LabelUI");
+        m_label->SetShortcut(L'x');
+        m_c = AddLeaf(L"C", { 130, 50, 190, 90 });
+        Attach();
+    }
+    void MoveTo(int x, int y)
+    {
+        const POINT pt = Screen(x, y);
+        hl::MoveMouse(pt.x, pt.y);
+        Pump();
+    }
+    Leaf *m_a = nullptr, *m_b = nullptr, *m_label = nullptr, *m_c = nullptr;
+};
+
+TEST_F(Input, FirstPaintFocusesTheFirstTabStop)
+{
+    EXPECT_EQ(m_manager->GetFocus(), m_a);
+}
+
+TEST_F(Input, ClickFocusesBeforeThePressAndClicksAfterTheCaptureIsReleased)
+{
+    MoveTo(80, 20);
+    m_log.clear();
+    bool capturedAtClick = true;
+    m_notifier.onNotify = [&](TNotifyUI& msg) {
+        if (msg.sType == L"click")
+            capturedAtClick = m_manager->IsCaptured() || ::GetCapture() != nullptr;
+    };
+    const POINT pt = Screen(80, 20);
+    hl::PressButton(hl::Left, pt.x, pt.y);
+    Pump();
+    EXPECT_TRUE(m_manager->IsCaptured());
+    hl::ReleaseButton(hl::Left, pt.x, pt.y);
+    Pump();
+    EXPECT_THAT(m_log, ElementsAre(L"A:killfocus", L"notify:killfocus:A", L"B:setfocus", L"notify:setfocus:B",
+                                   L"B:down", L"B:up", L"notify:click:B"));
+    EXPECT_FALSE(capturedAtClick);
+    EXPECT_FALSE(m_manager->IsCaptured());
+}
+
+TEST_F(Input, ReleaseOutsideStillReachesThePressedControlWithoutClick)
+{
+    MoveTo(80, 20);
+    m_b->logMoves = true;
+    m_a->logMoves = true;
+    const POINT down = Screen(80, 20), up = Screen(20, 20);
+    hl::PressButton(hl::Left, down.x, down.y);
+    Pump();
+    m_log.clear();
+    hl::MoveMouse(up.x, up.y);
+    Pump();
+    hl::ReleaseButton(hl::Left, up.x, up.y);
+    Pump();
+    // The hover follows the mouse, but moves go to the pressed control until the release.
+    EXPECT_THAT(m_log, ElementsAre(L"B:leave", L"A:enter", L"B:move", L"B:up"));
+}
+
+TEST_F(Input, PressOnNothingOrOnAnotherWindowsControlIsNotHandled)
+{
+    CPaintManagerUI other;
+    Leaf* foreign = AddLeaf(L"F", { 10, 50, 60, 90 });
+    foreign->SetManager(&other, m_box, false);
+    foreign->SetPos(foreign->Home(), false);
+    for (const LPARAM at : { At(250, 50), At(20, 60) }) {
+        ::SendMessage(m_hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        ::SendMessage(m_hwnd, WM_LBUTTONUP, 0, at);
+    }
+    EXPECT_THAT(m_log, ElementsAre());
+    EXPECT_EQ(m_manager->GetFocus(), m_a);
+    foreign->SetManager(m_manager, m_box, false);
+}
+
+TEST_F(Input, DoubleClickKeepsTheFocusButPressesTheControl)
+{
+    ::SendMessage(m_hwnd, WM_LBUTTONDBLCLK, MK_LBUTTON, At(80, 20));
+    ::SendMessage(m_hwnd, WM_LBUTTONUP, 0, At(80, 20));
+    EXPECT_THAT(m_log, ElementsAre(L"B:dblclick", L"B:up", L"notify:click:B"));
+    EXPECT_EQ(m_manager->GetFocus(), m_a);
+}
+
+TEST_F(Input, RightClickGoesDownUpAndContextMenuToTheControlUnderTheMouse)
+{
+    MoveTo(80, 20);
+    m_log.clear();
+    const POINT pt = Screen(80, 20);
+    hl::Click(pt.x, pt.y, hl::Right);
+    Pump();
+    EXPECT_THAT(m_log, ElementsAre(L"A:killfocus", L"notify:killfocus:A", L"B:setfocus", L"notify:setfocus:B",
+                                   L"B:rdown", L"B:rup", L"B:contextmenu"));
+
+    // A release over another control goes to that one, which stays the pressed control and so
+    // gets the context menu that follows.
+    m_log.clear();
+    ::SendMessage(m_hwnd, WM_RBUTTONDOWN, MK_RBUTTON, At(80, 20));
+    ::SendMessage(m_hwnd, WM_RBUTTONUP, 0, At(20, 20));
+    EXPECT_THAT(m_log, ElementsAre(L"B:rdown", L"A:rup", L"A:contextmenu"));
+}
+
+TEST_F(Input, HoverMovesAndEndsWhenThePointerLeaves)
+{
+    MoveTo(20, 20);
+    MoveTo(25, 25);
+    MoveTo(80, 20);
+    hl::LeaveScreen();
+    Pump();
+    EXPECT_THAT(m_log, ElementsAre(L"A:enter", L"A:leave", L"B:enter", L"B:leave"));
+}
+
+TEST_F(Input, WheelTellsTheDirectionThenMovesTheHover)
+{
+    struct Case {
+        int delta;
+        WPARAM wantDown;
+    };
+    for (const Case c : { Case { -120, 1 }, Case { 120, 0 } }) {
+        SCOPED_TRACE(c.delta);
+        MoveTo(80, 20);
+        m_log.clear();
+        m_b->logMoves = true;
+        WPARAM seen = 99;
+        m_b->onEvent = [&](TEventUI& event) {
+            if (event.Type == UiEventScrollWheel)
+                seen = event.wParam;
+        };
+        const POINT pt = Screen(80, 20);
+        hl::Wheel(c.delta, pt.x, pt.y);
+        Pump();
+        EXPECT_THAT(m_log, ElementsAre(L"B:wheel", L"B:move"));
+        EXPECT_EQ(seen, c.wantDown);
+    }
+}
+
+TEST_F(Input, KeyUpGoesToTheControlFocusedAfterKeyDown)
+{
+    m_a->onEvent = [&](TEventUI& event) {
+        if (event.Type == UiEventKeyDown)
+            m_manager->SetFocus(m_b);
+    };
+    hl::PressKey('K');
+    Pump();
+    EXPECT_THAT(m_log, ElementsAre(L"A:keydown", L"A:killfocus", L"notify:killfocus:A", L"B:setfocus",
+                                   L"notify:setfocus:B", L"B:char", L"B:keyup"));
+}
+
+TEST_F(Input, TabWalksTheTabStopsAndWrapsBothWays)
+{
+    struct Step {
+        bool shift;
+        CControlUI* from;
+        CControlUI* want;
+    };
+    const Step steps[] = {
+        { false, m_a, m_b },
+        { false, m_b, m_c },
+        { false, m_c, m_a },     // wraps to the first
+        { true, m_a, m_c },      // backward from the first wraps to the last
+        { true, m_c, m_b },
+        { false, nullptr, m_a }, // no focus: the first tab stop either way
+        { true, nullptr, m_a },
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(testing::Message() << "shift=" << step.shift << " from "
+                                        << (step.from ? step.from->GetName().GetData() : L"none"));
+        m_manager->SetFocus(step.from);
+        if (step.shift)
+            hl::KeyDown(VK_SHIFT);
+        hl::PressKey(VK_TAB);
+        Pump();
+        if (step.shift)
+            hl::KeyUp(VK_SHIFT);
+        Pump();
+        EXPECT_EQ(m_manager->GetFocus(), step.want);
+    }
+}
+
+TEST_F(Input, TabWhileALayoutIsPendingMovesAtTheNextPaint)
+{
+    m_manager->NeedUpdate();
+    MSG msg { m_hwnd, WM_KEYDOWN, VK_TAB, 0, 0, {} };
+    EXPECT_TRUE(CPaintManagerUI::TranslateMessage(&msg));
+    EXPECT_EQ(m_manager->GetFocus(), m_a);
+    Pump();
+    EXPECT_EQ(m_manager->GetFocus(), m_b);
+}
+
+TEST_F(Input, TabInAControlThatKeepsItIsNotConsumed)
+{
+    auto* web = AddLeaf(L"W", { 10, 50, 60, 90 }, ControlFlagTabStop, L"WkeWebkitUI");
+    m_manager->InitControls(web, m_box);
+    m_manager->SetFocus(web);
+    MSG msg { m_hwnd, WM_KEYDOWN, VK_TAB, 0, 0, {} };
+    EXPECT_FALSE(CPaintManagerUI::TranslateMessage(&msg));
+    EXPECT_EQ(m_manager->GetFocus(), web);
+}
+
+TEST_F(Input, AltShortcutOfALabelActivatesTheNextControl)
+{
+    ::PostMessage(m_hwnd, WM_SYSCHAR, L'X', 0);
+    Pump();
+    EXPECT_EQ(m_manager->GetFocus(), m_b);
+    EXPECT_THAT(m_log, testing::Contains(L"notify:click:B"));
+}
+
+TEST_F(Input, DeferredWorkDeletesFirstThenDeliversQueuedNotificationsInOrder)
+{
+    m_notifier.onNotify = [&](TNotifyUI& msg) {
+        if (msg.sType != L"click")
+            return;
+        // The button removes itself from inside its own click.
+        m_manager->SendNotify(m_b, L"first", 0, 0, true);
+        m_manager->SendNotify(m_b, L"second", 0, 0, true);
+        m_box->Drop(m_b);
+        m_manager->AddDelayedCleanup(m_b);
+    };
+    bool deleted = false;
+    ::SendMessage(m_hwnd, WM_LBUTTONDOWN, MK_LBUTTON, At(80, 20));
+    ::SendMessage(m_hwnd, WM_LBUTTONUP, 0, At(80, 20));
+    m_log.clear();
+    m_notifier.onNotify = [&](TNotifyUI& msg) {
+        if (msg.sType == L"first")
+            deleted = m_manager->FindControl(L"B") == nullptr;
+    };
+    Pump();
+    EXPECT_THAT(m_log, ElementsAre(L"notify:first:(none)", L"notify:second:(none)"));
+    EXPECT_TRUE(deleted);
+    EXPECT_EQ(m_manager->GetFocus(), nullptr);  // the focused button is gone
+}
+
+TEST_F(Input, ControlTimersRunAndANewTimerNeverTakesALiveId)
+{
+    EXPECT_TRUE(m_manager->SetTimer(m_a, 1, 50));
+    EXPECT_FALSE(m_manager->SetTimer(m_a, 1, 50));
+    EXPECT_TRUE(m_manager->KillTimer(m_a, 1));
+    EXPECT_FALSE(m_manager->KillTimer(m_a, 1));
+    EXPECT_TRUE(m_manager->SetTimer(m_a, 1, 50));
+
+    // Cycle the window timer ids all the way round while A's timer keeps its id.
+    for (int i = 0; i < 239; ++i) {
+        ASSERT_TRUE(m_manager->SetTimer(m_c, 7, 100000));
+        m_manager->KillTimer(m_c);
+    }
+    ASSERT_TRUE(m_manager->SetTimer(m_b, 2, 50));
+    hl::Advance(60);
+    Pump();
+    EXPECT_THAT(m_log, testing::Contains(L"A:timer"));
+    EXPECT_THAT(m_log, testing::Contains(L"B:timer"));
+    m_manager->KillTimer(m_a);
+    m_manager->KillTimer(m_b);
+}
+
+TEST_F(Input, AttachingANewTreeFreesTheOldOneAtTheDeferredWork)
+{
+    auto* next = new Box;
+    auto* leaf = new Leaf(&m_log, L"N", { 0, 0, 10, 10 });
+    next->Add(leaf);
+    m_manager->AttachDialog(next);
+    m_box = next;
+    EXPECT_EQ(m_manager->FindControl(L"A"), m_a);  // the old tree lives on until the deferred work
+    Pump();
+    EXPECT_EQ(m_manager->FindControl(L"A"), nullptr);
+    EXPECT_EQ(m_manager->FindControl(L"N"), leaf);
+}
+
+}  // namespace
+}  // namespace pmtest
