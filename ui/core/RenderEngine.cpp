@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <cwchar>
 #include <cwctype>
+#include <memory>
+#include <type_traits>
 #include <vector>
 
 namespace SkinUI {
