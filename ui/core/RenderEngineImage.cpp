@@ -24,7 +24,7 @@
 #define STB_IMAGE_STATIC
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_NO_STDIO
-#include <stb_image.h>
+#include <stb/stb_image.h>
 #pragma GCC diagnostic pop
 
 namespace SkinUI {
