@@ -130,6 +130,19 @@ TEST_F(Input, HoverMovesAndEndsWhenThePointerLeaves)
     EXPECT_THAT(m_log, ElementsAre(L"A:enter", L"A:leave", L"B:enter", L"B:leave"));
 }
 
+TEST_F(Input, HoverShowsTheControlsTooltipUntilTheMouseMovesOn)
+{
+    m_b->SetToolTip(L"Bee");
+    MoveTo(80, 20);
+    hl::Advance(20);
+    Pump();
+    EXPECT_THAT(m_log, ElementsAre(L"B:enter", L"B:hover"));
+    ASSERT_NE(m_manager->GetTooltipWindow(), nullptr);
+    EXPECT_TRUE(::IsWindowVisible(m_manager->GetTooltipWindow()));
+    MoveTo(20, 20);
+    EXPECT_FALSE(::IsWindowVisible(m_manager->GetTooltipWindow()));
+}
+
 TEST_F(Input, WheelTellsTheDirectionThenMovesTheHover)
 {
     struct Case {
@@ -195,6 +208,19 @@ TEST_F(Input, TabWalksTheTabStopsAndWrapsBothWays)
         Pump();
         EXPECT_EQ(m_manager->GetFocus(), step.want);
     }
+}
+
+TEST_F(Input, FocusNeededArrivesAtTheNextPaintWithItsEvents)
+{
+    m_manager->SetFocusNeeded(m_c);
+    EXPECT_THAT(m_log, ElementsAre(L"A:killfocus", L"notify:killfocus:A"));
+    m_log.clear();
+    Pump();
+    EXPECT_EQ(m_manager->GetFocus(), m_c);
+    // The focus rests silently on the tab stop before C until the paint moves it on; the root's
+    // new layout reports a resize.
+    EXPECT_THAT(m_log, ElementsAre(L"B:killfocus", L"notify:killfocus:B", L"C:setfocus", L"notify:setfocus:C",
+                                   L"notify:windowsize:"));
 }
 
 TEST_F(Input, TabWhileALayoutIsPendingMovesAtTheNextPaint)

@@ -344,7 +344,7 @@ void CPaintManagerUI::SetDefaultFont(const wchar_t* pStrFontName, int nSize, boo
     HFONT hFont = CreateFontFromInfo(wanted, true, false);
     if (!hFont)
         return;
-    TFontInfo& target = bShared ? m_SharedResInfo.m_DefaultFontInfo : m_ResInfo.m_DefaultFontInfo;
+    TFontInfo& target = TableFor(bShared).m_DefaultFontInfo;
     if (target.hFont)
         ::DeleteObject(target.hFont);
     target = wanted;

@@ -50,6 +50,8 @@ RECT ChildRectInClient(HWND parent, HWND child)
 
 void CPaintManagerUI::Invalidate()
 {
+    if (!m_hWndPaint)
+        return;
     RECT rcClient {};
     ::GetClientRect(m_hWndPaint, &rcClient);
     ::UnionRect(&m_rcLayeredUpdate, &m_rcLayeredUpdate, &rcClient);
@@ -58,6 +60,8 @@ void CPaintManagerUI::Invalidate()
 
 void CPaintManagerUI::Invalidate(RECT& rcItem)
 {
+    if (!m_hWndPaint)
+        return;
     rcItem.left = std::max<LONG>(rcItem.left, 0);
     rcItem.top = std::max<LONG>(rcItem.top, 0);
     rcItem.right = std::max(rcItem.right, rcItem.left);
