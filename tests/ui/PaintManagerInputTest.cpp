@@ -15,7 +15,7 @@ LPARAM At(int x, int y)
     return MAKELPARAM(x, y);
 }
 
-class Input : public ManagedWindow {
+class PaintManagerInput : public ManagedWindow {
 protected:
     void SetUp() override
     {
@@ -36,12 +36,12 @@ protected:
     Leaf *m_a = nullptr, *m_b = nullptr, *m_label = nullptr, *m_c = nullptr;
 };
 
-TEST_F(Input, FirstPaintFocusesTheFirstTabStop)
+TEST_F(PaintManagerInput, FirstPaintFocusesTheFirstTabStop)
 {
     EXPECT_EQ(m_manager->GetFocus(), m_a);
 }
 
-TEST_F(Input, ClickFocusesBeforeThePressAndClicksAfterTheCaptureIsReleased)
+TEST_F(PaintManagerInput, ClickFocusesBeforeThePressAndClicksAfterTheCaptureIsReleased)
 {
     MoveTo(80, 20);
     m_log.clear();
@@ -62,7 +62,7 @@ TEST_F(Input, ClickFocusesBeforeThePressAndClicksAfterTheCaptureIsReleased)
     EXPECT_FALSE(m_manager->IsCaptured());
 }
 
-TEST_F(Input, ReleaseOutsideStillReachesThePressedControlWithoutClick)
+TEST_F(PaintManagerInput, ReleaseOutsideStillReachesThePressedControlWithoutClick)
 {
     MoveTo(80, 20);
     m_b->logMoves = true;
@@ -79,7 +79,7 @@ TEST_F(Input, ReleaseOutsideStillReachesThePressedControlWithoutClick)
     EXPECT_THAT(m_log, ElementsAre(L"B:leave", L"A:enter", L"B:move", L"B:up"));
 }
 
-TEST_F(Input, PressOnNothingOrOnAnotherWindowsControlIsNotHandled)
+TEST_F(PaintManagerInput, PressOnNothingOrOnAnotherWindowsControlIsNotHandled)
 {
     CPaintManagerUI other;
     Leaf* foreign = AddLeaf(L"F", { 10, 50, 60, 90 });
@@ -94,7 +94,7 @@ TEST_F(Input, PressOnNothingOrOnAnotherWindowsControlIsNotHandled)
     foreign->SetManager(m_manager, m_box, false);
 }
 
-TEST_F(Input, DoubleClickKeepsTheFocusButPressesTheControl)
+TEST_F(PaintManagerInput, DoubleClickKeepsTheFocusButPressesTheControl)
 {
     ::SendMessage(m_hwnd, WM_LBUTTONDBLCLK, MK_LBUTTON, At(80, 20));
     ::SendMessage(m_hwnd, WM_LBUTTONUP, 0, At(80, 20));
@@ -102,7 +102,7 @@ TEST_F(Input, DoubleClickKeepsTheFocusButPressesTheControl)
     EXPECT_EQ(m_manager->GetFocus(), m_a);
 }
 
-TEST_F(Input, RightClickGoesDownUpAndContextMenuToTheControlUnderTheMouse)
+TEST_F(PaintManagerInput, RightClickGoesDownUpAndContextMenuToTheControlUnderTheMouse)
 {
     MoveTo(80, 20);
     m_log.clear();
@@ -120,7 +120,7 @@ TEST_F(Input, RightClickGoesDownUpAndContextMenuToTheControlUnderTheMouse)
     EXPECT_THAT(m_log, ElementsAre(L"B:rdown", L"A:rup", L"A:contextmenu"));
 }
 
-TEST_F(Input, HoverMovesAndEndsWhenThePointerLeaves)
+TEST_F(PaintManagerInput, HoverMovesAndEndsWhenThePointerLeaves)
 {
     MoveTo(20, 20);
     MoveTo(25, 25);
@@ -130,7 +130,7 @@ TEST_F(Input, HoverMovesAndEndsWhenThePointerLeaves)
     EXPECT_THAT(m_log, ElementsAre(L"A:enter", L"A:leave", L"B:enter", L"B:leave"));
 }
 
-TEST_F(Input, HoverShowsTheControlsTooltipUntilTheMouseMovesOn)
+TEST_F(PaintManagerInput, HoverShowsTheControlsTooltipUntilTheMouseMovesOn)
 {
     m_b->SetToolTip(L"Bee");
     MoveTo(80, 20);
@@ -143,7 +143,7 @@ TEST_F(Input, HoverShowsTheControlsTooltipUntilTheMouseMovesOn)
     EXPECT_FALSE(::IsWindowVisible(m_manager->GetTooltipWindow()));
 }
 
-TEST_F(Input, WheelTellsTheDirectionThenMovesTheHover)
+TEST_F(PaintManagerInput, WheelTellsTheDirectionThenMovesTheHover)
 {
     struct Case {
         int delta;
@@ -167,7 +167,7 @@ TEST_F(Input, WheelTellsTheDirectionThenMovesTheHover)
     }
 }
 
-TEST_F(Input, KeyUpGoesToTheControlFocusedAfterKeyDown)
+TEST_F(PaintManagerInput, KeyUpGoesToTheControlFocusedAfterKeyDown)
 {
     m_a->onEvent = [&](TEventUI& event) {
         if (event.Type == UiEventKeyDown)
@@ -179,7 +179,7 @@ TEST_F(Input, KeyUpGoesToTheControlFocusedAfterKeyDown)
                                    L"notify:setfocus:B", L"B:char", L"B:keyup"));
 }
 
-TEST_F(Input, TabWalksTheTabStopsAndWrapsBothWays)
+TEST_F(PaintManagerInput, TabWalksTheTabStopsAndWrapsBothWays)
 {
     struct Step {
         bool shift;
@@ -210,7 +210,7 @@ TEST_F(Input, TabWalksTheTabStopsAndWrapsBothWays)
     }
 }
 
-TEST_F(Input, FocusNeededArrivesAtTheNextPaintWithItsEvents)
+TEST_F(PaintManagerInput, FocusNeededArrivesAtTheNextPaintWithItsEvents)
 {
     m_manager->SetFocusNeeded(m_c);
     EXPECT_THAT(m_log, ElementsAre(L"A:killfocus", L"notify:killfocus:A"));
@@ -223,7 +223,7 @@ TEST_F(Input, FocusNeededArrivesAtTheNextPaintWithItsEvents)
                                    L"notify:windowsize:"));
 }
 
-TEST_F(Input, TabWhileALayoutIsPendingMovesAtTheNextPaint)
+TEST_F(PaintManagerInput, TabWhileALayoutIsPendingMovesAtTheNextPaint)
 {
     m_manager->NeedUpdate();
     MSG msg { m_hwnd, WM_KEYDOWN, VK_TAB, 0, 0, {} };
@@ -233,7 +233,7 @@ TEST_F(Input, TabWhileALayoutIsPendingMovesAtTheNextPaint)
     EXPECT_EQ(m_manager->GetFocus(), m_b);
 }
 
-TEST_F(Input, TabInAControlThatKeepsItIsNotConsumed)
+TEST_F(PaintManagerInput, TabInAControlThatKeepsItIsNotConsumed)
 {
     auto* web = AddLeaf(L"W", { 10, 50, 60, 90 }, ControlFlagTabStop, L"WkeWebkitUI");
     m_manager->InitControls(web, m_box);
@@ -243,7 +243,7 @@ TEST_F(Input, TabInAControlThatKeepsItIsNotConsumed)
     EXPECT_EQ(m_manager->GetFocus(), web);
 }
 
-TEST_F(Input, AltShortcutOfALabelActivatesTheNextControl)
+TEST_F(PaintManagerInput, AltShortcutOfALabelActivatesTheNextControl)
 {
     ::PostMessage(m_hwnd, WM_SYSCHAR, L'X', 0);
     Pump();
@@ -251,7 +251,7 @@ TEST_F(Input, AltShortcutOfALabelActivatesTheNextControl)
     EXPECT_THAT(m_log, testing::Contains(L"notify:click:B"));
 }
 
-TEST_F(Input, DeferredWorkDeletesFirstThenDeliversQueuedNotificationsInOrder)
+TEST_F(PaintManagerInput, DeferredWorkDeletesFirstThenDeliversQueuedNotificationsInOrder)
 {
     m_notifier.onNotify = [&](TNotifyUI& msg) {
         if (msg.sType != L"click")
@@ -276,7 +276,7 @@ TEST_F(Input, DeferredWorkDeletesFirstThenDeliversQueuedNotificationsInOrder)
     EXPECT_EQ(m_manager->GetFocus(), nullptr);  // the focused button is gone
 }
 
-TEST_F(Input, ControlTimersRunAndANewTimerNeverTakesALiveId)
+TEST_F(PaintManagerInput, ControlTimersRunAndANewTimerNeverTakesALiveId)
 {
     EXPECT_TRUE(m_manager->SetTimer(m_a, 1, 50));
     EXPECT_FALSE(m_manager->SetTimer(m_a, 1, 50));
@@ -298,7 +298,7 @@ TEST_F(Input, ControlTimersRunAndANewTimerNeverTakesALiveId)
     m_manager->KillTimer(m_b);
 }
 
-TEST_F(Input, AttachingANewTreeFreesTheOldOneAtTheDeferredWork)
+TEST_F(PaintManagerInput, AttachingANewTreeFreesTheOldOneAtTheDeferredWork)
 {
     auto* next = new Box;
     auto* leaf = new Leaf(&m_log, L"N", { 0, 0, 10, 10 });

@@ -28,7 +28,9 @@ private:
     COLORREF m_fill;
 };
 
-TEST_F(ManagedWindow, FirstPaintInitialisesAndAResizeReportsAfterThePaint)
+class PaintManagerPaint : public ManagedWindow {};
+
+TEST_F(PaintManagerPaint, FirstPaintInitialisesAndAResizeReportsAfterThePaint)
 {
     Leaf* leaf = AddLeaf(L"A", { 10, 10, 60, 40 });
     m_notifier.onNotify = [&](TNotifyUI& msg) {
@@ -49,6 +51,27 @@ TEST_F(ManagedWindow, FirstPaintInitialisesAndAResizeReportsAfterThePaint)
     EXPECT_EQ(m_box->GetPos().right, 300);
 }
 
+TEST_F(PaintManagerPaint, CaretIsDrawnForItsFocusedOwnerAndStopsWhenTheFocusMoves)
+{
+    Leaf* a = AddLeaf(L"A", { 10, 10, 60, 40 });
+    Leaf* b = AddLeaf(L"B", { 70, 10, 120, 40 });
+    m_box->SetBkColor(0xFFFFFFFF);
+    Attach();
+    m_manager->SetDefaultFontColor(0xFFFF0000);
+    ASSERT_EQ(m_manager->GetFocus(), a);
+    EXPECT_TRUE(m_manager->CreateCaret(nullptr, 2, 10));
+    EXPECT_TRUE(m_manager->SetCaretPos(a, 20, 15));
+    EXPECT_TRUE(m_manager->ShowCaret(true));
+    Pump();
+    EXPECT_EQ(m_manager->GetCurrentCaretObject(), a);
+    EXPECT_EQ(hl::PixelAt(100 + 21, 100 + 20) & 0xFFFFFF, 0xFF0000u);
+
+    m_manager->SetFocus(b);
+    m_manager->Invalidate();
+    Pump();
+    EXPECT_EQ(hl::PixelAt(100 + 21, 100 + 20) & 0xFFFFFF, 0xFFFFFFu);
+}
+
 LRESULT WhiteProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg != WM_PAINT)
@@ -64,7 +87,7 @@ LRESULT WhiteProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     return 0;
 }
 
-TEST_F(ManagedWindow, LayeredWindowShowsColouredPixelsOpaqueAndBlackTransparent)
+TEST_F(PaintManagerPaint, LayeredWindowShowsColouredPixelsOpaqueAndBlackTransparent)
 {
     WNDCLASSEXW wc {};
     wc.cbSize = sizeof(wc);

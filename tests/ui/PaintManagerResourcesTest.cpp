@@ -32,12 +32,12 @@ std::wstring RectText(const RECT& rc)
            std::to_wstring(rc.bottom);
 }
 
-class Resources : public testing::Test {
+class PaintManagerResources : public testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(hl::Use()); }
 };
 
-TEST_F(Resources, ImageAttributeStringsParseIntoDrawInfo)
+TEST_F(PaintManagerResources, ImageAttributeStringsParseIntoDrawInfo)
 {
     const DrawCase cases[] = {
         { 100, L"file='14-1.png'  corner='2,2,28,2' ", nullptr, L"14-1.png", {}, {}, { 2, 2, 28, 2 }, 0, 255, false,
@@ -91,11 +91,11 @@ const unsigned char kPixelPng[] = { 0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x
                                     0xda, 0x63, 0x64, 0xf8, 0xcf, 0x50, 0x0f, 0x00, 0x03, 0x86, 0x01, 0x80, 0x5a, 0x34,
                                     0x7d, 0x6b, 0x00, 0x00, 0x00, 0x00, 0x49, 0x45, 0x4e, 0x44, 0xae, 0x42, 0x60, 0x82 };
 
-class ImageCache : public Resources {
+class PaintManagerImageCache : public PaintManagerResources {
 protected:
     void SetUp() override
     {
-        Resources::SetUp();
+        PaintManagerResources::SetUp();
         const char* base = std::getenv("TMPDIR");
         std::string templ = std::string(base && *base ? base : "/tmp") + "/pmimagesXXXXXX";
         ASSERT_NE(mkdtemp(templ.data()), nullptr);
@@ -114,7 +114,7 @@ protected:
     std::string m_dir;
 };
 
-TEST_F(ImageCache, HighDpiNamesFallBackToTheSharedVariantButNeverToThePlainName)
+TEST_F(PaintManagerImageCache, HighDpiNamesFallBackToTheSharedVariantButNeverToThePlainName)
 {
     struct Case {
         UINT scale;
@@ -146,7 +146,7 @@ TEST_F(ImageCache, HighDpiNamesFallBackToTheSharedVariantButNeverToThePlainName)
     EXPECT_EQ(manager.AddImage(L"p.png", L"PNG"), nullptr);    // a resource image is named by number
 }
 
-TEST_F(Resources, StylesKeepTheFirstListAndAttributeListsTheLast)
+TEST_F(PaintManagerResources, StylesKeepTheFirstListAndAttributeListsTheLast)
 {
     CPaintManagerUI manager;
     manager.AddStyle(L"s", L"first");
@@ -166,7 +166,7 @@ TEST_F(Resources, StylesKeepTheFirstListAndAttributeListsTheLast)
     EXPECT_EQ(manager.GetWindowCustomAttribute(L""), nullptr);
 }
 
-TEST_F(Resources, SharedColourFollowsIntoWindowsThatKeptIt)
+TEST_F(PaintManagerResources, SharedColourFollowsIntoWindowsThatKeptIt)
 {
     CPaintManagerUI kept, own;
     own.SetDefaultLinkFontColor(0xFF123456);
@@ -178,7 +178,7 @@ TEST_F(Resources, SharedColourFollowsIntoWindowsThatKeptIt)
     kept.SetDefaultLinkFontColor(shared, true);
 }
 
-TEST_F(Resources, HslShiftIsLimited)
+TEST_F(PaintManagerResources, HslShiftIsLimited)
 {
     CPaintManagerUI::SetHSL(true, 400, -5, 100);
     short h = 0, s = 0, l = 0;
@@ -197,7 +197,7 @@ LOGFONTW LogFontOf(HFONT font)
     return lf;
 }
 
-TEST_F(Resources, FontsReplaceByIdAndFallBackToTheDefault)
+TEST_F(PaintManagerResources, FontsReplaceByIdAndFallBackToTheDefault)
 {
     CPaintManagerUI manager;
     HFONT first = manager.AddFont(1, L"DejaVu Sans", 12, true, false, false);
@@ -224,7 +224,7 @@ TEST_F(Resources, FontsReplaceByIdAndFallBackToTheDefault)
     EXPECT_EQ(manager.GetCustomFontCount(), 0u);
 }
 
-TEST_F(Resources, LanguageTokensAreReplacedEverywhere)
+TEST_F(PaintManagerResources, LanguageTokensAreReplacedEverywhere)
 {
     CPaintManagerUI::RemoveAllMultiLanguageString();
     CPaintManagerUI::AddMultiLanguageString(L"greet", L"Hello");
@@ -258,9 +258,9 @@ TEST_F(Resources, LanguageTokensAreReplacedEverywhere)
     CPaintManagerUI::RemoveAllMultiLanguageString();
 }
 
-class DpiChange : public ManagedWindow {};
+class PaintManagerDpiChange : public ManagedWindow {};
 
-TEST_F(DpiChange, RescalesTheWindowAndFontsAndTellsTheWindow)
+TEST_F(PaintManagerDpiChange, RescalesTheWindowAndFontsAndTellsTheWindow)
 {
     HFONT before = m_manager->AddFont(3, L"DejaVu Sans", 10, true, false, false);
     const LONG stockWeight = LogFontOf(static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT))).lfWeight;
