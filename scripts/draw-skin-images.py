@@ -1,0 +1,158 @@
+#!/usr/bin/env python3
+"""Draws the skins' images as PNG files with nothing but zlib and struct.
+
+Run from anywhere: writes skins/images/ (the editor's frame) and tests/ui/SkinData/images/ (the
+test skin). The output is committed, so the build needs no Python; run this again after changing
+a drawing and commit what it writes.
+"""
+import math
+import os
+import struct
+import zlib
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+
+
+class Canvas:
+    def __init__(self, width, height, fill=(0, 0, 0, 0)):
+        self.width, self.height = width, height
+        self.pixels = [list(fill) for _ in range(width * height)]
+
+    def blend(self, x, y, colour, coverage=1.0):
+        if not (0 <= x < self.width and 0 <= y < self.height) or coverage <= 0:
+            return
+        r, g, b, a = colour
+        a = a / 255.0 * min(coverage, 1.0)
+        dst = self.pixels[y * self.width + x]
+        da = dst[3] / 255.0
+        out_a = a + da * (1 - a)
+        if out_a == 0:
+            return
+        for i, c in enumerate((r, g, b)):
+            dst[i] = int(round((c * a + dst[i] * da * (1 - a)) / out_a))
+        dst[3] = int(round(out_a * 255))
+
+    def rect(self, x0, y0, x1, y1, colour):
+        for y in range(y0, y1):
+            for x in range(x0, x1):
+                self.blend(x, y, colour)
+
+    def round_rect(self, x0, y0, x1, y1, radius, colour):
+        for y in range(y0, y1):
+            for x in range(x0, x1):
+                cx = min(max(x + 0.5, x0 + radius), x1 - radius)
+                cy = min(max(y + 0.5, y0 + radius), y1 - radius)
+                d = math.hypot(x + 0.5 - cx, y + 0.5 - cy)
+                self.blend(x, y, colour, radius + 0.5 - d)
+
+    def line(self, xa, ya, xb, yb, width, colour):
+        """An anti-aliased segment: coverage falls off over the last half pixel of its width."""
+        dx, dy = xb - xa, yb - ya
+        length2 = dx * dx + dy * dy or 1e-9
+        for y in range(self.height):
+            for x in range(self.width):
+                px, py = x + 0.5, y + 0.5
+                t = max(0.0, min(1.0, ((px - xa) * dx + (py - ya) * dy) / length2))
+                d = math.hypot(px - (xa + t * dx), py - (ya + t * dy))
+                self.blend(x, y, colour, width / 2 + 0.5 - d)
+
+    def frame(self, x0, y0, x1, y1, width, colour):
+        self.line(x0, y0, x1, y0, width, colour)
+        self.line(x1, y0, x1, y1, width, colour)
+        self.line(x1, y1, x0, y1, width, colour)
+        self.line(x0, y1, x0, y0, width, colour)
+
+    def triangle(self, points, colour):
+        (ax, ay), (bx, by), (cx, cy) = points
+        area = (bx - ax) * (cy - ay) - (cx - ax) * (by - ay)
+        for y in range(self.height):
+            for x in range(self.width):
+                hits = 0
+                for sx, sy in ((0.25, 0.25), (0.75, 0.25), (0.25, 0.75), (0.75, 0.75)):
+                    px, py = x + sx, y + sy
+                    w0 = (bx - px) * (cy - py) - (cx - px) * (by - py)
+                    w1 = (cx - px) * (ay - py) - (ax - px) * (cy - py)
+                    w2 = (ax - px) * (by - py) - (bx - px) * (ay - py)
+                    if all(w * area >= 0 for w in (w0, w1, w2)):
+                        hits += 1
+                self.blend(x, y, colour, hits / 4)
+
+    def save(self, path):
+        raw = b"".join(b"\x00" + bytes(v for p in self.pixels[y * self.width:(y + 1) * self.width] for v in p)
+                       for y in range(self.height))
+
+        def chunk(kind, data):
+            body = kind + data
+            return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
+
+        header = struct.pack(">IIBBBBB", self.width, self.height, 8, 6, 0, 0, 0)
+        png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b"")
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "wb") as out:
+            out.write(png)
+
+
+GLYPH = (222, 224, 230, 255)
+HOT = (255, 255, 255, 24)
+PUSHED = (255, 255, 255, 40)
+CLOSE_HOT = (232, 17, 35, 255)
+CLOSE_PUSHED = (241, 112, 122, 255)
+BUTTON_W, BUTTON_H = 46, 40
+
+
+def caption_button(glyph, background, glyph_colour=GLYPH):
+    canvas = Canvas(BUTTON_W, BUTTON_H)
+    if background:
+        canvas.rect(0, 0, BUTTON_W, BUTTON_H, background)
+    glyph(canvas, BUTTON_W / 2, BUTTON_H / 2, glyph_colour)
+    return canvas
+
+
+def close_glyph(c, x, y, colour):
+    c.line(x - 5, y - 5, x + 5, y + 5, 1.2, colour)
+    c.line(x + 5, y - 5, x - 5, y + 5, 1.2, colour)
+
+
+def min_glyph(c, x, y, colour):
+    c.line(x - 5, y, x + 5, y, 1.2, colour)
+
+
+def max_glyph(c, x, y, colour):
+    c.frame(x - 5, y - 5, x + 5, y + 5, 1.2, colour)
+
+
+def restore_glyph(c, x, y, colour):
+    c.frame(x - 5, y - 3, x + 3, y + 5, 1.2, colour)
+    c.line(x - 3, y - 5, x + 5, y - 5, 1.2, colour)
+    c.line(x + 5, y - 5, x + 5, y + 3, 1.2, colour)
+
+
+def logo():
+    canvas = Canvas(24, 24)
+    canvas.round_rect(0, 0, 24, 24, 6, (94, 92, 230, 255))
+    canvas.triangle(((9, 6.5), (9, 17.5), (18, 12)), (255, 255, 255, 255))
+    return canvas
+
+
+def editor_skin():
+    out = os.path.join(ROOT, "skins", "images")
+    for name, glyph in (("close", close_glyph), ("min", min_glyph), ("max", max_glyph), ("restore", restore_glyph)):
+        hot, pushed = (CLOSE_HOT, CLOSE_PUSHED) if name == "close" else (HOT, PUSHED)
+        caption_button(glyph, None).save(os.path.join(out, name + "_normal.png"))
+        caption_button(glyph, hot, (255, 255, 255, 255) if name == "close" else GLYPH).save(
+            os.path.join(out, name + "_hot.png"))
+        caption_button(glyph, pushed, (255, 255, 255, 255) if name == "close" else GLYPH).save(
+            os.path.join(out, name + "_pushed.png"))
+    logo().save(os.path.join(out, "logo.png"))
+
+
+def test_skin():
+    out = os.path.join(ROOT, "tests", "ui", "SkinData", "images")
+    swatch = Canvas(8, 8)
+    swatch.rect(0, 0, 8, 8, (0, 128, 255, 255))
+    swatch.save(os.path.join(out, "swatch.png"))
+
+
+if __name__ == "__main__":
+    editor_skin()
+    test_skin()

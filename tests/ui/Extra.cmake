@@ -1,0 +1,2 @@
+# The UI tests read their test skin from an archive linked into the program, as the editor does.
+quill_embed_zip(TARGET ui_tests TYPE ZIP ID 132 DIR ${CMAKE_CURRENT_LIST_DIR}/SkinData)
