@@ -690,9 +690,7 @@ void CRenderEngine::DrawHtmlText(HDC hDC, IRenderHost& host, RECT& rc, const wch
 
     HtmlLayout layout(hDC, host, rc, dwTextColor, prcLinks, sLinks, capacity, uStyle);
     layout.FindHover(capacity);
-    const int filled = layout.Run(pstrText);
-    if (capacity > 0 || nLinkRects > 0)
-        nLinkRects = filled;
+    nLinkRects = layout.Run(pstrText);
     ::RestoreDC(hDC, saved);
 }
 
