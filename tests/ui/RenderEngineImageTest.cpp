@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "platform/Resource.h"
 #include "ui/core/PaintManagerUI.h"
 
 #pragma GCC diagnostic push
@@ -325,4 +326,18 @@ TEST(RenderEngineImage, AdjustImageRewritesTheBitmapFromTheSourceBits)
     CRenderEngine::AdjustImage(false, image, 300, 100, 100);  // back to the source
     EXPECT_EQ(PixelOf(image, 1, 1), 0xFFFF0000u);
     CRenderEngine::FreeImage(image);
+}
+
+TEST(RenderEngineImage, TypedResourcesLoadByIdOnly)
+{
+    // Registered for the life of the program, as linked resources are.
+    static const std::vector<unsigned char> png = EncodePng(2, 3, std::vector<uint32_t>(6, Rgba(9, 8, 7)));
+    static const platform::ResourceRegistration registration(L"PNG", 4711, png.data(), png.size());
+    TImageInfo* image = CRenderEngine::LoadImageW(4711u, L"PNG");
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->nY, 3);
+    EXPECT_EQ(PixelOf(image, 1, 2), 0xFF090807u);
+    CRenderEngine::FreeImage(image);
+    EXPECT_EQ(CRenderEngine::LoadImageW(4712u, L"PNG"), nullptr);
+    EXPECT_EQ(CRenderEngine::LoadImageW(4711u, L"JPG"), nullptr);
 }
