@@ -218,6 +218,7 @@ TEST_F(WindowImplBaseTest, EscapeIsAnsweredButDoesNotClose)
 
 TEST_F(WindowImplBaseTest, MissingSkinShowsTheMessageAndExitsWithOne)
 {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");  // the window system runs threads of its own
     EXPECT_EXIT(
         {
             SkinWindow window(L"no-such-skin.xml");

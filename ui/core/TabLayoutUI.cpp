@@ -27,7 +27,8 @@ void* CTabLayoutUI::GetInterface(const wchar_t* pstrName)
 
 bool CTabLayoutUI::Add(CControlUI* pControl)
 {
-    if (!CContainerUI::Add(pControl))
+    // The container's Add goes through the virtual AddAt; the selection rule must run once.
+    if (!CContainerUI::AddAt(pControl, m_items.GetSize()))
         return false;
     if (m_iCurSel == -1 && pControl->IsVisible())
         m_iCurSel = GetItemIndex(pControl);
@@ -202,6 +203,10 @@ bool CAnimationTabLayoutUI::SelectItem(int iIndex)
 
 void CAnimationTabLayoutUI::AnimationSwitch()
 {
+    // A slide cut short leaves the layout displaced: the next one still comes to rest where the
+    // layout belongs.
+    if (IsAnimating())
+        m_rcItem = m_rcItemOld;
     m_rcItemOld = m_rcItem;
     m_rcCurPos = m_rcItem;
     if (!m_bIsVerticalDirection) {
