@@ -95,6 +95,7 @@ CPaintManagerUI::~CPaintManagerUI()
     m_pRoot = nullptr;
     delete root;  // the manager owns its tree
     ClearWindowTables();
+    RemoveAllTimers();
     RemoveAllDrawInfos();
     if (m_ResInfo.m_DefaultFontInfo.hFont)
         ::DeleteObject(m_ResInfo.m_DefaultFontInfo.hFont);
@@ -141,6 +142,20 @@ void CPaintManagerUI::SendEvent(CControlUI* pControl, int type, POINT pt, WPARAM
     event.dwTimestamp = ::GetTickCount();
     event.ptMouse = pt;
     event.wKeyState = keyState;
+    event.wParam = wParam;
+    event.lParam = lParam;
+    pControl->Event(event);
+}
+
+void CPaintManagerUI::SendKeyEvent(CControlUI* pControl, int type, WPARAM wParam, LPARAM lParam)
+{
+    TEventUI event;
+    event.Type = type;
+    event.pSender = pControl;
+    event.dwTimestamp = ::GetTickCount();
+    event.ptMouse = m_ptLastMousePos;
+    event.chKey = static_cast<WCHAR>(wParam);
+    event.wKeyState = MapKeyState();
     event.wParam = wParam;
     event.lParam = lParam;
     pControl->Event(event);
@@ -374,48 +389,20 @@ bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
         return lRes != 0;
     case WM_KEYDOWN:
         if (m_pFocus) {
-            TEventUI event;
-            event.Type = UiEventKeyDown;
-            event.pSender = m_pFocus;
-            event.chKey = static_cast<WCHAR>(wParam);
-            event.wParam = wParam;
-            event.lParam = lParam;
-            event.ptMouse = m_ptLastMousePos;
-            event.wKeyState = MapKeyState();
-            event.dwTimestamp = ::GetTickCount();
-            m_pFocus->Event(event);
+            SendKeyEvent(m_pFocus, UiEventKeyDown, wParam, lParam);
             m_pEventKey = m_pFocus;
         }
         return false;
     case WM_KEYUP:
         if (m_pEventKey) {
-            TEventUI event;
-            event.Type = UiEventKeyUp;
-            event.pSender = m_pEventKey;
-            event.chKey = static_cast<WCHAR>(wParam);
-            event.wParam = wParam;
-            event.lParam = lParam;
-            event.ptMouse = m_ptLastMousePos;
-            event.wKeyState = MapKeyState();
-            event.dwTimestamp = ::GetTickCount();
             CControlUI* control = m_pEventKey;
             m_pEventKey = nullptr;
-            control->Event(event);
+            SendKeyEvent(control, UiEventKeyUp, wParam, lParam);
         }
         return false;
     case WM_CHAR:
-        if (m_pFocus) {
-            TEventUI event;
-            event.Type = UiEventChar;
-            event.pSender = m_pFocus;
-            event.chKey = static_cast<WCHAR>(wParam);
-            event.wParam = wParam;
-            event.lParam = lParam;
-            event.ptMouse = m_ptLastMousePos;
-            event.wKeyState = MapKeyState();
-            event.dwTimestamp = ::GetTickCount();
-            m_pFocus->Event(event);
-        }
+        if (m_pFocus)
+            SendKeyEvent(m_pFocus, UiEventChar, wParam, lParam);
         return false;
     default:
         return HandleMouseMessage(uMsg, wParam, lParam, lRes);

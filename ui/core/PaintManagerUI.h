@@ -300,6 +300,7 @@ private:
     void OnTimer(WPARAM wParam);
     CControlUI* PressTarget(POINT pt) const;
     void SendEvent(CControlUI* pControl, int type, POINT pt, WPARAM wParam, LPARAM lParam, WORD keyState);
+    void SendKeyEvent(CControlUI* pControl, int type, WPARAM wParam, LPARAM lParam);
     void DeactivateTooltip();
     void ShowTooltip(CControlUI* pControl);
 
