@@ -90,10 +90,10 @@ bool CNotifyPump::LoopDispatch(TNotifyUI& msg)
             continue;
         switch (entry->nSig) {
         case UISig_lwl:
-            (this->*(entry->pfnWL))(msg.wParam, msg.lParam);
+            entry->pfnWL(this, msg.wParam, msg.lParam);
             return true;
         case UISig_vn:
-            (this->*(entry->pfn))(msg);
+            entry->pfn(this, msg);
             return true;
         default:
             return false;

@@ -26,8 +26,31 @@ enum UISig {
     UISig_vn = 2,      // handler (notification)
 };
 
-using UI_PMSG = void (CNotifyPump::*)(TNotifyUI&);
-using UI_PMSG_WL = void (CNotifyPump::*)(WPARAM, LPARAM);
+// Handlers are reached through thunks made from the member function pointer, so a row calls the
+// handler on the object of the class that declared it, whatever the bases in between.
+using UI_PMSG = void (*)(CNotifyPump* pump, TNotifyUI& msg);
+using UI_PMSG_WL = void (*)(CNotifyPump* pump, WPARAM wParam, LPARAM lParam);
+
+template <class>
+struct UiMemberOf;
+template <class T, class F>
+struct UiMemberOf<F T::*> {
+    using type = T;
+};
+
+template <auto Handler>
+void UiNotifyThunk(CNotifyPump* pump, TNotifyUI& msg)
+{
+    using T = typename UiMemberOf<decltype(Handler)>::type;
+    (static_cast<T*>(pump)->*Handler)(msg);
+}
+
+template <auto Handler>
+void UiParamsThunk(CNotifyPump* pump, WPARAM wParam, LPARAM lParam)
+{
+    using T = typename UiMemberOf<decltype(Handler)>::type;
+    (static_cast<T*>(pump)->*Handler)(wParam, lParam);
+}
 
 // One row: notification type, control name (empty: any sender), signature and handler.
 struct UI_MSGMAP_ENTRY {
@@ -63,11 +86,11 @@ public:
     const SkinUI::UI_MSGMAP_ENTRY theClass::_messageEntries[] = {
 
 #define UI_ON_MSGTYPE(msgtype, memberFxn) \
-    { msgtype, L"", SkinUI::UISig_vn, static_cast<SkinUI::UI_PMSG>(&memberFxn), nullptr },
+    { msgtype, L"", SkinUI::UISig_vn, &SkinUI::UiNotifyThunk<&memberFxn>, nullptr },
 #define UI_ON_MSGTYPE_CTRNAME(msgtype, ctrname, memberFxn) \
-    { msgtype, ctrname, SkinUI::UISig_vn, static_cast<SkinUI::UI_PMSG>(&memberFxn), nullptr },
+    { msgtype, ctrname, SkinUI::UISig_vn, &SkinUI::UiNotifyThunk<&memberFxn>, nullptr },
 #define UI_ON_MSGTYPE_WL(msgtype, memberFxn) \
-    { msgtype, L"", SkinUI::UISig_lwl, nullptr, static_cast<SkinUI::UI_PMSG_WL>(&memberFxn) },
+    { msgtype, L"", SkinUI::UISig_lwl, nullptr, &SkinUI::UiParamsThunk<&memberFxn> },
 #define UI_ON_CLICK_CTRNAME(ctrname, memberFxn) UI_ON_MSGTYPE_CTRNAME(L"click", ctrname, memberFxn)
 #define UI_ON_SELECTCHANGED_CTRNAME(ctrname, memberFxn) UI_ON_MSGTYPE_CTRNAME(L"selectchanged", ctrname, memberFxn)
 
