@@ -184,6 +184,25 @@ TEST(RenderEngineDraw, ImageAttributesPlaceClipAndPrescale)
     EXPECT_FALSE(CRenderEngine::DrawImageParams(canvas.dc(), host, control, paint, params));
 }
 
+TEST(RenderEngineDraw, LayeredWindowsBlendEveryImage)
+{
+    ImageHost host;
+    // Transparent pixels in an image marked as having no alpha: copied, they punch a hole;
+    // blended, they leave the background.
+    TImageInfo* image = Picture(4, 4, [](int, int) { return Rgba(0, 0, 0, 0); });
+    ASSERT_NE(image, nullptr);
+    image->bAlpha = false;
+    host.Add(L"clear.png", image);
+    ImageDrawParams params;
+    params.sImageName = L"clear.png";
+    for (bool layered : { false, true }) {
+        host.layered = layered;
+        Canvas canvas(4, 4, 0xFF336699);
+        EXPECT_TRUE(CRenderEngine::DrawImageParams(canvas.dc(), host, { 0, 0, 4, 4 }, { 0, 0, 4, 4 }, params));
+        EXPECT_EQ(canvas.At(2, 2), layered ? 0xFF336699u : 0u) << "layered " << layered;
+    }
+}
+
 TEST(RenderEngineDraw, ResamplingHitsTheEndPixelsExactly)
 {
     ImageHost host;

@@ -279,6 +279,23 @@ TEST(RenderEngineHtml, AlignmentEllipsisAndMeasuringDrawNothing)
         EXPECT_EQ(rc.top, 20 - host.LineHeight() / 2);
     }
     {
+        // Without DT_SINGLELINE every run is centred on its own.
+        Canvas drawn(100, 60, 0xFFFFFFFF), expected(100, 60, 0xFFFFFFFF);
+        RECT rc { 0, 0, 100, 60 };
+        int none = 0;
+        CRenderEngine::DrawHtmlText(drawn.dc(), host, rc, L"ab\nabcd", 0xFF000000, nullptr, nullptr, none, DT_CENTER);
+        HGDIOBJ old = ::SelectObject(expected.dc(), host.GetDefaultFont()->hFont);
+        ::SetBkMode(expected.dc(), TRANSPARENT);
+        ::TextOut(expected.dc(), (100 - 2 * w) / 2, 0, L"ab", 2);
+        ::TextOut(expected.dc(), (100 - 4 * w) / 2, host.LineHeight(), L"abcd", 4);
+        ::SelectObject(expected.dc(), old);
+        int differ = 0;
+        for (int y = 0; y < 60; ++y)
+            for (int x = 0; x < 100; ++x)
+                differ += drawn.At(x, y) != expected.At(x, y);
+        EXPECT_EQ(differ, 0);
+    }
+    {
         // The ellipsis drops the last one or two characters that fit and draws "..." after them.
         Canvas drawn(200, 40, 0xFFFFFFFF), expected(200, 40, 0xFFFFFFFF);
         RECT rc { 0, 0, 5 * w + 1, 40 };
