@@ -428,3 +428,101 @@ TEST(Control, TimerEventBecomesANotificationAndStops)
     EXPECT_EQ(log.types, std::vector<std::wstring>({ L"timer:7", L"menu:0" })) << "the timer id travels in wParam";
     EXPECT_EQ(parent.seen, std::vector<int>({ UiEventContextMenu }));
 }
+
+namespace {
+
+// A hidden headless window whose invalid region shows what the controls asked to repaint.
+class PaintedWindow {
+public:
+    PaintedWindow()
+    {
+        WNDCLASSEXW wc {};
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = ::DefWindowProc;
+        wc.lpszClassName = L"ControlUITestWnd";
+        ::RegisterClassEx(&wc);  // a second registration fails harmlessly
+        hwnd = ::CreateWindowEx(0, L"ControlUITestWnd", L"", WS_POPUP, 0, 0, 200, 200, nullptr, nullptr, nullptr, nullptr);
+        manager.Init(hwnd);
+    }
+    ~PaintedWindow() { ::DestroyWindow(hwnd); }
+
+    // The bounding box of what was invalidated since the last call, all zero for nothing.
+    RECT TakeDirty()
+    {
+        RECT rc {};
+        if (!::GetUpdateRect(hwnd, &rc, FALSE))
+            rc = RECT {};
+        ::ValidateRect(hwnd, nullptr);
+        return rc;
+    }
+
+    HWND hwnd = nullptr;
+    CPaintManagerUI manager;
+};
+
+int g_sizeEvents = 0;
+
+bool CountSizeAndMoveAgain(void* control)
+{
+    ++g_sizeEvents;
+    static_cast<CControlUI*>(control)->SetPos(RECT { 0, 0, 5, 5 }, false);  // must not recurse
+    return true;
+}
+
+}  // namespace
+
+TEST(Control, SetPosRepaintsOldAndNewPlacesWithinItsAncestors)
+{
+    PaintedWindow window;
+    CContainerUI root;
+    root.SetManager(&window.manager, nullptr, false);
+    root.SetPos(RECT { 0, 0, 60, 60 }, false);
+    auto* child = new CControlUI();
+    root.Add(child);
+    window.TakeDirty();
+
+    child->SetPos(RECT { 10, 10, 50, 50 }, true);
+    EXPECT_TRUE(Same(window.TakeDirty(), RECT { 10, 10, 50, 50 })) << "the first placement repaints only the new place";
+    child->SetPos(RECT { 30, 30, 80, 80 }, true);
+    EXPECT_TRUE(Same(window.TakeDirty(), RECT { 10, 10, 60, 60 })) << "old and new joined, cut by the parent";
+    child->SetPos(RECT { 100, 100, 120, 120 }, false);
+    EXPECT_TRUE(Same(window.TakeDirty(), RECT {})) << "asked not to repaint";
+
+    g_sizeEvents = 0;
+    child->SizeDelegates += MakeDelegate(&CountSizeAndMoveAgain);
+    root.SetVisible(false);
+    window.TakeDirty();
+    child->SetPos(RECT { 10, 10, 20, 20 }, true);
+    EXPECT_EQ(g_sizeEvents, 1) << "size delegates run once, also for a hidden control";
+    EXPECT_TRUE(Same(window.TakeDirty(), RECT {})) << "nothing repaints under a hidden parent";
+}
+
+TEST(Control, HidingTheFocusedControlDropsTheFocus)
+{
+    PaintedWindow window;
+    CContainerUI root;
+    root.SetManager(&window.manager, nullptr, false);
+    auto* child = new CControlUI();
+    root.Add(child);
+    child->SetFocus();
+    ASSERT_EQ(window.manager.GetFocus(), child);
+    ASSERT_TRUE(child->IsFocused());
+    child->SetVisible(false);
+    EXPECT_FALSE(child->IsFocused());
+    EXPECT_EQ(window.manager.GetFocus(), nullptr);
+}
+
+TEST(Control, BackgroundImageSizesTheControl)
+{
+    CControlUI control;
+    control.SetAttribute(L"bkimage", L"file='missing.png' source='10,20,40,70'");
+    control.SetAttribute(L"autobkimagesize", L"false");
+    EXPECT_EQ(control.GetFixedWidth(), 30) << "any value sizes from the source rectangle";
+    EXPECT_EQ(control.GetFixedHeight(), 50);
+    control.SetBkImage(L"file='missing.png'");
+    control.SetAutoBkimageSize();
+    EXPECT_EQ(control.GetFixedWidth(), 30) << "an image that cannot be loaded leaves the size";
+    control.SetBkImage(L"source='1,2,3'");
+    control.SetAutoBkimageSize();
+    EXPECT_EQ(control.GetFixedHeight(), 50) << "a source needs four numbers";
+}
