@@ -17,7 +17,10 @@
 //     it X11 when DISPLAY is set; with neither the program ends with a message saying so.
 //   - The main monitor's DPI is 96 unless the X server's screen says otherwise or QUILL_DPI
 //     gives a number; tests change it through platform/headless/HeadlessScreen.h.
+//   - The system's own window classes are there from the first window on: "Edit" (single line)
+//     and "tooltips_class32".
 
+#include "platform/WinBase.h"  // GetLastError tells why a window call failed
 #include "platform/WinTypes.h"
 
 // ---- Messages ---------------------------------------------------------------------------------
