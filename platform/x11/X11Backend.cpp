@@ -121,6 +121,7 @@ private:
     void HandleKey(XKeyEvent& event, NativeWindow* native, std::vector<std::function<void()>>& reports);
     void AnswerSelection(const XSelectionRequestEvent& request);
     void Restack();
+    void SetInputShape(const Window& window);
     NativeWindow* NativeOf(::Window xid);
     Atom AtomOf(const char* name) { return XInternAtom(m_display, name, False); }
     bool Supports(const char* name);
@@ -266,6 +267,18 @@ void X11Backend::TopLevelCreated(Window& window)
                                XNFocusWindow, native->xid, nullptr);
     window.native = native;
     m_byXid[native->xid] = native;
+    SetInputShape(window);
+}
+
+void X11Backend::SetInputShape(const Window& window)
+{
+    // A click-through window takes no pointer input at all, so other programs' windows below
+    // it get their clicks too.
+    auto* native = static_cast<NativeWindow*>(window.native);
+    if (window.exStyle & WS_EX_TRANSPARENT)
+        XShapeCombineRectangles(m_display, native->xid, ShapeInput, 0, 0, nullptr, 0, ShapeSet, Unsorted);
+    else
+        XShapeCombineMask(m_display, native->xid, ShapeInput, 0, 0, None, ShapeSet);
 }
 
 void X11Backend::TopLevelDestroyed(Window& window)
@@ -322,6 +335,8 @@ void X11Backend::TopLevelChanged(Window& window, unsigned what)
         }
         native->mapped = shown;
     }
+    if (what & ChangeStyle)
+        SetInputShape(window);
     if (what & ChangeTitle) {
         const std::string title = WideToUtf8(window.title);
         XChangeProperty(m_display, native->xid, AtomOf("_NET_WM_NAME"), AtomOf("UTF8_STRING"), 8, PropModeReplace,
