@@ -341,3 +341,40 @@ TEST(Container, ScrollNotificationCountsLines)
     const std::vector<std::pair<std::wstring, WPARAM>> want = { { L"scroll", 3 }, { L"scroll", 1 }, { L"scroll", 41 } };
     EXPECT_EQ(log.entries, want);
 }
+
+namespace {
+
+class EventRecorder : public CContainerUI {
+public:
+    void DoEvent(tagTEventUI& event) override { seen.push_back(event.Type); }
+    std::vector<int> seen;
+};
+
+}  // namespace
+
+TEST(Container, WheelScrollsTheVisibleBarElseGoesUp)
+{
+    CPaintManagerUI manager;
+    EventRecorder parent;
+    parent.SetManager(&manager, nullptr, false);
+    auto* box = new CContainerUI();
+    parent.Add(box);
+    box->EnableScrollBar(true, true);
+    box->Add(new CControlUI());
+    box->SetPos(RECT { 0, 0, 100, 100 }, false);
+    CScrollBarUI* hbar = box->GetHorizontalScrollBar();
+    hbar->SetVisible(true);
+    hbar->SetScrollRange(100);
+    box->GetVerticalScrollBar()->SetVisible(false);
+
+    tagTEventUI wheel {};
+    wheel.Type = UiEventScrollWheel;
+    wheel.wParam = 1;  // down
+    box->Event(wheel);
+    EXPECT_EQ(box->GetScrollPos().cx, 8) << "the hidden vertical bar leaves the wheel to the horizontal one";
+    EXPECT_TRUE(parent.seen.empty());
+
+    hbar->SetVisible(false);
+    box->Event(wheel);
+    EXPECT_EQ(parent.seen, std::vector<int>({ UiEventScrollWheel })) << "no visible bar: the parent gets it";
+}
