@@ -226,3 +226,23 @@ TEST_F(WindowImplBaseTest, MissingSkinShowsTheMessageAndExitsWithOne)
         },
         testing::ExitedWithCode(1), "no-such-skin.xml");
 }
+
+TEST_F(WindowImplBaseTest, DraggingTheCaptionMovesTheWindow)
+{
+    SkinWindow window;
+    Open(window);
+    RECT before {};
+    ::GetWindowRect(window.GetHWND(), &before);
+    const POINT grip = window.ScreenCentre(L"gap");
+    hl::MoveMouse(grip.x, grip.y);
+    hl::PressButton(hl::Left, grip.x, grip.y);
+    hl::MoveMouse(grip.x + 30, grip.y + 10);
+    hl::MoveMouse(grip.x + 60, grip.y + 30);
+    hl::ReleaseButton(hl::Left, grip.x + 60, grip.y + 30);
+    hl::PumpMessages();
+    RECT after {};
+    ::GetWindowRect(window.GetHWND(), &after);
+    EXPECT_EQ(after.left - before.left, 60);
+    EXPECT_EQ(after.top - before.top, 30);
+    ::DestroyWindow(window.GetHWND());
+}
