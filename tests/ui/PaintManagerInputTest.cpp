@@ -311,5 +311,38 @@ TEST_F(PaintManagerInput, AttachingANewTreeFreesTheOldOneAtTheDeferredWork)
     EXPECT_EQ(m_manager->FindControl(L"N"), leaf);
 }
 
+LRESULT g_childAnswer = 0;
+
+LRESULT ChildProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == OCM_COMMAND || msg == OCM_NOTIFY)
+        return g_childAnswer;
+    return ::DefWindowProc(hwnd, msg, wParam, lParam);
+}
+
+TEST_F(PaintManagerInput, ReflectedCommandsCountAsHandledOnlyWhenTheChildAnswers)
+{
+    WNDCLASSEXW wc {};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = ChildProc;
+    wc.lpszClassName = L"PaintManagerChildWnd";
+    ::RegisterClassEx(&wc);
+    HWND child = ::CreateWindowEx(0, L"PaintManagerChildWnd", nullptr, WS_CHILD, 0, 0, 10, 10, m_hwnd, nullptr,
+                                  nullptr, nullptr);
+    ASSERT_NE(child, nullptr);
+    NMHDR header { child, 0, 0 };
+    for (const LRESULT answer : { LRESULT { 0 }, LRESULT { 7 } }) {
+        g_childAnswer = answer;
+        LRESULT result = -1;
+        EXPECT_EQ(m_manager->MessageHandler(WM_COMMAND, 0, reinterpret_cast<LPARAM>(child), result), answer != 0);
+        EXPECT_EQ(result, answer);
+        EXPECT_TRUE(m_manager->MessageHandler(WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&header), result));
+        EXPECT_EQ(result, answer);
+    }
+    LRESULT result = 0;
+    EXPECT_FALSE(m_manager->MessageHandler(WM_COMMAND, 0, 0, result));
+    ::DestroyWindow(child);
+}
+
 }  // namespace
 }  // namespace pmtest
