@@ -77,21 +77,28 @@ struct FakeInput {
     }
 };
 
-void PumpFor(int ms)
+// Pumps until done() holds or the time is up (a loaded machine shows windows late).
+template <class Done>
+bool PumpUntil(Done done, int ms = 10000)
 {
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     MSG msg;
-    while (std::chrono::steady_clock::now() < until) {
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= until)
+            return false;
         while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
             TranslateMessage(&msg);
             DispatchMessage(&msg);
         }
         MsgWaitForMultipleObjectsEx(0, nullptr, 10, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     }
+    return true;
 }
 
 uint32_t RootPixel(Display* display, int x, int y)
 {
+    if (x < 0 || y < 0 || x >= DisplayWidth(display, 0) || y >= DisplayHeight(display, 0))
+        return 0xDEADBEEF;  // reading off the screen is an X error that ends the process
     XImage* shot = XGetImage(display, DefaultRootWindow(display), x, y, 1, 1, AllPlanes, ZPixmap);
     if (!shot)
         return 0xDEADBEEF;
@@ -137,7 +144,11 @@ void DragPaintAndClose()
     X11SkinWindow window;
     ASSERT_NE(window.Create(nullptr, L"skin on X11", WS_VISIBLE | WS_OVERLAPPEDWINDOW, WS_EX_WINDOWEDGE), nullptr);
     window.CenterWindow();
-    PumpFor(600);
+    const auto shows = [&](const wchar_t* control, uint32_t rgb) {
+        const POINT pt = window.ScreenPoint(control);
+        return RootPixel(input.display, pt.x, pt.y) == rgb;
+    };
+    ASSERT_TRUE(PumpUntil([&] { return shows(L"page1", 0x0000FF); })) << "the window never showed";
 
     RECT before {};
     GetWindowRect(window.GetHWND(), &before);
@@ -149,9 +160,11 @@ void DragPaintAndClose()
     for (int step = 1; step <= 6; ++step)
         input.MoveTo({ grip.x + step * 10, grip.y + step * 5 });
     input.Press(false);
-    PumpFor(400);
     RECT after {};
-    GetWindowRect(window.GetHWND(), &after);
+    PumpUntil([&] {
+        GetWindowRect(window.GetHWND(), &after);
+        return after.left - before.left == 60 && after.top - before.top == 30 && shows(L"gap", 0x303030);
+    });
     EXPECT_EQ(after.left - before.left, 60);
     EXPECT_EQ(after.top - before.top, 30);
     EXPECT_EQ(after.right - after.left, 400);
@@ -167,7 +180,6 @@ void DragPaintAndClose()
     };
     for (const auto& c : colours) {
         const POINT pt = window.ScreenPoint(c.control);
-        ASSERT_TRUE(pt.x >= 0 && pt.y >= 0 && pt.x < 800 && pt.y < 600) << pt.x << "," << pt.y;
         EXPECT_EQ(RootPixel(input.display, pt.x, pt.y), c.rgb) << "at " << pt.x << "," << pt.y;
     }
 
