@@ -49,7 +49,11 @@ void WindowImplBase::OnFinalMessage(HWND)
 {
     m_pm.RemovePreMessageFilter(this);
     m_pm.RemoveNotifier(this);
-    m_pm.ReapObjects(m_pm.GetRoot());
+    // Reaping the root also makes the manager forget it, so the tree is freed here: with the
+    // window gone nothing can show it, and nothing else would ever delete it.
+    CControlUI* root = m_pm.GetRoot();
+    m_pm.ReapObjects(root);
+    delete root;
 }
 
 void WindowImplBase::Notify(TNotifyUI& msg)
