@@ -192,3 +192,23 @@ TEST(DialogBuilder, OneParseBuildsManyTrees)
     EXPECT_NE(first.get(), second.get());
     EXPECT_EQ(AsContainer(second.get())->GetCount(), 1);
 }
+
+TEST(DialogBuilder, ChildLayoutBuildsItsOwnSkinFileWhenInitialised)
+{
+    skintest::UseHeadless();
+    ASSERT_TRUE(skintest::InstallSkinArchive());
+    skintest::PlainWindow window;
+    CPaintManagerUI pm;
+    pm.Init(window.hwnd());
+    CDialogBuilder builder;
+    CControlUI* root = builder.Create(L"<Window><VerticalLayout><ChildLayout name=\"found\" xmlfile=\"child.xml\"/>"
+                                      L"<ChildLayout name=\"lost\" xmlfile=\"missing.xml\"/></VerticalLayout></Window>",
+                                      nullptr, nullptr, &pm);
+    ASSERT_NE(root, nullptr);
+    pm.AttachDialog(root);  // the manager owns the tree and initialises it
+    auto* found = static_cast<CContainerUI*>(pm.FindControl(L"found"));
+    ASSERT_EQ(found->GetCount(), 1);
+    EXPECT_EQ(std::wstring(found->GetItemAt(0)->GetName().GetData()), L"childroot");
+    EXPECT_EQ(static_cast<CContainerUI*>(pm.FindControl(L"lost"))->GetCount(), 0);
+    EXPECT_EQ(found->GetInterface(L"IContainer"), nullptr);  // not a container to the outside
+}
