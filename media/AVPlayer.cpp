@@ -243,8 +243,11 @@ void CAVPlayer::PausePlayback()
 
 bool CAVPlayer::SetSubtitleFile(const std::string& path)
 {
+    std::error_code ignored;
+    if (!std::filesystem::is_regular_file(path, ignored))
+        return false;  // libVLC would take any name and fail later, silently
     std::lock_guard guard(m_lock);
-    return m_player && !path.empty()
+    return m_player
         && libvlc_media_player_add_slave(m_player, libvlc_media_slave_type_subtitle, FileUri(path).c_str(), true) == 0;
 }
 

@@ -52,7 +52,7 @@ public:
 
     void ResumePlayback();
     void PausePlayback();
-    bool SetSubtitleFile(const std::string& path);  // true when libVLC took the file
+    bool SetSubtitleFile(const std::string& path);  // true when the file exists and libVLC took it
 
     void SetVolumeLevel(int volume);  // negative: ignored
     int PositionPermille();

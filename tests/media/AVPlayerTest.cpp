@@ -207,7 +207,7 @@ TEST_F(PlayerTest, DoubleRateHalvesTheTimeToTheEnd)
     EXPECT_LT(ms, 3200) << "4 s of media at double speed";  // about 2 s; 4 s at normal speed
 }
 
-TEST_F(PlayerTest, SubtitleFileIsTakenOnlyByAnOpenPlayer)
+TEST_F(PlayerTest, SubtitleFileIsTakenOnlyByAnOpenPlayerAndOnlyWhenItExists)
 {
     const std::string srt = mediatest::Folder() + "words.srt";
     std::ofstream(srt) << "1\n00:00:00,000 --> 00:00:04,000\nHELLO\n\n";
@@ -215,6 +215,7 @@ TEST_F(PlayerTest, SubtitleFileIsTakenOnlyByAnOpenPlayer)
     EXPECT_FALSE(player.SetSubtitleFile(srt));
     ASSERT_TRUE(player.OpenAndPlay(ColourClip(), 0, "--no-audio", ""));
     EXPECT_TRUE(player.SetSubtitleFile(srt));
+    EXPECT_FALSE(player.SetSubtitleFile(mediatest::Folder() + "missing.srt"));
     EXPECT_TRUE(PumpUntil([&] { return Played(player); }, 10000));
 }
 
