@@ -13,6 +13,7 @@ enum class EncoderJobKind {
     Page,      // a page export with the progress window: percentage into m_fJobPercent
     GifList,   // a GIF row: percentage on the row; stops when the GIF list is cleared
     ClipList,  // a clip row: percentage on the row; stops when the clip list is cleared
+    MergeRow,  // a merge pre-conversion: this run's share goes to its row, which sums the job's
 };
 
 // Results of a run.

@@ -23,6 +23,8 @@
 
 class CShowProgress;
 class ExportPageView;
+class MergeListView;
+struct MergePoolShares;
 
 // Process-wide export cancel flag: 1 stops the running export (set by the progress window's cancel
 // and by closing the main window, cleared by the cut's launch and by each job's cancel clean-up).
@@ -49,6 +51,18 @@ public:
     ExportOutcome ExportCut();
     ExportOutcome ExportSplit();
     ExportOutcome ExportGif();
+
+    // Merge export and its pre-conversion pool. The strategies are public so that each can be run
+    // on its own; each returns true when its output passes the output check.
+    ExportOutcome ExportMerged();
+    bool MergeInputsShareFormat() const;
+    int MergeInputsSizeAgreement() const;
+    bool MergeByConcatFilter(const std::wstring& outputPath, bool useConvertedFiles);
+    bool MergeByStreamCopy(const std::wstring& outputPath);
+    bool MergeConvertedFiles(const std::wstring& outputPath);
+    void RunMergePool();
+    static int ComputeWorkerCount();
+    void ConvertNextMergeInput(MergePoolShares& shares);
 
     // Helpers of the pages and jobs.
     static bool FileExists(const std::wstring& path);
@@ -109,6 +123,15 @@ public:
 
     // The controls the jobs read and the rows they drive; null until the pages are bound.
     ExportPageView* m_pPageView { nullptr };
+    MergeListView* m_pMergeList { nullptr };  // the merge page's list "VideoMergeL"
+
+    // Merge state: written by the merge job before its pool starts, read by the workers.
+    int m_nMergeWorkerCount { ComputeWorkerCount() };
+    int m_nMergeTotalSeconds { 0 };
+    int m_nMergeSizeAgreement { 2 };
+    uint8_t m_bMergeSameFormat { 0 };
+    int m_nMergeNextRow { 0 };  // guarded by m_csMergeLock
+    std::mutex m_csMergeLock;
 
 private:
     bool RunStopRequested(const EncoderRunRequest& request) const;
