@@ -68,7 +68,7 @@ public:
     int64_t PlaybackTimeMs();
 
     bool SetOutputWindow(HWND hwnd);  // true when it is a window; that window then shows the frames
-    HWND GetOutputWindow() const { return m_outputWnd; }
+    HWND GetOutputWindow() const { return m_outputWnd.load(); }
     const std::shared_ptr<VideoFrameStore>& Frames() const { return m_frames; }
 
     void SetPlayingHandler(Handler handler) { m_onPlaying.store(handler); }
@@ -92,7 +92,7 @@ private:
     libvlc_instance_t* m_instance { nullptr };     // guarded by m_lock
     libvlc_media_player_t* m_player { nullptr };  // guarded by m_lock
     std::unique_ptr<VideoFrameSource> m_source;   // the callbacks of m_player; guarded by m_lock
-    HWND m_outputWnd { nullptr };
+    std::atomic<HWND> m_outputWnd { nullptr };  // read by libVLC's threads through the handlers
     std::atomic<Handler> m_onPlaying { nullptr };
     std::atomic<Handler> m_onPosition { nullptr };
     std::atomic<Handler> m_onEndReached { nullptr };
