@@ -2,8 +2,9 @@
 // output window on the headless display, reporting frames delivered per second, the share of
 // the clip's frames delivered (goal: all of them) and the process's CPU per frame. Paint: one
 // output-window paint of the frame libVLC delivers for that window (640x360: copy into a bitmap,
-// black bars, blit; goal under 2 ms), of a full-size frame the paint has to scale, and, as the
-// baseline of the same run, a bare blit of a ready 640x360 bitmap. Report Paint640 / BareBlit.
+// black bars, blit; goal under 2 ms), of frames the paint has to scale (a full-size one, and one
+// after the window grew), and, as the baseline of the same run, a bare blit of a ready 640x360
+// bitmap. Report Paint640 / BareBlit.
 
 #include "media/AVPlayer.h"
 #include "media/PlayerOutputWindow.h"
@@ -101,14 +102,14 @@ void BM_Playback1080pInto977x360(benchmark::State& state)
 }
 BENCHMARK(BM_Playback1080pInto977x360)->Iterations(2)->UseRealTime()->Unit(benchmark::kMillisecond);
 
-// A memory DC with a 977x360 bitmap, as the paint's target.
+// A memory DC with a bitmap (the control's size by default), as the paint's target.
 struct Target {
-    Target()
+    explicit Target(int width = kControlWidth, int height = kControlHeight)
     {
         BITMAPINFO info {};
         info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = kControlWidth;
-        info.bmiHeader.biHeight = -kControlHeight;
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
         info.bmiHeader.biPlanes = 1;
         info.bmiHeader.biBitCount = 32;
         info.bmiHeader.biCompression = BI_RGB;
@@ -156,6 +157,17 @@ void BM_Paint1920Scaled(benchmark::State& state)
         PlayerOutputWindow::PaintFrame(target.dc, client, &frame, 0);
 }
 BENCHMARK(BM_Paint1920Scaled)->Unit(benchmark::kMicrosecond);
+
+// After the window grew (the maximised layout) frames keep their size until the next open.
+void BM_Paint640Into1600x900(benchmark::State& state)
+{
+    Target target(1600, 900);
+    const VideoFrame frame = GreyFrame(640, 360);
+    const RECT client { 0, 0, 1600, 900 };
+    for (auto _ : state)
+        PlayerOutputWindow::PaintFrame(target.dc, client, &frame, 0);
+}
+BENCHMARK(BM_Paint640Into1600x900)->Unit(benchmark::kMicrosecond);
 
 void BM_BareBlit(benchmark::State& state)
 {
