@@ -14,8 +14,11 @@ class ExportPageView {
 public:
     virtual ~ExportPageView() = default;
 
-    // The text of the edit field with this control name ("startHour", "cut_width" ...).
+    // The text of the edit field or combo with this control name ("startHour", "Speed" ...).
     virtual SkinUI::CUIString FieldText(const wchar_t* controlName) const = 0;
+    // Whether the option with this control name ("UpsideDown", "Spin") is selected; a page
+    // without options has none selected.
+    virtual bool OptionSelected(const wchar_t*) const { return false; }
     // The value of the slider with this control name ("SoundSlider").
     virtual int SliderValue(const wchar_t* controlName) const = 0;
     // Screen size less the taskbar: the maximised layout's preview is measured from it.

@@ -64,6 +64,9 @@ public:
     static int ComputeWorkerCount();
     void ConvertNextMergeInput(MergePoolShares& shares);
 
+    // Adjust export: eq, reverse, rotation and speed passes over m_strAdjustSourcePath.
+    ExportOutcome ExportAdjusted();
+
     // Helpers of the pages and jobs.
     static bool FileExists(const std::wstring& path);
     static void SplitFileName(SkinUI::CUIString& path, SkinUI::CUIString& extension);
@@ -84,6 +87,8 @@ public:
     // Jobs, libraries and counters.
     std::wstring m_strCutFile;    // source of the cut page
     std::wstring m_strSplitFile;  // source of the split page
+    std::wstring m_strAdjustSourcePath;  // source of the adjust page
+    int m_nAdjustSourceMs { 0 };         // its duration in milliseconds
 
     // Encoder and working folders.
     SkinUI::CUIString m_strEncoder;       // the encoder program

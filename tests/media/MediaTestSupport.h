@@ -5,6 +5,7 @@
 
 #include <map>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,7 @@ class FakePageView : public ExportPageView {
 public:
     SkinUI::CUIString FieldText(const wchar_t* controlName) const override;
     int SliderValue(const wchar_t* controlName) const override;
+    bool OptionSelected(const wchar_t* controlName) const override { return options.count(controlName) > 0; }
     SIZE WorkAreaSize() const override { return workArea; }
     void ShowCropOverlays(bool show) override { overlaysShown = show; }
     int SplitTaskCount() const override { return static_cast<int>(splitTasks.size()); }
@@ -73,6 +75,7 @@ public:
 
     std::map<std::wstring, std::wstring> fields;
     std::map<std::wstring, int> sliders;
+    std::set<std::wstring> options;  // the selected ones
     SIZE workArea { 1920, 1040 };
     bool overlaysShown = false;
     std::vector<std::pair<std::wstring, std::wstring>> splitTasks;  // task, base name
