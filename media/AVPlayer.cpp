@@ -99,6 +99,22 @@ bool TurnsAQuarter(const std::string& option)
         && (option.find("type=90") != std::string::npos || option.find("type=270") != std::string::npos);
 }
 
+libvlc_instance_t* NewInstance(const std::string& option1, const std::string& option2)
+{
+    std::vector<const char*> arguments(std::begin(kFixedArguments), std::end(kFixedArguments));
+    for (const std::string* option : { &option1, &option2 })
+        if (!option->empty())  // an empty argument would be taken for a file to play
+            arguments.push_back(option->c_str());
+    return libvlc_new(static_cast<int>(arguments.size()), arguments.data());
+}
+
+void AttachEvents(libvlc_media_player_t* player, CAVPlayer* owner)
+{
+    libvlc_event_manager_t* events = libvlc_media_player_event_manager(player);
+    for (libvlc_event_type_t type : kPlayerEvents)
+        libvlc_event_attach(events, type, CAVPlayer::DispatchEvent, owner);
+}
+
 void DetachEvents(libvlc_media_player_t* player, CAVPlayer* owner)
 {
     libvlc_event_manager_t* events = libvlc_media_player_event_manager(player);
@@ -134,11 +150,7 @@ bool CAVPlayer::OpenAndPlay(const std::string& path, int startPermille, const st
                             const std::string& option2)
 {
     StopPlayback();
-    std::vector<const char*> arguments(std::begin(kFixedArguments), std::end(kFixedArguments));
-    for (const std::string* option : { &option1, &option2 })
-        if (!option->empty())  // an empty argument would be taken for a file to play
-            arguments.push_back(option->c_str());
-    libvlc_instance_t* instance = libvlc_new(static_cast<int>(arguments.size()), arguments.data());
+    libvlc_instance_t* instance = NewInstance(option1, option2);
     libvlc_instance_t* previous = nullptr;
     {
         std::lock_guard guard(m_lock);
@@ -166,10 +178,7 @@ bool CAVPlayer::OpenAndPlay(const std::string& path, int startPermille, const st
                                                      TurnsAQuarter(option1) || TurnsAQuarter(option2));
     libvlc_video_set_callbacks(player, VideoFrameSource::Lock, nullptr, VideoFrameSource::Display, source.get());
     libvlc_video_set_format_callbacks(player, VideoFrameSource::Setup, VideoFrameSource::Cleanup);
-    // Listen before starting, so that a quick "playing" is not missed.
-    libvlc_event_manager_t* events = libvlc_media_player_event_manager(player);
-    for (libvlc_event_type_t type : kPlayerEvents)
-        libvlc_event_attach(events, type, DispatchEvent, this);
+    AttachEvents(player, this);  // before starting, so that a quick "playing" is not missed
 
     libvlc_media_player_t* replaced = nullptr;
     std::unique_ptr<VideoFrameSource> replacedSource;
