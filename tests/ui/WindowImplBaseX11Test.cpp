@@ -149,6 +149,16 @@ void DragPaintAndClose()
         return RootPixel(input.display, pt.x, pt.y) == rgb;
     };
     ASSERT_TRUE(PumpUntil([&] { return shows(L"page1", 0x0000FF); })) << "the window never showed";
+    // The server answers the moves made while the window was created a little later; once they
+    // are all in, the size and place are set once more so the drag starts from a settled window.
+    PumpUntil([] { return false; }, 300);
+    SetWindowPos(window.GetHWND(), nullptr, 0, 0, 400, 300, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+    window.CenterWindow();
+    ASSERT_TRUE(PumpUntil([&] {
+        RECT rc {};
+        GetWindowRect(window.GetHWND(), &rc);
+        return rc.right - rc.left == 400 && shows(L"page1", 0x0000FF);
+    }));
 
     RECT before {};
     GetWindowRect(window.GetHWND(), &before);
