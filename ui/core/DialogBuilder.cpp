@@ -1,7 +1,6 @@
 #include "ui/core/DialogBuilder.h"
 
 #include <cwchar>
-#include <cwctype>
 
 #include "platform/Resource.h"
 #include "ui/core/ContainerUI.h"

@@ -1,7 +1,6 @@
 #include "ui/core/TileLayoutUI.h"
 
 #include <algorithm>
-#include <cwchar>
 
 #include "ui/core/ScrollBarUI.h"
 

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cwctype>
 
 #include "ui/core/ControlUI.h"
 
