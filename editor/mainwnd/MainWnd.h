@@ -24,6 +24,7 @@
 class CShowProgress;
 class ExportPageView;
 class MergeListView;
+class ScreenshotListView;
 struct MergePoolShares;
 
 // Process-wide export cancel flag: 1 stops the running export (set by the progress window's cancel
@@ -66,6 +67,10 @@ public:
 
     // Adjust export: eq, reverse, rotation and speed passes over m_strAdjustSourcePath.
     ExportOutcome ExportAdjusted();
+
+    // Screenshot page: the thumbnail strip and the export of its frames.
+    void BuildScreenshotStrip();
+    ExportOutcome ExportScreenshots();
 
     // Helpers of the pages and jobs.
     static bool FileExists(const std::wstring& path);
@@ -129,6 +134,14 @@ public:
     // The controls the jobs read and the rows they drive; null until the pages are bound.
     ExportPageView* m_pPageView { nullptr };
     MergeListView* m_pMergeList { nullptr };  // the merge page's list "VideoMergeL"
+    ScreenshotListView* m_pScreenshotList { nullptr };  // the screenshot page's list "ListScreen"
+
+    // Screenshot page: its video and size, and the thumbnails taken so far.
+    std::wstring m_strScreenshotSource;
+    std::wstring m_strScreenshotWidth;
+    std::wstring m_strScreenshotHeight;
+    int m_nScreenshotCounter { 0 };           // numbers the thumbnail files; never reset
+    std::vector<float> m_vecScreenshotTimes;  // every thumbnail's time in seconds
 
     // Merge state: written by the merge job before its pool starts, read by the workers.
     int m_nMergeWorkerCount { ComputeWorkerCount() };
