@@ -35,4 +35,6 @@ public:
     virtual GifRowView* FindGifRow(const SkinUI::CUIString& rowId) = 0;
     // While a GIF job runs, "convert all" and every row's delete button take no mouse input.
     virtual void SetGifListBusy(bool busy) = 0;
+    // While the clip-list job runs, "export all" and every row's close button take no mouse input.
+    virtual void SetClipListBusy(bool) {}
 };

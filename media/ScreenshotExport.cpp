@@ -76,10 +76,11 @@ ExportOutcome CMainWnd::ExportScreenshots()
     const bool jpeg = m_pPageView->OptionSelected(single ? L"singJpg" : L"PIcJpg");
     const bool longPicture = m_pPageView->OptionSelected(L"LongPic");
     const wchar_t* extension = jpeg ? L"jpg" : L"png";
+    const std::wstring scaleField = m_pPageView->FieldText(single ? L"SPictureScaling" : L"PicScaling").GetData();
     std::wstring scaleText;
-    for (const wchar_t* c = m_pPageView->FieldText(single ? L"SPictureScaling" : L"PicScaling").GetData(); *c; ++c)
-        if (*c != L'%')
-            scaleText += *c;
+    for (wchar_t c : scaleField)
+        if (c != L'%')
+            scaleText += c;
     const auto scale = static_cast<float>(std::wcstod(scaleText.c_str(), nullptr) * 0.01);
     const int width = static_cast<int>(static_cast<float>(std::wcstol(m_strScreenshotWidth.c_str(), nullptr, 10)) * scale);
     const int height = static_cast<int>(static_cast<float>(std::wcstol(m_strScreenshotHeight.c_str(), nullptr, 10)) * scale);

@@ -29,10 +29,11 @@ int Seconds(const ExportPageView& page, const wchar_t* hours, const wchar_t* min
 // The interval's text may carry an "s"; nothing usable means one second.
 int IntervalSeconds(const ExportPageView& page)
 {
+    const std::wstring field = page.FieldText(L"ScreenTimeInterval").GetData();
     std::wstring text;
-    for (const wchar_t* c = page.FieldText(L"ScreenTimeInterval").GetData(); *c; ++c)
-        if (*c != L's')
-            text += *c;
+    for (wchar_t c : field)
+        if (c != L's')
+            text += c;
     const long step = std::wcstol(text.c_str(), nullptr, 10);
     return step > 0 ? static_cast<int>(step) : 1;
 }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "editor/mainwnd/EditingRecords.h"
+#include "media/ClipListExport.h"
 #include "media/EncoderRunRequest.h"
 #include "media/ExportOutcome.h"
 #include "media/MediaProbe.h"
@@ -68,6 +69,12 @@ public:
     // Adjust export: eq, reverse, rotation and speed passes over m_strAdjustSourcePath.
     ExportOutcome ExportAdjusted();
 
+    // Clip-list export: empties m_vecExportQueue, one stage per entry; origin 0 for a row's start
+    // button, 1 for "export all".
+    void ExportClipList(int origin);
+    void QueueClipExport(const ClipExportEntry& entry);
+    bool ExportClipCover(const ClipExportEntry& entry, const std::wstring& outputPath);
+
     // Screenshot page: the thumbnail strip and the export of its frames.
     void BuildScreenshotStrip();
     ExportOutcome ExportScreenshots();
@@ -106,6 +113,7 @@ public:
     std::atomic<uint8_t> m_bGifRunning { 0 };
     std::vector<GifListItem> m_vecGifQueue;  // guarded by m_gifQueueLock
     std::atomic<uint8_t> m_bClipRunning { 0 };
+    std::vector<ClipExportEntry> m_vecExportQueue;  // guarded by m_clipQueueLock
 
     HistoryRecord m_historyItem;              // guarded by m_historyLock
     std::vector<HistoryRecord> m_vecHistory;  // guarded by m_historyLock, oldest first
@@ -160,6 +168,7 @@ private:
 
     mutable std::mutex m_historyLock;
     std::mutex m_gifQueueLock;
+    std::mutex m_clipQueueLock;
 };
 
 // Set by the constructor: the one main window of the process.

@@ -1,0 +1,62 @@
+// The clip-list export: empties the export queue one entry at a time, each through the stage its
+// setting names, with the progress drawn into the clip's row. No progress window and no messages:
+// the row shows the result. Clearing the clip list (m_bClipRunning = 0) stops the job; the entry
+// being exported then leaves no file and no history entry.
+
+#include <cstdio>
+
+#include "base/StringHelpers.h"
+#include "editor/mainwnd/MainWnd.h"
+#include "media/ExportPageView.h"
+#include "media/MediaInfoLibrary.h"
+#include "platform/Windows.h"
+
+void CMainWnd::QueueClipExport(const ClipExportEntry& entry)
+{
+    std::lock_guard lock(m_clipQueueLock);
+    m_vecExportQueue.push_back(entry);
+}
+
+void CMainWnd::ExportClipList(int)
+{
+    m_bClipRunning = 1;
+    if (m_pPageView)
+        m_pPageView->SetClipListBusy(true);
+    for (size_t i = 0; m_bClipRunning; ++i) {
+        ClipExportEntry entry;
+        {
+            std::lock_guard lock(m_clipQueueLock);
+            if (i >= m_vecExportQueue.size())
+                break;
+            entry = m_vecExportQueue[i];
+        }
+        std::wstring name = entry.clipPath, extension;
+        SplitFileNameW(name, extension);
+        // The stages always write MP4, whatever format the export settings name.
+        const std::wstring output =
+            MakeUniqueOutputPath(FormatWide(L"%s\\%s.mp4", m_exportInfo.folder.GetData(), name.c_str()));
+        bool exported = false;
+        if (entry.kind == kClipCover)
+            exported = ExportClipCover(entry, output);
+        else
+            std::printf("clip list: no stage for kind %d\n", entry.kind);
+        if (!m_bClipRunning) {
+            ::DeleteFile(output.c_str());
+            break;
+        }
+        exported = exported && MediaInfoLibrary::OutputLooksValid(output, 1024);
+        if (exported)
+            RecordHistoryEntry(entry.clipPath, output);
+        else
+            ::DeleteFile(output.c_str());
+        if (entry.row)
+            entry.row->FinishRun(output, exported);
+    }
+    {
+        std::lock_guard lock(m_clipQueueLock);
+        m_vecExportQueue.clear();
+    }
+    if (m_pPageView)
+        m_pPageView->SetClipListBusy(false);
+    m_bClipRunning = 0;
+}

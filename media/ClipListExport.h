@@ -1,0 +1,32 @@
+#pragma once
+// The multi-clip page's export queue as the clip-list job sees it: one entry per queued clip with
+// the one setting it carries, and the clip's list row, which shows the entry's progress and then
+// its result. The launcher copies the clip's record into the entry; the job reads entries by index
+// under the queue's lock, so a clip queued while the job runs is reached too.
+
+#include <string>
+
+#include "media/RowProgressView.h"
+
+// The setting an entry carries; each names the stage that exports it.
+enum ClipEntryKind : int { kClipSubtitles = 0, kClipWatermark = 1, kClipCover = 2, kClipMusic = 3 };
+
+class ClipRowView : public RowProgressView {
+public:
+    // True when the clip has no sound track (the row's "mute" mark).
+    virtual bool IsMute() const = 0;
+    // The clip's width and height joined by "x" ("1920x1080").
+    virtual std::wstring Resolution() const = 0;
+    // Hides the progress; on success the row's open button offers outputPath.
+    virtual void FinishRun(const std::wstring& outputPath, bool succeeded) = 0;
+};
+
+struct ClipExportEntry {
+    int kind = -1;
+    std::wstring clipPath;
+    std::wstring durationMsText;  // the clip's duration in milliseconds
+    std::wstring frameRate;       // from the clip's media information; empty when it has none
+    float coverDuration = 0;      // seconds the cover is shown
+    std::wstring coverPicture;    // the prepared cover picture (JPEG or PNG)
+    ClipRowView* row = nullptr;   // the row outlives the job's use of it
+};

@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <thread>
+
+#include "MediaTestSupport.h"
+#include "editor/mainwnd/MainWnd.h"
+#include "media/CommandText.h"
+
+using namespace mediatest;
+
+namespace {
+
+class FakeClipRow : public ClipRowView {
+public:
+    FakeClipRow(std::wstring size, bool silent) : resolution(std::move(size)), mute(silent) {}
+    void ShowProgress(float percent, const std::wstring&) override { lastPercent = percent; }
+    bool IsMute() const override { return mute; }
+    std::wstring Resolution() const override { return resolution; }
+    void FinishRun(const std::wstring& path, bool ok) override
+    {
+        output = path;
+        succeeded = ok;
+        ++finished;
+    }
+
+    std::wstring resolution;
+    bool mute;
+    float lastPercent = 0;
+    std::wstring output;
+    bool succeeded = false;
+    int finished = 0;
+};
+
+// ffprobe's view of the output's streams, one "type attached" pair per line.
+std::string StreamKinds(const std::wstring& path)
+{
+    const std::string command = "ffprobe -v error -show_entries stream=codec_type:stream_disposition=attached_pic "
+                                "-of csv=p=0 '" + Narrow(EncoderPath(path)) + "'";
+    std::string text;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[256];
+        while (std::fgets(buffer, sizeof(buffer), pipe))
+            text += buffer;
+        pclose(pipe);
+    }
+    return text;
+}
+
+class ClipListExportTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        const std::wstring name = Wide(testing::UnitTest::GetInstance()->current_test_info()->name());
+        m_appFolder = WideFolder() + L"程序 " + name + L"/";
+        m_outFolder = WideFolder() + L"多段 [out] " + name;
+        std::filesystem::create_directories(Narrow(m_appFolder + L"TempMerge"));
+        std::filesystem::create_directories(Narrow(m_outFolder));
+        ASSERT_TRUE(Shell("ffmpeg -nostdin -loglevel error -y -f lavfi -i anullsrc=r=44100:cl=stereo -t 0.2 -c:a aac '"
+                          + Narrow(m_appFolder) + "roreravconvert.aac'"));
+        m_cover = m_appFolder + L"cover.JPEG";
+        ASSERT_TRUE(Shell("ffmpeg -nostdin -loglevel error -y -f lavfi -i color=c=red:size=640x360 -frames:v 1 -f image2 '"
+                          + Narrow(m_cover) + "'"));
+        m_main.m_strEncoder = L"ffmpeg.exe";
+        m_main.m_strAppFolder = m_appFolder;
+        m_main.m_pPageView = &m_view;
+        m_main.m_exportInfo.folder = m_outFolder.c_str();
+    }
+
+    ClipExportEntry Cover(const std::string& fixture, float seconds, FakeClipRow* row)
+    {
+        ClipExportEntry entry;
+        entry.kind = kClipCover;
+        entry.clipPath = Fixture(fixture);
+        entry.durationMsText = L"4000";
+        entry.frameRate = L"25";
+        entry.coverDuration = seconds;
+        entry.coverPicture = m_cover;
+        entry.row = row;
+        return entry;
+    }
+
+    std::wstring m_appFolder, m_outFolder, m_cover;
+    FakePageView m_view;
+    MessageRecorder m_messages;
+    CMainWnd m_main;
+};
+
+}  // namespace
+
+TEST_F(ClipListExportTest, CoverBecomesAttachedPictureOrLeadingStill)
+{
+    FakeClipRow attached(L"320x240", false), leading(L"320x240", false), silent(L"320x240", true), unknown(L"320x240", false);
+    m_main.QueueClipExport(Cover("in put.mp4", 0.19f, &attached));
+    m_main.QueueClipExport(Cover("in put.mp4", 1.0f, &leading));  // same name: the output gets "(1)"
+    m_main.QueueClipExport(Cover("silent.mp4", 1.0f, &silent));
+    ClipExportEntry other = Cover("in put.mp4", 1.0f, &unknown);
+    other.kind = 7;
+    m_main.QueueClipExport(other);
+    m_main.ExportClipList(1);
+
+    ASSERT_TRUE(attached.succeeded);
+    EXPECT_EQ(StreamKinds(attached.output), "video,0\naudio,0\nvideo,1\n");
+    EXPECT_NEAR(Probe(EncoderPath(attached.output)).durationSeconds, 4.0, 0.2);
+
+    ASSERT_TRUE(leading.succeeded);
+    EXPECT_NE(leading.output, attached.output);
+    const OutputInfo withStill = Probe(EncoderPath(leading.output));
+    EXPECT_NEAR(withStill.durationSeconds, 5.0, 0.3);
+    EXPECT_EQ(withStill.width, 640);  // each side the larger of cover and clip
+    EXPECT_EQ(withStill.height, 360);
+    EXPECT_EQ(withStill.audioCodec, "aac");
+    EXPECT_FLOAT_EQ(leading.lastPercent, 100.0f);
+
+    ASSERT_TRUE(silent.succeeded);
+    EXPECT_EQ(Probe(EncoderPath(silent.output)).audioCodec, "aac");
+
+    EXPECT_EQ(unknown.finished, 1);
+    EXPECT_FALSE(unknown.succeeded);
+    EXPECT_FALSE(Exists(EncoderPath(unknown.output)));
+    EXPECT_EQ(m_main.HistorySnapshot().size(), 3u);
+    EXPECT_TRUE(std::filesystem::is_empty(Narrow(m_appFolder + L"TempMerge")));
+    EXPECT_EQ(m_main.m_bClipRunning.load(), 0);
+    EXPECT_TRUE(m_main.m_vecExportQueue.empty());
+}
+
+TEST_F(ClipListExportTest, ClearingTheListStopsAndLeavesNothing)
+{
+    m_main.m_strEncoder = RealTimeEncoder().c_str();
+    FakeClipRow first(L"160x120", false), second(L"160x120", false);
+    ClipExportEntry entry = Cover("long.mp4", 0.1f, &first);
+    entry.durationMsText = L"40000";
+    m_main.QueueClipExport(entry);
+    m_main.QueueClipExport(Cover("in put.mp4", 0.1f, &second));
+    std::thread user([&] {
+        while (first.lastPercent <= 0 && m_main.m_bClipRunning.load() != 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        m_main.m_bClipRunning = 0;
+    });
+    m_main.ExportClipList(0);
+    user.join();
+    EXPECT_EQ(second.finished, 0);
+    EXPECT_TRUE(std::filesystem::is_empty(Narrow(m_outFolder)));
+    EXPECT_TRUE(m_main.HistorySnapshot().empty());
+    EXPECT_EQ(ChildProcessCount(), 0);
+}
