@@ -198,6 +198,8 @@ namespace platform {
 // UTF-8 <-> wide without any locale; invalid input becomes U+FFFD.
 std::wstring Utf8ToWide(std::string_view text);
 std::string WideToUtf8(std::wstring_view text);
+// Appends one code point as UTF-8; a surrogate or a value beyond Unicode becomes U+FFFD.
+void AppendUtf8(std::string& out, char32_t c);
 
 // The one wide formatter, with the Windows conventions of a wide format: %s and %c take wide
 // arguments, %S, %hs, %C and %hc narrow ones (UTF-8), %ls, %ws, %lc and %wc wide ones; %I64d,

@@ -49,25 +49,6 @@ bool DecodeUtf8(const unsigned char* text, size_t size, size_t* pos, char32_t* o
     return true;
 }
 
-void EncodeUtf8(char32_t c, std::string& out)
-{
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 // Reads one wide character, joining a UTF-16 surrogate pair that arrived in two wchar_t. Returns
 // false for a value that is no Unicode scalar value.
 bool NextWide(const wchar_t* text, size_t size, size_t* pos, char32_t* out)
@@ -110,7 +91,7 @@ bool WideToUtf8Checked(const wchar_t* text, size_t size, bool strict, std::strin
                 return false;
             c = kReplacement;
         }
-        EncodeUtf8(c, out);
+        platform::AppendUtf8(out, c);
     }
     return true;
 }
@@ -247,6 +228,27 @@ UINT GetACP()
 }
 
 namespace platform {
+
+void AppendUtf8(std::string& out, char32_t c)
+{
+    if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+        c = kReplacement;
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
 
 std::wstring Utf8ToWide(std::string_view text)
 {

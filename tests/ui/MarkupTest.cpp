@@ -53,26 +53,7 @@ std::wstring LocationOf(const CMarkup& doc)
 
 std::string Utf8(const std::wstring& text)
 {
-    std::string out;
-    for (wchar_t ch : text) {
-        const auto c = static_cast<uint32_t>(ch);
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
+    return platform::WideToUtf8(text);
 }
 
 std::string Utf16(const std::wstring& text, bool bigEndian)

@@ -1,5 +1,7 @@
 #include "ui/core/ZipArchiveReader.h"
 
+#include "platform/WinBase.h"
+
 #include <zlib.h>
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -63,67 +65,6 @@ DWORD Report(DWORD code)
 
 uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 uint32_t Le32(const uint8_t* p) { return static_cast<uint32_t>(Le16(p)) | (static_cast<uint32_t>(Le16(p + 2)) << 16); }
-
-std::string WideToUtf8(const wchar_t* text)
-{
-    std::string out;
-    for (; *text; ++text) {
-        auto c = static_cast<uint32_t>(*text);
-        if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
-            c = 0xFFFD;
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
-// Invalid sequences become U+FFFD, one per offending byte.
-std::wstring Utf8ToWide(const std::string& text)
-{
-    std::wstring out;
-    const auto* p = reinterpret_cast<const uint8_t*>(text.data());
-    const size_t n = text.size();
-    for (size_t i = 0; i < n;) {
-        const uint8_t lead = p[i];
-        const int extra = lead < 0x80 ? 0 : (lead & 0xE0) == 0xC0 ? 1 : (lead & 0xF0) == 0xE0 ? 2 : (lead & 0xF8) == 0xF0 ? 3 : -1;
-        if (extra < 0 || i + static_cast<size_t>(extra) >= n) {
-            out += L'\xFFFD';
-            ++i;
-            continue;
-        }
-        uint32_t c = extra == 0 ? lead : lead & (0x3F >> extra);
-        bool valid = true;
-        for (int k = 1; k <= extra; ++k) {
-            if ((p[i + k] & 0xC0) != 0x80) {
-                valid = false;
-                break;
-            }
-            c = (c << 6) | (p[i + k] & 0x3F);
-        }
-        static constexpr uint32_t kMinimum[] = { 0, 0x80, 0x800, 0x10000 };
-        if (!valid || c < kMinimum[extra] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-            out += L'\xFFFD';
-            ++i;
-            continue;
-        }
-        out += static_cast<wchar_t>(c);
-        i += static_cast<size_t>(extra) + 1;
-    }
-    return out;
-}
 
 // CRC-32 of unzipped data. zlib's table-driven CRC costs about a quarter of inflate's time, so on
 // x86 the bulk goes through carry-less multiplication: four 128-bit accumulators are folded
@@ -741,7 +682,7 @@ void ApplyExtendedTime(const std::vector<uint8_t>& extra, ZipItemRecord* record)
 // everywhere in the program.
 std::string FileSystemPath(const wchar_t* path)
 {
-    std::string out = WideToUtf8(path);
+    std::string out = platform::WideToUtf8(path);
     std::replace(out.begin(), out.end(), '\\', '/');
     if (out.size() >= 2 && out[1] == ':') {
         const char* home = std::getenv("HOME");
@@ -785,7 +726,7 @@ public:
     {
         if (!name)
             return kZipBadArguments;
-        const std::string wanted = WideToUtf8(name);
+        const std::string wanted = platform::WideToUtf8(name);
         const CentralDirectory before = m_directory;
         int found = -1;
         if (wanted.size() < kFindNameLimit) {
@@ -902,7 +843,7 @@ private:
         std::vector<uint8_t> extra(local.extraLength);
         if (!m_input->ReadAt(local.extraOffset, extra.data(), extra.size()))
             return kZipReadFailed;
-        const std::wstring name = CleanName(Utf8ToWide(central.name));
+        const std::wstring name = CleanName(platform::Utf8ToWide(central.name));
         if (name.size() >= MAX_PATH)
             return kZipUnsafeName;
         ZipItemRecord r {};
