@@ -38,6 +38,8 @@ void CMainWnd::ExportClipList(int)
         bool exported = false;
         if (entry.kind == kClipCover)
             exported = ExportClipCover(entry, output);
+        else if (entry.kind == kClipMusic)
+            exported = ExportClipMusic(entry, output);
         else
             std::printf("clip list: no stage for kind %d\n", entry.kind);
         if (!m_bClipRunning) {

@@ -21,6 +21,13 @@ public:
     virtual void FinishRun(const std::wstring& outputPath, bool succeeded) = 0;
 };
 
+// Seconds from the music page's four time texts: hours, minutes, seconds and tenths.
+float ClipTimeSeconds(const std::wstring& hours, const std::wstring& minutes, const std::wstring& seconds,
+                      const std::wstring& tenths);
+// The volume filter for a 0 to 200 slider value, half a decibel per step away from 100; empty at
+// 100, which leaves the sound unchanged.
+std::wstring ClipVolumeFilter(int volume);
+
 struct ClipExportEntry {
     int kind = -1;
     std::wstring clipPath;
@@ -28,5 +35,11 @@ struct ClipExportEntry {
     std::wstring frameRate;       // from the clip's media information; empty when it has none
     float coverDuration = 0;      // seconds the cover is shown
     std::wstring coverPicture;    // the prepared cover picture (JPEG or PNG)
+    std::wstring musicPath;       // the background music file
+    float musicStart = 0, musicEnd = 0;  // the cut of the music, seconds
+    float placeStart = 0, placeEnd = 0;  // where in the clip the music sounds, seconds
+    int soundVolume = 100;        // the clip's own sound, 0 to 200; 100 unchanged
+    int musicVolume = 100;        // the music, 0 to 200; 100 unchanged
+    bool loopMusic = false;       // repeat the cut until it fills the placement
     ClipRowView* row = nullptr;   // the row outlives the job's use of it
 };

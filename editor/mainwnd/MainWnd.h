@@ -74,6 +74,7 @@ public:
     void ExportClipList(int origin);
     void QueueClipExport(const ClipExportEntry& entry);
     bool ExportClipCover(const ClipExportEntry& entry, const std::wstring& outputPath);
+    bool ExportClipMusic(const ClipExportEntry& entry, const std::wstring& outputPath);
 
     // Screenshot page: the thumbnail strip and the export of its frames.
     void BuildScreenshotStrip();

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <thread>
 
@@ -47,6 +48,25 @@ std::string StreamKinds(const std::wstring& path)
         pclose(pipe);
     }
     return text;
+}
+
+// Mean loudness in dB of the output's sound between two times; about -91 for silence.
+double MeanVolume(const std::wstring& path, double start, double seconds)
+{
+    char command[1024];
+    std::snprintf(command, sizeof(command),
+                  "ffmpeg -nostdin -hide_banner -ss %.2f -t %.2f -i '%s' -vn -af volumedetect -f null - 2>&1",
+                  start, seconds, Narrow(EncoderPath(path)).c_str());
+    double mean = 0;
+    bool found = false;
+    if (FILE* pipe = popen(command, "r")) {
+        char line[512];
+        while (std::fgets(line, sizeof(line), pipe))
+            if (const char* at = std::strstr(line, "mean_volume:"))
+                found = std::sscanf(at, "mean_volume: %lf", &mean) == 1;
+        pclose(pipe);
+    }
+    return found ? mean : 1000;
 }
 
 class ClipListExportTest : public testing::Test {
@@ -145,4 +165,75 @@ TEST_F(ClipListExportTest, ClearingTheListStopsAndLeavesNothing)
     EXPECT_TRUE(std::filesystem::is_empty(Narrow(m_outFolder)));
     EXPECT_TRUE(m_main.HistorySnapshot().empty());
     EXPECT_EQ(ChildProcessCount(), 0);
+}
+
+TEST(ClipMusicValues, VolumeAndTimeTexts)
+{
+    const std::pair<int, const wchar_t*> volumes[] = {
+        { 100, L"" }, { 101, L"volume=0dB" }, { 99, L"volume=-0dB" }, { 102, L"volume=1dB" }, { 0, L"volume=-50dB" },
+        { 200, L"volume=50dB" },
+    };
+    for (const auto& [volume, filter] : volumes)
+        EXPECT_EQ(ClipVolumeFilter(volume), filter) << volume;
+    EXPECT_FLOAT_EQ(ClipTimeSeconds(L"1", L"2", L"3", L"4"), 3723.4f);
+}
+
+TEST_F(ClipListExportTest, MusicReplacesOrMixesOverItsPlacement)
+{
+    const std::wstring music = m_appFolder + L"music [1].m4a";
+    ASSERT_TRUE(Shell("ffmpeg -nostdin -loglevel error -y -f lavfi -i sine=frequency=880:sample_rate=44100 -t 2 -c:a aac '"
+                      + Narrow(music) + "'"));
+    struct Case {
+        const char* clip;
+        bool mute;
+        int soundVolume;
+        float musicStart, musicEnd, placeStart, placeEnd;
+        bool loop;
+        bool soundAt[4];  // is there sound in each second of the 4-second output
+    } cases[] = {
+        { "in put.mp4", false, 0, 0, 2, 1, 3, false, { false, true, true, false } },     // replace after silence
+        { "silent.mp4", true, 100, 0.5f, 1.5f, 0, 3, true, { true, true, true, false } },  // loop fills 0..3
+        { "in put.mp4", false, 100, 0, 1, 1, 2, false, { true, true, true, true } },     // mix keeps the clip's sound
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.clip) + " volume " + std::to_string(c.soundVolume));
+        FakeClipRow row(L"320x240", c.mute);
+        ClipExportEntry entry;
+        entry.kind = kClipMusic;
+        entry.clipPath = Fixture(c.clip);
+        entry.durationMsText = L"4000";
+        entry.musicPath = music;
+        entry.musicStart = c.musicStart;
+        entry.musicEnd = c.musicEnd;
+        entry.placeStart = c.placeStart;
+        entry.placeEnd = c.placeEnd;
+        entry.soundVolume = c.soundVolume;
+        entry.loopMusic = c.loop;
+        entry.row = &row;
+        m_main.QueueClipExport(entry);
+        m_main.ExportClipList(0);
+        ASSERT_TRUE(row.succeeded);
+        const OutputInfo info = Probe(EncoderPath(row.output));
+        EXPECT_NEAR(info.durationSeconds, 4.0, 0.3);
+        EXPECT_EQ(info.audioCodec, "aac");
+        for (int second = 0; second < 4; ++second) {
+            const double mean = MeanVolume(row.output, second + 0.1, 0.8);
+            EXPECT_EQ(mean > -60, c.soundAt[second]) << "second " << second << ": " << mean << " dB";
+        }
+        std::filesystem::remove(Narrow(EncoderPath(row.output)));
+    }
+
+    FakeClipRow empty(L"320x240", false);
+    ClipExportEntry zero;
+    zero.kind = kClipMusic;
+    zero.clipPath = Fixture("in put.mp4");
+    zero.durationMsText = L"4000";
+    zero.musicPath = music;
+    zero.placeEnd = 2;  // a cut from 0 to 0: nothing to place
+    zero.row = &empty;
+    m_main.QueueClipExport(zero);
+    m_main.ExportClipList(0);
+    EXPECT_EQ(empty.finished, 1);
+    EXPECT_FALSE(empty.succeeded);
+    EXPECT_TRUE(std::filesystem::is_empty(Narrow(m_outFolder)));
 }
