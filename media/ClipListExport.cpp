@@ -40,6 +40,10 @@ void CMainWnd::ExportClipList(int)
             exported = ExportClipCover(entry, output);
         else if (entry.kind == kClipMusic)
             exported = ExportClipMusic(entry, output);
+        else if (entry.kind == kClipWatermark)
+            exported = ExportClipWatermark(entry, output);
+        else if (entry.kind == kClipSubtitles)
+            exported = ExportClipSubtitles(entry, output);
         else
             std::printf("clip list: no stage for kind %d\n", entry.kind);
         if (!m_bClipRunning) {

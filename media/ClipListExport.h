@@ -5,6 +5,7 @@
 // under the queue's lock, so a clip queued while the job runs is reached too.
 
 #include <string>
+#include <vector>
 
 #include "media/RowProgressView.h"
 
@@ -28,6 +29,12 @@ float ClipTimeSeconds(const std::wstring& hours, const std::wstring& minutes, co
 // 100, which leaves the sound unchanged.
 std::wstring ClipVolumeFilter(int volume);
 
+// A typed subtitle, rendered by the subtitle page into a transparent picture of the preview's size.
+struct ClipSubtitle {
+    std::wstring picturePath;
+    float startSeconds = 0, endSeconds = 0;
+};
+
 struct ClipExportEntry {
     int kind = -1;
     std::wstring clipPath;
@@ -41,5 +48,10 @@ struct ClipExportEntry {
     int soundVolume = 100;        // the clip's own sound, 0 to 200; 100 unchanged
     int musicVolume = 100;        // the music, 0 to 200; 100 unchanged
     bool loopMusic = false;       // repeat the cut until it fills the placement
+    std::wstring videoWidth, videoHeight;  // the clip's frame size, decimal texts
+    std::wstring watermarkPicture;         // the rendered watermark (a PNG of any size)
+    bool useSubtitleFile = false;          // burn subtitleFile in, else lay the typed subtitles over
+    std::wstring subtitleFile;
+    std::vector<ClipSubtitle> subtitles;
     ClipRowView* row = nullptr;   // the row outlives the job's use of it
 };

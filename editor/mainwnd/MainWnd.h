@@ -75,6 +75,8 @@ public:
     void QueueClipExport(const ClipExportEntry& entry);
     bool ExportClipCover(const ClipExportEntry& entry, const std::wstring& outputPath);
     bool ExportClipMusic(const ClipExportEntry& entry, const std::wstring& outputPath);
+    bool ExportClipWatermark(const ClipExportEntry& entry, const std::wstring& outputPath);
+    bool ExportClipSubtitles(const ClipExportEntry& entry, const std::wstring& outputPath);
 
     // Screenshot page: the thumbnail strip and the export of its frames.
     void BuildScreenshotStrip();

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "MediaTestSupport.h"
@@ -67,6 +70,45 @@ double MeanVolume(const std::wstring& path, double start, double seconds)
         pclose(pipe);
     }
     return found ? mean : 1000;
+}
+
+// The mean colour of the 16x16 square at (x, y) of the frame at the given second.
+std::array<int, 3> SquareColour(const std::wstring& path, double seconds, int x, int y)
+{
+    char command[1024];
+    std::snprintf(command, sizeof(command),
+                  "ffmpeg -nostdin -loglevel error -ss %.2f -i '%s' -frames:v 1 -vf 'crop=16:16:%d:%d,scale=1:1' "
+                  "-f rawvideo -pix_fmt rgb24 -",
+                  seconds, Narrow(EncoderPath(path)).c_str(), x, y);
+    std::array<int, 3> rgb { -1, -1, -1 };
+    if (FILE* pipe = popen(command, "r")) {
+        unsigned char bytes[3] {};
+        if (std::fread(bytes, 1, 3, pipe) == 3)
+            rgb = { bytes[0], bytes[1], bytes[2] };
+        pclose(pipe);
+    }
+    return rgb;
+}
+
+int BrightestLuma(const std::wstring& path, double seconds)
+{
+    char command[1024];
+    std::snprintf(command, sizeof(command),
+                  "ffmpeg -nostdin -loglevel error -ss %.2f -i '%s' -frames:v 1 -f rawvideo -pix_fmt gray -",
+                  seconds, Narrow(EncoderPath(path)).c_str());
+    int brightest = -1;
+    if (FILE* pipe = popen(command, "r")) {
+        int c = 0;
+        while ((c = std::fgetc(pipe)) != EOF)
+            brightest = std::max(brightest, c);
+        pclose(pipe);
+    }
+    return brightest;
+}
+
+bool IsRed(const std::array<int, 3>& rgb)
+{
+    return rgb[0] > 180 && rgb[1] < 80 && rgb[2] < 80;
 }
 
 class ClipListExportTest : public testing::Test {
@@ -236,4 +278,56 @@ TEST_F(ClipListExportTest, MusicReplacesOrMixesOverItsPlacement)
     EXPECT_EQ(empty.finished, 1);
     EXPECT_FALSE(empty.succeeded);
     EXPECT_TRUE(std::filesystem::is_empty(Narrow(m_outFolder)));
+}
+
+TEST_F(ClipListExportTest, WatermarkAndSubtitlesAreLaidOverThePicture)
+{
+    const std::string app = Narrow(m_appFolder);
+    const std::wstring clip = m_appFolder + L"black clip.mp4";
+    ASSERT_TRUE(Shell("ffmpeg -nostdin -loglevel error -y -f lavfi -i color=c=black:size=320x240:rate=25 -f lavfi -i "
+                      "sine -t 3 -c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:a aac -shortest '" + Narrow(clip) + "'"));
+    // A quarter-size opaque red box in the top left corner of an otherwise transparent picture.
+    const std::wstring mark = m_appFolder + L"wm [1],a;b.png";
+    ASSERT_TRUE(Shell("ffmpeg -nostdin -loglevel error -y -f lavfi -i color=c=red:size=32x24 -vf "
+                      "format=rgba,pad=64:48:0:0:color=black@0 -frames:v 1 '" + Narrow(mark) + "'"));
+    const std::string srt = app + "subs [x].srt";
+    std::ofstream(srt) << "1\n00:00:00,000 --> 00:00:02,000\nHELLO HELLO\n\n";
+
+    FakeClipRow watermarked(L"320x240", false), typed(L"320x240", false), burnt(L"320x240", false);
+    ClipExportEntry base;
+    base.clipPath = clip;
+    base.durationMsText = L"3000";
+    base.videoWidth = L"320";
+    base.videoHeight = L"240";
+    ClipExportEntry watermark = base;
+    watermark.kind = kClipWatermark;
+    watermark.watermarkPicture = mark;
+    watermark.row = &watermarked;
+    ClipExportEntry subtitles = base;
+    subtitles.kind = kClipSubtitles;
+    subtitles.subtitles = { { mark, 1.0f, 2.0f } };
+    subtitles.row = &typed;
+    ClipExportEntry file = base;
+    file.kind = kClipSubtitles;
+    file.useSubtitleFile = true;
+    file.subtitleFile = Wide(srt);
+    file.row = &burnt;
+    for (const ClipExportEntry& entry : { watermark, subtitles, file })
+        m_main.QueueClipExport(entry);
+    m_main.ExportClipList(1);
+
+    ASSERT_TRUE(watermarked.succeeded);
+    EXPECT_TRUE(IsRed(SquareColour(watermarked.output, 0.5, 72, 52)));
+    EXPECT_FALSE(IsRed(SquareColour(watermarked.output, 0.5, 240, 180)));
+    EXPECT_EQ(Probe(EncoderPath(watermarked.output)).audioCodec, "aac");
+    EXPECT_TRUE(Exists(mark));  // the record's picture is left for the next export
+
+    ASSERT_TRUE(typed.succeeded);
+    EXPECT_FALSE(IsRed(SquareColour(typed.output, 0.5, 72, 52)));
+    EXPECT_TRUE(IsRed(SquareColour(typed.output, 1.5, 72, 52)));
+    EXPECT_FALSE(IsRed(SquareColour(typed.output, 2.5, 72, 52)));
+
+    ASSERT_TRUE(burnt.succeeded);
+    EXPECT_GT(BrightestLuma(burnt.output, 0.5), 128);  // the white text on the black picture
+    EXPECT_LT(BrightestLuma(burnt.output, 2.5), 64);   // and gone after its time
 }
