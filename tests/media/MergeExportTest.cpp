@@ -231,6 +231,11 @@ TEST_F(MergeExportTest, StreamCopyJoinsThroughAnEscapedList)
     EXPECT_EQ(g_nMergeTsCounter, before + 3);
     for (int n = before + 1; n <= before + 3; ++n)
         EXPECT_TRUE(Exists(m_appFolder + L"TempMerge/Videots(" + std::to_wstring(n) + L").ts"));
+
+    // Sizes that differ and a clip without sound: the join re-encodes at the first clip's size.
+    AddThreeClips("m red.mp4", "m green.MP4", "m blue.mp4");
+    ASSERT_TRUE(m_main.MergeByStreamCopy(Output()));
+    ExpectJoinedInOrder(Output(), 1280, 720);
 }
 
 TEST_F(MergeExportTest, PoolConvertsEveryRowWithSoundAndTheJoinKeepsOrder)
