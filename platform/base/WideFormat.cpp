@@ -1,6 +1,6 @@
 // The wide formatter. Each conversion of the format is read with its Windows meaning, its argument
 // taken with the matching type, and formatted on its own: numbers through the C library with a
-// rebuilt standard specification, strings and characters here (so narrow text is read as UTF-8
+// rebuilt standard conversion, strings and characters here (so narrow text is read as UTF-8
 // whatever the C locale is).
 
 #include "platform/WinBase.h"
