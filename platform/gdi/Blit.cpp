@@ -4,7 +4,6 @@
 #include "platform/gdi/DeviceContext.h"
 
 #include <algorithm>
-#include <optional>
 
 namespace platform {
 
@@ -90,8 +89,11 @@ bool Compose(DeviceContext* dest, DeviceContext* src, BlitRequest r, cairo_opera
     cairo_scale(cr, static_cast<double>(r.width) / area.width, static_cast<double>(r.height) / area.height);
     cairo_set_source_surface(cr, view.Get(), 0, 0);
     cairo_pattern_t* pattern = cairo_get_source(cr);
-    cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
     const bool sameSize = area.width == r.width && area.height == r.height;
+    // Only a scaled source samples past its edges; unscaled, the clip keeps every sample inside
+    // it, and without an extend mode the compositor takes its fast paths.
+    if (!sameSize)
+        cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
     cairo_pattern_set_filter(pattern, sameSize ? CAIRO_FILTER_NEAREST : smooth ? CAIRO_FILTER_GOOD : CAIRO_FILTER_NEAREST);
     if (alpha >= 1.0)
         cairo_paint(cr);
@@ -106,9 +108,8 @@ bool FillWith(DeviceContext* dc, int x, int y, int width, int height, COLORREF c
 {
     if (width <= 0 || height <= 0)
         return true;
-    std::optional<AlphaGuard> alpha;
-    if (!keepAlpha)
-        alpha.emplace(dc, RECT { x, y, x + width, y + height }, AlphaGuard::Mode::Whole);
+    if (!keepAlpha && FillWithoutAlpha(dc, RECT { x, y, x + width, y + height }, color))
+        return true;
     Canvas canvas(dc);
     if (!canvas.Valid())
         return true;

@@ -276,49 +276,124 @@ uint32_t* SurfaceRow(cairo_surface_t* surface, int y)
     return reinterpret_cast<uint32_t*>(data + stride * y);
 }
 
-AlphaGuard::AlphaGuard(DeviceContext* dc, const RECT& bounds, Mode mode) : m_dc(dc), m_mode(mode)
+namespace {
+
+std::vector<std::unique_ptr<AlphaGuard::Scratch>>& SparePool()
+{
+    thread_local std::vector<std::unique_ptr<AlphaGuard::Scratch>> spare;
+    return spare;
+}
+
+std::unique_ptr<AlphaGuard::Scratch> TakeScratch()
+{
+    auto& spare = SparePool();
+    if (spare.empty())
+        return std::make_unique<AlphaGuard::Scratch>();
+    std::unique_ptr<AlphaGuard::Scratch> scratch = std::move(spare.back());
+    spare.pop_back();
+    scratch->rects.clear();
+    scratch->before.clear();
+    return scratch;
+}
+
+void GiveBack(std::unique_ptr<AlphaGuard::Scratch> scratch)
+{
+    SparePool().push_back(std::move(scratch));
+}
+
+// The parts of `area` (target coordinates) inside the clip, one per clip rectangle it meets.
+void ClippedParts(const cairo_region_t* clip, const cairo_rectangle_int_t& area, std::vector<cairo_rectangle_int_t>& out)
+{
+    for (int i = 0, n = cairo_region_num_rectangles(clip); i < n; ++i) {
+        cairo_rectangle_int_t r;
+        cairo_region_get_rectangle(clip, i, &r);
+        const int left = std::max(r.x, area.x), top = std::max(r.y, area.y);
+        const int right = std::min(r.x + r.width, area.x + area.width);
+        const int bottom = std::min(r.y + r.height, area.y + area.height);
+        if (right > left && bottom > top)
+            out.push_back({ left, top, right - left, bottom - top });
+    }
+}
+
+// The touched area of a GDI-style call: empty when the target has no alpha byte to fix.
+bool TouchedParts(DeviceContext* dc, const RECT& bounds, std::vector<cairo_rectangle_int_t>& out)
 {
     if (!dc || !HasAlphaChannel(dc->Target()))
-        return;
-    const int left = dc->ToTargetX(bounds.left), top = dc->ToTargetY(bounds.top);
-    const cairo_rectangle_int_t area { left, top, bounds.right - bounds.left, bounds.bottom - bounds.top };
+        return false;
+    const cairo_rectangle_int_t area { dc->ToTargetX(bounds.left), dc->ToTargetY(bounds.top), bounds.right - bounds.left,
+                                       bounds.bottom - bounds.top };
     if (area.width <= 0 || area.height <= 0)
+        return false;
+    ClippedParts(dc->TargetClip(), area, out);
+    return !out.empty();
+}
+
+}  // namespace
+
+AlphaGuard::AlphaGuard(DeviceContext* dc, const RECT& bounds, Mode mode) : m_dc(dc), m_mode(mode)
+{
+    std::unique_ptr<Scratch> scratch = TakeScratch();
+    if (!TouchedParts(dc, bounds, scratch->rects)) {
+        GiveBack(std::move(scratch));
         return;
-    cairo_region_t* touched = cairo_region_copy(dc->TargetClip());
-    cairo_region_intersect_rectangle(touched, &area);
-    for (int i = 0, n = cairo_region_num_rectangles(touched); i < n; ++i) {
-        cairo_rectangle_int_t r;
-        cairo_region_get_rectangle(touched, i, &r);
-        m_rects.push_back(r);
     }
-    cairo_region_destroy(touched);
+    m_scratch = std::move(scratch);
     if (mode == Mode::Whole)
         return;
     cairo_surface_t* surface = dc->Target();
     cairo_surface_flush(surface);
-    for (const cairo_rectangle_int_t& r : m_rects)
+    std::vector<uint32_t>& before = m_scratch->before;
+    for (const cairo_rectangle_int_t& r : m_scratch->rects)
         for (int y = r.y; y < r.y + r.height; ++y) {
             const uint32_t* row = SurfaceRow(surface, y) + r.x;
-            m_before.insert(m_before.end(), row, row + r.width);
+            before.insert(before.end(), row, row + r.width);
         }
 }
 
 AlphaGuard::~AlphaGuard()
 {
-    if (m_rects.empty())
+    if (!m_scratch)
         return;
     cairo_surface_t* surface = m_dc->Target();
     cairo_surface_flush(surface);
-    size_t index = 0;
-    for (const cairo_rectangle_int_t& r : m_rects) {
+    const uint32_t* before = m_scratch->before.data();
+    for (const cairo_rectangle_int_t& r : m_scratch->rects) {
         for (int y = r.y; y < r.y + r.height; ++y) {
             uint32_t* row = SurfaceRow(surface, y) + r.x;
-            for (int x = 0; x < r.width; ++x, ++index)
-                if (m_mode == Mode::Whole || row[x] != m_before[index])
+            if (m_mode == Mode::Whole) {
+                for (int x = 0; x < r.width; ++x)
                     row[x] &= 0x00FFFFFFu;
+                continue;
+            }
+            for (int x = 0; x < r.width; ++x)
+                if (row[x] != before[x])
+                    row[x] &= 0x00FFFFFFu;
+            before += r.width;
         }
         cairo_surface_mark_dirty_rectangle(surface, r.x, r.y, r.width, r.height);
     }
+    GiveBack(std::move(m_scratch));
+}
+
+bool FillWithoutAlpha(DeviceContext* dc, const RECT& rect, COLORREF color)
+{
+    if (!dc || !HasAlphaChannel(dc->Target()))
+        return false;
+    std::unique_ptr<AlphaGuard::Scratch> scratch = TakeScratch();
+    if (TouchedParts(dc, rect, scratch->rects)) {
+        cairo_surface_t* surface = dc->Target();
+        cairo_surface_flush(surface);
+        const uint32_t pixel = (GetRValue(color) << 16) | (GetGValue(color) << 8) | GetBValue(color);
+        for (const cairo_rectangle_int_t& r : scratch->rects) {
+            for (int y = r.y; y < r.y + r.height; ++y) {
+                uint32_t* row = SurfaceRow(surface, y) + r.x;
+                std::fill(row, row + r.width, pixel);
+            }
+            cairo_surface_mark_dirty_rectangle(surface, r.x, r.y, r.width, r.height);
+        }
+    }
+    GiveBack(std::move(scratch));
+    return true;
 }
 
 }  // namespace platform

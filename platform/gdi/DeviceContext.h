@@ -109,12 +109,22 @@ public:
     AlphaGuard(const AlphaGuard&) = delete;
     AlphaGuard& operator=(const AlphaGuard&) = delete;
 
+    // Buffers reused from one guard to the next on a thread: a frame makes thousands of calls.
+    struct Scratch {
+        std::vector<cairo_rectangle_int_t> rects;  // target coordinates
+        std::vector<uint32_t> before;
+    };
+
 private:
     DeviceContext* m_dc;
     Mode m_mode;
-    std::vector<cairo_rectangle_int_t> m_rects;  // target coordinates
-    std::vector<uint32_t> m_before;
+    std::unique_ptr<Scratch> m_scratch;  // null: nothing to fix up
 };
+
+// Fills the rectangle (logical coordinates) the way a GDI fill does on a 32-bit surface with an
+// alpha channel, the colour with alpha 0, in one pass over the pixels. False, with nothing drawn,
+// when the target has no alpha channel: the caller then draws through cairo.
+bool FillWithoutAlpha(DeviceContext* dc, const RECT& rect, COLORREF color);
 
 // Pixel access of an image surface: row y (top-down) of the surface as 32-bit pixels.
 uint32_t* SurfaceRow(cairo_surface_t* surface, int y);

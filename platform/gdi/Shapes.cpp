@@ -37,9 +37,8 @@ RECT Inflated(const RECT& r, int by)
 
 void FillArea(DeviceContext* dc, const RECT& r, COLORREF color)
 {
-    if (r.right <= r.left || r.bottom <= r.top)
+    if (r.right <= r.left || r.bottom <= r.top || FillWithoutAlpha(dc, r, color))
         return;
-    AlphaGuard alpha(dc, r, AlphaGuard::Mode::Whole);
     Canvas canvas(dc);
     if (!canvas.Valid())
         return;

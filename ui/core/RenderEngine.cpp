@@ -120,26 +120,53 @@ private:
 
 // The source part of a 32-bit top-down image resampled bilinearly to w2 x h2 (both at least 2).
 // End pixels of each row and column fall exactly on the source's end pixels.
-void ResampleBilinear(const BYTE* src, int stride, int w, int h, BYTE* dst, int w2, int h2)
+// One source column's or row's neighbours and weight, the same for every row or column.
+struct Tap {
+    int64_t first, second, weight;
+};
+
+std::vector<Tap> Taps(int from, int to)
 {
-    const int64_t g = h2 - 1, t = w2 - 1;
-    for (int y = 0; y < h2; ++y) {
-        const int64_t y0 = int64_t(y) * (h - 1) / g, ry = int64_t(y) * (h - 1) % g;
-        const int64_t y1 = ry ? y0 + 1 : y0;
-        const BYTE* top = src + y0 * stride;
-        const BYTE* bottom = src + y1 * stride;
-        for (int x = 0; x < w2; ++x) {
-            const int64_t x0 = int64_t(x) * (w - 1) / t, rx = int64_t(x) * (w - 1) % t;
-            const int64_t x1 = rx ? x0 + 1 : x0;
-            for (int c = 0; c < 4; ++c) {
-                const int64_t tl = top[x0 * 4 + c], tr = top[x1 * 4 + c];
-                const int64_t bl = bottom[x0 * 4 + c], br = bottom[x1 * 4 + c];
-                const int64_t sum = tl * (t - rx) * (g - ry) + tr * rx * (g - ry) + bl * (t - rx) * ry
-                    + br * rx * ry + (g * t) / 2;
-                *dst++ = static_cast<BYTE>(sum / (g * t));
-            }
+    std::vector<Tap> taps(to);
+    const int64_t last = to - 1;
+    for (int i = 0; i < to; ++i) {
+        const int64_t first = int64_t(i) * (from - 1) / last, weight = int64_t(i) * (from - 1) % last;
+        taps[i] = { first, weight ? first + 1 : first, weight };
+    }
+    return taps;
+}
+
+template <class Int>
+void ResampleRows(const BYTE* src, int stride, const std::vector<Tap>& columns, const std::vector<Tap>& rows, BYTE* dst)
+{
+    const Int t = static_cast<Int>(columns.size() - 1), g = static_cast<Int>(rows.size() - 1);
+    const Int whole = g * t, half = whole / 2;
+    for (const Tap& row : rows) {
+        const BYTE* top = src + row.first * stride;
+        const BYTE* bottom = src + row.second * stride;
+        const Int ry = static_cast<Int>(row.weight);
+        for (const Tap& column : columns) {
+            const Int rx = static_cast<Int>(column.weight);
+            const Int wtl = (t - rx) * (g - ry), wtr = rx * (g - ry), wbl = (t - rx) * ry, wbr = rx * ry;
+            const BYTE* tl = top + column.first * 4;
+            const BYTE* tr = top + column.second * 4;
+            const BYTE* bl = bottom + column.first * 4;
+            const BYTE* br = bottom + column.second * 4;
+            for (int c = 0; c < 4; ++c)
+                *dst++ = static_cast<BYTE>((tl[c] * wtl + tr[c] * wtr + bl[c] * wbl + br[c] * wbr + half) / whole);
         }
     }
+}
+
+void ResampleBilinear(const BYTE* src, int stride, int w, int h, BYTE* dst, int w2, int h2)
+{
+    const std::vector<Tap> columns = Taps(w, w2), rows = Taps(h, h2);
+    // The weighted sum stays below 256 * (w2 - 1) * (h2 - 1): small pictures fit 32-bit sums,
+    // whose division costs far less than a 64-bit one.
+    if (int64_t(w2 - 1) * (h2 - 1) < (int64_t(1) << 23))
+        ResampleRows<uint32_t>(src, stride, columns, rows, dst);
+    else
+        ResampleRows<int64_t>(src, stride, columns, rows, dst);
 }
 
 HBITMAP CreateTopDownBitmap(int width, int height, void** bits)
