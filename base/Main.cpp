@@ -1,7 +1,15 @@
-#include <cstdio>
+// The editor's entry point.
+
+#include "base/MainThread.h"
+#include "platform/WinBase.h"
+#include "platform/WinUser.h"
+
+int wWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR, int)
+{
+    return RunEditor(hInstance);
+}
 
 int main()
 {
-    std::puts("Quillmoor: the editor window is not built yet.");
-    return 0;
+    return wWinMain(::GetModuleHandle(nullptr), nullptr, nullptr, SW_SHOWNORMAL);
 }

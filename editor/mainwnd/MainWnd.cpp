@@ -1,5 +1,6 @@
 #include "editor/mainwnd/MainWnd.h"
 
+#include <cstdlib>
 #include <cwchar>
 #include <cwctype>
 
@@ -7,6 +8,7 @@
 #include "editor/dialogs/MessageWnd.h"
 #include "media/ExportPageView.h"
 #include "platform/Windows.h"
+#include "platform/headless/HeadlessScreen.h"
 
 std::atomic<uint8_t> CancelFlag { 0 };
 CMainWnd* MainWindowPointer = nullptr;
@@ -38,6 +40,12 @@ void LowerOddSize(std::wstring& size)
 
 }  // namespace
 
+MainWndDisplayChoice::MainWndDisplayChoice()
+{
+    if (!std::getenv("DISPLAY") && !std::getenv("QUILL_BACKEND"))
+        platform::headless::Use();
+}
+
 CMainWnd::CMainWnd()
 {
     MainWindowPointer = this;
@@ -53,6 +61,18 @@ CMainWnd::~CMainWnd()
 const wchar_t* CMainWnd::GetWindowClassName() const
 {
     return L"Quillmoor";
+}
+
+SkinUI::CUIString CMainWnd::GetSkinFileName()
+{
+    return L"main.xml";
+}
+
+LRESULT CMainWnd::ResponseDefaultKeyEvent(WPARAM wParam)
+{
+    if (wParam == VK_ESCAPE)
+        Close(2);
+    return wParam == VK_ESCAPE || wParam == VK_RETURN ? 1 : 0;
 }
 
 bool CMainWnd::FileExists(const std::wstring& path)

@@ -1,8 +1,9 @@
 #pragma once
 // The editor's main window: the owner of all editing state. This is the part of the class that the
 // export jobs use: the encoder, the export settings, the page sources, the running job's progress
-// window and percentage, the GIF queue and the history. The window base and the rest of the class
-// join later; tests build the object without a native window and set its members.
+// window and percentage, the GIF queue and the history. It is a skinned frame window built from
+// "main.xml"; the rest of the window joins later. Tests build the object without a native window
+// and set its members.
 //
 // Threads: the object lives on the UI thread. Export jobs run on detached job threads and share
 // only what is marked below: the job percentage and the running flags are atomics, the history and
@@ -21,6 +22,7 @@
 #include "media/MediaProbe.h"
 #include "platform/WinTypes.h"
 #include "ui/core/UIString.h"
+#include "ui/core/WindowImplBase.h"
 
 class CShowProgress;
 class ExportPageView;
@@ -32,14 +34,26 @@ struct MergePoolShares;
 // and by closing the main window, cleared by the cut's launch and by each job's cancel clean-up).
 extern std::atomic<uint8_t> CancelFlag;
 
-class CMainWnd {
+// The window base's paint manager reaches the window system as soon as it is made. The editor's
+// start-up has chosen the display (or ended with its message) long before it makes the main
+// window; a main window object made without the start-up, as tests make it, takes the headless
+// display when no X display is set.
+struct MainWndDisplayChoice {
+    MainWndDisplayChoice();
+};
+
+class CMainWnd : private MainWndDisplayChoice, public SkinUI::WindowImplBase {
 public:
     CMainWnd();
-    virtual ~CMainWnd();
+    ~CMainWnd() override;
     CMainWnd(const CMainWnd&) = delete;
     CMainWnd& operator=(const CMainWnd&) = delete;
 
-    const wchar_t* GetWindowClassName() const;
+    // The skinned frame: class "Quillmoor", skin "main.xml"; Enter is swallowed, Escape closes
+    // the window with result 2.
+    const wchar_t* GetWindowClassName() const override;
+    SkinUI::CUIString GetSkinFileName() override;
+    LRESULT ResponseDefaultKeyEvent(WPARAM wParam) override;
 
     // Encoder runner and the conventions every export shares.
     int RunEncoderWithProgress(EncoderRunRequest request);

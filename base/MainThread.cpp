@@ -1,0 +1,116 @@
+#include "base/MainThread.h"
+
+#include <cwchar>
+
+#include "base/ThreadRegistry.h"
+#include "editor/mainwnd/MainWnd.h"
+#include "platform/Resource.h"
+#include "platform/WinBase.h"
+#include "platform/WinUser.h"
+#include "ui/core/PaintManagerUI.h"
+
+namespace {
+
+constexpr const wchar_t* kMainWindowClass = L"Quillmoor";
+constexpr const wchar_t* kMainWindowTitle = L"Tessaly";
+constexpr UINT kRunningEditorMessage = 8885;
+constexpr WORD kSkinArchiveId = 132;
+constexpr DWORD kMainWindowStyle = 0x10CF0000;   // WS_VISIBLE | WS_OVERLAPPEDWINDOW
+constexpr DWORD kMainWindowExStyle = 0x100;      // WS_EX_WINDOWEDGE
+constexpr int kChoresThreadId = 1;
+
+HINSTANCE g_instance = nullptr;
+
+}  // namespace
+
+HINSTANCE EditorInstance()
+{
+    return g_instance;
+}
+
+bool FindExistingInstance(std::wstring className, std::wstring windowTitle)
+{
+    HWND hwnd = ::FindWindow(className.c_str(), windowTitle.c_str());
+    if (hwnd == nullptr)
+        hwnd = ::FindWindow(className.c_str(), windowTitle.c_str());
+    if (hwnd == nullptr)
+        return false;
+    if (::IsIconic(hwnd)) {
+        ::ShowWindow(hwnd, SW_RESTORE);
+    } else {
+        ::ShowWindow(hwnd, SW_SHOWNA);
+        ::PostMessage(hwnd, kRunningEditorMessage, 0, 0);
+    }
+    return true;
+}
+
+void MainThread::CreateLogFolder()
+{
+    wchar_t desktop[MAX_PATH] = {};
+    if (!::SHGetSpecialFolderPathW(nullptr, desktop, CSIDL_DESKTOPDIRECTORY, FALSE))
+        return;
+    const wchar_t drive[2] = { desktop[0], L'\0' };
+    const std::wstring folder = platform::FormatWideArgs(L"%s:\\Doziz", drive);
+    if (!::PathIsDirectoryW(folder.c_str()))
+        ::CreateDirectory(folder.c_str(), nullptr);  // a log folder that cannot be made is not fatal
+}
+
+void MainThread::OnLoopStarting()
+{
+    FindExistingInstance(kMainWindowClass, kMainWindowTitle);
+    CreateLogFolder();
+    SkinUI::CPaintManagerUI::SetInstance(g_instance);
+    try {
+        RunMainWindow();
+    } catch (...) {
+        // Whatever escaped the run: the shut-down below still ends the loop.
+    }
+    Halt();  // posts the quit request into the loop that runs after this hook
+}
+
+void MainThread::RunMainWindow()
+{
+    HRSRC resource = ::FindResource(g_instance, MAKEINTRESOURCE(kSkinArchiveId), L"ZIP");
+    if (resource == nullptr) {
+        ::MessageBox(nullptr, L"The editor's skin archive (resource ZIP 132) is missing from the program, so no "
+                              L"window can be shown. Reinstall the editor.",
+                     L"Quillmoor", MB_ICONERROR);
+        m_exitCode = 1;
+        return;
+    }
+    const DWORD size = ::SizeofResource(g_instance, resource);
+    HGLOBAL loaded = ::LoadResource(g_instance, resource);
+    SkinUI::CPaintManagerUI::SetResourceZip(::LockResource(loaded), size);
+
+    auto* mainWindow = new CMainWnd();
+    m_miscThread = std::make_unique<MiscThread>(kChoresThreadId, "Global Chores Thread");
+    m_miscThread->Launch();
+
+    mainWindow->Create(nullptr, kMainWindowTitle, kMainWindowStyle, kMainWindowExStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                       CW_USEDEFAULT, CW_USEDEFAULT, nullptr);
+    mainWindow->CenterWindow();
+    mainWindow->ShowModal();
+
+    m_miscThread->Halt();
+    m_miscThread.reset();
+    delete mainWindow;  // the start-up owns the main window
+    SkinUI::CPaintManagerUI::Term();
+    ::FreeResource(loaded);
+}
+
+void MainThread::OnLoopFinished()
+{
+    if (m_miscThread) {
+        m_miscThread->Halt();
+        m_miscThread.reset();
+    }
+    tbase::ThreadRegistry::UnbindCurrentThread();
+}
+
+int RunEditor(HINSTANCE hInstance)
+{
+    g_instance = hInstance;
+    MainThread thread;
+    thread.RunHere(tbase::FrameworkThread::kUILoop, nullptr);
+    return thread.GetExitCode();
+}

@@ -1,0 +1,13 @@
+#include "base/MiscThread.h"
+
+#include "base/ThreadRegistry.h"
+
+void MiscThread::OnLoopStarting()
+{
+    tbase::ThreadRegistry::BindCurrentThread(m_threadId);
+}
+
+void MiscThread::OnLoopFinished()
+{
+    tbase::ThreadRegistry::UnbindCurrentThread();
+}
