@@ -22,7 +22,7 @@ packages=(
   # desktop dialogs and opening files
   zenity xdg-utils
   # real-window checks
-  xvfb xauth xcompmgr imagemagick
+  xvfb xauth xcompmgr imagemagick libxtst6
 )
 
 missing=()
