@@ -6,22 +6,11 @@
 
 #include <gtest/gtest.h>
 // After gtest and the framework: X11's macros (None, Bool ...) would clash with their names.
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include "support/XvfbSession.h"
 
 #include <chrono>
 #include <cstdlib>
 #include <string>
-#include <thread>
-#include <vector>
-
-extern char** environ;
 
 namespace pmtest {
 namespace {
@@ -63,16 +52,10 @@ void PaintTreeAndCheckScreen()
     manager.AttachDialog(root);  // the manager owns the tree
     ::ShowWindow(hwnd, SW_SHOW);
 
-    Display* display = XOpenDisplay(nullptr);
-    ASSERT_NE(display, nullptr);
-    XImage* shot = nullptr;
-    auto grab = [&] {
-        if (shot)
-            XDestroyImage(shot);
-        shot = XGetImage(display, DefaultRootWindow(display), 0, 0, 320, 200, AllPlanes, ZPixmap);
-        return shot != nullptr;
-    };
-    auto rgb = [&](int x, int y) { return XGetPixel(shot, kLeft + x, kTop + y) & 0xFFFFFF; };
+    xvfbtest::ScreenShot screen;
+    ASSERT_TRUE(screen.Connected());
+    auto grab = [&] { return screen.Grab(320, 200); };
+    auto rgb = [&](int x, int y) { return screen.Rgb(kLeft + x, kTop + y); };
     // The server shows the window a moment later: look until it does.
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     bool ready = false;
@@ -88,63 +71,9 @@ void PaintTreeAndCheckScreen()
     EXPECT_EQ(rgb(90, 35), 0xFFFFFFu);
     EXPECT_EQ(rgb(100, 90), 0xFFFFFFu);   // the root's background between and below
     EXPECT_EQ(rgb(5, 5), 0xFFFFFFu);
-    XDestroyImage(shot);
-    XCloseDisplay(display);
+    screen.Close();
     ::SetWindowLongPtr(hwnd, GWLP_USERDATA, 0);
     ::DestroyWindow(hwnd);
-}
-
-bool Exists(const std::string& path)
-{
-    struct stat st;
-    return stat(path.c_str(), &st) == 0;
-}
-
-pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv)
-{
-    std::vector<char*> argv;
-    for (const std::string& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    std::vector<std::string> envStore(extraEnv);
-    for (char** e = environ; *e; ++e)
-        envStore.emplace_back(*e);
-    std::vector<char*> envp;
-    for (std::string& e : envStore)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (args[0] != "/proc/self/exe")  // the server is quiet; the window side's report is kept
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    const int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    return rc == 0 ? pid : -1;
-}
-
-// Starts Xvfb on a free display number; the display number, or -1.
-int StartXvfb(pid_t& pid)
-{
-    for (int n = 150 + static_cast<int>(getpid() % 50); n < 400; ++n) {
-        const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
-        if (Exists(socket) || Exists("/tmp/.X" + std::to_string(n) + "-lock"))
-            continue;
-        pid = Spawn({ "Xvfb", ":" + std::to_string(n), "-screen", "0", "640x480x24", "-nolisten", "tcp" }, {});
-        if (pid < 0)
-            return -1;
-        for (int i = 0; i < 200; ++i) {
-            int status = 0;
-            if (waitpid(pid, &status, WNOHANG) == pid)
-                break;  // lost a race for that number: try the next
-            if (Exists(socket))
-                return n;
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        kill(pid, SIGTERM);
-        waitpid(pid, nullptr, 0);
-    }
-    return -1;
 }
 
 TEST(PaintManagerX11, ControlTreeReadBackFromTheServer)
@@ -155,24 +84,16 @@ TEST(PaintManagerX11, ControlTreeReadBackFromTheServer)
         PaintTreeAndCheckScreen();
         return;
     }
-    if (!Exists("/usr/bin/Xvfb"))
+    if (!xvfbtest::XvfbInstalled())
         GTEST_SKIP() << "Xvfb is not installed";
-    pid_t server = -1;
-    const int display = StartXvfb(server);
-    ASSERT_GE(display, 0) << "Xvfb did not start";
-    const char* tmp = std::getenv("TMPDIR");
-    std::string home = std::string(tmp && *tmp ? tmp : "/tmp") + "/quill-pm-x11-XXXXXX";
-    ASSERT_NE(mkdtemp(home.data()), nullptr);
-    const pid_t child = Spawn({ "/proc/self/exe", "--gtest_filter=PaintManagerX11.ControlTreeReadBackFromTheServer" },
-                              { "QUILL_PM_X11_CHILD=1", "QUILL_BACKEND=x11", "DISPLAY=:" + std::to_string(display),
-                                "HOME=" + home, "TMPDIR=" + home });
+    xvfbtest::XvfbSession server(150, 400);
+    ASSERT_GE(server.Number(), 0) << "Xvfb did not start";
+    const xvfbtest::TempHome home("quill-pm-x11");
+    ASSERT_TRUE(home.Made());
     int status = -1;
-    if (child > 0)
-        waitpid(child, &status, 0);
-    kill(server, SIGTERM);
-    waitpid(server, nullptr, 0);
-    rmdir(home.c_str());
-    ASSERT_GT(child, 0);
+    const bool ran = server.RunSelf("PaintManagerX11.ControlTreeReadBackFromTheServer",
+                                    { "QUILL_PM_X11_CHILD=1", "HOME=" + home.Path(), "TMPDIR=" + home.Path() }, status);
+    ASSERT_TRUE(ran);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the window side failed; status " << status;
 }
 
