@@ -1,11 +1,12 @@
 #include "MediaTestSupport.h"
 
+#include "platform/WinBase.h"
+
 #include <dirent.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <cmath>
-#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -100,41 +101,12 @@ std::wstring WideFolder()
 
 std::string Narrow(const std::wstring& text)
 {
-    std::string out;
-    for (wchar_t w : text) {
-        const auto c = static_cast<uint32_t>(w);
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
+    return platform::WideToUtf8(text);
 }
 
 std::wstring Wide(const std::string& text)
 {
-    std::wstring out;
-    for (size_t i = 0; i < text.size();) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        const int extra = c < 0x80 ? 0 : c < 0xE0 ? 1 : c < 0xF0 ? 2 : 3;
-        uint32_t code = extra == 0 ? c : c & (0x3F >> extra);
-        for (int k = 1; k <= extra && i + k < text.size(); ++k)
-            code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-        out += static_cast<wchar_t>(code);
-        i += extra + 1;
-    }
-    return out;
+    return platform::Utf8ToWide(text);
 }
 
 bool Shell(const std::string& command)
