@@ -2,8 +2,6 @@
 // at 100, 125 and 150 percent. Each vertical case is also run mirrored through the horizontal box.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include <memory>
 #include <vector>
 
@@ -16,13 +14,6 @@
 using namespace SkinUI;
 
 namespace {
-
-// The windowing layer runs headless in tests, whatever DISPLAY says.
-class HeadlessBackend : public testing::Environment {
-public:
-    void SetUp() override { ::setenv("QUILL_BACKEND", "headless", 1); }
-};
-[[maybe_unused]] testing::Environment* const kHeadless = testing::AddGlobalTestEnvironment(new HeadlessBackend);
 
 // A child along the stacking axis: fixed extent (0 shares), limits and the padding before/after.
 struct Child {

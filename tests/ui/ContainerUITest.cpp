@@ -2,8 +2,6 @@
 // container's own attributes.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include <cwchar>
 #include <string>
 #include <utility>
@@ -18,13 +16,6 @@
 using namespace SkinUI;
 
 namespace {
-
-// The windowing layer runs headless in tests, whatever DISPLAY says.
-class HeadlessBackend : public testing::Environment {
-public:
-    void SetUp() override { ::setenv("QUILL_BACKEND", "headless", 1); }
-};
-[[maybe_unused]] testing::Environment* const kHeadless = testing::AddGlobalTestEnvironment(new HeadlessBackend);
 
 // Counts destructions through the control's destroy delegates.
 struct DestroyCounter {

@@ -2,8 +2,6 @@
 // order and forms of its painting steps.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -17,13 +15,6 @@
 using namespace SkinUI;
 
 namespace {
-
-// The windowing layer runs headless in tests, whatever DISPLAY says.
-class HeadlessBackend : public testing::Environment {
-public:
-    void SetUp() override { ::setenv("QUILL_BACKEND", "headless", 1); }
-};
-[[maybe_unused]] testing::Environment* const kHeadless = testing::AddGlobalTestEnvironment(new HeadlessBackend);
 
 bool Same(const RECT& a, const RECT& b)
 {

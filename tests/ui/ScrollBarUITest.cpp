@@ -1,8 +1,6 @@
 // Scroll bar ranges, part placement, thumb drags, the held-button repeat and the fallback frames.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include <cstdint>
 
 #include "platform/WinGdi.h"
@@ -14,13 +12,6 @@
 using namespace SkinUI;
 
 namespace {
-
-// The windowing layer runs headless in tests, whatever DISPLAY says.
-class HeadlessBackend : public testing::Environment {
-public:
-    void SetUp() override { ::setenv("QUILL_BACKEND", "headless", 1); }
-};
-[[maybe_unused]] testing::Environment* const kHeadless = testing::AddGlobalTestEnvironment(new HeadlessBackend);
 
 tagTEventUI BarEvent(int type, int x = 0, int y = 0, WPARAM wParam = 0)
 {
