@@ -613,90 +613,81 @@ int CContainerUI::GetScrollStepSize() const
     return ScaleValue(m_nScrollStepSize);
 }
 
-void CContainerUI::LineUp()
+int CContainerUI::LineStep(bool vertical) const
 {
     int step = GetScrollStepSize();
-    if (step == 0) {
-        step = 8;
-        if (m_pManager != nullptr)
-            step += m_pManager->GetDefaultFontInfo()->tm.tmHeight;
-    }
+    if (step != 0)
+        return step;
+    step = 8;
+    if (vertical && m_pManager != nullptr)
+        step += m_pManager->GetDefaultFontInfo()->tm.tmHeight;
+    return step;
+}
+
+int CContainerUI::PageHeight() const
+{
+    const RECT inset = GetInset();
+    int page = m_rcItem.bottom - m_rcItem.top - inset.top - inset.bottom;
+    if (IsBarVisible(m_pHorizontalScrollBar))
+        page -= m_pHorizontalScrollBar->GetFixedHeight();
+    return page;
+}
+
+int CContainerUI::PageWidth() const
+{
+    const RECT inset = GetInset();
+    int page = m_rcItem.right - m_rcItem.left - inset.left - inset.right;
+    if (IsBarVisible(m_pVerticalScrollBar))
+        page -= m_pVerticalScrollBar->GetFixedWidth();
+    return page;
+}
+
+void CContainerUI::ScrollBy(int dx, int dy)
+{
     SIZE pos = GetScrollPos();
-    pos.cy -= step;
+    pos.cx += dx;
+    pos.cy += dy;
     SetScrollPos(pos, true);
+}
+
+void CContainerUI::LineUp()
+{
+    ScrollBy(0, -LineStep(true));
 }
 
 void CContainerUI::LineDown()
 {
-    int step = GetScrollStepSize();
-    if (step == 0) {
-        step = 8;
-        if (m_pManager != nullptr)
-            step += m_pManager->GetDefaultFontInfo()->tm.tmHeight;
-    }
-    SIZE pos = GetScrollPos();
-    pos.cy += step;
-    SetScrollPos(pos, true);
+    ScrollBy(0, LineStep(true));
 }
 
 void CContainerUI::LineLeft()
 {
-    const int step = GetScrollStepSize() != 0 ? GetScrollStepSize() : 8;
-    SIZE pos = GetScrollPos();
-    pos.cx -= step;
-    SetScrollPos(pos, true);
+    ScrollBy(-LineStep(false), 0);
 }
 
 void CContainerUI::LineRight()
 {
-    const int step = GetScrollStepSize() != 0 ? GetScrollStepSize() : 8;
-    SIZE pos = GetScrollPos();
-    pos.cx += step;
-    SetScrollPos(pos, true);
+    ScrollBy(LineStep(false), 0);
 }
 
 void CContainerUI::PageUp()
 {
-    SIZE pos = GetScrollPos();
-    const RECT inset = GetInset();
-    int page = m_rcItem.bottom - m_rcItem.top - inset.top - inset.bottom;
-    if (IsBarVisible(m_pHorizontalScrollBar))
-        page -= m_pHorizontalScrollBar->GetFixedHeight();
-    pos.cy -= page;
-    SetScrollPos(pos, true);
+    ScrollBy(0, -PageHeight());
 }
 
 void CContainerUI::PageDown()
 {
-    SIZE pos = GetScrollPos();
-    const RECT inset = GetInset();
-    int page = m_rcItem.bottom - m_rcItem.top - inset.top - inset.bottom;
-    if (IsBarVisible(m_pHorizontalScrollBar))
-        page -= m_pHorizontalScrollBar->GetFixedHeight();
-    pos.cy += page;
-    SetScrollPos(pos, true);
+    ScrollBy(0, PageHeight());
 }
 
 void CContainerUI::PageLeft()
 {
-    SIZE pos = GetScrollPos();
-    const RECT inset = GetInset();
-    int page = m_rcItem.right - m_rcItem.left - inset.left - inset.right;
-    if (IsBarVisible(m_pVerticalScrollBar))
-        page -= m_pVerticalScrollBar->GetFixedWidth();
-    pos.cx -= page;
-    SetScrollPos(pos, true);
+    ScrollBy(-PageWidth(), 0);
 }
 
 void CContainerUI::PageRight()
 {
-    SIZE pos = GetScrollPos();
-    const RECT inset = GetInset();
-    int page = m_rcItem.right - m_rcItem.left - inset.left - inset.right;
-    if (IsBarVisible(m_pVerticalScrollBar))
-        page -= m_pVerticalScrollBar->GetFixedWidth();
-    pos.cx += page;
-    SetScrollPos(pos, true);
+    ScrollBy(PageWidth(), 0);
 }
 
 void CContainerUI::HomeUp()

@@ -130,6 +130,15 @@ protected:
     CScrollBarUI* m_pHorizontalScrollBar { nullptr };
     CUIString m_sVerticalScrollBarStyle;
     CUIString m_sHorizontalScrollBarStyle;
+
+private:
+    // One line of scrolling: the scaled step size, or 8 pixels when none is set (a vertical line
+    // adds the default font's height).
+    int LineStep(bool vertical) const;
+    // One page of scrolling: the position less the inset and the scroll bar lying across it.
+    int PageHeight() const;
+    int PageWidth() const;
+    void ScrollBy(int dx, int dy);
 };
 
 }  // namespace SkinUI
