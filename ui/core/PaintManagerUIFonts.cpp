@@ -88,6 +88,18 @@ Bytes ReadZipItem(ZipHandle* zip, const wchar_t* name)
     return bytes;
 }
 
+// The description of a font a caller asks for, before it is made and measured.
+TFontInfo FontRequest(const wchar_t* name, int size, bool bold, bool underline, bool italic)
+{
+    TFontInfo wanted;
+    wanted.sFontName = name;
+    wanted.iSize = size;
+    wanted.bBold = bold;
+    wanted.bUnderline = underline;
+    wanted.bItalic = italic;
+    return wanted;
+}
+
 }  // namespace
 
 void CPaintManagerUI::InitSharedResources()
@@ -139,12 +151,7 @@ void CPaintManagerUI::MeasureFont(TFontInfo* pFontInfo)
 HFONT CPaintManagerUI::AddFont(int id, const wchar_t* pStrFontName, int nSize, bool bBold, bool bUnderline,
                                bool bItalic, bool bShared)
 {
-    TFontInfo wanted;
-    wanted.sFontName = pStrFontName;
-    wanted.iSize = nSize;
-    wanted.bBold = bBold;
-    wanted.bUnderline = bUnderline;
-    wanted.bItalic = bItalic;
+    const TFontInfo wanted = FontRequest(pStrFontName, nSize, bBold, bUnderline, bItalic);
     HFONT hFont = CreateFontFromInfo(wanted, false, false);
     if (!hFont)
         return nullptr;
@@ -335,12 +342,7 @@ TFontInfo* CPaintManagerUI::GetFontInfo(HFONT hFont)
 void CPaintManagerUI::SetDefaultFont(const wchar_t* pStrFontName, int nSize, bool bBold, bool bUnderline,
                                      bool bItalic, bool bShared)
 {
-    TFontInfo wanted;
-    wanted.sFontName = pStrFontName;
-    wanted.iSize = nSize;
-    wanted.bBold = bBold;
-    wanted.bUnderline = bUnderline;
-    wanted.bItalic = bItalic;
+    const TFontInfo wanted = FontRequest(pStrFontName, nSize, bBold, bUnderline, bItalic);
     HFONT hFont = CreateFontFromInfo(wanted, true, false);
     if (!hFont)
         return;
