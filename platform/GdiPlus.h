@@ -8,6 +8,7 @@
 // PNG, JPEG, BMP and GIF (every frame of an animated GIF, with its delays); the encoders write
 // PNG and JPEG. Objects report failures through GetLastStatus(); nothing throws.
 
+#include "platform/WinBase.h"  // GUID, CLSID
 #include "platform/WinGdi.h"
 
 #include <memory>
@@ -17,26 +18,6 @@
 namespace platform {
 class FontObject;
 }
-
-#ifndef QUILL_GUID_DEFINED
-#define QUILL_GUID_DEFINED
-struct GUID {
-    DWORD Data1;
-    WORD Data2;
-    WORD Data3;
-    BYTE Data4[8];
-};
-using CLSID = GUID;
-inline bool operator==(const GUID& a, const GUID& b)
-{
-    if (a.Data1 != b.Data1 || a.Data2 != b.Data2 || a.Data3 != b.Data3)
-        return false;
-    for (int i = 0; i < 8; ++i)
-        if (a.Data4[i] != b.Data4[i])
-            return false;
-    return true;
-}
-#endif
 
 // A readable byte stream, the part of the COM stream interface that image loading uses.
 struct IStream {

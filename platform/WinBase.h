@@ -582,8 +582,6 @@ BOOL QueryFullProcessImageNameW(HANDLE process, DWORD flags, LPWSTR name, LPDWOR
 
 // ---- URL-download progress sinks ----------------------------------------------------------------
 
-#ifndef QUILL_GUID_DEFINED
-#define QUILL_GUID_DEFINED
 struct GUID {
     DWORD Data1;
     WORD Data2;
@@ -600,7 +598,6 @@ inline bool operator==(const GUID& a, const GUID& b)
             return false;
     return true;
 }
-#endif
 using IID = GUID;
 using REFIID = const IID&;
 
