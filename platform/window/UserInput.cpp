@@ -29,6 +29,15 @@ WPARAM MouseKeyState(const WindowManager& wm)
 
 namespace {
 
+// The focus, active or capture window, as the calling thread sees it: only one of its own.
+HWND OwnThreadsWindow(HWND WindowManager::*slot)
+{
+    WindowManager& wm = WindowManager::Get();
+    std::lock_guard guard(wm.lock);
+    Window* window = wm.Find(wm.*slot);
+    return window && window->threadId == GetCurrentThreadId() ? wm.*slot : nullptr;
+}
+
 constexpr int kHoverSlop = 2;         // half the hover rectangle
 constexpr int kDoubleClickSlop = 2;   // half the double-click rectangle
 constexpr DWORD kDoubleClickMs = 500;
@@ -502,10 +511,7 @@ HWND SetFocus(HWND hwnd)
 
 HWND GetFocus()
 {
-    WindowManager& wm = WindowManager::Get();
-    std::lock_guard guard(wm.lock);
-    Window* window = wm.Find(wm.focus);
-    return window && window->threadId == GetCurrentThreadId() ? wm.focus : nullptr;
+    return OwnThreadsWindow(&WindowManager::focus);
 }
 
 HWND SetActiveWindow(HWND hwnd)
@@ -517,10 +523,7 @@ HWND SetActiveWindow(HWND hwnd)
 
 HWND GetActiveWindow()
 {
-    WindowManager& wm = WindowManager::Get();
-    std::lock_guard guard(wm.lock);
-    Window* window = wm.Find(wm.active);
-    return window && window->threadId == GetCurrentThreadId() ? wm.active : nullptr;
+    return OwnThreadsWindow(&WindowManager::active);
 }
 
 BOOL SetForegroundWindow(HWND hwnd)
@@ -611,10 +614,7 @@ BOOL ReleaseCapture()
 
 HWND GetCapture()
 {
-    WindowManager& wm = WindowManager::Get();
-    std::lock_guard guard(wm.lock);
-    Window* window = wm.Find(wm.capture);
-    return window && window->threadId == GetCurrentThreadId() ? wm.capture : nullptr;
+    return OwnThreadsWindow(&WindowManager::capture);
 }
 
 BOOL TrackMouseEvent(LPTRACKMOUSEEVENT track)

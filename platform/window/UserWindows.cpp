@@ -668,7 +668,12 @@ BOOL SetProp(HWND hwnd, LPCWSTR name, HANDLE value)
     return TRUE;
 }
 
-HANDLE GetProp(HWND hwnd, LPCWSTR name)
+namespace {
+
+// Looks a named property of a window up under the manager's lock and hands it to use; nullptr
+// for a missing window, an atom or absent name, or a property the window does not have.
+template <class Use>
+HANDLE WithProp(HWND hwnd, LPCWSTR name, Use use)
 {
     if (!name || IS_INTRESOURCE(name))
         return nullptr;
@@ -678,24 +683,23 @@ HANDLE GetProp(HWND hwnd, LPCWSTR name)
     if (!window)
         return nullptr;
     auto it = window->props.find(name);
-    return it == window->props.end() ? nullptr : it->second;
+    return it == window->props.end() ? nullptr : use(window->props, it);
+}
+
+}  // namespace
+
+HANDLE GetProp(HWND hwnd, LPCWSTR name)
+{
+    return WithProp(hwnd, name, [](auto&, auto it) { return it->second; });
 }
 
 HANDLE RemoveProp(HWND hwnd, LPCWSTR name)
 {
-    if (!name || IS_INTRESOURCE(name))
-        return nullptr;
-    WindowManager& wm = WindowManager::Get();
-    std::lock_guard guard(wm.lock);
-    Window* window = wm.Find(hwnd);
-    if (!window)
-        return nullptr;
-    auto it = window->props.find(name);
-    if (it == window->props.end())
-        return nullptr;
-    HANDLE value = it->second;
-    window->props.erase(it);
-    return value;
+    return WithProp(hwnd, name, [](auto& props, auto it) {
+        HANDLE value = it->second;
+        props.erase(it);
+        return value;
+    });
 }
 
 BOOL SetWindowText(HWND hwnd, LPCWSTR text)
