@@ -872,6 +872,20 @@ CControlUI* CContainerUI::FindSubControl(const wchar_t* pstrSubControlName)
     return m_pManager->FindSubControlByName(this, pstrSubControlName);
 }
 
+namespace {
+
+// Applies a change to a sub-control that was found; false when there is none.
+template <class Change>
+bool ChangeControl(CControlUI* control, Change change)
+{
+    if (control == nullptr)
+        return false;
+    change(*control);
+    return true;
+}
+
+}  // namespace
+
 CUIString CContainerUI::GetSubControlText(const wchar_t* pstrSubControlName)
 {
     CControlUI* control = FindSubControl(pstrSubControlName);
@@ -880,11 +894,7 @@ CUIString CContainerUI::GetSubControlText(const wchar_t* pstrSubControlName)
 
 bool CContainerUI::SetSubControlText(const wchar_t* pstrSubControlName, const wchar_t* pstrText)
 {
-    CControlUI* control = FindSubControl(pstrSubControlName);
-    if (control == nullptr)
-        return false;
-    control->SetText(pstrText);
-    return true;
+    return ChangeControl(FindSubControl(pstrSubControlName), [&](CControlUI& control) { control.SetText(pstrText); });
 }
 
 CUIString CContainerUI::GetSubControlUserData(const wchar_t* pstrSubControlName)
@@ -895,11 +905,7 @@ CUIString CContainerUI::GetSubControlUserData(const wchar_t* pstrSubControlName)
 
 bool CContainerUI::SetSubControlUserData(const wchar_t* pstrSubControlName, const wchar_t* pstrText)
 {
-    CControlUI* control = FindSubControl(pstrSubControlName);
-    if (control == nullptr)
-        return false;
-    control->SetUserData(pstrText);
-    return true;
+    return ChangeControl(FindSubControl(pstrSubControlName), [&](CControlUI& control) { control.SetUserData(pstrText); });
 }
 
 int CContainerUI::GetSubControlFixedHeight(const wchar_t* pstrSubControlName)
@@ -910,11 +916,7 @@ int CContainerUI::GetSubControlFixedHeight(const wchar_t* pstrSubControlName)
 
 bool CContainerUI::SetSubControlFixedHeight(const wchar_t* pstrSubControlName, int cy)
 {
-    CControlUI* control = FindSubControl(pstrSubControlName);
-    if (control == nullptr)
-        return false;
-    control->SetFixedHeight(cy);
-    return true;
+    return ChangeControl(FindSubControl(pstrSubControlName), [&](CControlUI& control) { control.SetFixedHeight(cy); });
 }
 
 int CContainerUI::GetSubControlFixedWdith(const wchar_t* pstrSubControlName)
@@ -925,11 +927,7 @@ int CContainerUI::GetSubControlFixedWdith(const wchar_t* pstrSubControlName)
 
 bool CContainerUI::SetSubControlFixedWdith(const wchar_t* pstrSubControlName, int cx)
 {
-    CControlUI* control = FindSubControl(pstrSubControlName);
-    if (control == nullptr)
-        return false;
-    control->SetFixedWidth(cx);
-    return true;
+    return ChangeControl(FindSubControl(pstrSubControlName), [&](CControlUI& control) { control.SetFixedWidth(cx); });
 }
 
 }  // namespace SkinUI
