@@ -316,10 +316,51 @@ void PaintPreview(HDC hDC, const Axis& axis, const BoxSeparator& sep, const RECT
         CRenderEngine::DrawColor(hDC, SeparatorBand(axis, sep, item, true), kSeparatorPreviewColor);
 }
 
-constexpr Axis kVertical { true };
-constexpr Axis kHorizontal { false };
-
 }  // namespace
+
+// ---- both boxes ----
+
+UINT CBoxLayoutUI::GetControlFlags() const
+{
+    return IsEnabled() && m_sep.thickness != 0 ? ControlFlagSetCursor : 0;
+}
+
+void CBoxLayoutUI::SetSepImmMode(bool bImmediately)
+{
+    SetImmediate(*this, m_sep, bImmediately);
+}
+
+RECT CBoxLayoutUI::GetThumbRect(bool bUseNew) const
+{
+    return SeparatorBand(Axis { m_vertical }, m_sep, m_rcItem, bUseNew);
+}
+
+void CBoxLayoutUI::SetPos(RECT rc, bool bNeedInvalidate)
+{
+    CControlUI::SetPos(rc, bNeedInvalidate);
+    LayoutBox(*this, Axis { m_vertical });
+}
+
+void CBoxLayoutUI::DoEvent(tagTEventUI& event)
+{
+    if (!HandleSeparator(Axis { m_vertical }, *this, m_rcItem, m_sep, event))
+        CContainerUI::DoEvent(event);
+}
+
+void CBoxLayoutUI::SetBoxAttribute(const wchar_t* pstrThicknessName, const wchar_t* pstrName, const wchar_t* pstrValue)
+{
+    if (pstrName != nullptr && NameIs(pstrName, pstrThicknessName))
+        m_sep.thickness = ReadInt(pstrValue);
+    else if (pstrName != nullptr && NameIs(pstrName, L"sepimm"))
+        SetSepImmMode(ReadBool(pstrValue));
+    else
+        CContainerUI::SetAttribute(pstrName, pstrValue);
+}
+
+void CBoxLayoutUI::DoPostPaint(HDC hDC, const RECT&)
+{
+    PaintPreview(hDC, Axis { m_vertical }, m_sep, m_rcItem);
+}
 
 // ---- vertical ----
 
@@ -340,46 +381,9 @@ void* CVerticalLayoutUI::GetInterface(const wchar_t* pstrName)
     return CContainerUI::GetInterface(pstrName);
 }
 
-UINT CVerticalLayoutUI::GetControlFlags() const
-{
-    return IsEnabled() && m_sep.thickness != 0 ? ControlFlagSetCursor : 0;
-}
-
-void CVerticalLayoutUI::SetSepImmMode(bool bImmediately)
-{
-    SetImmediate(*this, m_sep, bImmediately);
-}
-
-RECT CVerticalLayoutUI::GetThumbRect(bool bUseNew) const
-{
-    return SeparatorBand(kVertical, m_sep, m_rcItem, bUseNew);
-}
-
-void CVerticalLayoutUI::SetPos(RECT rc, bool bNeedInvalidate)
-{
-    CControlUI::SetPos(rc, bNeedInvalidate);
-    LayoutBox(*this, kVertical);
-}
-
-void CVerticalLayoutUI::DoEvent(tagTEventUI& event)
-{
-    if (!HandleSeparator(kVertical, *this, m_rcItem, m_sep, event))
-        CContainerUI::DoEvent(event);
-}
-
 void CVerticalLayoutUI::SetAttribute(const wchar_t* pstrName, const wchar_t* pstrValue)
 {
-    if (pstrName != nullptr && NameIs(pstrName, L"sepheight"))
-        SetSepHeight(ReadInt(pstrValue));
-    else if (pstrName != nullptr && NameIs(pstrName, L"sepimm"))
-        SetSepImmMode(ReadBool(pstrValue));
-    else
-        CContainerUI::SetAttribute(pstrName, pstrValue);
-}
-
-void CVerticalLayoutUI::DoPostPaint(HDC hDC, const RECT&)
-{
-    PaintPreview(hDC, kVertical, m_sep, m_rcItem);
+    SetBoxAttribute(L"sepheight", pstrName, pstrValue);
 }
 
 // ---- horizontal ----
@@ -401,46 +405,9 @@ void* CHorizontalLayoutUI::GetInterface(const wchar_t* pstrName)
     return CContainerUI::GetInterface(pstrName);
 }
 
-UINT CHorizontalLayoutUI::GetControlFlags() const
-{
-    return IsEnabled() && m_sep.thickness != 0 ? ControlFlagSetCursor : 0;
-}
-
-void CHorizontalLayoutUI::SetSepImmMode(bool bImmediately)
-{
-    SetImmediate(*this, m_sep, bImmediately);
-}
-
-RECT CHorizontalLayoutUI::GetThumbRect(bool bUseNew) const
-{
-    return SeparatorBand(kHorizontal, m_sep, m_rcItem, bUseNew);
-}
-
-void CHorizontalLayoutUI::SetPos(RECT rc, bool bNeedInvalidate)
-{
-    CControlUI::SetPos(rc, bNeedInvalidate);
-    LayoutBox(*this, kHorizontal);
-}
-
-void CHorizontalLayoutUI::DoEvent(tagTEventUI& event)
-{
-    if (!HandleSeparator(kHorizontal, *this, m_rcItem, m_sep, event))
-        CContainerUI::DoEvent(event);
-}
-
 void CHorizontalLayoutUI::SetAttribute(const wchar_t* pstrName, const wchar_t* pstrValue)
 {
-    if (pstrName != nullptr && NameIs(pstrName, L"sepwidth"))
-        SetSepWidth(ReadInt(pstrValue));
-    else if (pstrName != nullptr && NameIs(pstrName, L"sepimm"))
-        SetSepImmMode(ReadBool(pstrValue));
-    else
-        CContainerUI::SetAttribute(pstrName, pstrValue);
-}
-
-void CHorizontalLayoutUI::DoPostPaint(HDC hDC, const RECT&)
-{
-    PaintPreview(hDC, kHorizontal, m_sep, m_rcItem);
+    SetBoxAttribute(L"sepwidth", pstrName, pstrValue);
 }
 
 }  // namespace SkinUI

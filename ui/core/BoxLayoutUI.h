@@ -21,54 +21,58 @@ struct BoxSeparator {
     bool immediate { false };
 };
 
-class CVerticalLayoutUI : public CContainerUI {
+// What both boxes share: the layout along their axis and the separator that drags their extent.
+class CBoxLayoutUI : public CContainerUI {
 public:
-    CVerticalLayoutUI() = default;
+    UINT GetControlFlags() const override;
+
+    void SetSepImmMode(bool bImmediately);
+    bool IsSepImmMode() const { return m_sep.immediate; }
+    RECT GetThumbRect(bool bUseNew = false) const;
+
+    void SetPos(RECT rc, bool bNeedInvalidate = true) override;
+    void DoEvent(tagTEventUI& event) override;
+    void DoPostPaint(HDC hDC, const RECT& rcPaint) override;
+
+protected:
+    explicit CBoxLayoutUI(bool vertical) : m_vertical(vertical) {}
+    // Takes "sepimm" and the box's own thickness attribute; the rest goes to the container.
+    void SetBoxAttribute(const wchar_t* pstrThicknessName, const wchar_t* pstrName, const wchar_t* pstrValue);
+
+    BoxSeparator m_sep;
+
+private:
+    const bool m_vertical;
+};
+
+class CVerticalLayoutUI : public CBoxLayoutUI {
+public:
+    CVerticalLayoutUI() : CBoxLayoutUI(true) {}
 
     static CControlUI* CreateControl();
 
     const wchar_t* GetClass() const override;
     void* GetInterface(const wchar_t* pstrName) override;
-    UINT GetControlFlags() const override;
 
     void SetSepHeight(int iHeight) { m_sep.thickness = iHeight; }
     int GetSepHeight() const { return m_sep.thickness; }
-    void SetSepImmMode(bool bImmediately);
-    bool IsSepImmMode() const { return m_sep.immediate; }
-    RECT GetThumbRect(bool bUseNew = false) const;
 
-    void SetPos(RECT rc, bool bNeedInvalidate = true) override;
-    void DoEvent(tagTEventUI& event) override;
     void SetAttribute(const wchar_t* pstrName, const wchar_t* pstrValue) override;
-    void DoPostPaint(HDC hDC, const RECT& rcPaint) override;
-
-private:
-    BoxSeparator m_sep;
 };
 
-class CHorizontalLayoutUI : public CContainerUI {
+class CHorizontalLayoutUI : public CBoxLayoutUI {
 public:
-    CHorizontalLayoutUI() = default;
+    CHorizontalLayoutUI() : CBoxLayoutUI(false) {}
 
     static CControlUI* CreateControl();
 
     const wchar_t* GetClass() const override;
     void* GetInterface(const wchar_t* pstrName) override;
-    UINT GetControlFlags() const override;
 
     void SetSepWidth(int iWidth) { m_sep.thickness = iWidth; }
     int GetSepWidth() const { return m_sep.thickness; }
-    void SetSepImmMode(bool bImmediately);
-    bool IsSepImmMode() const { return m_sep.immediate; }
-    RECT GetThumbRect(bool bUseNew = false) const;
 
-    void SetPos(RECT rc, bool bNeedInvalidate = true) override;
-    void DoEvent(tagTEventUI& event) override;
     void SetAttribute(const wchar_t* pstrName, const wchar_t* pstrValue) override;
-    void DoPostPaint(HDC hDC, const RECT& rcPaint) override;
-
-private:
-    BoxSeparator m_sep;
 };
 
 }  // namespace SkinUI
