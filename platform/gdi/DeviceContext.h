@@ -126,6 +126,11 @@ private:
 // when the target has no alpha channel: the caller then draws through cairo.
 bool FillWithoutAlpha(DeviceContext* dc, const RECT& rect, COLORREF color);
 
+// The direct pixel routes for straight solid lines and two-colour gradient rectangles are on by
+// default; turning them off sends those calls through cairo, so both routes can be compared.
+void SetDirectPixelRoutes(bool on);
+bool DirectPixelRoutes();
+
 // Pixel access of an image surface: row y (top-down) of the surface as 32-bit pixels.
 uint32_t* SurfaceRow(cairo_surface_t* surface, int y);
 bool IsImageSurface(cairo_surface_t* surface);  // 32 bits per pixel in memory (ARGB32 or RGB24)

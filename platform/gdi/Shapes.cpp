@@ -4,6 +4,7 @@
 #include "platform/gdi/DeviceContext.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 
 namespace platform {
@@ -64,6 +65,52 @@ bool UsePen(cairo_t* cr, const PenObject& pen)
     case PS_DASHDOT: cairo_set_dash(cr, dashDot, 4, 0); break;
     case PS_DASHDOTDOT: cairo_set_dash(cr, dashDotDot, 6, 0); break;
     default: break;
+    }
+    return true;
+}
+
+std::atomic<bool> g_directRoutes { true };
+
+// A straight solid line of 1-px pen written straight into an ARGB32 surface (one coordinate of
+// `from` and `to` shared), each clip rectangle in turn. A
+// touched pixel ends as the colour with alpha 0, except one that already held the opaque colour
+// (the pixel comparison of the alpha rule sees no change there). False when the general route
+// must draw it.
+bool StraightLine(DeviceContext* dc, POINT from, POINT to, const PenObject& pen)
+{
+    if (!DirectPixelRoutes() || pen.width > 1 || (pen.style & PS_STYLE_MASK) != PS_SOLID
+        || (from.x != to.x && from.y != to.y) || !HasAlphaChannel(dc->Target()))
+        return false;
+    // Half-open span [lo, hi) along the line, in target coordinates. Cairo's aliased stroke
+    // takes a pixel whose centre lies on the stroke's lower edge but not on its upper one, so a
+    // line drawn towards smaller coordinates also leaves out its first pixel.
+    const bool horizontal = from.y == to.y;
+    const int64_t fromA = horizontal ? dc->ToTargetX(from.x) : dc->ToTargetY(from.y);
+    const int64_t toA = horizontal ? dc->ToTargetX(to.x) : dc->ToTargetY(to.y);
+    const int64_t lo = fromA < toA ? fromA : toA + 1, hi = fromA < toA ? toA : fromA;
+    const int64_t across = horizontal ? dc->ToTargetY(from.y) : dc->ToTargetX(from.x);
+    const uint32_t pixel = (GetRValue(pen.color) << 16) | (GetGValue(pen.color) << 8) | GetBValue(pen.color);
+    const uint32_t opaque = pixel | 0xFF000000u;
+    cairo_surface_t* surface = dc->Target();
+    const cairo_region_t* clip = dc->TargetClip();
+    cairo_surface_flush(surface);
+    for (int i = 0, n = cairo_region_num_rectangles(clip); i < n; ++i) {
+        cairo_rectangle_int_t r;
+        cairo_region_get_rectangle(clip, i, &r);
+        const int64_t acrossLo = horizontal ? r.y : r.x, acrossHi = acrossLo + (horizontal ? r.height : r.width);
+        const int64_t alongLo = horizontal ? r.x : r.y, alongHi = alongLo + (horizontal ? r.width : r.height);
+        const int64_t start = std::max(lo, alongLo), end = std::min(hi, alongHi);
+        if (across < acrossLo || across >= acrossHi || start >= end)
+            continue;
+        for (int64_t a = start; a < end; ++a) {
+            uint32_t& target = horizontal ? SurfaceRow(surface, static_cast<int>(across))[a]
+                                          : SurfaceRow(surface, static_cast<int>(a))[across];
+            if (target != opaque)
+                target = pixel;
+        }
+        const int x = static_cast<int>(horizontal ? start : across), y = static_cast<int>(horizontal ? across : start);
+        const int length = static_cast<int>(end - start);
+        cairo_surface_mark_dirty_rectangle(surface, x, y, horizontal ? length : 1, horizontal ? 1 : length);
     }
     return true;
 }
@@ -131,6 +178,16 @@ void RoundRectPath(cairo_t* cr, double x, double y, double w, double h, double r
 
 }  // namespace
 
+void SetDirectPixelRoutes(bool on)
+{
+    g_directRoutes = on;
+}
+
+bool DirectPixelRoutes()
+{
+    return g_directRoutes;
+}
+
 }  // namespace platform
 
 using platform::AlphaGuard;
@@ -184,6 +241,8 @@ BOOL LineTo(HDC hdc, int x, int y)
     dc->Current().currentPos = { x, y };
     const auto& pen = dc->Current().pen;
     if (!pen || pen->IsNull() || (from.x == x && from.y == y))
+        return TRUE;
+    if (platform::StraightLine(dc, from, { x, y }, *pen))
         return TRUE;
     const int half = std::max(1, pen->width);
     const RECT box = platform::Inflated(platform::Normalized(from.x, from.y, x + 1, y + 1), half);
