@@ -377,37 +377,41 @@ void WindowManager::DeliverInput(const RawInput& input)
     queue->wake.notify_all();
 }
 
-void WindowManager::DeliverGeometry(HWND hwnd, const RECT& rect)
+namespace {
+
+// A change the desktop made to a top-level window.
+RawInput DesktopChange(RawInput::Kind kind, HWND top)
 {
     RawInput input;
-    input.kind = RawInput::Geometry;
-    input.top = hwnd;
+    input.kind = kind;
+    input.top = top;
+    return input;
+}
+
+}  // namespace
+
+void WindowManager::DeliverGeometry(HWND hwnd, const RECT& rect)
+{
+    RawInput input = DesktopChange(RawInput::Geometry, hwnd);
     input.rect = rect;
     DeliverInput(input);
 }
 
 void WindowManager::DeliverClose(HWND hwnd)
 {
-    RawInput input;
-    input.kind = RawInput::CloseRequest;
-    input.top = hwnd;
-    DeliverInput(input);
+    DeliverInput(DesktopChange(RawInput::CloseRequest, hwnd));
 }
 
 void WindowManager::DeliverActivation(HWND hwnd, bool on)
 {
-    RawInput input;
-    input.kind = RawInput::Activation;
-    input.top = hwnd;
+    RawInput input = DesktopChange(RawInput::Activation, hwnd);
     input.on = on;
     DeliverInput(input);
 }
 
 void WindowManager::DeliverIconic(HWND hwnd, bool iconic)
 {
-    RawInput input;
-    input.kind = RawInput::Iconic;
-    input.top = hwnd;
+    RawInput input = DesktopChange(RawInput::Iconic, hwnd);
     input.on = iconic;
     DeliverInput(input);
 }
