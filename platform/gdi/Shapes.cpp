@@ -6,6 +6,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <map>
+#include <tuple>
+#include <vector>
 
 namespace platform {
 
@@ -111,6 +114,103 @@ bool StraightLine(DeviceContext* dc, POINT from, POINT to, const PenObject& pen)
         const int x = static_cast<int>(horizontal ? start : across), y = static_cast<int>(horizontal ? across : start);
         const int length = static_cast<int>(end - start);
         cairo_surface_mark_dirty_rectangle(surface, x, y, horizontal ? length : 1, horizontal ? 1 : length);
+    }
+    return true;
+}
+
+// A two-colour linear gradient from the first pixel's centre to the last one's along
+// [from, to), so both ends show the exact colours.
+cairo_pattern_t* GradientPattern(bool vertical, int from, int to, const TRIVERTEX& first, const TRIVERTEX& second)
+{
+    cairo_pattern_t* pattern = vertical ? cairo_pattern_create_linear(0, from + 0.5, 0, to - 0.5)
+                                        : cairo_pattern_create_linear(from + 0.5, 0, to - 0.5, 0);
+    for (const auto& [offset, v] : { std::pair<double, const TRIVERTEX*> { 0.0, &first }, { 1.0, &second } })
+        cairo_pattern_add_color_stop_rgba(pattern, offset, (v->Red >> 8) / 255.0, (v->Green >> 8) / 255.0,
+                                          (v->Blue >> 8) / 255.0, (v->Alpha >> 8) / 255.0);
+    return pattern;
+}
+
+void GradientRectThroughCairo(DeviceContext* dc, const RECT& r, bool vertical, const TRIVERTEX& first, const TRIVERTEX& second)
+{
+    Canvas canvas(dc);
+    if (!canvas.Valid())
+        return;
+    cairo_t* cr = canvas.Get();
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_pattern_t* pattern = vertical ? GradientPattern(true, r.top, r.bottom, first, second)
+                                        : GradientPattern(false, r.left, r.right, first, second);
+    cairo_set_source(cr, pattern);
+    cairo_pattern_destroy(pattern);
+    cairo_rectangle(cr, r.left, r.top, r.right - r.left, r.bottom - r.top);
+    cairo_fill(cr);
+}
+
+// Longer gradients go through cairo: a cached line costs four bytes a pixel.
+constexpr int kLongestCachedGradient = 4096;
+
+// The colours along a gradient of `length` pixels, as cairo renders them. Cairo's result does
+// not depend on where the gradient lies, so one line serves every rectangle of that length and
+// those colours; a frame repaints the same gradients many times.
+const std::vector<uint32_t>& GradientLine(bool vertical, int length, const TRIVERTEX& first, const TRIVERTEX& second)
+{
+    using Key = std::tuple<bool, int, uint64_t, uint64_t>;
+    thread_local std::map<Key, std::vector<uint32_t>> cache;
+    auto packed = [](const TRIVERTEX& v) {
+        return (uint64_t(v.Red >> 8) << 24) | (uint64_t(v.Green >> 8) << 16) | (uint64_t(v.Blue >> 8) << 8) | (v.Alpha >> 8);
+    };
+    const Key key { vertical, length, packed(first), packed(second) };
+    auto found = cache.find(key);
+    if (found != cache.end())
+        return found->second;
+    if (cache.size() >= 256)
+        cache.clear();
+    std::vector<uint32_t>& line = cache[key];
+    line.assign(length, 0);
+    const int width = vertical ? 1 : length, height = vertical ? length : 1;
+    cairo_surface_t* surface = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(line.data()), CAIRO_FORMAT_ARGB32,
+                                                                   width, height, width * 4);
+    cairo_t* cr = cairo_create(surface);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_pattern_t* pattern = GradientPattern(vertical, 0, length, first, second);
+    cairo_set_source(cr, pattern);
+    cairo_pattern_destroy(pattern);
+    cairo_rectangle(cr, 0, 0, width, height);
+    cairo_fill(cr);
+    cairo_destroy(cr);
+    cairo_surface_finish(surface);
+    cairo_surface_destroy(surface);
+    return line;
+}
+
+// Fills the rectangle on an ARGB32 surface from the cached line: copied along each row of a
+// horizontal gradient, one colour per row of a vertical one. False when cairo must draw it.
+bool GradientRectDirect(DeviceContext* dc, const RECT& r, bool vertical, const TRIVERTEX& first, const TRIVERTEX& second)
+{
+    const int64_t length = vertical ? int64_t(r.bottom) - r.top : int64_t(r.right) - r.left;
+    if (!DirectPixelRoutes() || length > kLongestCachedGradient || !HasAlphaChannel(dc->Target()))
+        return false;
+    const std::vector<uint32_t>& line = GradientLine(vertical, static_cast<int>(length), first, second);
+    const int64_t left = dc->ToTargetX(r.left), top = dc->ToTargetY(r.top);
+    const int64_t right = left + (int64_t(r.right) - r.left), bottom = top + (int64_t(r.bottom) - r.top);
+    cairo_surface_t* surface = dc->Target();
+    const cairo_region_t* clip = dc->TargetClip();
+    cairo_surface_flush(surface);
+    for (int i = 0, n = cairo_region_num_rectangles(clip); i < n; ++i) {
+        cairo_rectangle_int_t c;
+        cairo_region_get_rectangle(clip, i, &c);
+        const int64_t x0 = std::max<int64_t>(left, c.x), x1 = std::min<int64_t>(right, int64_t(c.x) + c.width);
+        const int64_t y0 = std::max<int64_t>(top, c.y), y1 = std::min<int64_t>(bottom, int64_t(c.y) + c.height);
+        if (x0 >= x1 || y0 >= y1)
+            continue;
+        for (int64_t y = y0; y < y1; ++y) {
+            uint32_t* row = SurfaceRow(surface, static_cast<int>(y));
+            if (vertical)
+                std::fill(row + x0, row + x1, line[y - top]);
+            else
+                std::copy(line.begin() + (x0 - left), line.begin() + (x1 - left), row + x0);
+        }
+        cairo_surface_mark_dirty_rectangle(surface, static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1 - x0),
+                                           static_cast<int>(y1 - y0));
     }
     return true;
 }
@@ -320,30 +420,17 @@ BOOL GradientFill(HDC hdc, TRIVERTEX* vertices, ULONG vertexCount, void* mesh, U
     for (ULONG i = 0; i < meshCount; ++i)
         if (rects[i].UpperLeft >= vertexCount || rects[i].LowerRight >= vertexCount)
             return FALSE;
-    Canvas canvas(dc);
-    if (!canvas.Valid())
-        return TRUE;
-    cairo_t* cr = canvas.Get();
-    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    const bool vertical = mode == GRADIENT_FILL_RECT_V;
     for (ULONG i = 0; i < meshCount; ++i) {
         const TRIVERTEX& a = vertices[rects[i].UpperLeft];
         const TRIVERTEX& b = vertices[rects[i].LowerRight];
         const RECT r = platform::Normalized(a.x, a.y, b.x, b.y);
         if (r.right <= r.left || r.bottom <= r.top)
             continue;
-        const bool vertical = mode == GRADIENT_FILL_RECT_V;
-        // From the first pixel's centre to the last one's, so both ends show the exact colours.
-        cairo_pattern_t* pattern = vertical ? cairo_pattern_create_linear(0, r.top + 0.5, 0, r.bottom - 0.5)
-                                            : cairo_pattern_create_linear(r.left + 0.5, 0, r.right - 0.5, 0);
         const TRIVERTEX& first = (vertical ? a.y <= b.y : a.x <= b.x) ? a : b;
         const TRIVERTEX& second = &first == &a ? b : a;
-        for (const auto& [offset, v] : { std::pair<double, const TRIVERTEX*> { 0.0, &first }, { 1.0, &second } })
-            cairo_pattern_add_color_stop_rgba(pattern, offset, (v->Red >> 8) / 255.0, (v->Green >> 8) / 255.0,
-                                              (v->Blue >> 8) / 255.0, (v->Alpha >> 8) / 255.0);
-        cairo_set_source(cr, pattern);
-        cairo_pattern_destroy(pattern);
-        cairo_rectangle(cr, r.left, r.top, r.right - r.left, r.bottom - r.top);
-        cairo_fill(cr);
+        if (!platform::GradientRectDirect(dc, r, vertical, first, second))
+            platform::GradientRectThroughCairo(dc, r, vertical, first, second);
     }
     return TRUE;
 }

@@ -132,3 +132,33 @@ TEST(GdiFastPath, OpaquePenColourAlreadyThereKeepsItsAlpha)
 }
 
 }  // namespace
+
+TEST(GdiFastPath, GradientRectanglesMatchTheGeneralRoute)
+{
+    struct Case {
+        RECT box;
+        COLOR16 from[4], to[4];  // red, green, blue, alpha
+    };
+    const Case cases[] = {
+        { { 2, 3, 40, 20 }, { 0xFF00, 0, 0, 0xFF00 }, { 0, 0, 0xFF00, 0xFF00 } },
+        { { -5, -7, 70, 60 }, { 0x1200, 0x3400, 0x5600, 0xFF00 }, { 0xFE00, 0xDC00, 0xBA00, 0xFF00 } },
+        { { 10, 10, 11, 30 }, { 0x8000, 0x8000, 0x8000, 0xFF00 }, { 0x1000, 0x2000, 0x3000, 0xFF00 } },  // one pixel across
+        { { 10, 10, 30, 11 }, { 0x8000, 0x8000, 0x8000, 0xFF00 }, { 0x1000, 0x2000, 0x3000, 0xFF00 } },
+        { { 30, 40, 5, 1 }, { 0x4000, 0x9000, 0x2000, 0x8000 }, { 0xF000, 0x1000, 0xA000, 0x2000 } },  // swapped corners, alpha
+        { { 0, 0, 61, 47 }, { 0x7700, 0x7700, 0x7700, 0x0000 }, { 0x7700, 0x7700, 0x7700, 0x0000 } },  // transparent
+        { { 4, 4, 57, 43 }, { 0xFFFF, 0x00FF, 0x7F7F, 0xFFFF }, { 0x0101, 0xFEFE, 0x8080, 0xC0C0 } },  // low bytes ignored
+    };
+    for (ULONG mode : { GRADIENT_FILL_RECT_H, GRADIENT_FILL_RECT_V })
+        for (bool clipped : { false, true })
+            for (const Case& c : cases) {
+                SCOPED_TRACE(testing::Message() << "mode " << mode << (clipped ? ", clipped" : "") << ", case " << &c - cases);
+                ExpectSameBothWays([&](HDC dc) {
+                    if (clipped)
+                        ClipAndShift(dc);
+                    TRIVERTEX v[2] = { { c.box.left, c.box.top, c.from[0], c.from[1], c.from[2], c.from[3] },
+                                       { c.box.right, c.box.bottom, c.to[0], c.to[1], c.to[2], c.to[3] } };
+                    GRADIENT_RECT mesh { 0, 1 };
+                    ASSERT_TRUE(GradientFill(dc, v, 2, &mesh, 1, mode));
+                });
+            }
+}
