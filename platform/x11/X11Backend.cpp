@@ -43,11 +43,41 @@ struct NativeWindow {
     bool overrideRedirect = false;
     bool mapped = false;
     int ownMapChanges = 0;  // map and unmap notifications still due for our own requests
+    bool framed = false;    // a window manager reparented it into a frame
     RECT rect {};  // as last set or reported
+    // The geometry the server last confirmed, then those we asked for since, oldest first. The
+    // server reports each one late, so a report matching one of them is an echo of our own
+    // request, not a move by the desktop.
+    std::vector<RECT> pendingGeometry;
     std::vector<uint32_t> scratch;
 };
 
 int IgnoreXError(Display*, XErrorEvent*) { return 0; }
+
+void RememberRequest(NativeWindow& native, const RECT& rect)
+{
+    // A window manager may refuse or merge requests; never let the list grow without bound.
+    constexpr size_t kMostPending = 64;
+    if (native.pendingGeometry.size() == kMostPending)
+        native.pendingGeometry.erase(native.pendingGeometry.begin());
+    native.pendingGeometry.push_back(rect);
+}
+
+// True when `reported` is a geometry the server already confirmed or one we requested and the
+// server is only now confirming; it reports them in the order we asked. The list starts with
+// the last confirmed geometry, which stays as the server may report it again (restacks).
+bool IsEchoOfRequest(NativeWindow& native, const RECT& reported)
+{
+    auto& pending = native.pendingGeometry;
+    for (size_t i = 0; i < pending.size(); ++i) {
+        if (!EqualRect(&pending[i], &reported))
+            continue;
+        pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(i));
+        return true;
+    }
+    pending.assign(1, reported);  // the desktop moved or sized it: earlier requests are void
+    return false;
+}
 
 // Virtual keys of the keys the framework and the editor handle; letters and digits map directly.
 int VirtualKeyOf(KeySym sym)
@@ -236,6 +266,7 @@ void X11Backend::TopLevelCreated(Window& window)
     // Owned popups (menus, lists, shadows, tips) are placed by us, not by the desktop.
     native->overrideRedirect = (window.style & WS_POPUP) && (window.owner || (window.exStyle & WS_EX_TOOLWINDOW));
     native->rect = window.rect;
+    native->pendingGeometry.assign(1, window.rect);
     XSetWindowAttributes attributes {};
     attributes.colormap = m_colormap;
     attributes.border_pixel = 0;
@@ -319,6 +350,7 @@ void X11Backend::TopLevelChanged(Window& window, unsigned what)
         return;
     if ((what & ChangeGeometry) && !EqualRect(&native->rect, &window.rect)) {
         native->rect = window.rect;
+        RememberRequest(*native, window.rect);
         XMoveResizeWindow(m_display, native->xid, window.rect.left, window.rect.top, std::max(1, window.Width()),
                           std::max(1, window.Height()));
     }
@@ -632,15 +664,18 @@ void X11Backend::Handle(XEvent& event, std::vector<std::function<void()>>& repor
             break;
         int x = event.xconfigure.x, y = event.xconfigure.y;
         ::Window child = 0;
-        if (!event.xconfigure.send_event)
+        if (native->framed && !event.xconfigure.send_event)
             XTranslateCoordinates(m_display, native->xid, m_root, 0, 0, &x, &y, &child);
         const RECT rect { x, y, x + event.xconfigure.width, y + event.xconfigure.height };
-        if (EqualRect(&rect, &native->rect))
+        if (IsEchoOfRequest(*native, rect) || EqualRect(&rect, &native->rect))
             break;
         native->rect = rect;
         reports.push_back([hwnd, rect] { WindowManager::Get().DeliverGeometry(hwnd, rect); });
         break;
     }
+    case ReparentNotify:
+        native->framed = event.xreparent.parent != m_root;
+        break;
     case MapNotify:
     case UnmapNotify: {
         // Maps and unmaps we did not ask for are the desktop's minimise and restore.
