@@ -9,7 +9,9 @@
 #include <cstdint>
 #include <cwchar>
 #include <cwctype>
+#include <map>
 #include <memory>
+#include <tuple>
 #include <type_traits>
 #include <vector>
 
@@ -54,6 +56,34 @@ private:
     HDC m_hDC;
     HGDIOBJ m_old;
 };
+
+// Borders are drawn line by line for every control on every paint; creating and deleting a pen
+// per line cost more than the line itself. The few pens a skin uses are kept for the thread's
+// life (never left selected: callers select them only for the call).
+HPEN CachedPen(int style, int size, COLORREF colour)
+{
+    struct Pens {
+        std::map<std::tuple<int, int, COLORREF>, HPEN> byKey;
+        ~Pens() { Clear(); }
+        void Clear()
+        {
+            for (auto& entry : byKey)
+                ::DeleteObject(entry.second);
+            byKey.clear();
+        }
+    };
+    thread_local Pens pens;
+    const auto key = std::make_tuple(style, size, colour);
+    auto found = pens.byKey.find(key);
+    if (found != pens.byKey.end())
+        return found->second;
+    if (pens.byKey.size() >= 64)
+        pens.Clear();
+    HPEN pen = ::CreatePen(style, size, colour);
+    if (pen)
+        pens.byKey.emplace(key, pen);
+    return pen;
+}
 
 // Draws the pieces of one nine-grid from a bitmap selected into a memory DC.
 class PieceBlitter {
@@ -513,13 +543,9 @@ void CRenderEngine::DrawLine(HDC hDC, const RECT& rc, int nSize, DWORD dwPenColo
 {
     if (!hDC)
         return;
-    HPEN pen = ::CreatePen(nStyle, nSize, GdiColour(dwPenColor));
-    {
-        ScopedSelect selected(hDC, pen);
-        ::MoveToEx(hDC, rc.left, rc.top, nullptr);
-        ::LineTo(hDC, rc.right, rc.bottom);
-    }
-    ::DeleteObject(pen);
+    ScopedSelect selected(hDC, CachedPen(nStyle, nSize, GdiColour(dwPenColor)));
+    ::MoveToEx(hDC, rc.left, rc.top, nullptr);
+    ::LineTo(hDC, rc.right, rc.bottom);
 }
 
 void CRenderEngine::DrawRect(HDC hDC, const RECT& rc, int nSize, DWORD dwPenColor, int)
@@ -537,13 +563,9 @@ void CRenderEngine::DrawRoundRect(HDC hDC, const RECT& rc, int nSize, int width,
 {
     if (!hDC)
         return;
-    HPEN pen = ::CreatePen(nStyle, nSize, GdiColour(dwPenColor));
-    {
-        ScopedSelect selectedBrush(hDC, ::GetStockObject(NULL_BRUSH));
-        ScopedSelect selectedPen(hDC, pen);
-        ::RoundRect(hDC, rc.left, rc.top, rc.right, rc.bottom, width, height);
-    }
-    ::DeleteObject(pen);
+    ScopedSelect selectedBrush(hDC, ::GetStockObject(NULL_BRUSH));
+    ScopedSelect selectedPen(hDC, CachedPen(nStyle, nSize, GdiColour(dwPenColor)));
+    ::RoundRect(hDC, rc.left, rc.top, rc.right, rc.bottom, width, height);
 }
 
 void CRenderEngine::CheckAlphaColor(DWORD& dwColor)
