@@ -8,7 +8,6 @@
 #include "editor/dialogs/MessageWnd.h"
 #include "media/ExportPageView.h"
 #include "platform/Windows.h"
-#include "platform/headless/HeadlessScreen.h"
 
 std::atomic<uint8_t> CancelFlag { 0 };
 CMainWnd* MainWindowPointer = nullptr;
@@ -39,12 +38,6 @@ void LowerOddSize(std::wstring& size)
 }
 
 }  // namespace
-
-MainWndDisplayChoice::MainWndDisplayChoice()
-{
-    if (!std::getenv("DISPLAY") && !std::getenv("QUILL_BACKEND"))
-        platform::headless::Use();
-}
 
 CMainWnd::CMainWnd()
 {

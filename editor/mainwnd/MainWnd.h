@@ -34,15 +34,7 @@ struct MergePoolShares;
 // and by closing the main window, cleared by the cut's launch and by each job's cancel clean-up).
 extern std::atomic<uint8_t> CancelFlag;
 
-// The window base's paint manager reaches the window system as soon as it is made. The editor's
-// start-up has chosen the display (or ended with its message) long before it makes the main
-// window; a main window object made without the start-up, as tests make it, takes the headless
-// display when no X display is set.
-struct MainWndDisplayChoice {
-    MainWndDisplayChoice();
-};
-
-class CMainWnd : private MainWndDisplayChoice, public SkinUI::WindowImplBase {
+class CMainWnd : public SkinUI::WindowImplBase {
 public:
     CMainWnd();
     ~CMainWnd() override;

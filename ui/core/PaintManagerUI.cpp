@@ -68,10 +68,8 @@ bool RemoveFirst(CStdPtrArray& list, void* item)
 
 CPaintManagerUI::CPaintManagerUI()
 {
-    if (!m_bSharedInitDone) {
+    if (!m_bSharedInitDone)
         InitSharedResources();
-        ::InitCommonControls();
-    }
     m_ResInfo.m_dwDefaultDisabledColor = m_SharedResInfo.m_dwDefaultDisabledColor;
     m_ResInfo.m_dwDefaultFontColor = m_SharedResInfo.m_dwDefaultFontColor;
     m_ResInfo.m_dwDefaultLinkFontColor = m_SharedResInfo.m_dwDefaultLinkFontColor;

@@ -38,6 +38,9 @@ void CPaintManagerUI::Init(HWND hWnd, const wchar_t* pstrName)
     m_sName = pstrName;
     if (m_hWndPaint == hWnd)
         return;
+    // The window system is reached only once a window is attached, so a manager can be made
+    // (and tested) on a machine without a display.
+    ::InitCommonControls();
     m_hWndPaint = hWnd;
     m_hDcPaint = ::GetDC(hWnd);
     m_aPreMessages.Add(this);
