@@ -105,13 +105,12 @@ bool StraightLine(DeviceContext* dc, POINT from, POINT to, const PenObject& pen)
         const int64_t start = std::max(lo, alongLo), end = std::min(hi, alongHi);
         if (across < acrossLo || across >= acrossHi || start >= end)
             continue;
-        for (int64_t a = start; a < end; ++a) {
-            uint32_t& target = horizontal ? SurfaceRow(surface, static_cast<int>(across))[a]
-                                          : SurfaceRow(surface, static_cast<int>(a))[across];
-            if (target != opaque)
-                target = pixel;
-        }
         const int x = static_cast<int>(horizontal ? start : across), y = static_cast<int>(horizontal ? across : start);
+        const ptrdiff_t step = horizontal ? 1 : cairo_image_surface_get_stride(surface) / 4;
+        uint32_t* target = SurfaceRow(surface, y) + x;
+        for (int64_t a = start; a < end; ++a, target += step)
+            if (*target != opaque)
+                *target = pixel;
         const int length = static_cast<int>(end - start);
         cairo_surface_mark_dirty_rectangle(surface, x, y, horizontal ? length : 1, horizontal ? 1 : length);
     }
