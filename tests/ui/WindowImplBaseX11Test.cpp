@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -95,6 +96,29 @@ bool PumpUntil(Done done, int ms = 10000)
     return true;
 }
 
+// Where the X server itself has the window with this title, in screen coordinates.
+bool ServerRect(Display* display, const char* title, RECT& rect)
+{
+    ::Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
+        return false;
+    bool found = false;
+    for (unsigned i = 0; i < count && !found; ++i) {
+        char* name = nullptr;
+        if (!XFetchName(display, children[i], &name) || !name)
+            continue;
+        found = std::strcmp(name, title) == 0;
+        XFree(name);
+        XWindowAttributes at {};
+        if (found && XGetWindowAttributes(display, children[i], &at))
+            rect = { at.x, at.y, at.x + at.width, at.y + at.height };
+    }
+    if (children)
+        XFree(children);
+    return found;
+}
+
 uint32_t RootPixel(Display* display, int x, int y)
 {
     if (x < 0 || y < 0 || x >= DisplayWidth(display, 0) || y >= DisplayHeight(display, 0))
@@ -149,15 +173,14 @@ void DragPaintAndClose()
         return RootPixel(input.display, pt.x, pt.y) == rgb;
     };
     ASSERT_TRUE(PumpUntil([&] { return shows(L"page1", 0x0000FF); })) << "the window never showed";
-    // The server answers the moves made while the window was created a little later; once they
-    // are all in, the size and place are set once more so the drag starts from a settled window.
-    PumpUntil([] { return false; }, 300);
+    // The press must land where the window is: wait until the server has it where we put it.
     SetWindowPos(window.GetHWND(), nullptr, 0, 0, 400, 300, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
     window.CenterWindow();
     ASSERT_TRUE(PumpUntil([&] {
-        RECT rc {};
+        RECT rc {}, server {};
         GetWindowRect(window.GetHWND(), &rc);
-        return rc.right - rc.left == 400 && shows(L"page1", 0x0000FF);
+        return rc.right - rc.left == 400 && ServerRect(input.display, "skin on X11", server) && EqualRect(&rc, &server)
+            && shows(L"page1", 0x0000FF);
     }));
 
     RECT before {};
