@@ -6,7 +6,9 @@
 // nothing here keeps state between calls except the read-only default formats.
 
 #include "platform/WinGdi.h"
+#include "ui/core/DrawInfo.h"
 #include "ui/core/StringOrId.h"
+#include "ui/core/UIDefines.h"
 #include "ui/core/UIString.h"
 
 namespace Gdiplus {
@@ -34,30 +36,11 @@ struct tagTImageInfo {
 };
 using TImageInfo = tagTImageInfo;
 
-// What drawing an image attribute needs: the parsed form of "file='…' dest='…' …".
-struct ImageDrawParams {
-    CUIString sImageName;
-    CUIString sResType;
-    RECT rcDest {};
-    RECT rcSource {};
-    RECT rcCorner {};
-    DWORD dwMask = 0;
-    BYTE uFade = 255;
-    bool bHole = false;
-    bool bTiledX = false;
-    bool bTiledY = false;
-};
+// What drawing an image attribute needs: its parsed form.
+using ImageDrawParams = tagTDrawInfo;
 
-// A font as the tagged-text layout sees it. Metrics are measured by whoever hands it out.
-struct HtmlFont {
-    HFONT hFont = nullptr;
-    CUIString sFontName;
-    int iSize = 0;
-    bool bBold = false;
-    bool bUnderline = false;
-    bool bItalic = false;
-    TEXTMETRICW tm {};
-};
+// A font as the tagged-text layout sees it: a registered font with its measured metrics.
+using HtmlFont = tagTFontInfo;
 
 // Where tagged text gets its fonts, images, colours and mouse position: the paint manager for a
 // window, a fixed table in tests. Fonts and images handed out must stay alive (and unchanged)
