@@ -1,6 +1,5 @@
 #include "editor/mainwnd/MainWnd.h"
 
-#include <cstdlib>
 #include <cwchar>
 #include <cwctype>
 
