@@ -7,14 +7,7 @@
 
 #include <gtest/gtest.h>
 // After gtest: X11's macros (None, Bool ...) would clash with its names.
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include "support/XvfbSession.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -23,8 +16,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -134,92 +125,21 @@ void MoveSeveralTimesAndCheck()
     DestroyWindow(hwnd);
 }
 
-bool Exists(const std::string& path)
-{
-    struct stat st;
-    return stat(path.c_str(), &st) == 0;
-}
-
-pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv, bool quiet)
-{
-    std::vector<char*> argv;
-    for (const std::string& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    std::vector<std::string> envStore(extraEnv);
-    for (char** e = environ; *e; ++e)
-        envStore.emplace_back(*e);
-    std::vector<char*> envp;
-    for (std::string& e : envStore)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (quiet)
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    const int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    return rc == 0 ? pid : -1;
-}
-
-void End(pid_t pid)
-{
-    if (pid <= 0)
-        return;
-    kill(pid, SIGTERM);
-    waitpid(pid, nullptr, 0);
-}
-
-// Starts Xvfb on a free display number; the display number, or -1.
-int StartXvfb(pid_t& server)
-{
-    for (int n = 140 + static_cast<int>(getpid() % 50); n < 400; ++n) {
-        const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
-        if (Exists(socket) || Exists("/tmp/.X" + std::to_string(n) + "-lock"))
-            continue;
-        const pid_t pid = Spawn({ "Xvfb", ":" + std::to_string(n), "-screen", "0", "1920x1080x24", "-nolisten", "tcp" },
-                                {}, true);
-        if (pid < 0)
-            return -1;
-        for (int i = 0; i < 200; ++i) {
-            if (waitpid(pid, nullptr, WNOHANG) == pid)
-                break;  // lost a race for that number: try the next
-            if (Exists(socket)) {
-                server = pid;
-                return n;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        End(pid);
-    }
-    return -1;
-}
-
 TEST(X11Geometry, LastRequestWinsOverLateReportsAndDesktopMovesAreFollowed)
 {
     if (std::getenv("QUILL_X11_CHILD")) {
         MoveSeveralTimesAndCheck();
         return;
     }
-    if (!Exists("/usr/bin/Xvfb"))
+    if (!xvfbtest::XvfbInstalled())
         GTEST_SKIP() << "Xvfb is not installed";
-    pid_t server = -1;
-    const int display = StartXvfb(server);
-    ASSERT_GE(display, 0) << "Xvfb did not start";
-    const char* tmp = std::getenv("TMPDIR");
-    std::string home = std::string(tmp && *tmp ? tmp : "/tmp") + "/quill-x11geo-XXXXXX";
-    ASSERT_NE(mkdtemp(home.data()), nullptr);
-    const pid_t child = Spawn({ "/proc/self/exe", "--gtest_filter=X11Geometry.*" },
-                              { "QUILL_X11_CHILD=1", "QUILL_BACKEND=x11", "DISPLAY=:" + std::to_string(display),
-                                "HOME=" + home, "TMPDIR=" + home },
-                              false);
+    xvfbtest::XvfbSession xvfb(140, 400, "1920x1080x24");
+    ASSERT_GE(xvfb.Number(), 0) << "Xvfb did not start";
+    xvfbtest::TempHome home("quill-x11geo");
+    ASSERT_TRUE(home.Made());
     int status = -1;
-    if (child > 0)
-        waitpid(child, &status, 0);
-    End(server);
-    rmdir(home.c_str());
-    ASSERT_GT(child, 0);
+    ASSERT_TRUE(xvfb.RunSelf("X11Geometry.*", { "QUILL_X11_CHILD=1", "HOME=" + home.Path(), "TMPDIR=" + home.Path() },
+                             status));
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the window side failed; status " << status;
 }
 
