@@ -109,6 +109,14 @@ void DeviceContext::ResetTarget(cairo_surface_t* target)
     SetClip(CopyRegion(m_state.clip));
 }
 
+void DeviceContext::Place(int originX, int originY, const RECT& clip)
+{
+    m_originX = originX;
+    m_originY = originY;
+    m_systemClip = { clip.left, clip.top, std::max(0, clip.right - clip.left), std::max(0, clip.bottom - clip.top) };
+    SetClip(m_state.clip);
+}
+
 int DeviceContext::TargetWidth() const
 {
     return IsImageSurface(m_target) ? cairo_image_surface_get_width(m_target) : m_systemClip.x + m_systemClip.width;

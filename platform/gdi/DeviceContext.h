@@ -61,6 +61,8 @@ public:
     int ToTargetY(int y) const { return ToDeviceY(y) + m_originY; }
     int OriginX() const { return m_originX; }
     int OriginY() const { return m_originY; }
+    // Moves a surface DC to its window's new place in the target (the window moved or resized).
+    void Place(int originX, int originY, const RECT& clip);
 
     // The cairo context with the clip applied and no transformation; the caller saves and
     // restores around its own transformations (Canvas does).

@@ -22,6 +22,12 @@ void DeleteSurfaceDC(HDC hdc)
     DeviceContext::Destroy(hdc);
 }
 
+void PlaceSurfaceDC(HDC hdc, int originX, int originY, const RECT& clip)
+{
+    if (DeviceContext* dc = DeviceContext::FromHandle(hdc))
+        dc->Place(originX, originY, clip);
+}
+
 cairo_surface_t* SurfaceOfDC(HDC hdc)
 {
     DeviceContext* dc = DeviceContext::FromHandle(hdc);

@@ -20,6 +20,9 @@ namespace platform {
 
 HDC CreateSurfaceDC(cairo_surface_t* target, int originX, int originY, const RECT& clip);
 void DeleteSurfaceDC(HDC hdc);
+// Gives a surface DC a new origin and clip (target coordinates), keeping its selected objects
+// and clip region: a DC kept from GetDC follows its window through moves and resizes.
+void PlaceSurfaceDC(HDC hdc, int originX, int originY, const RECT& clip);
 
 // The selected bitmap's surface of a memory DC, or the target of a surface DC; null for an
 // invalid handle. Flushed: ready for reading. Write through cairo, or call

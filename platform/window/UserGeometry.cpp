@@ -140,6 +140,8 @@ PosResult ApplyPosLocked(WindowManager& wm, const WINDOWPOS& pos, UINT flags)
         wm.Invalidate(window, &right, true, true);
         wm.Invalidate(window, &bottom, true, true);
     }
+    if (r.sized || (r.moved && window->parent))
+        platform::PlaceWindowDCsLocked(wm);
     if (window->parent && (r.moved || r.sized || r.shown || r.hidden)) {
         wm.Invalidate(window->parent, &old, true, false);
         wm.Invalidate(window->parent, &window->rect, true, true);

@@ -15,6 +15,8 @@ LRESULT CallProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 std::vector<QueuedMessage> ConvertInput(MessageQueue& queue, const RawInput& input);
 // Sends the window a posted-style message (lock held): false when the window is gone.
 bool PostLocked(WindowManager& wm, Window* window, UINT msg, WPARAM wParam, LPARAM lParam);
+// Gives the DCs kept from GetDC their windows' current place and size (lock held).
+void PlaceWindowDCsLocked(WindowManager& wm);
 // Draws what changed of a top-level window to the display (lock held).
 void PresentLocked(WindowManager& wm, Window* top, const RECT& dirty);
 // Activation and focus changes with their messages (lock not held).

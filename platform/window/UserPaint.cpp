@@ -14,10 +14,17 @@ using platform::WindowManager;
 
 namespace {
 
-// Window DCs handed out and not yet released or ended, with their window (guarded by the lock).
-std::map<HDC, HWND>& WindowDCs()
+// A window DC handed out and not yet released or ended. A DC from GetDC covers the whole window
+// and follows it when it moves or resizes; one from BeginPaint stays on its update area.
+struct HeldDC {
+    HWND hwnd = nullptr;
+    bool follows = false;
+};
+
+// Window DCs with their window (guarded by the lock).
+std::map<HDC, HeldDC>& WindowDCs()
 {
-    static std::map<HDC, HWND> dcs;
+    static std::map<HDC, HeldDC> dcs;
     return dcs;
 }
 
@@ -52,7 +59,7 @@ HDC WindowDC(HWND hwnd, const RECT* onlyClient)
     Window* top = wm.TopLevelOf(window);
     if (!top->buffer) {
         HDC dc = ScratchDC();
-        WindowDCs()[dc] = hwnd;
+        WindowDCs()[dc] = { hwnd, false };
         return dc;
     }
     const POINT offset = wm.OffsetInTop(window);
@@ -61,7 +68,7 @@ HDC WindowDC(HWND hwnd, const RECT* onlyClient)
         clip = platform::RectIntersect(clip, platform::RectOffset(*onlyClient, offset.x, offset.y));
     HDC dc = platform::CreateSurfaceDC(top->buffer->Surface(), offset.x, offset.y, clip);
     if (dc)
-        WindowDCs()[dc] = hwnd;
+        WindowDCs()[dc] = { hwnd, !onlyClient };
     return dc;
 }
 
@@ -82,6 +89,17 @@ void PresentDrawn(WindowManager& wm, HWND hwnd, const RECT* area)
 }  // namespace
 
 namespace platform {
+
+void PlaceWindowDCsLocked(WindowManager& wm)
+{
+    for (const auto& [dc, held] : WindowDCs()) {
+        Window* window = held.follows ? wm.Find(held.hwnd) : nullptr;
+        if (!window || !wm.TopLevelOf(window)->buffer)
+            continue;
+        const POINT offset = wm.OffsetInTop(window);
+        platform::PlaceSurfaceDC(dc, offset.x, offset.y, VisibleInTop(wm, window));
+    }
+}
 
 void PresentLocked(WindowManager& wm, Window* top, const RECT& dirty)
 {
@@ -107,7 +125,7 @@ int ReleaseDC(HWND, HDC hdc)
         std::lock_guard guard(wm.lock);
         auto it = WindowDCs().find(hdc);
         if (it != WindowDCs().end()) {
-            PresentDrawn(wm, it->second, nullptr);
+            PresentDrawn(wm, it->second.hwnd, nullptr);
             WindowDCs().erase(it);
         }
     }

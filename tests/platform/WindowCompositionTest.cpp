@@ -308,3 +308,45 @@ TEST_F(Composition, ScreenSavesAsPng)
 }
 
 }  // namespace
+
+namespace {
+
+HDC g_keptDC = nullptr;
+
+// Paints through a DC it took once from GetDC and keeps, as a painter with its own offscreen does.
+LRESULT KeptDCProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg != WM_PAINT)
+        return DefWindowProc(hwnd, msg, wParam, lParam);
+    PAINTSTRUCT ps;
+    BeginPaint(hwnd, &ps);
+    HBRUSH brush = CreateSolidBrush(RGB(0, 255, 0));
+    RECT client;
+    GetClientRect(hwnd, &client);
+    FillRect(g_keptDC, &client, brush);
+    DeleteObject(brush);
+    EndPaint(hwnd, &ps);
+    return 0;
+}
+
+}  // namespace
+
+TEST_F(Composition, KeptWindowDCFollowsTheWindowWhenItGrows)
+{
+    WNDCLASSEXW wc {};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = KeptDCProc;
+    wc.lpszClassName = L"KeptDCWnd";
+    RegisterClassEx(&wc);
+    HWND hwnd = CreateWindowEx(0, L"KeptDCWnd", nullptr, WS_POPUP | WS_VISIBLE, 0, 0, 80, 60, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(hwnd, nullptr);
+    m_windows.push_back(hwnd);
+    g_keptDC = GetDC(hwnd);
+    hl::PumpMessages();
+    EXPECT_THAT(hl::PixelAt(70, 50), IsColour(0, 255, 0));
+    SetWindowPos(hwnd, nullptr, 0, 0, 128, 80, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    hl::PumpMessages();
+    for (const POINT pt : { POINT { 120, 20 }, POINT { 20, 75 }, POINT { 127, 79 } })
+        EXPECT_THAT(hl::PixelAt(pt.x, pt.y), IsColour(0, 255, 0)) << pt.x << "," << pt.y;
+    ReleaseDC(hwnd, g_keptDC);
+}
