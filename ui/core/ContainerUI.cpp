@@ -760,56 +760,42 @@ CScrollBarUI* CContainerUI::GetHorizontalScrollBar() const
 
 void CContainerUI::ProcessScrollBar(RECT rc, int cxRequired, int cyRequired)
 {
-    if (m_pHorizontalScrollBar != nullptr) {
-        CScrollBarUI* bar = m_pHorizontalScrollBar;
-        const int view = rc.right - rc.left, range = cxRequired - view;
-        if (cxRequired > view && !bar->IsVisible()) {
-            bar->SetVisible(true);
-            bar->SetScrollRange(range);
-            bar->SetScrollPos(0);
-            SetPos(m_rcItem, true);
-        } else if (bar->IsVisible()) {
-            if (range <= 0) {
-                bar->SetVisible(false);
-                bar->SetScrollPos(0);
-                bar->SetScrollRange(0);
-                SetPos(m_rcItem, true);
-            } else {
-                bar->SetPos(RECT { rc.left, rc.bottom, rc.right, rc.bottom + bar->GetFixedHeight() }, true);
-                if (bar->GetScrollRange() != range) {
-                    const int before = bar->GetScrollPos();
-                    bar->SetScrollRange(range);
-                    if (bar->GetScrollPos() < before)
-                        SetPos(m_rcItem, true);
-                }
-            }
-        }
+    if (m_pHorizontalScrollBar != nullptr)
+        FitScrollBar(m_pHorizontalScrollBar, rc.right - rc.left, cxRequired,
+                     RECT { rc.left, rc.bottom, rc.right, rc.bottom + m_pHorizontalScrollBar->GetFixedHeight() });
+    if (m_pVerticalScrollBar != nullptr)
+        FitScrollBar(m_pVerticalScrollBar, rc.bottom - rc.top, cyRequired,
+                     RECT { rc.right, rc.top, rc.right + m_pVerticalScrollBar->GetFixedWidth(), rc.bottom });
+}
+
+// Shows, hides or re-ranges one bar for a view of the given extent; a change that moves the
+// content lays the container out again.
+void CContainerUI::FitScrollBar(CScrollBarUI* bar, int view, int required, const RECT& barPos)
+{
+    const int range = required - view;
+    if (required > view && !bar->IsVisible()) {
+        bar->SetVisible(true);
+        bar->SetScrollRange(range);
+        bar->SetScrollPos(0);
+        SetPos(m_rcItem, true);
+        return;
     }
-    if (m_pVerticalScrollBar != nullptr) {
-        CScrollBarUI* bar = m_pVerticalScrollBar;
-        const int view = rc.bottom - rc.top, range = cyRequired - view;
-        if (cyRequired > view && !bar->IsVisible()) {
-            bar->SetVisible(true);
-            bar->SetScrollRange(range);
-            bar->SetScrollPos(0);
-            SetPos(m_rcItem, true);
-        } else if (bar->IsVisible()) {
-            if (range <= 0) {
-                bar->SetVisible(false);
-                bar->SetScrollPos(0);
-                bar->SetScrollRange(0);
-                SetPos(m_rcItem, true);
-            } else {
-                bar->SetPos(RECT { rc.right, rc.top, rc.right + bar->GetFixedWidth(), rc.bottom }, true);
-                if (bar->GetScrollRange() != range) {
-                    const int before = bar->GetScrollPos();
-                    bar->SetScrollRange(range);
-                    if (bar->GetScrollPos() < before)
-                        SetPos(m_rcItem, true);
-                }
-            }
-        }
+    if (!bar->IsVisible())
+        return;
+    if (range <= 0) {
+        bar->SetVisible(false);
+        bar->SetScrollPos(0);
+        bar->SetScrollRange(0);
+        SetPos(m_rcItem, true);
+        return;
     }
+    bar->SetPos(barPos, true);
+    if (bar->GetScrollRange() == range)
+        return;
+    const int before = bar->GetScrollPos();
+    bar->SetScrollRange(range);
+    if (bar->GetScrollPos() < before)
+        SetPos(m_rcItem, true);
 }
 
 // ---- attributes ----
