@@ -69,14 +69,7 @@ private:
             return nullptr;
         if (const auto known = m_known.find(info->hFont); known != m_known.end())
             return known->second;
-        HtmlFont font;
-        font.hFont = info->hFont;
-        font.sFontName = info->sFontName;
-        font.iSize = info->iSize;
-        font.bBold = info->bBold;
-        font.bUnderline = info->bUnderline;
-        font.bItalic = info->bItalic;
-        font.tm = info->tm;
+        HtmlFont font = *info;
         if (font.tm.tmHeight == 0) {
             HGDIOBJ old = ::SelectObject(m_dc, font.hFont);
             ::GetTextMetrics(m_dc, &font.tm);
@@ -110,19 +103,8 @@ bool CRenderEngine::DrawImageInfo(HDC hDC, CPaintManagerUI* pManager, const RECT
 {
     if (!hDC || !pManager || !pDrawInfo)
         return false;
-    ImageDrawParams params;
-    params.sImageName = pDrawInfo->sImageName;
-    params.sResType = pDrawInfo->sResType;
-    params.rcDest = pDrawInfo->rcDest;
-    params.rcSource = pDrawInfo->rcSource;
-    params.rcCorner = pDrawInfo->rcCorner;
-    params.dwMask = pDrawInfo->dwMask;
-    params.uFade = pDrawInfo->uFade;
-    params.bHole = pDrawInfo->bHole;
-    params.bTiledX = pDrawInfo->bTiledX;
-    params.bTiledY = pDrawInfo->bTiledY;
     PaintManagerHost host(pManager, hDC, instance);
-    return DrawImageParams(hDC, host, rcItem, rcPaint, params);
+    return DrawImageParams(hDC, host, rcItem, rcPaint, *pDrawInfo);
 }
 
 bool CRenderEngine::DrawImageString(HDC hDC, CPaintManagerUI* pManager, const RECT& rcItem, const RECT& rcPaint,
