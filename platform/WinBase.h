@@ -172,6 +172,12 @@ DWORD timeGetTime();
 DWORD GetTickCount();
 ULONGLONG GetTickCount64();
 
+// ---- Arithmetic -----------------------------------------------------------------------------
+
+// number * numerator / denominator over 64 bits, rounded to the nearest integer with halves away
+// from zero; -1 when the denominator is 0 or the result does not fit in an int.
+int MulDiv(int number, int numerator, int denominator);
+
 // ---- Text encodings -------------------------------------------------------------------------
 
 // On Linux the system code page CP_ACP is UTF-8: that is what file names, ffmpeg and every library

@@ -223,6 +223,8 @@ protected:
     static bool ReadBool(const wchar_t* pstrValue);
     static int ReadInt(const wchar_t* pstrValue);
     static RECT ReadNumberList(const wchar_t* pstrValue);
+    // A colour is hexadecimal ARGB after optional blanks and one optional "#".
+    static DWORD ReadColor(const wchar_t* pstrValue);
     static bool NameIs(const wchar_t* pstrName, const wchar_t* key);
     // Applies name="value" pairs through SetAttribute, stopping at the first malformed pair.
     void ApplyAttributePairs(const wchar_t* pstrList);

@@ -37,7 +37,7 @@ DWORD ReadHex(const wchar_t* p)
     return static_cast<DWORD>(std::wcstoul(p, nullptr, 16));
 }
 
-DWORD ReadColor(const wchar_t* p)
+DWORD ParseColor(const wchar_t* p)
 {
     while (*p != L'\0' && *p <= L' ')
         ++p;
@@ -137,6 +137,11 @@ RECT CControlUI::ReadNumberList(const wchar_t* pstrValue)
         p = SkipSeparator(stop);
     }
     return RECT { values[0], values[1], values[2], values[3] };
+}
+
+DWORD CControlUI::ReadColor(const wchar_t* pstrValue)
+{
+    return pstrValue != nullptr ? ParseColor(pstrValue) : 0;
 }
 
 bool CControlUI::NameIs(const wchar_t* pstrName, const wchar_t* key)

@@ -1,30 +1,12 @@
 #include "ui/core/DPI.h"
 
-
-#include <cstdint>
-#include <cstdlib>
-#include <limits>
+#include "platform/WinBase.h"
 
 namespace SkinUI {
 
 namespace {
 
 constexpr UINT kDefaultDPI = 96;
-
-// value * numerator / denominator over 64 bits, rounded to the nearest integer with halves away
-// from zero; -1 when the denominator is 0 or the result does not fit, as the platform's MulDiv.
-int MulDivRounded(int value, int numerator, int denominator)
-{
-    if (denominator == 0)
-        return -1;
-    const int64_t product = static_cast<int64_t>(value) * numerator;
-    const bool negative = (product < 0) != (denominator < 0);
-    const int64_t magnitude = (std::llabs(product) + std::llabs(denominator) / 2) / std::llabs(denominator);
-    const int64_t result = negative ? -magnitude : magnitude;
-    if (result > std::numeric_limits<int>::max() || result < std::numeric_limits<int>::min())
-        return -1;
-    return static_cast<int>(result);
-}
 
 }  // namespace
 
@@ -35,7 +17,7 @@ CDPI::CDPI()
 
 void CDPI::SetScale(UINT uDPI)
 {
-    m_nScaleFactor = static_cast<UINT>(MulDivRounded(static_cast<int>(uDPI), 100, kDefaultDPI));
+    m_nScaleFactor = static_cast<UINT>(::MulDiv(static_cast<int>(uDPI), 100, kDefaultDPI));
     if (m_nScaleFactorSDA == 0)
         m_nScaleFactorSDA = m_nScaleFactor;
 }
@@ -57,14 +39,14 @@ UINT CDPI::GetDPI() const
 {
     if (m_Awareness == PROCESS_DPI_UNAWARE)
         return kDefaultDPI;
-    return static_cast<UINT>(MulDivRounded(static_cast<int>(GetScale()), kDefaultDPI, 100));
+    return static_cast<UINT>(::MulDiv(static_cast<int>(GetScale()), kDefaultDPI, 100));
 }
 
 int CDPI::Scale(int iValue) const
 {
     if (m_Awareness == PROCESS_DPI_UNAWARE)
         return iValue;
-    const int scaled = MulDivRounded(iValue, static_cast<int>(GetScale()), 100);
+    const int scaled = ::MulDiv(iValue, static_cast<int>(GetScale()), 100);
     if (scaled == 0 && iValue != 0)
         return iValue > 0 ? 1 : -1;
     return scaled;
@@ -113,7 +95,7 @@ int CDPI::ScaleBack(int iValue) const
 {
     if (m_Awareness == PROCESS_DPI_UNAWARE)
         return iValue;
-    return MulDivRounded(iValue, 100, static_cast<int>(GetScale()));
+    return ::MulDiv(iValue, 100, static_cast<int>(GetScale()));
 }
 
 void CDPI::ScaleBack(RECT* pRect) const

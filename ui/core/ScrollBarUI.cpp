@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "platform/WinBase.h"
 #include "ui/core/ContainerUI.h"
 #include "ui/core/DPI.h"
 #include "ui/core/PaintManagerUI.h"
@@ -31,16 +32,6 @@ bool IsMouseEvent(int type)
 bool IsAllZero(const RECT& rc)
 {
     return rc.left == 0 && rc.top == 0 && rc.right == 0 && rc.bottom == 0;
-}
-
-// value * numerator / denominator rounded half away from zero, as the platform's MulDiv.
-int MulDivRounded(int value, int numerator, int denominator)
-{
-    if (denominator == 0)
-        return -1;
-    const int64_t product = static_cast<int64_t>(value) * numerator;
-    const int64_t half = denominator / 2;
-    return static_cast<int>(product >= 0 ? (product + half) / denominator : (product - half) / denominator);
 }
 
 }  // namespace
@@ -496,10 +487,10 @@ CUIString CScrollBarUI::DestModifier(const RECT& rc) const
 {
     const int scale = m_pManager != nullptr ? static_cast<int>(m_pManager->GetDPIObj()->GetScale()) : 100;
     CUIString modify;
-    modify.SmallFormat(L"dest='%d,%d,%d,%d'", MulDivRounded(rc.left - m_rcItem.left, 100, scale),
-                       MulDivRounded(rc.top - m_rcItem.top, 100, scale),
-                       MulDivRounded(rc.right - m_rcItem.left, 100, scale),
-                       MulDivRounded(rc.bottom - m_rcItem.top, 100, scale));
+    modify.SmallFormat(L"dest='%d,%d,%d,%d'", ::MulDiv(rc.left - m_rcItem.left, 100, scale),
+                       ::MulDiv(rc.top - m_rcItem.top, 100, scale),
+                       ::MulDiv(rc.right - m_rcItem.left, 100, scale),
+                       ::MulDiv(rc.bottom - m_rcItem.top, 100, scale));
     return modify;
 }
 
