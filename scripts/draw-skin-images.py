@@ -151,6 +151,16 @@ def test_skin():
     swatch = Canvas(8, 8)
     swatch.rect(0, 0, 8, 8, (0, 128, 255, 255))
     swatch.save(os.path.join(out, "swatch.png"))
+    # One 16x16 solid block per control state, left to right: normal, hot, pushed, focused,
+    # disabled, selected; tests pick a block with source='x,0,x+16,16' and probe its colour. The
+    # 150 % variant has the same blocks at 24x24, as the scaled source rectangle expects.
+    colours = [(255, 0, 0, 255), (0, 255, 0, 255), (0, 0, 255, 255), (255, 255, 0, 255),
+               (128, 128, 128, 255), (255, 0, 255, 255)]
+    for name, side in (("states.png", 16), ("states@150.png", 24)):
+        states = Canvas(side * len(colours), side)
+        for i, colour in enumerate(colours):
+            states.rect(side * i, 0, side * i + side, side, colour)
+        states.save(os.path.join(out, name))
 
 
 if __name__ == "__main__":

@@ -100,6 +100,7 @@ protected:
     void SetUp() override
     {
         skintest::UseHeadless();
+        ASSERT_TRUE(skintest::InstallSkinArchive());
         hl::SetMonitors({ { 0, 0, 1920, 1080 } });
     }
 };
