@@ -81,6 +81,7 @@ QUILL_DECLARE_HANDLE(HMENU);
 QUILL_DECLARE_HANDLE(HMONITOR);
 QUILL_DECLARE_HANDLE(HRSRC);
 QUILL_DECLARE_HANDLE(HKEY);
+QUILL_DECLARE_HANDLE(HKL);
 #undef QUILL_DECLARE_HANDLE
 using HMODULE = HINSTANCE;
 using HGDIOBJ = void*;
@@ -105,6 +106,7 @@ constexpr WORD LOWORD(uintptr_t v) { return static_cast<WORD>(v & 0xFFFF); }
 constexpr WORD HIWORD(uintptr_t v) { return static_cast<WORD>((v >> 16) & 0xFFFF); }
 constexpr BYTE LOBYTE(uintptr_t v) { return static_cast<BYTE>(v & 0xFF); }
 constexpr BYTE HIBYTE(uintptr_t v) { return static_cast<BYTE>((v >> 8) & 0xFF); }
+constexpr WORD MAKEWORD(BYTE lo, BYTE hi) { return static_cast<WORD>(lo | (hi << 8)); }
 constexpr LONG MAKELONG(WORD lo, WORD hi) { return static_cast<LONG>(static_cast<DWORD>(lo) | (static_cast<DWORD>(hi) << 16)); }
 constexpr LPARAM MAKELPARAM(WORD lo, WORD hi) { return static_cast<LPARAM>(static_cast<DWORD>(MAKELONG(lo, hi))); }
 constexpr WPARAM MAKEWPARAM(WORD lo, WORD hi) { return static_cast<WPARAM>(static_cast<DWORD>(MAKELONG(lo, hi))); }

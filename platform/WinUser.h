@@ -18,7 +18,7 @@
 //   - The main monitor's DPI is 96 unless the X server's screen says otherwise or QUILL_DPI
 //     gives a number; tests change it through platform/headless/HeadlessScreen.h.
 //   - The system's own window classes are there from the first window on: "Edit" (single line)
-//     and "tooltips_class32".
+//     and "tooltips_class32", and the in-place editors of platform/CommCtrl.h.
 
 #include "platform/WinBase.h"  // GetLastError tells why a window call failed
 #include "platform/WinTypes.h"
@@ -830,8 +830,17 @@ constexpr WORD KF_UP = 0x8000;
 // Negative (high bit set) while the key is down; bit 0 toggles (Caps Lock, Num Lock).
 SHORT GetKeyState(int vk);
 SHORT GetAsyncKeyState(int vk);
+// Key names and scan codes of one keyboard layout, the US PC layout with its English key names
+// (letters, digits, F1-F24, the numeric pad, punctuation, editing and modifier keys). A scan code
+// in bits 16-23 of GetKeyNameText's lParam names the numeric-pad key unless bit 24 (extended)
+// is set, as the navigation keys have it. Keys the layout does not know map to 0 and no name.
+constexpr UINT MAPVK_VK_TO_VSC = 0;
+constexpr UINT MAPVK_VSC_TO_VK = 1;
+constexpr UINT MAPVK_VK_TO_CHAR = 2;
+HKL GetKeyboardLayout(DWORD threadId);
 int GetKeyNameText(LONG lParam, LPWSTR buffer, int size);
 UINT MapVirtualKey(UINT code, UINT mapType);
+UINT MapVirtualKeyEx(UINT code, UINT mapType, HKL layout);
 
 HWND SetFocus(HWND hwnd);
 HWND GetFocus();

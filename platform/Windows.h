@@ -5,6 +5,7 @@
 #include "platform/WinTypes.h"
 #include "platform/WinBase.h"
 #include "platform/WinUser.h"
+#include "platform/CommCtrl.h"
 #include "platform/WinGdi.h"
 #include "platform/GdiPlus.h"
 #include "platform/Resource.h"

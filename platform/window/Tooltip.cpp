@@ -2,6 +2,7 @@
 // pointer while tracking is on. Click-through and never activated, so it never takes the focus
 // or the mouse from the window it explains.
 
+#include "platform/CommCtrl.h"
 #include "platform/WinGdi.h"
 #include "platform/window/UserInternal.h"
 
@@ -169,5 +170,16 @@ void InitCommonControls()
         wc.lpszClassName = TOOLTIPS_CLASS;  // no instance: a system class
         RegisterClassEx(&wc);
         platform::RegisterEditClass();
+        platform::RegisterHotKeyClass();
+        platform::RegisterIPAddressClass();
+        platform::RegisterDateTimePickerClass();
     });
+}
+
+BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* init)
+{
+    if (!init || init->dwSize != sizeof(INITCOMMONCONTROLSEX))
+        return FALSE;
+    InitCommonControls();
+    return TRUE;
 }

@@ -302,7 +302,8 @@ std::vector<QueuedMessage> ConvertKey(platform::MessageQueue& queue, const RawIn
     const bool alt = wm.keys[VK_MENU] & 0x80, ctrl = wm.keys[VK_CONTROL] & 0x80;
     const bool sys = (alt && !ctrl) || input.vk == VK_F10;
     LPARAM lParam = 1;
-    lParam |= static_cast<LPARAM>(MapVirtualKey(static_cast<UINT>(input.vk), 0) & 0xFF) << 16;
+    lParam |= static_cast<LPARAM>(MapVirtualKey(static_cast<UINT>(input.vk), MAPVK_VK_TO_VSC) & 0xFF) << 16;
+    lParam |= platform::IsExtendedKey(input.vk) ? (1L << 24) : 0;
     lParam |= alt ? (1L << 29) : 0;
     lParam |= (input.repeat || !down) ? (1L << 30) : 0;
     lParam |= down ? 0 : (1L << 31);
@@ -677,47 +678,6 @@ SHORT GetKeyState(int vk)
 }
 
 SHORT GetAsyncKeyState(int vk) { return static_cast<SHORT>(GetKeyState(vk) & 0x8000); }
-
-UINT MapVirtualKey(UINT code, UINT mapType)
-{
-    // Virtual key to a PC scan code for the keys whose names are asked; 0 for the rest.
-    static const struct { UINT vk, scan; } table[] = {
-        { VK_ESCAPE, 0x01 }, { VK_BACK, 0x0E }, { VK_TAB, 0x0F }, { VK_RETURN, 0x1C }, { VK_CONTROL, 0x1D },
-        { VK_SHIFT, 0x2A }, { VK_MENU, 0x38 }, { VK_SPACE, 0x39 }, { VK_CAPITAL, 0x3A }, { VK_F1, 0x3B },
-        { VK_HOME, 0x47 }, { VK_UP, 0x48 }, { VK_PRIOR, 0x49 }, { VK_LEFT, 0x4B }, { VK_RIGHT, 0x4D },
-        { VK_END, 0x4F }, { VK_DOWN, 0x50 }, { VK_NEXT, 0x51 }, { VK_INSERT, 0x52 }, { VK_DELETE, 0x53 },
-    };
-    for (const auto& entry : table) {
-        if (mapType == 0 && entry.vk == code)
-            return entry.scan;
-        if (mapType == 1 && entry.scan == code)
-            return entry.vk;
-    }
-    return 0;
-}
-
-int GetKeyNameText(LONG lParam, LPWSTR buffer, int size)
-{
-    if (!buffer || size <= 0)
-        return 0;
-    static const struct { UINT scan; const wchar_t* name; } names[] = {
-        { 0x01, L"Esc" }, { 0x0E, L"Backspace" }, { 0x0F, L"Tab" }, { 0x1C, L"Enter" }, { 0x1D, L"Ctrl" },
-        { 0x2A, L"Shift" }, { 0x38, L"Alt" }, { 0x39, L"Space" }, { 0x3A, L"Caps Lock" }, { 0x47, L"Home" },
-        { 0x48, L"Up" }, { 0x49, L"Page Up" }, { 0x4B, L"Left" }, { 0x4D, L"Right" }, { 0x4F, L"End" },
-        { 0x50, L"Down" }, { 0x51, L"Page Down" }, { 0x52, L"Insert" }, { 0x53, L"Delete" },
-    };
-    const UINT scan = (static_cast<DWORD>(lParam) >> 16) & 0xFF;
-    for (const auto& entry : names) {
-        if (entry.scan != scan)
-            continue;
-        const int n = std::min<int>(size - 1, static_cast<int>(wcslen(entry.name)));
-        wmemcpy(buffer, entry.name, n);
-        buffer[n] = 0;
-        return n;
-    }
-    buffer[0] = 0;
-    return 0;
-}
 
 BOOL GetCursorPos(LPPOINT point)
 {

@@ -32,8 +32,14 @@ constexpr UINT kSwpForceSize = 0x80000000;
 // deepest visible child of `window` at a point in its client coordinates.
 Window* TopLevelAt(WindowManager& wm, POINT screen);
 Window* ChildAt(Window* window, POINT client);
-// Registers the system "Edit" class (once, from InitCommonControls).
+// Keys a PC keyboard sends with the extended prefix (arrows, Insert/Delete, Home/End, pages).
+bool IsExtendedKey(int vk);
+// Register the system classes "Edit", "msctls_hotkey32", "SysIPAddress32" and
+// "SysDateTimePick32" (once, from InitCommonControls).
 void RegisterEditClass();
+void RegisterHotKeyClass();
+void RegisterIPAddressClass();
+void RegisterDateTimePickerClass();
 // The shown carets over a top-level window, in its coordinates (lock held).
 std::vector<RECT> CaretRects(WindowManager& wm, Window* top);
 
