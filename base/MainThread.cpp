@@ -1,5 +1,6 @@
 #include "base/MainThread.h"
 
+#include <cstdio>
 #include <cwchar>
 
 #include "base/ThreadRegistry.h"
@@ -93,7 +94,12 @@ void MainThread::RunMainWindow()
 
     m_miscThread->Halt();
     m_miscThread.reset();
-    delete mainWindow;  // the start-up owns the main window
+    // The start-up owns the main window, but a worker it started may still hold it: the object
+    // goes only once they have all ended, else it is left to the process's end.
+    if (mainWindow->WaitForWorkers(CMainWnd::kWorkerWaitMs))
+        delete mainWindow;
+    else
+        printf("Main window: workers still running at exit; the window object is kept\n");
     SkinUI::CPaintManagerUI::Term();
     ::FreeResource(loaded);
 }

@@ -148,10 +148,10 @@ ExportOutcome CMainWnd::ExportAdjusted()
                                                                 m_exportInfo.name.c_str(), m_exportInfo.format.GetData()));
     const std::wstring digits = RandomDigits(10).GetData();
     const std::wstring intermediates[2] = {
-        FormatWide(L"%sTempMerge\\%s-1.%s", m_strAppFolder.c_str(), digits.c_str(), m_exportInfo.format.GetData()),
-        FormatWide(L"%sTempMerge\\%s-2.%s", m_strAppFolder.c_str(), digits.c_str(), m_exportInfo.format.GetData()),
+        FormatWide(L"%sTempMerge\\%s-1.%s", m_strDataFolder.c_str(), digits.c_str(), m_exportInfo.format.GetData()),
+        FormatWide(L"%sTempMerge\\%s-2.%s", m_strDataFolder.c_str(), digits.c_str(), m_exportInfo.format.GetData()),
     };
-    ::CreateDirectory((m_strAppFolder + L"TempMerge").c_str(), nullptr);
+    ::CreateDirectory((m_strDataFolder + L"TempMerge").c_str(), nullptr);
     const std::vector<AdjustRun> runs = PlanAdjustRuns(settings, m_strEncoder.GetData(), m_strAdjustSourcePath, output, intermediates);
     for (size_t j = 0; j < runs.size() && !CancelFlag; ++j) {
         EncoderRunRequest request;

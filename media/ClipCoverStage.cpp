@@ -95,9 +95,9 @@ bool CMainWnd::ExportClipCover(const ClipExportEntry& entry, const std::wstring&
     std::wstring w = std::to_wstring(coverWidth), h = std::to_wstring(coverHeight);
     MakeEvenSizeW(w, h);
     // One still video per export and clip: another clip's cover is never overwritten.
-    const std::wstring segment = FormatWide(L"%sTempMerge\\tempCorver-%s.mp4", m_strAppFolder.c_str(),
+    const std::wstring segment = FormatWide(L"%sTempMerge\\tempCorver-%s.mp4", m_strDataFolder.c_str(),
                                             RandomDigits(10).GetData());
-    ::CreateDirectory((m_strAppFolder + L"TempMerge").c_str(), nullptr);
+    ::CreateDirectory((m_strDataFolder + L"TempMerge").c_str(), nullptr);
     run.command = FormatWide(L"%s  -loop 1 -f image2  -y -i \"%s\"  -t  %f -vcodec h264  -s %sx%s  -preset superfast "
                              L"-pix_fmt yuv420p %s  \"%s\" ",
                              m_strEncoder.GetData(), Arg(entry.coverPicture).c_str(),

@@ -37,13 +37,16 @@ void CMainWnd::RecordHistoryEntry(const std::wstring& sourcePath, const std::wst
     SplitFileNameW(sourceName, sourceExt);
     SplitFileNameW(outputName, outputExt);
 
-    std::lock_guard lock(m_historyLock);
-    m_historyItem.date = FormatWide(L"%d-%d-%d", now.tm_year + 1900, now.tm_mon + 1, now.tm_mday);
-    m_historyItem.sourceName = FormatWide(L"%s.%s", sourceName.c_str(), sourceExt.c_str());
-    m_historyItem.outputName = FormatWide(L"%s.%s", outputName.c_str(), outputExt.c_str());
-    m_historyItem.sourcePath = sourcePath;
-    m_historyItem.outputPath = outputPath;
-    m_vecHistory.push_back(m_historyItem);
+    {
+        std::lock_guard lock(m_historyLock);
+        m_historyItem.date = FormatWide(L"%d-%d-%d", now.tm_year + 1900, now.tm_mon + 1, now.tm_mday);
+        m_historyItem.sourceName = FormatWide(L"%s.%s", sourceName.c_str(), sourceExt.c_str());
+        m_historyItem.outputName = FormatWide(L"%s.%s", outputName.c_str(), outputExt.c_str());
+        m_historyItem.sourcePath = sourcePath;
+        m_historyItem.outputPath = outputPath;
+        m_vecHistory.insert(m_vecHistory.begin(), m_historyItem);  // newest first
+    }
+    SaveHistory();  // at once: a crash later in the run keeps this export in the history
 }
 
 SkinUI::CUIString CMainWnd::RandomDigits(int count)

@@ -169,7 +169,7 @@ bool CMainWnd::MergeByStreamCopy(const std::wstring& outputPath)
 {
     std::vector<std::wstring> streams;
     for (int row = 0; row < m_pMergeList->RowCount() && !CancelFlag; ++row) {
-        const std::wstring ts = FormatWide(L"%sTempMerge\\Videots(%d).ts", m_strAppFolder.c_str(), ++g_nMergeTsCounter);
+        const std::wstring ts = FormatWide(L"%sTempMerge\\Videots(%d).ts", m_strDataFolder.c_str(), ++g_nMergeTsCounter);
         streams.push_back(ts);
         EncoderRunRequest run;
         run.command = FormatWide(L"%s -y -i  \"%s\" -c copy -map 0 \"%s\" ", m_strEncoder.GetData(),
@@ -180,7 +180,7 @@ bool CMainWnd::MergeByStreamCopy(const std::wstring& outputPath)
         run.partCount = 2;
         RunEncoderWithProgress(run);
     }
-    const std::wstring list = m_strAppFolder + L"TempMerge\\filelist.txt";
+    const std::wstring list = m_strDataFolder + L"TempMerge\\filelist.txt";
     if (CancelFlag || !WriteConcatList(list, streams))
         return false;
     // The transport streams are joined by the concat demuxer: the byte-level "concat:" protocol
@@ -203,7 +203,7 @@ bool CMainWnd::MergeConvertedFiles(const std::wstring& outputPath)
     std::vector<std::wstring> converted;
     for (int row = 0; row < m_pMergeList->RowCount(); ++row)
         converted.emplace_back(m_pMergeList->ConvertedPath(row).GetData());
-    const std::wstring list = m_strAppFolder + L"TempMerge\\convertedlist.txt";
+    const std::wstring list = m_strDataFolder + L"TempMerge\\convertedlist.txt";
     if (CancelFlag || !WriteConcatList(list, converted))
         return false;
     // MP4 files cannot be joined byte by byte: the concat demuxer reads each one as a whole.
@@ -239,7 +239,7 @@ ExportOutcome CMainWnd::ExportMerged()
     const std::wstring output = MakeUniqueOutputPath(FormatWide(L"%s\\%s.%s", m_exportInfo.folder.GetData(),
                                                                 m_exportInfo.name.c_str(),
                                                                 m_exportInfo.format.GetData()));
-    ::CreateDirectory((m_strAppFolder + L"TempMerge").c_str(), nullptr);
+    ::CreateDirectory((m_strDataFolder + L"TempMerge").c_str(), nullptr);
     m_nMergeSizeAgreement = MergeInputsSizeAgreement();
 
     bool usable = false;

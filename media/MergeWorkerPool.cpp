@@ -112,7 +112,7 @@ void CMainWnd::ConvertNextMergeInput(MergePoolShares& shares)
             std::wstring bare = input, extension;
             SplitFileNameW(bare, extension);
             // The row number keeps apart rows with the same name taken within one millisecond.
-            run.outputPath = FormatWide(L"%sTempMerge\\%s--%.2d-%s-%d.mp4", m_strAppFolder.c_str(), bare.c_str(),
+            run.outputPath = FormatWide(L"%sTempMerge\\%s--%.2d-%s-%d.mp4", m_strDataFolder.c_str(), bare.c_str(),
                                         now.wMilliseconds, RandomDigits(10).GetData(), row);
             // The picture is labelled and mapped with the input's sound, or with silence for a row
             // without sound, so that every converted file can be joined with audio.

@@ -91,14 +91,14 @@ ExportOutcome CMainWnd::ExportScreenshots()
         return ExportOutcome::Refused;
     }
     const std::wstring folder = m_exportInfo.folder.GetData();
-    if (longPicture && !::PathIsDirectoryW((m_strAppFolder + L"Picture").c_str()))
-        ::CreateDirectory((m_strAppFolder + L"Picture").c_str(), nullptr);
+    if (longPicture && !::PathIsDirectoryW((m_strDataFolder + L"Picture").c_str()))
+        ::CreateDirectory((m_strDataFolder + L"Picture").c_str(), nullptr);
 
     std::vector<std::wstring> written;
     for (int k = 0; k < rows && !CancelFlag; ++k) {
         const int number = ++g_nExportImageCounter;
         const std::wstring path = longPicture
-            ? FormatWide(L"%sPicture\\image%d.%s", m_strAppFolder.c_str(), number, extension)
+            ? FormatWide(L"%sPicture\\image%d.%s", m_strDataFolder.c_str(), number, extension)
             : MakeUniqueOutputPath(FormatWide(L"%s\\image%d.%s", folder.c_str(), number, extension));
         RunEncoderAndWait(FormatWide(L"%s  -ss %s -y -i \"%s\"  -vframes 1 -f image2 -s %dx%d -preset superfast \"%s\" ",
                                      m_strEncoder.GetData(), m_pScreenshotList->RowTime(k).c_str(),

@@ -1,7 +1,14 @@
 #include "editor/mainwnd/MainWnd.h"
 
+#include <chrono>
+#include <cstdio>
 #include <cwchar>
 #include <cwctype>
+#include <thread>
+
+#include "editor/dialogs/EditorButtonsUI.h"
+#include "media/PlayerOutputWindow.h"
+#include "media/PlayerUI.h"
 
 #include "base/StringHelpers.h"
 #include "editor/dialogs/MessageWnd.h"
@@ -10,6 +17,17 @@
 
 std::atomic<uint8_t> CancelFlag { 0 };
 CMainWnd* MainWindowPointer = nullptr;
+HWND MainWindowHandle = nullptr;
+std::wstring PageKey;
+float ScreenScale = 1.0f;
+int VideoRectangle[4] = { 0, 0, 0, 0 };
+int PictureWatermarkLayout = 0;
+std::atomic<uint8_t> WatermarkRefitFlag { 0 };
+uint8_t WatermarkRecenterFlag = 0;
+uint8_t TextWatermarkTiled = 0;
+int EndHandleLimit = 816;
+int CropCanvasWidth = 0;
+int CropCanvasHeight = 0;
 
 namespace {
 
@@ -42,6 +60,12 @@ CMainWnd::CMainWnd()
 {
     MainWindowPointer = this;
     CancelFlag = 0;
+    VideoRectangle[0] = VideoRectangle[1] = VideoRectangle[2] = VideoRectangle[3] = 0;
+    PictureWatermarkLayout = 0;
+    WatermarkRefitFlag = 0;
+    WatermarkRecenterFlag = 0;
+    TextWatermarkTiled = 0;
+    EndHandleLimit = 816;
 }
 
 CMainWnd::~CMainWnd()
@@ -62,9 +86,109 @@ SkinUI::CUIString CMainWnd::GetSkinFileName()
 
 LRESULT CMainWnd::ResponseDefaultKeyEvent(WPARAM wParam)
 {
+    // Escape asks as the close button does: the close request carries the confirmation.
     if (wParam == VK_ESCAPE)
         Close(2);
     return wParam == VK_ESCAPE || wParam == VK_RETURN ? 1 : 0;
+}
+
+SkinUI::CControlUI* CMainWnd::CreateControl(const wchar_t* pstrClass)
+{
+    if (pstrClass == nullptr)
+        return nullptr;
+    if (::wcscasecmp(pstrClass, L"player") == 0)
+        return CreatePlayer();
+    return CreateEditorControl(pstrClass);
+}
+
+SkinUI::CControlUI* CMainWnd::CreatePlayer()
+{
+    HWND output = PlayerOutputWindow::Create(m_hWnd);
+    if (output == nullptr)
+        return nullptr;  // the element is dropped
+    auto* player = new CPlayerUI();  // the skin's tree owns it
+    player->BindOutputWindow(output);
+    m_pLastPlayer = player;
+    m_hMediaWnd = output;
+    return player;
+}
+
+SkinUI::CControlUI* CMainWnd::BindControls()
+{
+    SkinUI::CControlUI* last = nullptr;
+#define QUILL_BIND(name, iface) \
+    m_p##name = FindBoundControl(L## #name, iface); \
+    if (m_p##name) \
+        last = m_p##name;
+    QUILL_MAINWND_BOUND_CONTROLS(QUILL_BIND)
+#undef QUILL_BIND
+    return last;
+}
+
+SkinUI::CControlUI* CMainWnd::FindBoundControl(const wchar_t* name, const wchar_t* iface)
+{
+    SkinUI::CControlUI* control = m_pm.FindControl(name);
+    if (control == nullptr || ControlHasInterface(control, iface))
+        return control;
+    printf("Main window: control \"%ls\" is a %ls, not a %ls; left unbound\n", name, control->GetClass(), iface);
+    return nullptr;
+}
+
+SkinUI::CControlUI* CMainWnd::CreateEditorControl(const wchar_t* tag)
+{
+    if (::wcscasecmp(tag, L"VerticalLayoutEx") == 0)
+        return new CVerticalLayoutExUI();  // the skin's tree owns it
+    return nullptr;
+}
+
+bool ControlHasInterface(SkinUI::CControlUI* control, const wchar_t* iface)
+{
+    if (::wcscmp(iface, L"Player") == 0)
+        return dynamic_cast<CPlayerUI*>(control) != nullptr;
+    return control->GetInterface(iface) != nullptr;
+}
+
+void CMainWnd::Notify(SkinUI::TNotifyUI& msg)
+{
+    if (msg.sType == L"windowinit")
+        StartUpdater();
+    WindowImplBase::Notify(msg);
+}
+
+void CMainWnd::OnFinalMessage(HWND hWnd)
+{
+    WindowImplBase::OnFinalMessage(hWnd);
+}
+
+int CMainWnd::ScaleByDpi(int length)
+{
+    return m_pm.GetDPIObj()->Scale(length);
+}
+
+void CMainWnd::StartWorker(std::function<void()> task)
+{
+    {
+        std::lock_guard lock(m_workerLock);
+        ++m_nWorkers;
+    }
+    std::thread([this, task = std::move(task)] {
+        task();
+        std::lock_guard lock(m_workerLock);
+        --m_nWorkers;
+        m_workersEnded.notify_all();  // under the lock: the window may be deleted once it is released
+    }).detach();
+}
+
+int CMainWnd::RunningWorkers() const
+{
+    std::lock_guard lock(m_workerLock);
+    return m_nWorkers;
+}
+
+bool CMainWnd::WaitForWorkers(int timeoutMs)
+{
+    std::unique_lock lock(m_workerLock);
+    return m_workersEnded.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return m_nWorkers == 0; });
 }
 
 bool CMainWnd::FileExists(const std::wstring& path)
@@ -90,6 +214,13 @@ void CMainWnd::SplitFileNameW(std::wstring& path, std::wstring& extension)
     SplitNameAndExtension(path, extension);
 }
 
+void CMainWnd::SplitFileNameW(std::wstring& path, SkinUI::CUIString& extension)
+{
+    std::wstring ext;
+    SplitNameAndExtension(path, ext);
+    extension = ext.c_str();
+}
+
 void CMainWnd::MakeEvenSize(SkinUI::CUIString& width, SkinUI::CUIString& height)
 {
     std::wstring w = width.GetData(), h = height.GetData();
@@ -106,6 +237,11 @@ void CMainWnd::MakeEvenSizeW(std::wstring& width, std::wstring& height)
 
 void CMainWnd::ShowOverlayWindows(bool show)
 {
+    const int command = show ? SW_SHOWNORMAL : SW_HIDE;
+    if (m_hCover)
+        ::ShowWindow(m_hCover, command);
+    if (m_hConceal)
+        ::ShowWindow(m_hConceal, command);
     if (m_pPageView)
         m_pPageView->ShowCropOverlays(show);
 }

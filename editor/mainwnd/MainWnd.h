@@ -1,29 +1,41 @@
 #pragma once
-// The editor's main window: the owner of all editing state. This is the part of the class that the
-// export jobs use: the encoder, the export settings, the page sources, the running job's progress
-// window and percentage, the GIF queue and the history. It is a skinned frame window built from
-// "main.xml"; the rest of the window joins later. Tests build the object without a native window
-// and set its members.
+// The editor's main window: the owner of all editing state. A skinned frame window built from
+// "main.xml"; it creates the editor's own controls while the skin is built, binds the skin's named
+// controls once at start-up, and then answers notifications, window messages and player events.
+// The export jobs and the dialogs read and write its members.
 //
-// Threads: the object lives on the UI thread. Export jobs run on detached job threads and share
-// only what is marked below: the job percentage and the running flags are atomics, the history and
-// the GIF queue are guarded by their locks, and the progress window is reached by handle only.
+// Threads: the object and every control live on the UI thread. Workers (export jobs, row
+// builders, the warm-up) are started through StartWorker, which counts them; they share only what
+// is marked below (atomics, or state under its lock) and reach controls by posting to the window.
+// Shut-down stops the encoders, then waits (bounded) for every counted worker: the start-up
+// deletes the object only after they have all ended, so no worker ever touches a destroyed window.
+// Writable files (history, configuration, merge work files, account pictures) live in the
+// per-user data folder m_strDataFolder; the program folder m_strAppFolder is only read.
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
 
+#include "base/SDKInstance.h"
+#include "base/WeakCallback.h"
+#include "editor/mainwnd/AccountClient.h"
+#include "editor/mainwnd/BoundControls.h"
 #include "editor/mainwnd/EditingRecords.h"
 #include "media/ClipListExport.h"
 #include "media/EncoderRunRequest.h"
 #include "media/ExportOutcome.h"
 #include "media/MediaProbe.h"
 #include "platform/WinTypes.h"
+#include "ui/core/ContainerUI.h"
+#include "ui/core/ControlUI.h"
 #include "ui/core/UIString.h"
 #include "ui/core/WindowImplBase.h"
 
+class CPlayerUI;
 class CShowProgress;
 class ExportPageView;
 class MergeListView;
@@ -34,24 +46,99 @@ struct MergePoolShares;
 // and by closing the main window, cleared by the cut's launch and by each job's cancel clean-up).
 extern std::atomic<uint8_t> CancelFlag;
 
-class CMainWnd : public SkinUI::WindowImplBase {
+// Process-wide values of the main window's unit.
+extern HWND MainWindowHandle;          // set at start-up; the drag handles' mouse hook posts to it
+extern std::wstring PageKey;           // key of the current feature page
+extern float ScreenScale;              // (work-area width - 416) / 608, set at start-up
+extern int VideoRectangle[4];          // the watermark preview's video area, screen coordinates
+extern int PictureWatermarkLayout;     // 0 free, 1 tiled, 2 one of nine cells
+extern std::atomic<uint8_t> WatermarkRefitFlag;
+extern uint8_t WatermarkRecenterFlag;
+extern uint8_t TextWatermarkTiled;
+extern int EndHandleLimit;             // the end handle's right-most x, unscaled
+extern int CropCanvasWidth;
+extern int CropCanvasHeight;
+extern std::atomic<uint8_t> AvatarDownloadFinished;  // set by OnAvatarDownloadFinished
+
+// The HTTP helper library's download completion: marks the download done and asks the main window
+// (by posting, from whatever thread the library calls on) to show the account again.
+void OnAvatarDownloadFinished();
+
+class CMainWnd : public SkinUI::WindowImplBase, public tbase::SupportWeakCallback {
 public:
+    // Custom messages of the main window.
+    static constexpr UINT kMsgTextItemPosition = WM_USER + 130;
+    static constexpr UINT kMsgTextItemText = WM_USER + 131;
+    static constexpr UINT kMsgRefreshAccount = WM_USER + 500;
+    static constexpr UINT kMsgStartUpdater = WM_USER + 504;
+    static constexpr UINT kMsgRunningEditor = 8885;
+    // Timers.
+    static constexpr UINT_PTR kTimerShotHours = 1121;
+    static constexpr UINT_PTR kTimerRecentre = 1124;
+    static constexpr UINT_PTR kTimerUnused = 1145;
+    static constexpr UINT_PTR kTimerRestoreOverlays = 1146;
+    // How long shut-down waits for the workers after stopping their encoders.
+    static constexpr int kWorkerWaitMs = 10000;
+
     CMainWnd();
     ~CMainWnd() override;
     CMainWnd(const CMainWnd&) = delete;
     CMainWnd& operator=(const CMainWnd&) = delete;
 
-    // The skinned frame: class "Quillmoor", skin "main.xml"; Enter is swallowed, Escape closes
-    // the window with result 2.
+    // The skinned frame: class "Quillmoor", skin "main.xml"; Enter is swallowed, Escape asks to
+    // close as the close button does.
     const wchar_t* GetWindowClassName() const override;
     SkinUI::CUIString GetSkinFileName() override;
     LRESULT ResponseDefaultKeyEvent(WPARAM wParam) override;
+    void InitWindow() override;
+    SkinUI::CControlUI* CreateControl(const wchar_t* pstrClass) override;
+    void Notify(SkinUI::TNotifyUI& msg) override;
+    LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
+    LRESULT OnSysCommand(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& bHandled) override;
+    LRESULT HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& bHandled) override;
+    void OnFinalMessage(HWND hWnd) override;
+
+    // Start-up: binds every name of BoundControls.h; returns the last control found.
+    SkinUI::CControlUI* BindControls();
+    void WarmUpPlayer();
+    // Reads the output folder from "Config\VideoConvert.xml", else the desktop's "Tessaly".
+    void LoadOutputFolder();
+
+    // Workers: a thread the window counts; shut-down waits for it. The task must not outlive
+    // the window's promise: it checks CancelFlag / its stop flags and ends soon after they are set.
+    void StartWorker(std::function<void()> task);
+    int RunningWorkers() const;
+    // Waits until every worker has ended or the time is up; true when none is left.
+    bool WaitForWorkers(int timeoutMs);
+    // The close path after the user confirmed: stops everything, saves, cleans, destroys.
+    void ShutDown();
+    bool ConfirmClose();
+
+    // Messages and their helpers.
+    LRESULT OnTimer(UINT_PTR id);
+    void GetWorkAreaSize(SIZE& size) const;
+    static int GetOsVersionClass();
+    void EnableSubtitleSave(bool enable);
+    int ScaleByDpi(int length);
+
+    // Updater and account area.
+    std::wstring UpdaterCommandLine() const;
+    void StartUpdater();
+    void ShowSignedInAccount();
+    static std::wstring MaskPhoneNumber(const std::wstring& text);
+
+    // Helpers.
+    void SetCutEndToDuration();
+    BOOL ResizeForPage(int height);
+    void ClearRefitFlagLater();
+    static std::string GetExeVersion(const std::wstring& path);
 
     // Encoder runner and the conventions every export shares.
     int RunEncoderWithProgress(EncoderRunRequest request);
     void RunEncoderAndWait(const std::wstring& command);
     std::wstring MakeUniqueOutputPath(const std::wstring& path);
     SkinUI::CUIString MakeUniqueOutputPathUI(const SkinUI::CUIString& path);
+    // Puts the entry first in the history (newest first) and saves the history file.
     void RecordHistoryEntry(const std::wstring& sourcePath, const std::wstring& outputPath);
     SkinUI::CUIString RandomDigits(int count);
 
@@ -88,13 +175,24 @@ public:
     void BuildScreenshotStrip();
     ExportOutcome ExportScreenshots();
 
-    // Helpers of the pages and jobs.
+    // File and text utilities; any thread.
     static bool FileExists(const std::wstring& path);
     static void SplitFileName(SkinUI::CUIString& path, SkinUI::CUIString& extension);
     static void SplitFileNameW(std::wstring& path, std::wstring& extension);
+    static void SplitFileNameW(std::wstring& path, SkinUI::CUIString& extension);
+    static std::wstring FormatDuration(std::wstring seconds);
     static void MakeEvenSize(SkinUI::CUIString& width, SkinUI::CUIString& height);
     static void MakeEvenSizeW(std::wstring& width, std::wstring& height);
+    static int ListFolderFiles(const std::wstring& folder, std::vector<std::wstring>& list, bool folders,
+                               bool oneLevelDeeper);
+    static std::wstring ListInstalledFonts();
+    void CloseOverlayWindows();
     void ShowOverlayWindows(bool show);
+
+    // The export history file (Config\History.xml in the data folder), newest first.
+    std::wstring HistoryFilePath() const;
+    void LoadHistory();
+    bool SaveHistory();
 
     // The running job's progress window: set by the launcher, closed once by whoever finishes
     // first (job, runner or cancel), by posting WM_CLOSE to the handle through the UI thread.
@@ -105,7 +203,32 @@ public:
     void AddGifToQueue(const GifListItem& item);
     std::vector<HistoryRecord> HistorySnapshot() const;
 
+    // Bound controls: one member per name of BoundControls.h, null until BindControls.
+#define QUILL_DECLARE_BOUND(name, iface) SkinUI::CControlUI* m_p##name { nullptr };
+    QUILL_MAINWND_BOUND_CONTROLS(QUILL_DECLARE_BOUND)
+#undef QUILL_DECLARE_BOUND
+
+    // Overlay windows and their saved places.
+    RECT m_rcCover {};
+    RECT m_rcConceal {};
+    HWND m_hConceal { nullptr };  // the cut page's crop frame window
+    HWND m_hCover { nullptr };    // the cut page's crop mask window
+    POINT m_ptCoverOffset {};     // each window's corner minus the cut player's, taken at a caption press
+    POINT m_ptConcealOffset {};
+    uint8_t m_bCropByUser { 1 };
+    uint8_t m_bCropFromEdits { 0 };
+    SkinUI::CWindowWnd* m_pWatermarkWnd { nullptr };  // the watermark overlay while it exists
+    SkinUI::CWindowWnd* m_pTextLayerWnd { nullptr };  // the text-item layer while it exists
+    int m_nSubPagePicWidth { 0 };   // the picture in the watermark and subtitle previews
+    int m_nSubPagePicHeight { 0 };
+    SkinUI::CControlUI* m_pRenameButton { nullptr };  // the list row whose name is being edited
+
     // Jobs, libraries and counters.
+    testdll::SDKInstance m_httpLibrary;  // the HTTP helper library; never unloaded
+    int m_nTextItemIndex { 1000 };       // raised before each use: the first item is "Index1001"
+    HDC m_hWindowDC { nullptr };
+    SkinUI::CUIString m_strAvatarFile;
+    int m_clrPalette { -1 };
     std::wstring m_strCutFile;    // source of the cut page
     std::wstring m_strSplitFile;  // source of the split page
     std::wstring m_strAdjustSourcePath;  // source of the adjust page
@@ -114,7 +237,10 @@ public:
     // Encoder and working folders.
     SkinUI::CUIString m_strEncoder;       // the encoder program
     SkinUI::CUIString m_strEncoderExtra;  // extra encoder options ("" or " -max_muxing_queue_size 34500 ")
-    std::wstring m_strTempFolder;         // the drive's temporary work folder
+    uint8_t m_bLegacyEncoder { 0 };
+    std::wstring m_strTempFolder;         // the drive's temporary work folder "ZaDaro"
+    std::wstring m_strOutFolder;          // the output folder
+    std::vector<SkinUI::CUIString> m_vecChosenFiles;  // the last dialog's paths, for the row builders
 
     // Running job and the GIF list.
     std::atomic<CShowProgress*> m_pProgressWnd { nullptr };
@@ -123,18 +249,37 @@ public:
     std::vector<GifListItem> m_vecGifQueue;  // guarded by m_gifQueueLock
     std::atomic<uint8_t> m_bClipRunning { 0 };
     std::vector<ClipExportEntry> m_vecExportQueue;  // guarded by m_clipQueueLock
+    std::atomic<uint8_t> m_bMergeRowsBusy { 0 };
+    std::atomic<uint8_t> m_bGifRowsBusy { 0 };
+    std::atomic<uint8_t> m_bClipRowsBusy { 0 };
 
+    // Multi-clip page, history and text items.
+    ClipRecord m_clipItem;
+    std::vector<ClipRecord> m_vecClips;
     HistoryRecord m_historyItem;              // guarded by m_historyLock
-    std::vector<HistoryRecord> m_vecHistory;  // guarded by m_historyLock, oldest first
+    std::vector<HistoryRecord> m_vecHistory;  // guarded by m_historyLock, newest first
     std::atomic<float> m_fJobPercent { 0 };
+    TextItem m_textItem;                      // the form of the next inserted text item
+    std::vector<TextItem> m_vecTextItems;
 
     // View state.
+    int m_nDpi { 96 };
+    std::atomic<uint8_t> m_bPlayerReady { 1 };
     uint8_t m_bMaximized { 0 };
     int m_nPreviewHeight { 0 };  // the normal layout's preview box (360 x 977 scaled by the DPI)
     int m_nPreviewWidth { 0 };
     MediaProbe m_probe;
-    std::wstring m_strAppFolder;  // program folder, ending with a separator
+    CPlayerUI* m_pLastPlayer { nullptr };  // the player CreateControl made last
+    HWND m_hMediaWnd { nullptr };          // its output window
+    int m_nCutVolume { 100 };
+    std::wstring m_strAppFolder;   // program folder, ending with a separator; read only
+    std::wstring m_strDataFolder;  // per-user folder for the files the editor writes, ending with a separator
+    PlayRangeTexts m_playRange;
+    std::vector<PlayRangeTexts> m_vecPlayRanges;
     MediaFileInfo m_exportInfo;   // export settings: output name, size, format and folder
+    SkinUI::CUIString m_strCutDuration;  // "hh:mm:ss" of the cut page's file
+    int m_nCutDurationMs { 0 };
+    uint8_t m_bCutLoaded { 0 };
 
     int m_nSplitDuration { 0 };  // the split page's source duration in milliseconds
     std::wstring m_strCutAspect;     // the cut source's display aspect ratio as a decimal number
@@ -168,6 +313,10 @@ public:
     int m_nMergeNextRow { 0 };  // guarded by m_csMergeLock
     std::mutex m_csMergeLock;
 
+    // The account library's client (never deleted here) and the signed-in account.
+    AccountClient* m_pAccount { nullptr };
+    AccountLogonInfo m_accountInfo;
+
 private:
     bool RunStopRequested(const EncoderRunRequest& request) const;
     void PublishProgress(const EncoderRunRequest& request, float percent);
@@ -175,10 +324,35 @@ private:
     ExportOutcome CancelCut(const std::wstring& outputPath, const std::wstring& tempPath);
     ExportOutcome FinishCut(const std::wstring& outputPath, int lastResult);
 
+    SkinUI::CControlUI* CreatePlayer();
+    SkinUI::CControlUI* CreateEditorControl(const wchar_t* tag);
+    SkinUI::CControlUI* FindBoundControl(const wchar_t* name, const wchar_t* iface);
+    void CreateWorkFolders();
+    void OnCaptionPress(LPARAM lParam);
+    void CommitRename(LPARAM lParam);
+    LRESULT OnMainWindowMoved();
+    bool KeyPassesFilter(WPARAM key) const;
+    bool CharPassesFilter(WPARAM ch) const;
+    bool FreeTextEditHasFocus() const;
+    bool OnDpiChanged(WPARAM wParam, LPARAM lParam);
+    void RequestAvatar(const std::wstring& file);
+    bool IsCutTabSelected() const;
+    void DeleteWorkFiles();
+
     mutable std::mutex m_historyLock;
     std::mutex m_gifQueueLock;
     std::mutex m_clipQueueLock;
+    mutable std::mutex m_workerLock;
+    std::condition_variable m_workersEnded;
+    int m_nWorkers { 0 };  // guarded by m_workerLock
+    DWORD m_dwDpiTick { 0 };
+    bool m_bDpiTickSet { false };
+    bool m_bShutDown { false };
+    int m_nAvatarRequestedFor { 0 };  // the user id whose picture was asked for this run
 };
+
+// Whether a bound control answers the interface its entry names ("Player" is the media player).
+bool ControlHasInterface(SkinUI::CControlUI* control, const wchar_t* iface);
 
 // Set by the constructor: the one main window of the process.
 extern CMainWnd* MainWindowPointer;

@@ -111,6 +111,7 @@ protected:
         std::filesystem::create_directories(Narrow(m_outFolder));
         m_main.m_strEncoder = L"ffmpeg.exe";
         m_main.m_strAppFolder = m_appFolder;
+        m_main.m_strDataFolder = m_appFolder;
         m_main.m_pPageView = &m_view;
         m_main.m_exportInfo.folder = m_outFolder.c_str();
         m_main.m_exportInfo.name = L"adjusted";

@@ -132,6 +132,7 @@ protected:
                           + Narrow(m_cover) + "'"));
         m_main.m_strEncoder = L"ffmpeg.exe";
         m_main.m_strAppFolder = m_appFolder;
+        m_main.m_strDataFolder = m_appFolder;
         m_main.m_pPageView = &m_view;
         m_main.m_exportInfo.folder = m_outFolder.c_str();
     }

@@ -186,7 +186,7 @@ TEST_F(CutExportTest, BurntSubtitlesFollowTheSourceClock)
         m_main.m_strCutFile = c.source;
         m_view.SetCutRange(c.start, c.end);
         ASSERT_EQ(m_main.ExportCut(), ExportOutcome::Succeeded);
-        const std::wstring output = m_main.HistorySnapshot().back().outputPath;
+        const std::wstring output = m_main.HistorySnapshot().front().outputPath;  // newest first
         const int luma = FirstFrameMaxLuma(EncoderPath(output));
         EXPECT_EQ(luma > 128, c.textVisible) << "brightest luma " << luma;
     }

@@ -110,6 +110,7 @@ protected:
                           + Narrow(m_appFolder) + "roreravconvert.aac'"));
         m_main.m_strEncoder = L"ffmpeg.exe";
         m_main.m_strAppFolder = m_appFolder;
+        m_main.m_strDataFolder = m_appFolder;
         m_main.m_pMergeList = &m_list;
         m_main.m_exportInfo.folder = m_outFolder.c_str();
         m_main.m_exportInfo.name = L"视频合并";

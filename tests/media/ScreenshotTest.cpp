@@ -60,6 +60,7 @@ protected:
             std::filesystem::create_directories(Narrow(folder));
         m_main.m_strEncoder = L"ffmpeg.exe";
         m_main.m_strAppFolder = m_appFolder;
+        m_main.m_strDataFolder = m_appFolder;
         m_main.m_strTempFolder = m_tempFolder;
         m_main.m_pPageView = &m_view;
         m_main.m_pScreenshotList = &m_list;

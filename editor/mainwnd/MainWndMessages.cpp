@@ -1,0 +1,322 @@
+// The main window's native messages: the close request and the ordered shut-down, the overlay
+// windows that follow the window's moves, minimise, restore and DPI changes, the key and character
+// filter of its rich edits, its timers and its custom messages.
+
+#include <cstdio>
+#include <cwchar>
+
+#include "base/FileHelpers.h"
+#include "base/StringHelpers.h"
+#include "editor/mainwnd/MainWnd.h"
+#include "media/PlayerUI.h"
+#include "platform/Windows.h"
+
+namespace {
+
+constexpr int kRecentreDelayMs = 300;
+constexpr int kRestoreDelayMs = 200;
+constexpr DWORD kDpiDebounceMs = 100;
+
+POINT PointFromLParam(LPARAM lParam)
+{
+    return { static_cast<SHORT>(LOWORD(lParam)), static_cast<SHORT>(HIWORD(lParam)) };
+}
+
+void MoveKeepingSize(HWND window, POINT to)
+{
+    RECT rc {};
+    ::GetWindowRect(window, &rc);
+    ::MoveWindow(window, to.x, to.y, rc.right - rc.left, rc.bottom - rc.top, TRUE);
+}
+
+bool IsDigitKey(WPARAM key)
+{
+    return key >= 0x30 && key <= 0x39;
+}
+
+}  // namespace
+
+LRESULT CMainWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    if (uMsg == WM_NCLBUTTONDOWN)
+        OnCaptionPress(lParam);
+    switch (uMsg) {
+    case WM_CLOSE:
+        if (m_bShutDown || !ConfirmClose())
+            return 0;
+        ShutDown();
+        return 0;  // the window is gone: nothing may handle the message further
+    case WM_KEYDOWN:
+        if (!KeyPassesFilter(wParam))
+            return 0;
+        break;
+    case WM_CHAR:
+        if (!CharPassesFilter(wParam))
+            return 0;
+        break;
+    case WM_MOVE:
+        OnMainWindowMoved();
+        break;
+    case kMsgRefreshAccount:
+        ShowSignedInAccount();
+        break;
+    case WM_LBUTTONUP:
+        ::SetTimer(m_hWnd, kTimerRecentre, kRecentreDelayMs, nullptr);
+        break;
+    case kMsgTextItemPosition:
+        return 0;  // no text-item window reports a selected item to this window
+    case kMsgTextItemText:
+        if (m_psubtitleText && m_psubtitleText->GetText() != m_textItem.text.c_str())
+            m_psubtitleText->SetText(m_textItem.text.c_str());
+        break;
+    default:
+        break;
+    }
+    if (uMsg == WM_DPICHANGED && !OnDpiChanged(wParam, lParam))
+        return WindowImplBase::HandleMessage(uMsg, wParam, lParam);
+    if (uMsg == kMsgStartUpdater)
+        StartUpdater();
+    return WindowImplBase::HandleMessage(uMsg, wParam, lParam);
+}
+
+bool CMainWnd::ConfirmClose()
+{
+    const bool onCutPage = IsCutTabSelected();
+    if (onCutPage)
+        ShowOverlayWindows(false);
+    const int answer = m_pAccount ? m_pAccount->MessageWndUI(AccountClient::kExitConfirmation, false)
+                                  : AccountClient::kAnswerClose;
+    if (answer == AccountClient::kAnswerClose)
+        return true;
+    if (onCutPage)
+        ShowOverlayWindows(true);
+    return false;
+}
+
+void CMainWnd::ShutDown()
+{
+    m_bShutDown = true;
+    CancelFlag = 1;
+    m_bGifRunning = 0;
+    m_bClipRunning = 0;
+    KillProcessesByName(L"ffmpeg.exe", L"");
+    if (!WaitForWorkers(kWorkerWaitMs))
+        printf("Main window: %d worker(s) still running after %d ms\n", RunningWorkers(), kWorkerWaitMs);
+    if (m_pWatermarkWnd)
+        m_pWatermarkWnd->Close(1);
+    SkinUI::CControlUI* players[] = { m_pVideoCutPlayer, m_pVideoSegmenPlayer, m_pOptimizationPlayer, m_pPicplayer,
+                                      m_pSoundTrackPlayer, m_pMusicTrackPlayer, m_pWaterMakerPlayer };
+    for (SkinUI::CControlUI* control : players)
+        if (auto* player = dynamic_cast<CPlayerUI*>(control))
+            player->Player().ShutdownEngine();
+    SaveHistory();
+    DeleteWorkFiles();
+    ::DestroyWindow(m_hWnd);
+}
+
+void CMainWnd::DeleteWorkFiles()
+{
+    const std::wstring folders[] = { m_strDataFolder + L"TempMerge", m_strTempFolder,
+                                     FormatWide(L"%sRoRerav", UserTempFolder().c_str()) };
+    for (const std::wstring& folder : folders) {
+        if (folder.empty())
+            continue;
+        std::vector<std::wstring> files;
+        ListFolderFiles(folder, files, false, false);
+        for (const std::wstring& file : files)
+            ::DeleteFileW(file.c_str());
+    }
+}
+
+bool CMainWnd::IsCutTabSelected() const
+{
+    return m_pVideoCutShow && m_pVideoCutShow->IsVisible();
+}
+
+void CMainWnd::OnCaptionPress(LPARAM lParam)
+{
+    if (m_hCover && m_pVideoCutPlayer) {
+        m_bCropByUser = 0;
+        POINT corner { m_pVideoCutPlayer->GetPos().left, m_pVideoCutPlayer->GetPos().top };
+        ::ClientToScreen(m_hWnd, &corner);
+        RECT rc {};
+        ::GetWindowRect(m_hCover, &rc);
+        m_ptCoverOffset = { rc.left - corner.x, rc.top - corner.y };
+        if (m_hConceal && ::GetWindowRect(m_hConceal, &rc))
+            m_ptConcealOffset = { rc.left - corner.x, rc.top - corner.y };
+    }
+    CommitRename(lParam);
+}
+
+void CMainWnd::CommitRename(LPARAM lParam)
+{
+    if (m_pRenameButton == nullptr || m_pRenameButton->GetParent() == nullptr)
+        return;
+    auto* row = static_cast<SkinUI::CContainerUI*>(m_pRenameButton->GetParent()->GetInterface(L"Container"));
+    SkinUI::CControlUI* nameButton = row ? row->GetItemAt(0) : nullptr;
+    SkinUI::CControlUI* nameEdit = row ? row->GetItemAt(1) : nullptr;
+    if (nameButton == nullptr || nameEdit == nullptr)
+        return;
+    POINT pt = PointFromLParam(lParam);
+    ::ScreenToClient(m_hWnd, &pt);
+    const RECT rc = nameEdit->GetPos();
+    if (pt.x >= rc.left && pt.x <= rc.right && pt.y >= rc.top && pt.y <= rc.bottom)
+        return;
+    nameButton->SetText(nameEdit->GetText());
+    nameButton->SetToolTip(nameEdit->GetText());
+    nameButton->SetVisible(true);
+    nameEdit->SetVisible(false);
+}
+
+LRESULT CMainWnd::OnMainWindowMoved()
+{
+    if (m_pVideoCutPlayer == nullptr)
+        return 0;
+    m_bCropByUser = 0;
+    POINT corner { m_pVideoCutPlayer->GetPos().left, m_pVideoCutPlayer->GetPos().top };
+    ::ClientToScreen(m_hWnd, &corner);
+    if (m_hCover) {
+        if (m_hConceal)
+            MoveKeepingSize(m_hConceal, { corner.x + m_ptConcealOffset.x, corner.y + m_ptConcealOffset.y });
+        MoveKeepingSize(m_hCover, { corner.x + m_ptCoverOffset.x, corner.y + m_ptCoverOffset.y });
+    }
+    // The overlays lie centred on the preview areas, given at 100 % and placed in device pixels.
+    struct Overlay { SkinUI::CWindowWnd* window; int top; int areaWidth; };
+    const Overlay overlays[] = { { m_pWatermarkWnd, 129, 975 }, { m_pTextLayerWnd, 127, 724 } };
+    for (const Overlay& overlay : overlays) {
+        if (overlay.window == nullptr)
+            continue;
+        POINT q { ScaleByDpi(24), ScaleByDpi(overlay.top) };
+        ::ClientToScreen(m_hWnd, &q);
+        const int x = q.x + static_cast<int>((ScaleByDpi(overlay.areaWidth) - m_nSubPagePicWidth) / 2.0);
+        const int y = q.y + static_cast<int>((ScaleByDpi(360) - m_nSubPagePicHeight) / 2.0);
+        ::MoveWindow(overlay.window->GetHWND(), x, y, m_nSubPagePicWidth, m_nSubPagePicHeight, TRUE);
+    }
+    return 0;
+}
+
+bool CMainWnd::FreeTextEditHasFocus() const
+{
+    SkinUI::CControlUI* focus = m_pm.GetFocus();
+    return focus != nullptr && (focus == m_pWaterTextRich || focus == m_psubtitleText);
+}
+
+bool CMainWnd::KeyPassesFilter(WPARAM key) const
+{
+    switch (key) {
+    case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN: case VK_BACK:
+    case VK_ESCAPE: case VK_RETURN:  // the window's own keys: Escape asks to close
+        return true;
+    default:
+        return IsDigitKey(key) || FreeTextEditHasFocus();
+    }
+}
+
+bool CMainWnd::CharPassesFilter(WPARAM ch) const
+{
+    return (ch >= L'0' && ch <= L'9') || FreeTextEditHasFocus();
+}
+
+bool CMainWnd::OnDpiChanged(WPARAM wParam, LPARAM lParam)
+{
+    const DWORD now = ::GetTickCount();
+    if (m_bDpiTickSet && now - m_dwDpiTick < kDpiDebounceMs)
+        return false;
+    m_dwDpiTick = now;
+    m_bDpiTickSet = true;
+    m_pm.SetDPI(LOWORD(wParam));
+    m_pm.ResetDPIAssets();
+    const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+    if (suggested)
+        ::SetWindowPos(m_hWnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                       suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    // The rectangle lives only as long as this message: the crop windows get the new DPI alone and
+    // take their place from the window they cover.
+    if (m_hCover && ::IsWindowVisible(m_hCover)) {
+        ::PostMessage(m_hCover, WM_DPICHANGED, wParam, 0);
+        if (m_hConceal)
+            ::PostMessage(m_hConceal, WM_DPICHANGED, wParam, 0);
+    }
+    if (SkinUI::CControlUI* root = m_pm.GetRoot())
+        root->NeedUpdate();
+    return true;
+}
+
+LRESULT CMainWnd::OnSysCommand(UINT, WPARAM wParam, LPARAM, bool& bHandled)
+{
+    bHandled = false;
+    if (wParam == SC_RESTORE) {
+        printf("还原\n");
+        if (IsCutTabSelected())
+            ShowOverlayWindows(true);
+        ::SetTimer(m_hWnd, kTimerRestoreOverlays, kRestoreDelayMs, nullptr);
+    } else if (wParam == SC_MINIMIZE) {
+        printf("最小化\n");
+        if (m_hCover)
+            ::GetWindowRect(m_hCover, &m_rcCover);
+        if (m_hConceal)
+            ::GetWindowRect(m_hConceal, &m_rcConceal);
+        printf("m_rcCover:%d,%d\nm_rcConceal:%d,%d\n", static_cast<int>(m_rcCover.left),
+               static_cast<int>(m_rcCover.top), static_cast<int>(m_rcConceal.left), static_cast<int>(m_rcConceal.top));
+        ShowOverlayWindows(false);
+    }
+    return 1;
+}
+
+LRESULT CMainWnd::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM, bool& bHandled)
+{
+    if (uMsg != WM_TIMER) {
+        bHandled = false;
+        return 0;
+    }
+    bHandled = OnTimer(wParam) == 0;
+    return 0;
+}
+
+LRESULT CMainWnd::OnTimer(UINT_PTR id)
+{
+    switch (id) {
+    case kTimerRecentre:
+        WatermarkRecenterFlag = 1;
+        break;
+    case kTimerShotHours:
+        for (SkinUI::CControlUI* edit : { m_pstartPicHour, m_pOVerPictHour })
+            if (edit)
+                edit->SetText(SkinUI::CUIString(edit->GetText()));
+        break;
+    case kTimerRestoreOverlays:
+        if (m_hCover)
+            ::MoveWindow(m_hCover, m_rcCover.left, m_rcCover.top, m_rcCover.right - m_rcCover.left,
+                         m_rcCover.bottom - m_rcCover.top, TRUE);
+        if (m_hConceal)
+            ::MoveWindow(m_hConceal, m_rcConceal.left, m_rcConceal.top, m_rcConceal.right - m_rcConceal.left,
+                         m_rcConceal.bottom - m_rcConceal.top, TRUE);
+        break;
+    case kTimerUnused:
+        break;
+    default:
+        return 1;  // not ours: the controls' timers go on to the paint manager
+    }
+    ::KillTimer(m_hWnd, id);
+    return 0;
+}
+
+void CMainWnd::GetWorkAreaSize(SIZE& size) const
+{
+    size = { ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN) };
+    MONITORINFO info {};
+    info.cbSize = sizeof info;
+    if (::GetMonitorInfo(::MonitorFromPoint({ 1, 1 }, MONITOR_DEFAULTTOPRIMARY), &info))
+        size = { info.rcWork.right - info.rcWork.left, info.rcWork.bottom - info.rcWork.top };
+}
+
+int CMainWnd::GetOsVersionClass()
+{
+    return 4;  // not Windows 5.x or 6.0
+}
+
+void CMainWnd::EnableSubtitleSave(bool enable)
+{
+    if (m_pSubtitleExport)
+        m_pSubtitleExport->SetEnabled(enable);
+}

@@ -1,0 +1,171 @@
+// The main window's start-up hook: it runs once, inside the window's creation, after the skin is
+// built and before the window is first shown. No step reports a failure or stops the steps after it.
+// Programs and libraries beside the editor are found in the program folder (never the current
+// folder, which dialogs change); files the editor writes go to the per-user data folder.
+
+#include <tinyxml.h>
+
+#include <thread>
+
+#include "base/FileHelpers.h"
+#include "base/StringHelpers.h"
+#include "editor/mainwnd/MainWnd.h"
+#include "editor/mainwnd/TextFile.h"
+#include "media/PlayerUI.h"
+#include "platform/Windows.h"
+#include "platform/system/System.h"
+#include "ui/core/DPI.h"
+
+namespace {
+
+constexpr UINT kIconResource = 108;
+constexpr int kDesktopFolder = 0x10;  // CSIDL_DESKTOPDIRECTORY
+constexpr int kWarmUpMs = 100;
+
+std::wstring SpecialFolder(int csidl)
+{
+    wchar_t buffer[MAX_PATH] = {};
+    if (!::SHGetSpecialFolderPathW(nullptr, buffer, csidl, FALSE))
+        return {};
+    return buffer;
+}
+
+std::wstring WithSeparator(std::wstring folder)
+{
+    if (!folder.empty() && folder.back() != L'\\' && folder.back() != L'/')
+        folder += L'\\';
+    return folder;
+}
+
+void CreateFolderIfMissing(const std::wstring& folder)
+{
+    if (!::PathIsDirectoryW(folder.c_str()))
+        ::CreateDirectoryW(folder.c_str(), nullptr);  // a folder that cannot be made is not fatal here
+}
+
+// The attribute "attribute1" of the document's first node's last child, or empty.
+std::wstring SavedOutputFolder(const std::wstring& path)
+{
+    std::string bytes;
+    if (!ReadWholeFile(path, bytes))
+        return {};
+    TiXmlDocument document;
+    document.Parse(Utf8FromFileBytes(bytes).c_str(), nullptr, TIXML_ENCODING_UTF8);
+    if (document.Error())
+        return {};
+    const TiXmlNode* first = document.FirstChild();
+    while (first && first->ToDeclaration())
+        first = first->NextSibling();
+    if (first == nullptr)
+        return {};
+    const char* value = nullptr;
+    for (const TiXmlNode* child = first->FirstChild(); child; child = child->NextSibling()) {
+        const TiXmlElement* element = child->ToElement();
+        value = element ? element->Attribute("attribute1") : nullptr;
+    }
+    return value ? WideFromUtf8(value) : std::wstring();
+}
+
+}  // namespace
+
+void CMainWnd::InitWindow()
+{
+    KillProcessesByName(L"ffmpeg.exe", L"");
+    if (m_strAppFolder.empty())
+        m_strAppFolder = WithSeparator(FolderOfOwnCode());
+    if (m_strDataFolder.empty())
+        m_strDataFolder = WithSeparator(WithSeparator(SpecialFolder(CSIDL_LOCAL_APPDATA)) + L"Quillmoor");
+    if (GetOsVersionClass() == 1) {
+        m_strEncoder = L"ffmpeg.exe";
+        m_bLegacyEncoder = 1;
+    } else {
+        m_bLegacyEncoder = 0;
+        // Quoted: the program folder may hold blanks, and command lines start with the encoder.
+        m_strEncoder = (L"\"" + m_strAppFolder + L"Encoder\\ffmpeg.exe\"").c_str();
+        m_strEncoderExtra = L" -max_muxing_queue_size 34500 ";
+    }
+    m_hWindowDC = ::GetDC(m_hWnd);
+    SetIcon(kIconResource);
+    ::SetWindowLong(m_hWnd, GWL_STYLE, ::GetWindowLong(m_hWnd, GWL_STYLE) & ~WS_MAXIMIZEBOX);
+    MainWindowHandle = m_hWnd;
+    BindControls();
+
+    m_nDpi = static_cast<int>(SkinUI::CDPI::GetMainMonitorDPI());
+    m_pm.SetDPI(m_nDpi);
+    m_nPreviewHeight = m_pm.GetDPIObj()->Scale(360);
+    m_nPreviewWidth = m_pm.GetDPIObj()->Scale(977);
+    MediaProbe::RegisterFormats();
+
+    m_pAccount = new AccountClient(m_hWnd, false);  // lives as long as the process
+    m_pAccount->Init("tmqrx");
+    const std::wstring version = AnsiToWide(GetExeVersion(m_strAppFolder + L"Quillmoor.exe"));
+    m_pAccount->SetVersionInfo(version);
+    if (SkinUI::CControlUI* label = m_pm.FindControl(L"VideoVersion"))
+        label->SetText(FormatWide(L"当前版本：%s", version.c_str()).c_str());
+
+    CreateWorkFolders();
+    CenterWindow();
+    StartWorker([this] { WarmUpPlayer(); });
+    LoadHistory();
+    if (m_httpLibrary.LoadModule(".\\vellorin.dll")) {
+        if (auto init = reinterpret_cast<int (*)()>(m_httpLibrary.FindFunction("http_init")))
+            init();
+    }
+    SIZE workArea {};
+    GetWorkAreaSize(workArea);
+    ScreenScale = static_cast<float>((workArea.cx - 416) / 608.0);
+    LoadOutputFolder();
+}
+
+void CMainWnd::CreateWorkFolders()
+{
+    const std::wstring desktop = SpecialFolder(kDesktopFolder);
+    const std::wstring drive = desktop.substr(0, 1);
+    m_strTempFolder = FormatWide(L"%s:\\ZaDaro", drive.c_str());
+    const std::wstring logFolder = FormatWide(L"%s:\\Doziz", drive.c_str());
+    CreateFolderIfMissing(m_strTempFolder);
+    CreateFolderIfMissing(logFolder);
+    m_pAccount->SetLogPath(logFolder);
+    CreateFolderIfMissing(FormatWide(L"%sRoRerav", UserTempFolder().c_str()));
+    // The data folder stands in for the program folder for every file the editor writes.
+    const size_t parentEnd = m_strDataFolder.find_last_of(L"\\/", m_strDataFolder.size() - 2);
+    if (parentEnd != std::wstring::npos)
+        CreateFolderIfMissing(m_strDataFolder.substr(0, parentEnd));
+    CreateFolderIfMissing(m_strDataFolder);
+    CreateFolderIfMissing(m_strDataFolder + L"TempMerge");
+    CreateFolderIfMissing(m_strDataFolder + L"Config");
+}
+
+void CMainWnd::WarmUpPlayer()
+{
+    auto* player = dynamic_cast<CPlayerUI*>(m_pVideoCutPlayer);
+    if (player == nullptr)
+        return;
+    const std::string clip = WideToUtf8(m_strAppFolder + L"Loading.mp4");
+    player->Player().OpenAndPlay(clip, 0, "", "");
+    std::this_thread::sleep_for(std::chrono::milliseconds(kWarmUpMs));
+    player->Player().StopPlayback();
+}
+
+void CMainWnd::LoadOutputFolder()
+{
+    m_strOutFolder = SavedOutputFolder(m_strDataFolder + L"Config\\VideoConvert.xml");
+    if (m_strOutFolder.empty())
+        m_strOutFolder = SpecialFolder(kDesktopFolder) + L"\\Tessaly";
+}
+
+std::string CMainWnd::GetExeVersion(const std::wstring& path)
+{
+    DWORD handle = 0;
+    const DWORD size = ::GetFileVersionInfoSizeW(path.c_str(), &handle);
+    if (size == 0)
+        return {};
+    std::vector<unsigned char> block(size);
+    VS_FIXEDFILEINFO* info = nullptr;
+    UINT length = 0;
+    if (!::GetFileVersionInfoW(path.c_str(), handle, size, block.data())
+        || !::VerQueryValueW(block.data(), L"\\", reinterpret_cast<LPVOID*>(&info), &length) || info == nullptr)
+        return {};
+    return WideToAnsi(FormatWide(L"%d.%d.%d.%d", HIWORD(info->dwFileVersionMS), LOWORD(info->dwFileVersionMS),
+                                 HIWORD(info->dwFileVersionLS), LOWORD(info->dwFileVersionLS)));
+}
