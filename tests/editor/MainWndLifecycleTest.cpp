@@ -236,7 +236,7 @@ TEST_F(MainWndTest, ConfirmedCloseStopsTheExportAndWaitsForItsWorker)
         main.RecordHistoryEntry(L"/v/in.mp4", L"/o/out.mp4");
         workerEnded = true;
     });
-    for (int i = 0; i < 250 && !std::filesystem::exists(pidFile); ++i)
+    for (int i = 0; i < 750 && !std::filesystem::exists(pidFile); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     pid_t pid = 0;
     std::ifstream(pidFile) >> pid;
