@@ -860,6 +860,29 @@ constexpr WPARAM MK_XBUTTON1 = 0x0020;
 constexpr WPARAM MK_XBUTTON2 = 0x0040;
 constexpr int WHEEL_DELTA = 120;
 constexpr SHORT GET_WHEEL_DELTA_WPARAM(WPARAM w) { return static_cast<SHORT>(HIWORD(w)); }
+
+// Scroll-bar kinds and scroll requests (also the wheel direction the framework's controls read).
+constexpr int SB_HORZ = 0;
+constexpr int SB_VERT = 1;
+constexpr int SB_CTL = 2;
+constexpr int SB_BOTH = 3;
+constexpr int SB_LINEUP = 0;
+constexpr int SB_LINELEFT = 0;
+constexpr int SB_LINEDOWN = 1;
+constexpr int SB_LINERIGHT = 1;
+constexpr int SB_PAGEUP = 2;
+constexpr int SB_PAGELEFT = 2;
+constexpr int SB_PAGEDOWN = 3;
+constexpr int SB_PAGERIGHT = 3;
+constexpr int SB_THUMBPOSITION = 4;
+constexpr int SB_THUMBTRACK = 5;
+constexpr int SB_TOP = 6;
+constexpr int SB_LEFT = 6;
+constexpr int SB_BOTTOM = 7;
+constexpr int SB_RIGHT = 7;
+constexpr int SB_ENDSCROLL = 8;
+constexpr UINT ESB_ENABLE_BOTH = 0;
+constexpr UINT ESB_DISABLE_BOTH = 3;
 constexpr WORD GET_KEYSTATE_WPARAM(WPARAM w) { return LOWORD(w); }
 
 constexpr DWORD TME_HOVER = 0x00000001;

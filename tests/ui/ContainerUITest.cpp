@@ -81,6 +81,11 @@ TEST(Container, OwnsAndRemovesChildren)
     EXPECT_EQ(box.GetItemAt(0), c);
     EXPECT_TRUE(box.SetItemIndex(c, 0)) << "its own index keeps the order";
     EXPECT_EQ(box.GetItemAt(1), a);
+    EXPECT_FALSE(box.SetItemIndex(c, -1)) << "up from the first place";
+    EXPECT_FALSE(box.SetItemIndex(b, 3)) << "down from the last place";
+    ASSERT_EQ(box.GetCount(), 3) << "a refused move keeps the child";
+    EXPECT_EQ(box.GetItemAt(0), c);
+    EXPECT_EQ(box.GetItemAt(2), b);
 
     CControlUI stranger;
     EXPECT_FALSE(box.Remove(&stranger));

@@ -43,11 +43,11 @@ struct Axis {
 
     CScrollBarUI* MainBar(const CContainerUI& box) const
     {
-        return vertical ? box.GetVerticalScrollBar() : box.GetHorizontalScrollBar();
+        return vertical ? box.OwnVerticalScrollBar() : box.OwnHorizontalScrollBar();
     }
     CScrollBarUI* CrossBar(const CContainerUI& box) const
     {
-        return vertical ? box.GetHorizontalScrollBar() : box.GetVerticalScrollBar();
+        return vertical ? box.OwnHorizontalScrollBar() : box.OwnVerticalScrollBar();
     }
 };
 
@@ -91,13 +91,13 @@ void LayoutBox(CContainerUI& box, const Axis& axis)
     const RECT& item = box.GetPos();
     const RECT inset = box.GetInset();
     RECT inner { item.left + inset.left, item.top + inset.top, item.right - inset.right, item.bottom - inset.bottom };
-    CScrollBarUI* vbar = box.GetVerticalScrollBar();
-    CScrollBarUI* hbar = box.GetHorizontalScrollBar();
+    CScrollBarUI* vbar = box.OwnVerticalScrollBar();
+    CScrollBarUI* hbar = box.OwnHorizontalScrollBar();
     if (Shown(vbar))
         inner.right -= vbar->GetFixedWidth();
     if (Shown(hbar))
         inner.bottom -= hbar->GetFixedHeight();
-    if (box.GetCount() == 0) {
+    if (box.OwnCount() == 0) {
         box.ProcessScrollBar(inner, 0, 0);
         return;
     }
@@ -111,8 +111,8 @@ void LayoutBox(CContainerUI& box, const Axis& axis)
     const int childPadding = box.GetChildPadding();
 
     int sharers = 0, placed = 0, fixedSum = 0, neededCross = 0;
-    for (int i = 0; i < box.GetCount(); ++i) {
-        CControlUI* child = box.GetItemAt(i);
+    for (int i = 0; i < box.OwnCount(); ++i) {
+        CControlUI* child = box.OwnItemAt(i);
         if (!child->IsVisible() || child->IsFloat())
             continue;
         const RECT pad = child->GetPadding();
@@ -136,8 +136,8 @@ void LayoutBox(CContainerUI& box, const Axis& axis)
     const CScrollBarUI* mainBar = axis.MainBar(box);
     int cursor = axis.MainBefore(inner) - (Shown(mainBar) ? mainBar->GetScrollPos() : 0);
     int remaining = availMain, fixedRemainder = fixedSum, neededMain = 0, k = 0, j = 0;
-    for (int i = 0; i < box.GetCount(); ++i) {
-        CControlUI* child = box.GetItemAt(i);
+    for (int i = 0; i < box.OwnCount(); ++i) {
+        CControlUI* child = box.OwnItemAt(i);
         if (!child->IsVisible())
             continue;
         if (child->IsFloat()) {

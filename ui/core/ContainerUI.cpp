@@ -76,7 +76,9 @@ int CContainerUI::GetItemIndex(CControlUI* pControl) const
 bool CContainerUI::SetItemIndex(CControlUI* pControl, int iIndex)
 {
     const int current = m_items.Find(pControl);
-    if (current < 0)
+    // An index outside the children (moving the first one up, the last one down) keeps the child
+    // where it is: taking it out first and failing to put it back would lose it.
+    if (current < 0 || iIndex < 0 || iIndex >= m_items.GetSize())
         return false;
     NeedUpdate();
     m_items.Remove(current);
@@ -225,7 +227,7 @@ void CContainerUI::SetMouseChildEnabled(bool bEnable)
 void CContainerUI::SetManager(CPaintManagerUI* pManager, CControlUI* pParent, bool bInit)
 {
     for (int i = 0; i < m_items.GetSize(); ++i)
-        GetItemAt(i)->SetManager(pManager, this, bInit);
+        OwnItemAt(i)->SetManager(pManager, this, bInit);
     if (m_pVerticalScrollBar != nullptr)
         m_pVerticalScrollBar->SetManager(pManager, this, bInit);
     if (m_pHorizontalScrollBar != nullptr)
@@ -239,14 +241,14 @@ void CContainerUI::SetVisible(bool bVisible)
         return;
     CControlUI::SetVisible(bVisible);
     for (int i = 0; i < m_items.GetSize(); ++i)
-        GetItemAt(i)->SetInternVisible(IsVisible());
+        OwnItemAt(i)->SetInternVisible(IsVisible());
 }
 
 void CContainerUI::SetInternVisible(bool bVisible)
 {
     CControlUI::SetInternVisible(bVisible);
     for (int i = 0; i < m_items.GetSize(); ++i)
-        GetItemAt(i)->SetInternVisible(IsVisible());
+        OwnItemAt(i)->SetInternVisible(IsVisible());
 }
 
 void CContainerUI::SetEnabled(bool bEnabled)
@@ -255,7 +257,7 @@ void CContainerUI::SetEnabled(bool bEnabled)
         return;
     m_bEnabled = bEnabled;
     for (int i = 0; i < m_items.GetSize(); ++i)
-        GetItemAt(i)->SetEnabled(bEnabled);
+        OwnItemAt(i)->SetEnabled(bEnabled);
     Invalidate();
 }
 
@@ -276,7 +278,7 @@ void CContainerUI::Move(SIZE szOffset, bool bNeedInvalidate)
     if (IsBarVisible(m_pHorizontalScrollBar))
         m_pHorizontalScrollBar->Move(szOffset, false);
     for (int i = 0; i < m_items.GetSize(); ++i) {
-        CControlUI* child = GetItemAt(i);
+        CControlUI* child = OwnItemAt(i);
         if (child->IsVisible())
             child->Move(szOffset, false);
     }
@@ -324,7 +326,7 @@ void CContainerUI::SetPos(RECT rc, bool bNeedInvalidate)
         return;
     const RECT client = GetClientPos();
     for (int i = 0; i < m_items.GetSize(); ++i) {
-        CControlUI* child = GetItemAt(i);
+        CControlUI* child = OwnItemAt(i);
         if (!child->IsVisible())
             continue;
         if (child->IsFloat()) {
@@ -341,7 +343,7 @@ void CContainerUI::SetPos(RECT rc, bool bNeedInvalidate)
 
 void CContainerUI::SetFloatPos(int iIndex)
 {
-    CControlUI* child = GetItemAt(iIndex);
+    CControlUI* child = OwnItemAt(iIndex);
     if (child == nullptr || !child->IsVisible() || !child->IsFloat())
         return;
     const SIZE xy = child->GetFixedXY();
@@ -394,7 +396,7 @@ void CContainerUI::DoPaint(HDC hDC, const RECT& rcPaint)
         if (innerMet)
             CRenderClip::GenerateClip(hDC, innerPaint, childClip);
         for (int i = 0; i < m_items.GetSize(); ++i) {
-            CControlUI* child = GetItemAt(i);
+            CControlUI* child = OwnItemAt(i);
             if (!child->IsVisible() || !Meets(rcPaint, child->GetPos()))
                 continue;
             if (child->IsFloat()) {
@@ -511,7 +513,7 @@ CControlUI* CContainerUI::FindControl(FINDCONTROLPROC Proc, void* pData, UINT uF
         const bool topFirst = (uFlags & FindTopFirst) != 0;
         const int count = m_items.GetSize();
         for (int n = 0; n < count; ++n) {
-            CControlUI* child = GetItemAt(topFirst ? count - 1 - n : n);
+            CControlUI* child = OwnItemAt(topFirst ? count - 1 - n : n);
             CControlUI* found = child->FindControl(Proc, pData, uFlags);
             if (found == nullptr)
                 continue;
@@ -532,7 +534,7 @@ int CContainerUI::FindSelectable(int iIndex, bool bForward) const
         return -1;
     iIndex = std::clamp(iIndex, 0, count - 1);
     const auto selectable = [this](int i) {
-        CControlUI* child = GetItemAt(i);
+        CControlUI* child = OwnItemAt(i);
         return child->GetInterface(L"ListItem") != nullptr && child->IsVisible() && child->IsEnabled();
     };
     if (bForward) {
@@ -587,7 +589,7 @@ void CContainerUI::SetScrollPos(SIZE szPos, bool bMsg)
     if (dx == 0 && dy == 0)
         return;
     for (int i = 0; i < m_items.GetSize(); ++i) {
-        CControlUI* child = GetItemAt(i);
+        CControlUI* child = OwnItemAt(i);
         if (!child->IsVisible() || child->IsFloat())
             continue;
         RECT rc = child->GetPos();

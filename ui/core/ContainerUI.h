@@ -100,6 +100,14 @@ public:
     void SetAttribute(const wchar_t* pstrName, const wchar_t* pstrValue) override;
     void DoPaint(HDC hDC, const RECT& rcPaint) override;
 
+    // The container's own children and bars, whatever an override of the item and scroll-bar
+    // operations presents (a list presents its body's rows and bars): layout, painting and
+    // searches walk these.
+    CControlUI* OwnItemAt(int iIndex) const { return static_cast<CControlUI*>(m_items.GetAt(iIndex)); }
+    int OwnCount() const { return m_items.GetSize(); }
+    CScrollBarUI* OwnVerticalScrollBar() const { return m_pVerticalScrollBar; }
+    CScrollBarUI* OwnHorizontalScrollBar() const { return m_pHorizontalScrollBar; }
+
     CControlUI* FindSubControl(const wchar_t* pstrSubControlName);
     CUIString GetSubControlText(const wchar_t* pstrSubControlName);
     bool SetSubControlText(const wchar_t* pstrSubControlName, const wchar_t* pstrText);
