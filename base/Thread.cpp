@@ -6,17 +6,6 @@
 
 namespace tbase {
 
-namespace {
-
-unsigned ThreadEntry(void* argument)
-{
-    if (argument)
-        static_cast<Thread*>(argument)->Run();
-    return 0;
-}
-
-}  // namespace
-
 int OsThreadPriority(int level)
 {
     switch (level) {
@@ -41,7 +30,7 @@ Thread::~Thread()
 bool Thread::CreateOsThread()
 {
     unsigned id = 0;
-    const uintptr_t handle = ::_beginthreadex(nullptr, 0, ThreadEntry, this, 0, &id);
+    const uintptr_t handle = ::_beginthreadex(nullptr, 0, Entry, this, 0, &id);
     if (handle <= 1) {
         m_threadHandle = nullptr;
         m_threadId = 0;
@@ -49,9 +38,19 @@ bool Thread::CreateOsThread()
     }
     m_threadHandle = reinterpret_cast<HANDLE>(handle);
     m_threadId = id;
-    if (m_priority > 0)
-        ::SetThreadPriority(m_threadHandle, OsThreadPriority(m_priority));
     return true;
+}
+
+unsigned Thread::Entry(void* argument)
+{
+    if (!argument)
+        return 0;
+    Thread* thread = static_cast<Thread*>(argument);
+    // Set here, before the body, so the thread never runs a step at a priority it did not ask for.
+    if (thread->m_priority > 0)
+        ::SetThreadPriority(::GetCurrentThread(), OsThreadPriority(thread->m_priority));
+    thread->Run();
+    return 0;
 }
 
 void Thread::JoinAndClose()

@@ -38,7 +38,8 @@ public:
 
     DWORD GetThreadId() const { return m_threadId; }
     HANDLE GetThreadHandle() const { return m_threadHandle; }
-    // 0 leaves the system's default; see OsThreadPriority.
+    // Before CreateOsThread. 0 leaves the system's default; see OsThreadPriority. The new thread
+    // takes its priority itself before its body runs.
     void SetPriority(int level) { m_priority = level; }
 
 protected:
@@ -48,6 +49,9 @@ protected:
     std::atomic<DWORD> m_threadId { 0 };
     HANDLE m_threadHandle { nullptr };
     int m_priority { 0 };
+
+private:
+    static unsigned Entry(void* argument);
 };
 
 // The system priority for a priority level: 1 lowest, 2 below normal, 3 highest, 4 time-critical,

@@ -21,6 +21,8 @@ void TickClock::SetSource(Source source)
 {
     AutoLock lock(m_lock);
     m_source = source;
+    m_lastReading = 0;
+    m_rollover = 0;
 }
 
 TickClock& TickClock::Process()

@@ -18,7 +18,9 @@ public:
     // Microseconds; never smaller than an earlier reading as long as readings come at least once
     // per 49.7 days.
     int64_t Read();
-    // Replaces the millisecond source; the next reading below the last one counts as a wrap.
+    // Replaces the millisecond source and starts a new count from it: what the old source last
+    // read never counts as a wrap of the new one, so a test's clock does not depend on what ran
+    // before it. Only for tests, while no loop waits on delayed work.
     void SetSource(Source source);
 
     static TickClock& Process();

@@ -110,8 +110,18 @@ uintptr_t _beginthreadex(void* security, unsigned stackSize, unsigned (*start)(v
 [[noreturn]] void _endthreadex(unsigned exitCode);
 [[noreturn]] void ExitThread(DWORD exitCode);
 BOOL GetExitCodeThread(HANDLE thread, LPDWORD exitCode);
-// Priorities are accepted and ignored: an unprivileged Linux thread cannot raise its own.
+constexpr int THREAD_PRIORITY_IDLE = -15;
+constexpr int THREAD_PRIORITY_ERROR_RETURN = 0x7FFFFFFF;
+
+// A priority is the thread's own nice value: idle 19, lowest 10, below normal 5, normal 0, above
+// normal -5, highest -10, time-critical -20 (other values take the nearest level). Lowering is
+// always allowed; raising above the thread's limit fails with ERROR_ACCESS_DENIED and changes
+// nothing (an unprivileged user may not raise a thread's priority). A thread that has not begun
+// to run yet takes its priority before its body starts.
 BOOL SetThreadPriority(HANDLE thread, int priority);
+// The level nearest to the thread's nice value; THREAD_PRIORITY_ERROR_RETURN for a bad handle or
+// a thread that has ended.
+int GetThreadPriority(HANDLE thread);
 // A thread cannot be killed safely from outside on Linux: always fails with ERROR_NOT_SUPPORTED.
 BOOL TerminateThread(HANDLE thread, DWORD exitCode);
 // Ids are small numbers given out by this layer, never 0 and never reused within a run.

@@ -5,13 +5,62 @@
 #include "platform/base/LastError.h"
 
 #include <atomic>
+#include <cerrno>
+#include <cstdlib>
 #include <functional>
+#include <mutex>
+#include <optional>
 #include <pthread.h>
 #include <sched.h>
+#include <sys/resource.h>
 #include <time.h>
 #include <unistd.h>
 
 namespace {
+
+// Windows priority levels and the nice values that stand for them, highest nice first.
+struct PriorityLevel {
+    int priority;
+    int nice;
+};
+constexpr PriorityLevel kPriorityLevels[] = {
+    { THREAD_PRIORITY_IDLE, 19 },
+    { THREAD_PRIORITY_LOWEST, 10 },
+    { THREAD_PRIORITY_BELOW_NORMAL, 5 },
+    { THREAD_PRIORITY_NORMAL, 0 },
+    { THREAD_PRIORITY_ABOVE_NORMAL, -5 },
+    { THREAD_PRIORITY_HIGHEST, -10 },
+    { THREAD_PRIORITY_TIME_CRITICAL, -20 },
+};
+
+template <typename Key>
+const PriorityLevel& NearestLevel(int value, Key key)
+{
+    const PriorityLevel* best = &kPriorityLevels[0];
+    for (const PriorityLevel& level : kPriorityLevels)
+        if (std::abs(key(level) - value) < std::abs(key(*best) - value))
+            best = &level;
+    return *best;
+}
+
+BOOL ApplyPriority(pid_t tid, int priority)
+{
+    const int nice = NearestLevel(priority, [](const PriorityLevel& l) { return l.priority; }).nice;
+    if (setpriority(PRIO_PROCESS, static_cast<id_t>(tid), nice) == 0)
+        return TRUE;
+    return platform::FailWith(errno == EPERM || errno == EACCES ? ERROR_ACCESS_DENIED : ERROR_INVALID_HANDLE);
+}
+
+int ReadPriority(pid_t tid)
+{
+    errno = 0;
+    const int nice = getpriority(PRIO_PROCESS, static_cast<id_t>(tid));
+    if (nice == -1 && errno != 0) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return THREAD_PRIORITY_ERROR_RETURN;
+    }
+    return NearestLevel(nice, [](const PriorityLevel& l) { return l.nice; }).priority;
+}
 
 std::atomic<DWORD> g_nextThreadId { 1 };
 thread_local DWORD t_threadId = 0;
@@ -19,7 +68,8 @@ thread_local DWORD t_threadId = 0;
 // A thread is signalled once its body has returned or it called _endthreadex.
 class ThreadObject : public platform::KernelObject {
 public:
-    explicit ThreadObject(DWORD id) : m_id(id) { }
+    // Made on the creating thread, whose priority the new thread inherits.
+    explicit ThreadObject(DWORD id) : m_id(id), m_inheritedPriority(ReadPriority(gettid())) { }
     bool IsWaitable() const override { return true; }
     bool IsSignaled() const override { return m_finished; }
 
@@ -39,8 +89,39 @@ public:
     }
     DWORD Id() const { return m_id; }
 
+    // On the new thread before its body: from now on its priority is set on the thread itself.
+    void Begin(pid_t tid)
+    {
+        std::lock_guard lock(m_priorityLock);
+        m_tid = tid;
+        if (m_pendingPriority)
+            ApplyPriority(tid, *m_pendingPriority);
+    }
+    BOOL SetPriority(int priority)
+    {
+        std::lock_guard lock(m_priorityLock);
+        if (m_tid == 0) {
+            m_pendingPriority = priority;
+            return TRUE;
+        }
+        return ApplyPriority(m_tid, priority);
+    }
+    int GetPriority()
+    {
+        std::lock_guard lock(m_priorityLock);
+        if (ExitCode() != STILL_ACTIVE)
+            return THREAD_PRIORITY_ERROR_RETURN;
+        if (m_tid == 0)
+            return m_pendingPriority.value_or(m_inheritedPriority);
+        return ReadPriority(m_tid);
+    }
+
 private:
     const DWORD m_id;
+    std::mutex m_priorityLock;
+    pid_t m_tid = 0;  // the kernel's id of the thread once it runs
+    std::optional<int> m_pendingPriority;
+    const int m_inheritedPriority;
     bool m_finished = false;  // guarded by WaitLock()
     DWORD m_exitCode = STILL_ACTIVE;
 };
@@ -58,6 +139,7 @@ void* ThreadMain(void* argument)
     std::unique_ptr<StartRecord> record(static_cast<StartRecord*>(argument));
     t_threadId = record->self->Id();
     t_self = record->self;
+    t_self->Begin(gettid());
     const DWORD exitCode = record->body();
     t_self->Finish(exitCode);
     t_self.reset();
@@ -151,11 +233,26 @@ BOOL GetExitCodeThread(HANDLE thread, LPDWORD exitCode)
     return TRUE;
 }
 
-BOOL SetThreadPriority(HANDLE thread, int)
+BOOL SetThreadPriority(HANDLE thread, int priority)
 {
-    if (thread != GetCurrentThread() && !platform::LookupHandleAs<ThreadObject>(thread))
+    if (thread == GetCurrentThread())
+        return ApplyPriority(gettid(), priority);
+    auto object = platform::LookupHandleAs<ThreadObject>(thread);
+    if (!object)
         return platform::FailWith(ERROR_INVALID_HANDLE);
-    return TRUE;
+    return object->SetPriority(priority);
+}
+
+int GetThreadPriority(HANDLE thread)
+{
+    if (thread == GetCurrentThread())
+        return ReadPriority(gettid());
+    auto object = platform::LookupHandleAs<ThreadObject>(thread);
+    if (!object) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return THREAD_PRIORITY_ERROR_RETURN;
+    }
+    return object->GetPriority();
 }
 
 BOOL TerminateThread(HANDLE, DWORD)

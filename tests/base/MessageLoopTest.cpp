@@ -26,7 +26,6 @@ public:
     {
         g_fakeMs = startMs;
         TickClock::Process().SetSource(FakeMs);
-        TickClock::Now();  // take the start as the last reading, so it does not count as a wrap
     }
     ~FakeClock() { TickClock::Process().SetSource(::timeGetTime); }
     void Set(DWORD ms) { g_fakeMs = ms; }
@@ -108,6 +107,9 @@ TEST(TickClock, StaysMonotonicAcrossTheWrap)
         reading = step.ms;
         EXPECT_EQ(clock.Read(), step.expected) << "reading " << step.ms;
     }
+    // A new source starts a new count: its small first reading is not a wrap of the old one.
+    clock.SetSource([] { return DWORD { 5 }; });
+    EXPECT_EQ(clock.Read(), 5 * kMs);
 }
 
 TEST(MessageLoop, NonNestableTasksWaitForTheOutermostRun)
