@@ -199,6 +199,12 @@ std::vector<QueuedMessage> ConvertMouse(platform::MessageQueue& queue, const Raw
     }
     if (!target) {
         CheckLeave(wm, nullptr, false);
+        // A press on the desktop or another program: the program's active window loses the
+        // activation, so an open popup (drop-down list, menu) hears of it and closes.
+        const bool deactivates = input.kind == RawInput::ButtonDown && wm.active != nullptr;
+        lock.unlock();
+        if (deactivates)
+            platform::ActivateWindow(nullptr, true);
         return {};
     }
     if (target->queue.get() != &queue) {

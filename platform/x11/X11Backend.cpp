@@ -143,6 +143,9 @@ public:
     void SetClipboardText(const std::wstring& text) override;
     bool ForeignClipboardText(std::wstring& text) override;
     bool WarpPointer(POINT point) override;
+    // While a popup that takes the focus is mapped, the pointer is grabbed (our own windows
+    // still get their events), so a press outside the program reaches us and closes it.
+    void UpdatePopupGrab();
 
 private:
     void Setup();
@@ -167,6 +170,7 @@ private:
     XIM m_im = nullptr;
     UINT m_dpi = 96;
     std::unordered_map<::Window, NativeWindow*> m_byXid;
+    bool m_popupGrab = false;
     std::map<unsigned, Cursor> m_cursors;
 
     std::wstring m_clipText;
@@ -326,6 +330,27 @@ void X11Backend::TopLevelDestroyed(Window& window)
     m_byXid.erase(native->xid);
     delete native;
     window.native = nullptr;
+    UpdatePopupGrab();
+}
+
+void X11Backend::UpdatePopupGrab()
+{
+    bool popupShown = false;
+    for (const auto& [xid, native] : m_byXid) {
+        const Window* window = native->hwnd ? WindowManager::Get().Find(native->hwnd) : nullptr;
+        if (native->overrideRedirect && native->mapped && window && !(window->exStyle & WS_EX_NOACTIVATE))
+            popupShown = true;
+    }
+    if (popupShown == m_popupGrab)
+        return;
+    if (popupShown) {
+        m_popupGrab = XGrabPointer(m_display, m_root, True, ButtonPressMask | ButtonReleaseMask, GrabModeAsync,
+                                   GrabModeAsync, None, None, CurrentTime) == GrabSuccess;
+    } else {
+        XUngrabPointer(m_display, CurrentTime);
+        m_popupGrab = false;
+    }
+    XFlush(m_display);
 }
 
 void X11Backend::Restack()
@@ -367,6 +392,8 @@ void X11Backend::TopLevelChanged(Window& window, unsigned what)
         }
         native->mapped = shown;
     }
+    if (what & (ChangeVisibility | ChangeStyle))
+        UpdatePopupGrab();
     if (what & ChangeStyle)
         SetInputShape(window);
     if (what & ChangeTitle) {
@@ -604,6 +631,15 @@ void X11Backend::Handle(XEvent& event, std::vector<std::function<void()>>& repor
     }
     if (event.type == SelectionClear) {
         m_ownClipboard = false;
+        return;
+    }
+    if (event.xany.window == m_root && event.type == ButtonPress && event.xbutton.button <= Button3) {
+        // Outside every window of ours, reported only while a popup holds the grab.
+        RawInput input;
+        input.kind = RawInput::ButtonDown;
+        input.screen = { event.xbutton.x_root, event.xbutton.y_root };
+        input.button = event.xbutton.button == Button1 ? 0 : event.xbutton.button == Button3 ? 1 : 2;
+        reports.push_back([input] { WindowManager::Get().DeliverInput(input); });
         return;
     }
     NativeWindow* native = NativeOf(event.xany.window);
