@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "editor/dialogs/EditorButtonsUI.h"
+#include "editor/dialogs/TimelineHandleUI.h"
 #include "media/PlayerOutputWindow.h"
 #include "media/PlayerUI.h"
 
@@ -136,8 +137,19 @@ SkinUI::CControlUI* CMainWnd::FindBoundControl(const wchar_t* name, const wchar_
 
 SkinUI::CControlUI* CMainWnd::CreateEditorControl(const wchar_t* tag)
 {
+    // The skin's tree owns what is made here.
     if (::wcscasecmp(tag, L"VerticalLayoutEx") == 0)
-        return new CVerticalLayoutExUI();  // the skin's tree owns it
+        return new CVerticalLayoutExUI();
+    if (::wcscasecmp(tag, L"ButtonExtUI") == 0)
+        return new CButtonExtUI();
+    if (::wcscasecmp(tag, L"MyButton") == 0)
+        return new CMyButtonUI();
+    if (::wcscasecmp(tag, L"MyButtonEnd") == 0)
+        return new CMyButtonEndUI();
+    if (::wcscasecmp(tag, L"MoveButton") == 0)
+        return new CMoveButtonUI();
+    if (::wcscasecmp(tag, L"ButtonMouse") == 0)
+        return new CButtonMouseUI();
     return nullptr;
 }
 
@@ -153,6 +165,15 @@ void CMainWnd::Notify(SkinUI::TNotifyUI& msg)
     if (msg.sType == L"windowinit")
         StartUpdater();
     WindowImplBase::Notify(msg);
+}
+
+void CMainWnd::OnClick(SkinUI::TNotifyUI& msg)
+{
+    if (msg.pSender && msg.pSender->GetName() == L"closeBtn") {
+        ::PostMessage(m_hWnd, WM_CLOSE, 0, 0);
+        return;
+    }
+    WindowImplBase::OnClick(msg);
 }
 
 void CMainWnd::OnFinalMessage(HWND hWnd)

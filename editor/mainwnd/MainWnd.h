@@ -93,6 +93,8 @@ public:
     void InitWindow() override;
     SkinUI::CControlUI* CreateControl(const wchar_t* pstrClass) override;
     void Notify(SkinUI::TNotifyUI& msg) override;
+    // Only the title bar's close button is handled here; the commands of the pages are elsewhere.
+    void OnClick(SkinUI::TNotifyUI& msg) override;
     LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
     LRESULT OnSysCommand(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& bHandled) override;
     LRESULT HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& bHandled) override;

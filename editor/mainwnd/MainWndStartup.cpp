@@ -98,7 +98,9 @@ void CMainWnd::InitWindow()
 
     m_pAccount = new AccountClient(m_hWnd, false);  // lives as long as the process
     m_pAccount->Init("tmqrx");
-    const std::wstring version = AnsiToWide(GetExeVersion(m_strAppFolder + L"Quillmoor.exe"));
+    std::wstring version = AnsiToWide(GetExeVersion(m_strAppFolder + L"Quillmoor.exe"));
+    if (version.empty())  // the program file has no ".exe" here
+        version = AnsiToWide(GetExeVersion(m_strAppFolder + L"Quillmoor"));
     m_pAccount->SetVersionInfo(version);
     if (SkinUI::CControlUI* label = m_pm.FindControl(L"VideoVersion"))
         label->SetText(FormatWide(L"当前版本：%s", version.c_str()).c_str());
