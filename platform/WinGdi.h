@@ -285,6 +285,23 @@ int GetRgnBox(HRGN region, LPRECT box);
 BOOL PtInRegion(HRGN region, int x, int y);
 BOOL RectInRegion(HRGN region, const RECT* rect);
 BOOL SetRectRgn(HRGN region, int left, int top, int right, int bottom);
+
+// A region as disjoint rectangles in rows (top to bottom, left to right within a row), after the
+// header. With no buffer, or one smaller than needed, only the size needed is returned.
+constexpr DWORD RDH_RECTANGLES = 1;
+struct RGNDATAHEADER {
+    DWORD dwSize;
+    DWORD iType;
+    DWORD nCount;
+    DWORD nRgnSize;
+    RECT rcBound;
+};
+struct RGNDATA {
+    RGNDATAHEADER rdh;
+    char Buffer[1];
+};
+using LPRGNDATA = RGNDATA*;
+DWORD GetRegionData(HRGN region, DWORD size, LPRGNDATA data);
 int SelectClipRgn(HDC hdc, HRGN region);  // a copy is selected; null removes the clip
 int ExtSelectClipRgn(HDC hdc, HRGN region, int mode);
 int IntersectClipRect(HDC hdc, int left, int top, int right, int bottom);

@@ -146,6 +146,31 @@ def editor_skin():
     logo().save(os.path.join(out, "logo.png"))
 
 
+SHADOW_SIZE, SHADOW_CORNER = 25, 30
+
+
+def window_shadow():
+    """The dialogs' shadow: drawn as a nine-grid with corners of SHADOW_CORNER, the window's edge
+    SHADOW_SIZE pixels in from the picture's; soft and faint outward, clear where the window is."""
+    side = 2 * SHADOW_CORNER + 1
+    canvas = Canvas(side, side)
+    inner0, inner1, radius = SHADOW_SIZE, side - SHADOW_SIZE, 6
+    for y in range(side):
+        for x in range(side):
+            cx = min(max(x + 0.5, inner0 + radius), inner1 - radius)
+            cy = min(max(y + 0.5, inner0 + radius), inner1 - radius)
+            d = math.hypot(x + 0.5 - cx, y + 0.5 - cy) - radius
+            if d <= 0:
+                continue
+            fade = max(0.0, 1.0 - d / SHADOW_SIZE)
+            canvas.blend(x, y, (0, 0, 0, int(round(70 * fade * fade))))
+    return canvas
+
+
+def dialog_images():
+    window_shadow().save(os.path.join(ROOT, "skins", "images", "shadow.png"))
+
+
 def test_skin():
     out = os.path.join(ROOT, "tests", "ui", "SkinData", "images")
     swatch = Canvas(8, 8)
@@ -165,4 +190,5 @@ def test_skin():
 
 if __name__ == "__main__":
     editor_skin()
+    dialog_images()
     test_skin()

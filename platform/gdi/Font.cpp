@@ -53,7 +53,7 @@ FontObject::FontObject(const LOGFONTW& logFont) : GdiObject(GdiKind::Font), m_lo
     pango_font_description_set_style(m_description, logFont.lfItalic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
     // Negative: the character (em) height. Positive: the cell height, ascent + descent.
     const int height = logFont.lfHeight == 0 ? kDefaultPixelHeight : std::abs(logFont.lfHeight);
-    pango_font_description_set_absolute_size(m_description, height * PANGO_SCALE);
+    pango_font_description_set_absolute_size(m_description, height * double { PANGO_SCALE });
     if (logFont.lfHeight > 0) {
         std::lock_guard guard(TextLock());
         const double cell = CellHeight(m_description);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace platform {
 
@@ -142,6 +143,25 @@ int GetRgnBox(HRGN region, LPRECT box)
     cairo_region_get_extents(object->Region(), &r);
     *box = { r.x, r.y, r.x + r.width, r.y + r.height };
     return platform::Complexity(object->Region());
+}
+
+DWORD GetRegionData(HRGN region, DWORD size, LPRGNDATA data)
+{
+    if (!platform::RegionOf(region))
+        return 0;
+    const std::vector<RECT> rects = platform::RegionRects(region);
+    const size_t rectBytes = rects.size() * sizeof(RECT);
+    const DWORD needed = static_cast<DWORD>(sizeof(RGNDATAHEADER) + rectBytes);
+    if (!data || size < needed)
+        return needed;
+    data->rdh.dwSize = sizeof(RGNDATAHEADER);
+    data->rdh.iType = RDH_RECTANGLES;
+    data->rdh.nCount = static_cast<DWORD>(rects.size());
+    data->rdh.nRgnSize = static_cast<DWORD>(rectBytes);
+    GetRgnBox(region, &data->rdh.rcBound);
+    if (!rects.empty())
+        std::memcpy(data->Buffer, rects.data(), rectBytes);
+    return needed;
 }
 
 BOOL PtInRegion(HRGN region, int x, int y)

@@ -84,13 +84,12 @@ bool StraightLine(DeviceContext* dc, POINT from, POINT to, const PenObject& pen)
     if (!DirectPixelRoutes() || pen.width > 1 || (pen.style & PS_STYLE_MASK) != PS_SOLID
         || (from.x != to.x && from.y != to.y) || !HasAlphaChannel(dc->Target()))
         return false;
-    // Half-open span [lo, hi) along the line, in target coordinates. Cairo's aliased stroke
-    // takes a pixel whose centre lies on the stroke's lower edge but not on its upper one, so a
-    // line drawn towards smaller coordinates also leaves out its first pixel.
+    // Half-open span [lo, hi) along the line, in target coordinates: the first pixel in, the last
+    // one out, whichever way the line runs.
     const bool horizontal = from.y == to.y;
     const int64_t fromA = horizontal ? dc->ToTargetX(from.x) : dc->ToTargetY(from.y);
     const int64_t toA = horizontal ? dc->ToTargetX(to.x) : dc->ToTargetY(to.y);
-    const int64_t lo = fromA < toA ? fromA : toA + 1, hi = fromA < toA ? toA : fromA;
+    const int64_t lo = fromA < toA ? fromA : toA + 1, hi = fromA < toA ? toA : fromA + 1;
     const int64_t across = horizontal ? dc->ToTargetY(from.y) : dc->ToTargetX(from.x);
     const uint32_t pixel = (GetRValue(pen.color) << 16) | (GetGValue(pen.color) << 8) | GetBValue(pen.color);
     const uint32_t opaque = pixel | 0xFF000000u;
@@ -351,10 +350,12 @@ BOOL LineTo(HDC hdc, int x, int y)
         return TRUE;
     cairo_t* cr = canvas.Get();
     platform::UsePen(cr, *pen);
+    // From the first pixel's near edge to the last pixel's near edge: no pixel centre lies on
+    // either end, so the first pixel is drawn and the last left out in every direction.
     const double length = std::hypot(x - from.x, y - from.y);
-    const double endX = x - (x - from.x) / length * 0.5, endY = y - (y - from.y) / length * 0.5;
-    cairo_move_to(cr, from.x + 0.5, from.y + 0.5);
-    cairo_line_to(cr, endX + 0.5, endY + 0.5);
+    const double backX = (x - from.x) / length * 0.5, backY = (y - from.y) / length * 0.5;
+    cairo_move_to(cr, from.x + 0.5 - backX, from.y + 0.5 - backY);
+    cairo_line_to(cr, x + 0.5 - backX, y + 0.5 - backY);
     cairo_stroke(cr);
     return TRUE;
 }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 #include <random>
 #include <vector>
@@ -161,4 +162,45 @@ TEST(GdiFastPath, GradientRectanglesMatchTheGeneralRoute)
                     ASSERT_TRUE(GradientFill(dc, v, 2, &mesh, 1, mode));
                 });
             }
+}
+
+TEST(GdiFastPath, LinesDrawTheirFirstPixelAndLeaveOutTheLastInEveryDirection)
+{
+    struct Case { POINT from, to; };
+    const Case cases[] = {
+        { { 5, 3 }, { 15, 3 } }, { { 15, 3 }, { 5, 3 } },  // right, left
+        { { 4, 5 }, { 4, 20 } }, { { 4, 20 }, { 4, 5 } },  // down, up
+        { { 5, 5 }, { 25, 15 } }, { { 25, 15 }, { 5, 5 } },  // diagonal, both ways
+    };
+    for (bool general : { false, true }) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::Message() << (general ? "general " : "direct ") << c.from.x << "," << c.from.y
+                                            << " to " << c.to.x << "," << c.to.y);
+            std::vector<uint32_t> pixels;
+            const auto draw = [&](HDC dc) {
+                HPEN pen = CreatePen(PS_SOLID, 1, RGB(255, 0, 0));
+                HGDIOBJ old = SelectObject(dc, pen);
+                MoveToEx(dc, c.from.x, c.from.y, nullptr);
+                LineTo(dc, c.to.x, c.to.y);
+                SelectObject(dc, old);
+                DeleteObject(pen);
+            };
+            if (general) {
+                GeneralRouteOnly off;
+                pixels = Render(draw);
+            } else {
+                pixels = Render(draw);
+            }
+            const std::vector<uint32_t> before = Render([](HDC) {});
+            const auto touched = [&](POINT p) { return pixels[p.y * kWidth + p.x] != before[p.y * kWidth + p.x]; };
+            EXPECT_TRUE(touched(c.from)) << "first pixel";
+            EXPECT_FALSE(touched(c.to)) << "last pixel";
+            if (c.from.x != c.to.x && c.from.y != c.to.y)
+                continue;  // a diagonal's width is cairo's business; its ends are what must match
+            int count = 0;
+            for (size_t i = 0; i < pixels.size(); ++i)
+                count += pixels[i] != before[i];
+            EXPECT_EQ(count, std::abs(c.to.x - c.from.x) + std::abs(c.to.y - c.from.y));
+        }
+    }
 }

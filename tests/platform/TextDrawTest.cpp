@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -323,7 +324,26 @@ TEST(TextDraw, FontsFromMemoryAreUsableByTheirFamily)
 {
     const std::filesystem::path home = std::filesystem::temp_directory_path() / ("textdraw-" + std::to_string(getpid()));
     std::filesystem::create_directories(home);
-    setenv("TMPDIR", home.c_str(), 1);
+    // The fonts go to files under TMPDIR; the next tests of this program get theirs back.
+    struct TmpDirSwap {
+        std::string previous;
+        bool had { false };
+        explicit TmpDirSwap(const std::filesystem::path& dir)
+        {
+            if (const char* now = std::getenv("TMPDIR")) {
+                previous = now;
+                had = true;
+            }
+            setenv("TMPDIR", dir.c_str(), 1);
+        }
+        ~TmpDirSwap()
+        {
+            if (had)
+                setenv("TMPDIR", previous.c_str(), 1);
+            else
+                unsetenv("TMPDIR");
+        }
+    } swap(home);
     std::ifstream file("/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf", std::ios::binary);
     ASSERT_TRUE(file) << "fonts-dejavu-core is installed by the set-up script";
     std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());

@@ -298,3 +298,41 @@ TEST(BoxLayout, DeferredSeparatorDragPreviewsUntilRelease)
     EXPECT_EQ(box->GetWidth(), 180);
     EXPECT_FALSE(manager.IsPostPaint(box));
 }
+
+TEST(BoxLayout, BothBarsReturningTogetherFitTheView)
+{
+    // Maximise (both bars go) then restore (both come back in one pass): the vertical bar must
+    // sit inside the box above the horizontal one, and each range must leave room for the other.
+    for (const int dpi : { 96, 120, 144 }) {
+        SCOPED_TRACE(testing::Message() << "dpi " << dpi);
+        CPaintManagerUI manager;
+        manager.GetDPIObj()->SetScale(dpi);
+        CVerticalLayoutUI box;
+        box.SetManager(&manager, nullptr, false);
+        box.SetAttribute(L"vscrollbar", L"true");
+        box.SetAttribute(L"hscrollbar", L"true");
+        auto* content = new CControlUI();
+        content->SetFixedWidth(300);
+        content->SetFixedHeight(300);
+        box.Add(content);
+        const int side = 300 * dpi / 96;
+
+        box.SetPos(RECT { 0, 0, 2000, 2000 }, false);
+        CScrollBarUI* vbar = box.GetVerticalScrollBar();
+        CScrollBarUI* hbar = box.GetHorizontalScrollBar();
+        ASSERT_FALSE(vbar->IsVisible());
+        ASSERT_FALSE(hbar->IsVisible());
+
+        box.SetPos(RECT { 0, 0, 200, 200 }, false);
+        ASSERT_TRUE(vbar->IsVisible());
+        ASSERT_TRUE(hbar->IsVisible());
+        const int vw = vbar->GetFixedWidth(), hh = hbar->GetFixedHeight();
+        EXPECT_EQ(vbar->GetPos().left, 200 - vw);
+        EXPECT_EQ(vbar->GetPos().right, 200);
+        EXPECT_EQ(vbar->GetPos().bottom, 200 - hh);
+        EXPECT_EQ(hbar->GetPos().right, 200 - vw);
+        EXPECT_EQ(hbar->GetPos().top, 200 - hh);
+        EXPECT_EQ(vbar->GetScrollRange(), side - (200 - hh));
+        EXPECT_EQ(hbar->GetScrollRange(), side - (200 - vw));
+    }
+}

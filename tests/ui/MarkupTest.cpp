@@ -314,6 +314,8 @@ protected:
         std::string pattern = (std::filesystem::temp_directory_path() / "markup-XXXXXX").string();
         ASSERT_NE(mkdtemp(pattern.data()), nullptr);
         m_dir = pattern;
+        // Another test of this program may have left the linked skin archive installed.
+        SkinUI::CPaintManagerUI::SetResourceZip(L"", false);
         SkinUI::CPaintManagerUI::SetResourcePath(std::filesystem::path(m_dir).wstring().c_str());
     }
 

@@ -31,6 +31,13 @@ void CChildLayoutUI::Init()
         RemoveAll();
         return;
     }
+    // Child layouts inside the new tree start when it is added: the file stays marked meanwhile,
+    // so one that names this file again is refused instead of recursing.
+    const CSkinNestingGuard nesting(m_pstrXMLFile.GetData());
+    if (!nesting.Entered()) {
+        delete root;
+        return;
+    }
     Add(root);  // the layout owns it
 }
 

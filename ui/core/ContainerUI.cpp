@@ -762,17 +762,20 @@ CScrollBarUI* CContainerUI::GetHorizontalScrollBar() const
 
 void CContainerUI::ProcessScrollBar(RECT rc, int cxRequired, int cyRequired)
 {
-    if (m_pHorizontalScrollBar != nullptr)
-        FitScrollBar(m_pHorizontalScrollBar, rc.right - rc.left, cxRequired,
-                     RECT { rc.left, rc.bottom, rc.right, rc.bottom + m_pHorizontalScrollBar->GetFixedHeight() });
+    // A fitting that lays the container out again has fitted both bars from inside that pass;
+    // going on here would place the other bar with this pass's stale rectangle.
+    if (m_pHorizontalScrollBar != nullptr
+        && FitScrollBar(m_pHorizontalScrollBar, rc.right - rc.left, cxRequired,
+                        RECT { rc.left, rc.bottom, rc.right, rc.bottom + m_pHorizontalScrollBar->GetFixedHeight() }))
+        return;
     if (m_pVerticalScrollBar != nullptr)
         FitScrollBar(m_pVerticalScrollBar, rc.bottom - rc.top, cyRequired,
                      RECT { rc.right, rc.top, rc.right + m_pVerticalScrollBar->GetFixedWidth(), rc.bottom });
 }
 
 // Shows, hides or re-ranges one bar for a view of the given extent; a change that moves the
-// content lays the container out again.
-void CContainerUI::FitScrollBar(CScrollBarUI* bar, int view, int required, const RECT& barPos)
+// content lays the container out again, and the answer says whether it did.
+bool CContainerUI::FitScrollBar(CScrollBarUI* bar, int view, int required, const RECT& barPos)
 {
     const int range = required - view;
     if (required > view && !bar->IsVisible()) {
@@ -780,24 +783,26 @@ void CContainerUI::FitScrollBar(CScrollBarUI* bar, int view, int required, const
         bar->SetScrollRange(range);
         bar->SetScrollPos(0);
         SetPos(m_rcItem, true);
-        return;
+        return true;
     }
     if (!bar->IsVisible())
-        return;
+        return false;
     if (range <= 0) {
         bar->SetVisible(false);
         bar->SetScrollPos(0);
         bar->SetScrollRange(0);
         SetPos(m_rcItem, true);
-        return;
+        return true;
     }
     bar->SetPos(barPos, true);
     if (bar->GetScrollRange() == range)
-        return;
+        return false;
     const int before = bar->GetScrollPos();
     bar->SetScrollRange(range);
-    if (bar->GetScrollPos() < before)
-        SetPos(m_rcItem, true);
+    if (bar->GetScrollPos() >= before)
+        return false;
+    SetPos(m_rcItem, true);
+    return true;
 }
 
 // ---- attributes ----

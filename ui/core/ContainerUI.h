@@ -147,7 +147,7 @@ private:
     int PageHeight() const;
     int PageWidth() const;
     void ScrollBy(int dx, int dy);
-    void FitScrollBar(CScrollBarUI* bar, int view, int required, const RECT& barPos);
+    bool FitScrollBar(CScrollBarUI* bar, int view, int required, const RECT& barPos);
 };
 
 }  // namespace SkinUI

@@ -6,6 +6,7 @@
 #include "ui/core/ControlUI.h"
 #include "ui/core/PaintManagerUI.h"
 #include "ui/core/RenderEngine.h"
+#include "ui/core/UIGeometry.h"
 
 namespace SkinUI {
 
@@ -16,14 +17,10 @@ namespace {
 int ReadIntAt(const wchar_t* p, const wchar_t** end)
 {
     wchar_t* stop = nullptr;
-    const long value = std::wcstol(p, &stop, 10);
+    const int value = ReadSkinNumber(p, &stop);
     if (end != nullptr)
         *end = stop;
-    if (value > std::numeric_limits<int>::max())
-        return std::numeric_limits<int>::max();
-    if (value < std::numeric_limits<int>::min())
-        return std::numeric_limits<int>::min();
-    return static_cast<int>(value);
+    return value;
 }
 
 // Skips exactly one separator character, never the terminator.

@@ -1,6 +1,10 @@
 #include "ui/core/DialogBuilder.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cwchar>
+#include <string>
+#include <vector>
 
 #include "platform/Resource.h"
 #include "ui/core/ContainerUI.h"
@@ -9,6 +13,7 @@
 #include "ui/core/DPI.h"
 #include "ui/core/PaintManagerUI.h"
 #include "ui/core/ResourceManager.h"
+#include "ui/core/UIGeometry.h"
 
 namespace SkinUI {
 
@@ -17,6 +22,12 @@ namespace {
 using PluginCreate = CControlUI* (*)(const wchar_t* pstrType);
 
 TreeAttachProc g_treeAttach = nullptr;
+
+// An Include repeated more often than this is a damaged skin, not a layout.
+constexpr int kMaxIncludeCount = 1000;
+
+// The skin files being built on this thread, outermost first, compared without regard to case.
+thread_local std::vector<CUIString> t_building;
 
 bool Is(const wchar_t* name, const wchar_t* key)
 {
@@ -30,7 +41,7 @@ bool ReadFlag(const wchar_t* value)
 
 int ReadDecimal(const wchar_t* value)
 {
-    return static_cast<int>(std::wcstol(value, nullptr, 10));
+    return ReadSkinNumber(value);
 }
 
 // "#AARRGGBB" or "AARRGGBB".
@@ -47,7 +58,7 @@ RECT ReadNumbers(const wchar_t* value)
     LONG out[4] = {};
     wchar_t* end = const_cast<wchar_t*>(value);
     for (LONG& number : out) {
-        number = std::wcstol(end, &end, 10);
+        number = ReadSkinNumber(end, &end);
         if (*end == L'\0')
             break;
         ++end;
@@ -81,7 +92,7 @@ void AddFont(CMarkupNode& node, CPaintManagerUI* pManager)
     if (id < 0)
         return;
     const wchar_t* name = Attribute(node, L"name");
-    const int size = ReadDecimal(Attribute(node, L"size", L"12"));
+    const int size = std::clamp(ReadDecimal(Attribute(node, L"size", L"12")), -kMaxSkinFontSize, kMaxSkinFontSize);
     const bool bold = ReadFlag(Attribute(node, L"bold"));
     const bool underline = ReadFlag(Attribute(node, L"underline"));
     const bool italic = ReadFlag(Attribute(node, L"italic"));
@@ -134,11 +145,52 @@ void ApplyWindowAttribute(CPaintManagerUI* pManager, const wchar_t* name, const 
         pManager->SetUseGdiplusText(ReadFlag(value));
     } else if (Is(name, L"textrenderinghint")) {
         pManager->SetGdiplusTextRenderingHint(ReadDecimal(value));
+    } else if (Is(name, L"shadowsize")) {
+        pManager->GetShadow()->SetSize(ReadDecimal(value));
+    } else if (Is(name, L"shadowsharpness")) {
+        pManager->GetShadow()->SetSharpness(static_cast<unsigned>(ReadDecimal(value)));
+    } else if (Is(name, L"shadowdarkness")) {
+        pManager->GetShadow()->SetDarkness(static_cast<unsigned>(ReadDecimal(value)));
+    } else if (Is(name, L"shadowposition")) {
+        pManager->GetShadow()->SetPosition(numbers.left, numbers.top);
+    } else if (Is(name, L"shadowcolor")) {
+        pManager->GetShadow()->SetColor(ReadColour(value));
+    } else if (Is(name, L"shadowcorner")) {
+        pManager->GetShadow()->SetShadowCorner(rect);
+    } else if (Is(name, L"shadowimage")) {
+        pManager->GetShadow()->SetImage(value);
+    } else if (Is(name, L"showshadow")) {
+        pManager->GetShadow()->ShowShadow(ReadFlag(value));
     }
-    // The shadow settings wait for the window shadow; other names are ignored.
+    // Other names are ignored.
 }
 
 }  // namespace
+
+CSkinNestingGuard::CSkinNestingGuard(const wchar_t* source)
+{
+    if (source == nullptr || IS_INTRESOURCE(source) || source[0] == L'<') {
+        m_entered = true;  // inline XML and resource ids cannot name themselves
+        return;
+    }
+    if (t_building.size() >= static_cast<size_t>(kMaxSkinNesting)) {
+        m_refusal = L"Skin files nested too deeply";
+    } else if (std::any_of(t_building.begin(), t_building.end(),
+                           [&](const CUIString& outer) { return outer.CompareNoCase(source) == 0; })) {
+        m_refusal = L"Skin file includes itself";
+    } else {
+        t_building.emplace_back(source);
+        m_entered = m_pushed = true;
+        return;
+    }
+    std::fprintf(stderr, "SkinUI builder: %ls: \"%ls\" not built\n", m_refusal, source);
+}
+
+CSkinNestingGuard::~CSkinNestingGuard()
+{
+    if (m_pushed)
+        t_building.pop_back();
+}
 
 CDialogBuilder::CDialogBuilder() = default;
 
@@ -149,7 +201,14 @@ void CDialogBuilder::SetTreeAttach(TreeAttachProc proc)
 
 void CDialogBuilder::GetLastErrorMessage(wchar_t* pstrMessage, size_t cchMax) const
 {
-    m_xml.GetLastErrorMessage(pstrMessage, cchMax);
+    if (m_sError.IsEmpty()) {
+        m_xml.GetLastErrorMessage(pstrMessage, cchMax);
+        return;
+    }
+    if (pstrMessage == nullptr || cchMax == 0)
+        return;
+    std::wcsncpy(pstrMessage, m_sError.GetData(), cchMax - 1);
+    pstrMessage[cchMax - 1] = L'\0';
 }
 
 void CDialogBuilder::GetLastErrorLocation(wchar_t* pstrSource, size_t cchMax) const
@@ -161,8 +220,14 @@ CControlUI* CDialogBuilder::Create(STRINGorID xml, const wchar_t* type, IDialogB
                                    CPaintManagerUI* pManager, CControlUI* pParent)
 {
     m_pCallback = pCallback;
+    m_sError.Empty();
     if (!Load(xml, type))
         return nullptr;
+    const CSkinNestingGuard nesting(xml.m_lpstr);
+    if (!nesting.Entered()) {
+        m_sError = nesting.Refusal();
+        return nullptr;
+    }
     return Create(pCallback, pManager, pParent);
 }
 
@@ -251,7 +316,8 @@ void CDialogBuilder::ParseInclude(CMarkupNode& node, CControlUI* pParent, CPaint
     if (!node.HasAttributes())
         return;
     wchar_t source[500] = {};
-    const int count = node.HasAttribute(L"count") ? ReadDecimal(node.GetAttributeValue(L"count")) : 1;
+    const int count = node.HasAttribute(L"count")
+        ? std::min(ReadDecimal(node.GetAttributeValue(L"count")), kMaxIncludeCount) : 1;
     if (!node.GetAttributeValue(L"source", source, 500) || source[0] == L'\0' || count < 1)
         return;
     for (int i = 0; i < count; ++i) {

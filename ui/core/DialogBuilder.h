@@ -30,6 +30,27 @@ public:
 // whether the control was taken; *ppTreeView receives the tree view the control now belongs to.
 using TreeAttachProc = bool (*)(CControlUI* pParent, CControlUI* pControl, CControlUI** ppTreeView);
 
+// Marks a skin file as being built on this thread for as long as it lives. Entered() is false when
+// the file is already being built further out (an Include or a child layout that refers back to
+// its own file) or the files are nested deeper than kMaxSkinNesting; the caller then builds
+// nothing, so a hostile skin cannot recurse until the stack overflows.
+class CSkinNestingGuard {
+public:
+    static constexpr int kMaxSkinNesting = 32;
+    explicit CSkinNestingGuard(const wchar_t* source);
+    ~CSkinNestingGuard();
+    CSkinNestingGuard(const CSkinNestingGuard&) = delete;
+    CSkinNestingGuard& operator=(const CSkinNestingGuard&) = delete;
+    bool Entered() const { return m_entered; }
+    // Why Entered() is false, for the builder's error message.
+    const wchar_t* Refusal() const { return m_refusal; }
+
+private:
+    bool m_entered { false };
+    bool m_pushed { false };
+    const wchar_t* m_refusal { L"" };
+};
+
 class CDialogBuilder {
 public:
     CDialogBuilder();
@@ -59,6 +80,7 @@ private:
     CControlUI* MakeControl(const wchar_t* pstrClass, CPaintManagerUI* pManager);
 
     CMarkup m_xml;
+    CUIString m_sError;
     IDialogBuilderCallback* m_pCallback { nullptr };
     CUIString m_sType;
     bool m_bHasType { false };

@@ -4,6 +4,7 @@
 #include <cwctype>
 
 #include "ui/core/PaintManagerUI.h"
+#include "ui/core/UIGeometry.h"
 
 namespace SkinUI {
 
@@ -22,7 +23,7 @@ RECT ReadRect(const wchar_t* value)
     const wchar_t* p = value;
     for (int i = 0; i < 4; ++i) {
         wchar_t* end = nullptr;
-        parts[i] = static_cast<LONG>(wcstol(p, &end, 10));
+        parts[i] = ReadSkinNumber(p, &end);
         if (*end == 0)
             break;
         p = end + 1;

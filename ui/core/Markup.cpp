@@ -7,9 +7,11 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "platform/WinBase.h"
 #include "ui/core/PaintManagerUI.h"
+#include "ui/core/SkinArchiveItem.h"
 #include "ui/core/UIString.h"
 
 namespace SkinUI {
@@ -410,49 +412,24 @@ bool CMarkup::LoadFromDisk(const wchar_t* pstrPath, int encoding)
 
 bool CMarkup::LoadFromZip(const wchar_t* pstrFilename, int encoding)
 {
-    // An archive that is not kept open is opened for this read only.
-    struct ZipCloser {
-        void operator()(ZipHandle* handle) const { ZipReaderClose(handle); }
-    };
-    std::unique_ptr<ZipHandle, ZipCloser> ownZip;
-    ZipHandle* zip = CPaintManagerUI::GetResourceZipHandle();
-    if (!zip || !CPaintManagerUI::IsCachedResourceZip()) {
-        const CUIString path = CPaintManagerUI::GetResourcePath() + CPaintManagerUI::GetResourceZip();
-        std::string password;
-        const CUIString& widePassword = CPaintManagerUI::GetResourceZipPwd();
-        if (!widePassword.IsEmpty()) {
-            const int bytes = ::WideCharToMultiByte(CP_ACP, 0, widePassword, -1, nullptr, 0, nullptr, nullptr);
-            if (bytes > 1) {
-                password.assign(static_cast<size_t>(bytes), '\0');
-                ::WideCharToMultiByte(CP_ACP, 0, widePassword, -1, password.data(), bytes, nullptr, nullptr);
-                password.resize(strlen(password.c_str()));
-            }
-        }
-        ownZip.reset(ZipReaderOpenFile(path, password.empty() ? nullptr : password.c_str()));
-        zip = ownZip.get();
-    }
-    if (!zip)
+    std::vector<BYTE> bytes;
+    switch (ReadSkinArchiveItem(pstrFilename, &bytes)) {
+    case SkinItemResult::Ok:
+        break;
+    case SkinItemResult::NoArchive:
         return Failed(L"Error opening zip file");
-
-    CUIString name(pstrFilename);
-    name.Replace(L"\\", L"/");
-    int index = -1;
-    ZipItemRecord item {};
-    if (ZipReaderFindItem(zip, name, true, &index, &item) != 0)
+    case SkinItemResult::NotFound:
         return Failed(L"Could not find ziped file");
-    const DWORD dwSize = item.uncompressedSize;
-    if (dwSize == 0)
+    case SkinItemResult::Empty:
         return Failed(L"File is empty");
-    if (dwSize > kMaxSkinFileSize)
+    case SkinItemResult::TooLarge:
         return Failed(L"File too large");
-    std::unique_ptr<BYTE[]> bytes(new (std::nothrow) BYTE[dwSize]);
-    if (!bytes)
-        return Failed(L"File too large");
-    const DWORD result = ZipReaderExtractToMemory(zip, index, bytes.get(), dwSize);
-    if (result != 0 && result != 0x600)
+    case SkinItemResult::Damaged:
         return Failed(L"Could not unzip file");
-    ownZip.reset();
-    return LoadFromMem(bytes.get(), dwSize, encoding);
+    }
+    if (bytes.size() > kMaxSkinFileSize)
+        return Failed(L"File too large");
+    return LoadFromMem(bytes.data(), static_cast<DWORD>(bytes.size()), encoding);
 }
 
 void CMarkup::Release()

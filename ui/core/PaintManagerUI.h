@@ -17,6 +17,7 @@
 #include "platform/WinUser.h"
 #include "ui/core/DPI.h"
 #include "ui/core/DrawInfo.h"
+#include "ui/core/ShadowUI.h"
 #include "ui/core/StdArray.h"
 #include "ui/core/StdStringPtrMap.h"
 #include "ui/core/StringOrId.h"
@@ -278,6 +279,9 @@ public:
     static void SetAllDPI(int iDPI);
     void ResetDPIAssets();
 
+    // ---- Shadow ----
+    CShadowUI* GetShadow() { return &m_shadow; }
+
 private:
     struct TimerRecord {
         CControlUI* pSender;
@@ -406,6 +410,7 @@ private:
     TResInfo m_ResInfo;
     bool m_bDragPending { false };
     HBITMAP m_hDragBitmap { nullptr };
+    CShadowUI m_shadow;  // last: gone first, while the window it follows may still be there
 
     static CStdPtrArray m_aPreMessages;
     static CStdPtrArray m_aPlugins;

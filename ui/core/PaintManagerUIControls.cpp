@@ -48,6 +48,7 @@ void CPaintManagerUI::Init(HWND hWnd, const wchar_t* pstrName)
 
 bool CPaintManagerUI::AttachDialog(CControlUI* pControl)
 {
+    m_shadow.Create(this);  // does nothing once made, or when the skin wants no shadow
     SetFocus(nullptr);
     m_pEventKey = nullptr;
     m_pEventHover = nullptr;

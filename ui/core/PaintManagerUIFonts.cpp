@@ -12,6 +12,7 @@
 #include "ui/core/ControlUI.h"
 #include "ui/core/Markup.h"
 #include "ui/core/RenderEngine.h"
+#include "ui/core/SkinArchiveItem.h"
 
 namespace SkinUI {
 
@@ -63,28 +64,13 @@ Bytes ReadDiskFile(const wchar_t* path)
         return {};
     Bytes bytes;
     LARGE_INTEGER size {};
-    if (::GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart < 0x40000000) {
+    if (::GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart <= kMaxSkinItemBytes) {
         bytes.resize(static_cast<size_t>(size.QuadPart));
         DWORD read = 0;
         if (!::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) || read != bytes.size())
             bytes.clear();
     }
     ::CloseHandle(file);
-    return bytes;
-}
-
-Bytes ReadZipItem(ZipHandle* zip, const wchar_t* name)
-{
-    CUIString item(name);
-    item.Replace(L"\\", L"/");
-    int index = -1;
-    ZipItemRecord record {};
-    if (ZipReaderFindItem(zip, item, true, &index, &record) != 0 || record.uncompressedSize == 0)
-        return {};
-    Bytes bytes(record.uncompressedSize);
-    const DWORD result = ZipReaderExtractToMemory(zip, index, bytes.data(), static_cast<DWORD>(bytes.size()));
-    if (result != 0 && result != 0x600)
-        return {};
     return bytes;
 }
 
@@ -181,19 +167,10 @@ void CPaintManagerUI::AddFontArray(const wchar_t* pstrPath)
     if (!pstrPath)
         return;
     Bytes bytes;
-    if (m_pStrResourceZip.IsEmpty()) {
+    if (m_pStrResourceZip.IsEmpty())
         bytes = ReadDiskFile(m_pStrResourcePath + pstrPath);
-    } else if (m_hResourceZip && m_bCachedResourceZip) {
-        bytes = ReadZipItem(m_hResourceZip, pstrPath);
-    } else {
-        const std::string password = AnsiResourceZipPassword();
-        ZipHandle* zip = ZipReaderOpenFile(m_pStrResourcePath + m_pStrResourceZip,
-                                           password.empty() ? nullptr : password.c_str());
-        if (zip) {
-            bytes = ReadZipItem(zip, pstrPath);
-            ZipReaderClose(zip);
-        }
-    }
+    else
+        ReadSkinArchiveItem(pstrPath, &bytes);
     if (bytes.empty())
         bytes = ReadDiskFile(pstrPath);
     DWORD count = 0;

@@ -179,6 +179,7 @@ void CPaintManagerUI::LayoutPass(const RECT& rcClient, bool& bResized)
     if (m_bFirstLayout) {
         m_bFirstLayout = false;
         SendNotify(m_pRoot, L"windowinit", 0, 0, false);
+        m_shadow.Update(m_hWndPaint);
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include "platform/GdiPlus.h"
 #include "platform/WinUser.h"
+#include "ui/core/UIGeometry.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -276,10 +277,10 @@ RECT ReadRect(const wchar_t* text)
 {
     RECT rc {};
     wchar_t* end = nullptr;
-    rc.left = wcstol(text, &end, 10);
-    rc.top = wcstol(end + (*end == L',' ? 1 : 0), &end, 10);
-    rc.right = wcstol(end + (*end == L',' ? 1 : 0), &end, 10);
-    rc.bottom = wcstol(end + (*end == L',' ? 1 : 0), &end, 10);
+    rc.left = ReadSkinNumber(text, &end);
+    rc.top = ReadSkinNumber(end + (*end == L',' ? 1 : 0), &end);
+    rc.right = ReadSkinNumber(end + (*end == L',' ? 1 : 0), &end);
+    rc.bottom = ReadSkinNumber(end + (*end == L',' ? 1 : 0), &end);
     return rc;
 }
 
@@ -287,8 +288,8 @@ SIZE ReadSize(const wchar_t* text)
 {
     wchar_t* end = nullptr;
     SIZE size {};
-    size.cx = wcstol(text, &end, 10);
-    size.cy = wcstol(end + (*end == L',' ? 1 : 0), &end, 10);
+    size.cx = ReadSkinNumber(text, &end);
+    size.cy = ReadSkinNumber(end + (*end == L',' ? 1 : 0), &end);
     return size;
 }
 

@@ -9,6 +9,7 @@
 #include "ui/core/RenderEngine.h"
 
 #include "platform/WinUser.h"
+#include "ui/core/UIGeometry.h"
 
 #include <algorithm>
 #include <cwchar>
@@ -430,7 +431,7 @@ void HtmlLayout::OpeningTag()
         int size = 10;
         if (iswdigit(*p)) {
             wchar_t* end = nullptr;
-            size = static_cast<int>(wcstol(p, &end, 10));
+            size = std::min(ReadSkinNumber(p, &end), kMaxSkinFontSize);
             p = end;
         }
         CUIString styles = p;

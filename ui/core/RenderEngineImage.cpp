@@ -8,10 +8,12 @@
 #include "platform/WinBase.h"
 #include "ui/core/PaintManagerUI.h"
 #include "ui/core/ResourceManager.h"
-#include "ui/core/ZipArchiveReader.h"
+#include "ui/core/SkinArchiveItem.h"
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -33,8 +35,8 @@ namespace {
 
 using Bytes = std::vector<BYTE>;
 
-// Far above any skin picture; keeps a damaged size field from asking for gigabytes.
-constexpr DWORD kMaxPictureBytes = 256u << 20;
+// Four times a full-screen picture at 200 %; no skin image comes near it.
+constexpr int64_t kMaxImagePixels = 4096 * 4096;
 
 struct HandleCloser {
     void operator()(HANDLE handle) const { ::CloseHandle(handle); }
@@ -48,52 +50,11 @@ Bytes ReadWholeFile(const wchar_t* path)
         return {};
     std::unique_ptr<void, HandleCloser> file(raw);
     LARGE_INTEGER size {};
-    if (!::GetFileSizeEx(raw, &size) || size.QuadPart <= 0 || size.QuadPart > kMaxPictureBytes)
+    if (!::GetFileSizeEx(raw, &size) || size.QuadPart <= 0 || size.QuadPart > kMaxSkinItemBytes)
         return {};
     Bytes bytes(static_cast<size_t>(size.QuadPart));
     DWORD read = 0;
     if (!::ReadFile(raw, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) || read != bytes.size())
-        return {};
-    return bytes;
-}
-
-std::string AnsiPassword(const CUIString& password)
-{
-    if (password.IsEmpty())
-        return {};
-    const int length = ::WideCharToMultiByte(CP_ACP, 0, password, -1, nullptr, 0, nullptr, nullptr);
-    if (length <= 1)
-        return {};
-    std::string out(static_cast<size_t>(length), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, password, -1, out.data(), length, nullptr, nullptr);
-    out.resize(strlen(out.c_str()));
-    return out;
-}
-
-// One item of the skin archive: the cached archive, or the archive file opened for this read.
-Bytes ReadFromSkinArchive(const wchar_t* name)
-{
-    std::unique_ptr<ZipHandle, ZipHandleCloser> own;
-    ZipHandle* zip = CPaintManagerUI::IsCachedResourceZip() ? CPaintManagerUI::GetResourceZipHandle() : nullptr;
-    if (!zip) {
-        const CUIString path = CPaintManagerUI::GetResourcePath() + CPaintManagerUI::GetResourceZip();
-        const std::string password = AnsiPassword(CPaintManagerUI::GetResourceZipPwd());
-        own.reset(ZipReaderOpenFile(path, password.empty() ? nullptr : password.c_str()));
-        zip = own.get();
-    }
-    if (!zip)
-        return {};
-    CUIString item = name;
-    item.Replace(L"\\", L"/");
-    int index = -1;
-    ZipItemRecord record {};
-    if (ZipReaderFindItem(zip, item, true, &index, &record) != kZipOk || record.uncompressedSize == 0)
-        return {};
-    if (record.uncompressedSize > kMaxPictureBytes)
-        return {};
-    Bytes bytes(record.uncompressedSize);
-    const DWORD result = ZipReaderExtractToMemory(zip, index, bytes.data(), record.uncompressedSize);
-    if (result != kZipOk && result != kZipMore)
         return {};
     return bytes;
 }
@@ -117,7 +78,9 @@ Bytes ReadFromSkin(const wchar_t* name)
 {
     if (CPaintManagerUI::GetResourceZip().IsEmpty())
         return ReadWholeFile(CPaintManagerUI::GetResourcePath() + name);
-    return ReadFromSkinArchive(name);
+    Bytes bytes;
+    ReadSkinArchiveItem(name, &bytes);
+    return bytes;
 }
 
 HBITMAP CreateTopDownDib(int width, int height, void** bits)
@@ -262,6 +225,14 @@ TImageInfo* CRenderEngine::LoadImageFromMemory(const BYTE* data, size_t size, DW
     if (!data || size == 0 || size > INT_MAX)
         return nullptr;
     int width = 0, height = 0, channels = 0;
+    // A tiny file can declare a picture of gigabytes; its size is checked before it is decoded.
+    if (!stbi_info_from_memory(data, static_cast<int>(size), &width, &height, &channels))
+        return nullptr;
+    if (static_cast<int64_t>(width) * height > kMaxImagePixels) {
+        std::fprintf(stderr, "SkinUI image: %dx%d pixels is over the limit of %lld, not loaded\n", width, height,
+                     static_cast<long long>(kMaxImagePixels));
+        return nullptr;
+    }
     std::unique_ptr<stbi_uc, StbFree> pixels(
         stbi_load_from_memory(data, static_cast<int>(size), &width, &height, &channels, 4));
     if (!pixels || width <= 0 || height <= 0)

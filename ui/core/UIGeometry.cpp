@@ -1,8 +1,15 @@
 #include "ui/core/UIGeometry.h"
 
 #include <algorithm>
+#include <cwchar>
 
 namespace SkinUI {
+
+int ReadSkinNumber(const wchar_t* text, wchar_t** end)
+{
+    const long value = std::wcstol(text, end, 10);
+    return static_cast<int>(std::clamp(value, -kMaxSkinNumber, kMaxSkinNumber));
+}
 
 namespace {
 

@@ -6,6 +6,14 @@
 
 namespace SkinUI {
 
+// Sizes in skins are pixels at 100 %: a number beyond these bounds comes from a damaged or hostile
+// skin, and clamping it where it is read keeps every later sum, scale and product inside an int.
+constexpr long kMaxSkinNumber = 100000;
+constexpr int kMaxSkinFontSize = 1000;
+
+// wcstol clamped to plus or minus kMaxSkinNumber; end as for wcstol (may be null).
+int ReadSkinNumber(const wchar_t* text, wchar_t** end = nullptr);
+
 class CUIRect : public RECT {
 public:
     CUIRect();
