@@ -132,26 +132,23 @@ bool MessageLoop::RunReadyTasks()
 {
     if (!m_nestableTasksAllowed)
         return false;
-    for (;;) {
-        if (m_work.empty()) {
-            TakeIncoming();
-            if (m_work.empty())
-                return false;
+    // Once per turn: what arrives meanwhile waits for the next turn, after the pump's other work.
+    if (m_work.empty())
+        TakeIncoming();
+    while (!m_work.empty()) {
+        TaskRecord record = std::move(m_work.front());
+        m_work.pop_front();
+        if (record.runTime != 0) {
+            AddDelayed(std::move(record));
+            continue;
         }
-        while (!m_work.empty()) {
-            TaskRecord record = std::move(m_work.front());
-            m_work.pop_front();
-            if (record.runTime != 0) {
-                AddDelayed(std::move(record));
-                continue;
-            }
-            if (record.nestable || RunDepth() == 1) {
-                RunOneTask(record);
-                return true;
-            }
-            m_deferred.push_back(std::move(record));
+        if (record.nestable || RunDepth() == 1) {
+            RunOneTask(record);
+            return true;
         }
+        m_deferred.push_back(std::move(record));
     }
+    return false;
 }
 
 bool MessageLoop::InsertDelayed(TaskRecord record)
@@ -245,7 +242,7 @@ bool MessageLoop::DiscardPendingTasks()
 bool MessageLoopProxy::PostRecord(Task task, int64_t delay, bool nestable)
 {
     AutoLock lock(m_lock);
-    if (!m_target)
+    if (!m_target || m_closed)
         return false;
     const int64_t runTime = delay == 0 ? 0 : TickClock::Now() + delay;
     m_target->Enqueue(TaskRecord { runTime, 0, nestable, std::move(task) });
@@ -270,6 +267,20 @@ bool MessageLoopProxy::PostNonNestable(Task task)
 bool MessageLoopProxy::PostNonNestableDelayed(Task task, int64_t delay)
 {
     return PostRecord(std::move(task), delay, false);
+}
+
+bool MessageLoopProxy::PostNonNestableAndClose(Task task)
+{
+    AutoLock lock(m_lock);
+    const bool posted = PostRecord(std::move(task), 0, false);
+    m_closed = true;
+    return posted;
+}
+
+bool MessageLoopProxy::HasLoop()
+{
+    AutoLock lock(m_lock);
+    return m_target != nullptr;
 }
 
 bool MessageLoopProxy::IsOnLoopThread()

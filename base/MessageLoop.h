@@ -3,8 +3,9 @@
 // it runs them one at a time on its own thread, in order, between the platform work its pump does.
 //
 // Rules: a loop lives on the thread that made it and is deleted there. Only the incoming queue is
-// shared (under its own lock); the loop swaps it out whole and runs the tasks unlocked, so a task
-// may post freely. While a task runs no other task of the loop runs, even in a nested loop; a
+// shared (under its own lock); the loop swaps it out whole, at most once per turn of its pump, and
+// runs the tasks unlocked, so a task may post freely and a thread that keeps posting cannot hold
+// the loop away from its due delayed tasks, its pump's own events or its quit. While a task runs no other task of the loop runs, even in a nested loop; a
 // non-nestable task runs only at run depth 1. A loop stops only when it runs out of ready work
 // after a quit request. Other threads should post through the MessageLoopProxy, which outlives the
 // loop and then refuses posts.
@@ -142,7 +143,8 @@ private:
 
 // A thread-safe handle for posting to a loop without holding the loop. The loop holds the first
 // reference; when the last one goes on another thread while the loop lives, the proxy is deleted on
-// the loop's thread. After the loop is gone every post returns false and drops its task.
+// the loop's thread. Once the loop's quit request has gone through it, and after the loop is gone,
+// every post returns false and drops its task.
 class MessageLoopProxy : public SupportWeakCallback {
 public:
     virtual ~MessageLoopProxy() = default;
@@ -154,6 +156,10 @@ public:
     virtual bool PostNonNestableDelayed(Task task, int64_t delay);
     virtual bool IsOnLoopThread();
     virtual void DetachLoop();
+    // Queues the loop's last task from outside (its quit request): every later post is refused.
+    bool PostNonNestableAndClose(Task task);
+    // Whether the loop still exists.
+    bool HasLoop();
     // The release of the last reference.
     virtual void DestroyOnLoopThread();
 
@@ -167,6 +173,7 @@ private:
 
     Lock m_lock;  // held across a post, so the loop cannot be destroyed meanwhile
     MessageLoop* m_target;
+    bool m_closed { false };
 };
 
 }  // namespace tbase

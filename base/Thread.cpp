@@ -1,7 +1,9 @@
 #include "base/Thread.h"
 
+#include "base/IOMessagePump.h"
 #include "base/MessageLoop.h"
 #include "base/ThreadLocalSlot.h"
+#include "base/ThreadRegistry.h"
 #include "base/UIMessagePump.h"
 
 namespace tbase {
@@ -78,6 +80,7 @@ FrameworkThread::FrameworkThread(const char* name)
 FrameworkThread::~FrameworkThread()
 {
     if (m_running) {
+        m_destroying = true;
         RequestQuit();
         JoinAndClose();
     }
@@ -112,7 +115,7 @@ void FrameworkThread::ThreadBody()
     // Only data made here is freed here: an enclosing body on this thread keeps its own.
     std::unique_ptr<FrameworkThreadData> ownData;
     if (!FrameworkThreadData::Current()) {
-        ownData.reset(new FrameworkThreadData { this });
+        ownData.reset(new FrameworkThreadData { this, nullptr });
         ThreadDataSlot().Set(ownData.get());
     }
     m_threadId = ::GetCurrentThreadId();
@@ -120,13 +123,18 @@ void FrameworkThread::ThreadBody()
     std::unique_ptr<MessageLoop> loop = CreateLoop();
     m_messageLoop = loop.get();
     SetLoopProxy(loop->Proxy());
+    if (ownData)
+        ownData->loopProxy = loop->Proxy();
     OnLoopStarting();
     ::SetEvent(m_startEvent);
     {
         LoopRunState state(*loop, m_dispatcher);
         loop->Run();
     }
-    OnLoopFinished();
+    if (!m_destroying)
+        OnLoopFinished();
+    if (ownData)
+        ThreadRegistry::UnbindAll(*ownData);
 
     SetLoopProxy(nullptr);
     m_messageLoop = nullptr;
@@ -146,7 +154,8 @@ std::unique_ptr<MessageLoop> FrameworkThread::CreateLoop()
     }
     if (m_loopKind == kUILoop)
         return std::make_unique<UIMessageLoop>();
-    // No thread here waits on completion ports: the I/O kind runs the default loop.
+    if (m_loopKind == kIOLoop)
+        return std::make_unique<IOMessageLoop>();
     return std::make_unique<MessageLoop>();
 }
 
@@ -165,7 +174,7 @@ void FrameworkThread::RequestQuit()
     }
     if (!proxy || m_quitRequested.exchange(true))
         return;
-    proxy->PostNonNestable(ToWeakCallback(&FrameworkThread::QuitCurrentLoop));
+    proxy->PostNonNestableAndClose(ToWeakCallback(&FrameworkThread::QuitCurrentLoop));
 }
 
 void FrameworkThread::QuitCurrentLoop()

@@ -6,7 +6,14 @@
 // returns only once the new thread has built its loop and returned from OnLoopStarting, so a
 // thread that binds an id there can be posted to by id as soon as Launch returns. Halt, from
 // another thread, posts the quit request behind the tasks already queued and waits for the thread
-// to end; on a thread run with RunHere it only posts the request. A halted thread may start again.
+// to end; posts through the loop's proxy after the quit request are refused, so producers that
+// keep posting cannot hold the thread. On a thread run with RunHere Halt only posts the request.
+// A halted thread may start again.
+//
+// Destroying a running thread stops it first: the quit request is posted, the thread is joined,
+// and its body unbinds every id it still holds before its loop goes. A derived class's part is
+// already gone by then, so its OnLoopFinished is not called on that path; a derived class that
+// needs its OnLoopFinished to run halts the thread in its own destructor.
 
 #include <atomic>
 #include <memory>
@@ -69,6 +76,7 @@ public:
 // Lives exactly as long as the body; touched only by its own thread.
 struct FrameworkThreadData {
     FrameworkThread* frameworkThread;
+    std::shared_ptr<MessageLoopProxy> loopProxy;  // what the registry holds for this thread's ids
     int bindCount { 0 };
     int boundId { -1 };
 
@@ -108,6 +116,7 @@ private:
 
     std::atomic<bool> m_running { false };
     std::atomic<bool> m_quitRequested { false };
+    std::atomic<bool> m_destroying { false };  // the derived part is gone: call no more hooks
     int m_loopKind { kDefaultLoop };
     std::atomic<MessageLoop*> m_messageLoop { nullptr };
     // The quit request goes through the proxy: a loop that stops on its own (a WM_QUIT) may be

@@ -13,12 +13,12 @@ ThreadRegistry& ThreadRegistry::Instance()
 bool ThreadRegistry::BindCurrentThread(int id)
 {
     FrameworkThreadData* data = FrameworkThreadData::Current();
-    if (id < 0 || !data)
+    if (id < 0 || !data || !data->loopProxy)
         return false;
     ThreadRegistry& registry = Instance();
     AutoLock lock(registry.m_lock);
-    auto [it, inserted] = registry.m_threads.emplace(id, data->frameworkThread);
-    if (!inserted && it->second != data->frameworkThread)
+    auto [it, inserted] = registry.m_threads.emplace(id, data->loopProxy);
+    if (!inserted && it->second != data->loopProxy)
         return false;
     ++data->bindCount;
     data->boundId = id;
@@ -30,15 +30,21 @@ bool ThreadRegistry::UnbindCurrentThread()
     FrameworkThreadData* data = FrameworkThreadData::Current();
     if (!data || data->bindCount < 1)
         return false;
-    if (--data->bindCount > 0)
-        return true;
-    // Every id of this thread goes, not only the last one bound: an entry left behind would point
-    // at a thread object that may be gone by the next lookup.
-    ThreadRegistry& registry = Instance();
-    AutoLock lock(registry.m_lock);
-    std::erase_if(registry.m_threads, [data](const auto& entry) { return entry.second == data->frameworkThread; });
-    data->boundId = -1;
+    if (--data->bindCount == 0)
+        UnbindAll(*data);
     return true;
+}
+
+void ThreadRegistry::UnbindAll(FrameworkThreadData& data)
+{
+    // Every id of this thread goes, not only the last one bound.
+    ThreadRegistry& registry = Instance();
+    {
+        AutoLock lock(registry.m_lock);
+        std::erase_if(registry.m_threads, [&data](const auto& entry) { return entry.second == data.loopProxy; });
+    }
+    data.bindCount = 0;
+    data.boundId = -1;
 }
 
 std::shared_ptr<MessageLoopProxy> ThreadRegistry::FindLoopProxy(int id)
@@ -46,10 +52,9 @@ std::shared_ptr<MessageLoopProxy> ThreadRegistry::FindLoopProxy(int id)
     ThreadRegistry& registry = Instance();
     AutoLock lock(registry.m_lock);
     auto it = registry.m_threads.find(id);
-    if (it == registry.m_threads.end())
+    if (it == registry.m_threads.end() || !it->second->HasLoop())
         return nullptr;
-    MessageLoop* loop = it->second->GetMessageLoop();
-    return loop ? loop->Proxy() : nullptr;
+    return it->second;
 }
 
 bool ThreadRegistry::PostToThread(int id, Task task)

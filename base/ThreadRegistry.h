@@ -2,9 +2,11 @@
 // The process-wide map from small integer ids to framework threads, and posting by id.
 //
 // A framework thread binds an id from its own body (usually in OnLoopStarting) and unbinds it
-// before its loop goes (OnLoopFinished). A post to an id that no thread holds is dropped: the task
-// is destroyed without running and the post returns false. Every map access holds the registry's
-// lock; the lock is never held while a task runs.
+// before its loop goes (OnLoopFinished); whatever the thread left bound is unbound by its body when
+// the loop stops, before the loop is deleted. The registry holds the loop's proxy, never the
+// thread object, so an entry cannot dangle: a proxy whose loop is gone refuses posts. A post to an
+// id that no thread holds is dropped: the task is destroyed without running and the post returns
+// false. Every map access holds the registry's lock; the lock is never held while a task runs.
 
 #include <map>
 #include <memory>
@@ -15,6 +17,7 @@
 namespace tbase {
 
 class FrameworkThread;
+struct FrameworkThreadData;
 
 class ThreadRegistry {
 public:
@@ -28,10 +31,13 @@ public:
     static bool PostToThread(int id, Task task);
 
 private:
+    friend class FrameworkThread;
+    // Frees every id of the thread whose data this is; its body calls it when the loop has stopped.
+    static void UnbindAll(FrameworkThreadData& data);
     static ThreadRegistry& Instance();
 
     Lock m_lock;
-    std::map<int, FrameworkThread*> m_threads;
+    std::map<int, std::shared_ptr<MessageLoopProxy>> m_threads;
 };
 
 }  // namespace tbase

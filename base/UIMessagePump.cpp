@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <mutex>
 
-#include "base/TickClock.h"
 
 namespace tbase {
 
@@ -58,31 +57,6 @@ WinUIMessagePump::~WinUIMessagePump()
     ReleaseWindowClass();
 }
 
-void WinUIMessagePump::Run(Delegate* delegate)
-{
-    RunState(delegate, nullptr);
-}
-
-void WinUIMessagePump::RunWithDispatcher(Delegate* delegate, Dispatcher* dispatcher)
-{
-    RunState(delegate, dispatcher);
-}
-
-void WinUIMessagePump::RunState(Delegate* delegate, Dispatcher* dispatcher)
-{
-    PumpRunState state { m_state ? m_state->runDepth + 1 : 1, false, delegate, dispatcher };
-    PumpRunState* previous = m_state;
-    m_state = &state;
-    PumpLoop();
-    m_state = previous;
-}
-
-void WinUIMessagePump::Stop()
-{
-    if (m_state)
-        m_state->stopRequested = true;
-}
-
 void WinUIMessagePump::Wake()
 {
     if (m_haveWork.exchange(1) != 0)
@@ -106,11 +80,6 @@ void WinUIMessagePump::WakeAt(int64_t runTime)
     const int64_t due = MillisecondsUntilDue();
     const int64_t period = due < kShortestTimerMs ? kShortestTimerMs : std::min(due, kLongestWaitMs);
     ::SetTimer(m_window, reinterpret_cast<UINT_PTR>(this), static_cast<UINT>(period), nullptr);
-}
-
-int64_t WinUIMessagePump::MillisecondsUntilDue() const
-{
-    return tbase::MillisecondsUntilDue(m_delayedWorkTime, m_delayedWorkTime ? TickClock::Now() : 0);
 }
 
 void WinUIMessagePump::KillPumpTimer()

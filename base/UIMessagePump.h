@@ -12,8 +12,8 @@
 #include <memory>
 
 #include "base/MessageLoop.h"
-#include "base/MessagePump.h"
 #include "base/ObserverList.h"
+#include "base/WinMessagePump.h"
 #include "platform/WinUser.h"
 
 namespace tbase {
@@ -25,7 +25,7 @@ public:
     virtual bool Dispatch(const MSG& message) = 0;
 };
 
-class WinUIMessagePump : public MessagePump {
+class WinUIMessagePump : public WinMessagePump {
 public:
     class UIObserver {
     public:
@@ -43,9 +43,7 @@ public:
     WinUIMessagePump(const WinUIMessagePump&) = delete;
     WinUIMessagePump& operator=(const WinUIMessagePump&) = delete;
 
-    void Run(Delegate* delegate) override;
-    void RunWithDispatcher(Delegate* delegate, Dispatcher* dispatcher);
-    void Stop() override;
+    void RunWithDispatcher(Delegate* delegate, Dispatcher* dispatcher) { RunState(delegate, dispatcher); }
     void Wake() override;
     void WakeAt(int64_t runTime) override;
 
@@ -54,35 +52,22 @@ public:
     HWND MessageWindow() const { return m_window; }
 
 protected:
-    virtual void PumpLoop();
+    void PumpLoop() override;
     virtual void BeforeMessage(const MSG& message);
     virtual void AfterMessage(const MSG& message);
     // Posts the wake message; false when the queue refused it.
     virtual bool PostWakeMessage();
 
 private:
-    struct PumpRunState {
-        int runDepth;
-        bool stopRequested;
-        Delegate* delegate;
-        Dispatcher* dispatcher;
-    };
-
     static LRESULT CALLBACK PumpWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    void RunState(Delegate* delegate, Dispatcher* dispatcher);
     void OnWakeMessage();
     void OnTimer();
     bool HandleOneMessage(const MSG& message);
     bool TakeReplacementMessage();
     void WaitForInput();
     void KillPumpTimer();
-    int64_t MillisecondsUntilDue() const;
-    bool StopRequested() const { return m_state->stopRequested; }
 
     HWND m_window { nullptr };
-    int64_t m_delayedWorkTime { 0 };
-    std::atomic<LONG> m_haveWork { 0 };  // 1 while a wake message is in flight
-    PumpRunState* m_state { nullptr };
     ObserverList<UIObserver> m_observers;
 };
 

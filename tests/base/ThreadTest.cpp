@@ -2,11 +2,13 @@
 
 #include <atomic>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "base/MessageLoop.h"
 #include "base/Thread.h"
 #include "base/ThreadRegistry.h"
+#include "base/TickClock.h"
 #include "platform/WinBase.h"
 
 namespace {
@@ -182,6 +184,78 @@ TEST(ThreadRegistry, BindRules)
 
     holder.Halt();
     other.Halt();
+}
+
+TEST(ThreadRegistry, ThreadDestroyedWithoutHaltLeavesNothingBehind)
+{
+    std::shared_ptr<tbase::MessageLoopProxy> kept;
+    {
+        auto dropped = std::make_unique<IdThread>(4, "dropped");
+        ASSERT_TRUE(dropped->Launch());
+        ASSERT_TRUE(dropped->bound);
+        kept = ThreadRegistry::FindLoopProxy(4);
+        ASSERT_TRUE(kept);
+        ThreadRegistry::PostToThread(4, [] { ::Sleep(20); });  // busy while it is destroyed
+    }  // no Halt: the derived part goes first, then the thread is stopped
+    EXPECT_FALSE(ThreadRegistry::FindLoopProxy(4));
+    auto ran = std::make_shared<std::atomic<bool>>(false);
+    EXPECT_FALSE(ThreadRegistry::PostToThread(4, [ran] { *ran = true; }));
+    EXPECT_FALSE(kept->Post([ran] { *ran = true; })) << "the proxy outlives its loop and refuses";
+    EXPECT_FALSE(*ran);
+
+    IdThread next(4, "next");
+    ASSERT_TRUE(next.Launch());
+    EXPECT_TRUE(next.bound) << "the id was freed";
+    next.Halt();
+}
+
+TEST(FrameworkThread, DelayedFloodStarvesNeitherImmediateNorDueTasksNorHalt)
+{
+    constexpr int64_t kSecondUs = 1000 * 1000;
+    FrameworkThread worker("flooded");
+    ASSERT_TRUE(worker.Launch());
+    std::shared_ptr<tbase::MessageLoopProxy> proxy = worker.GetMessageLoop()->Proxy();
+
+    // Written on the worker, read here only after Halt has returned (or through atomics).
+    std::atomic<int> markersRun { 0 };
+    std::atomic<bool> dueTaskRan { false };
+    std::atomic<bool> stopProducing { false };
+    int markersAccepted = 0;
+    int refused = 0;
+    proxy->PostDelayed([&] { dueTaskRan = true; }, 2000);
+
+    std::thread producer([&] {
+        for (int i = 0; !stopProducing; ++i) {
+            if (!proxy->PostDelayed([] { }, 1000 + i % 2000)) {
+                ++refused;
+                continue;  // keep posting after the quit, as a careless producer would
+            }
+            if (i % 500 != 0)
+                continue;
+            markersAccepted += proxy->Post([&] { ++markersRun; });
+        }
+    });
+    const int64_t deadline = tbase::TickClock::Now() + 10 * kSecondUs;
+    while ((markersRun < 200 || !dueTaskRan) && tbase::TickClock::Now() < deadline)
+        ::Sleep(1);
+    EXPECT_TRUE(dueTaskRan) << "a delayed task came due during the flood and never ran";
+    EXPECT_GE(markersRun, 200) << "immediate tasks waited behind the delayed flood";
+
+    HANDLE halted = ::CreateEvent(nullptr, TRUE, FALSE, nullptr);
+    std::thread halter([&] {
+        worker.Halt();
+        ::SetEvent(halted);
+    });
+    const bool haltReturned = ::WaitForSingleObject(halted, 10000) == WAIT_OBJECT_0;
+    ::Sleep(5);  // the producer runs on against the closed loop
+    stopProducing = true;
+    producer.join();
+    halter.join();
+    ::CloseHandle(halted);
+
+    EXPECT_TRUE(haltReturned) << "Halt waited for the producer to stop";
+    EXPECT_GT(refused, 0) << "posts after the quit are refused";
+    EXPECT_EQ(markersRun, markersAccepted) << "every marker accepted before the quit ran";
 }
 
 TEST(WeakCallback, DoesNotRunAfterItsOwnerIsDestroyedOnAnotherThread)
