@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -22,6 +23,7 @@ struct AddressState {
     std::array<Field, 4> fields;
     int active = 0;
     bool fresh = true;  // the active field was just entered: the next digit replaces it
+    bool advanced = false;  // entered by a third digit: a dot typed next only confirms the move
     HFONT font = nullptr;
     HWND inner = nullptr;
 };
@@ -61,6 +63,7 @@ void Enter(AddressState& state, int field)
     Clamp(state.fields[static_cast<size_t>(state.active)]);
     state.active = std::clamp(field, 0, 3);
     state.fresh = true;
+    state.advanced = false;
     Redraw(state);
 }
 
@@ -75,8 +78,10 @@ void TypeDigit(HWND control, AddressState& state, wchar_t digit)
     // range is cut at once.
     if (ValueOf(field) > field.high)
         field.digits = std::to_wstring(field.high);
-    if (field.digits.size() == 3 && state.active < 3)
+    if (field.digits.size() == 3 && state.active < 3) {
         Enter(state, state.active + 1);
+        state.advanced = true;
+    }
     Redraw(state);
     Tell(control, EN_CHANGE);
 }
@@ -129,6 +134,7 @@ void OnKey(HWND control, AddressState& state, WPARAM vk)
 
 void OnChar(HWND control, AddressState& state, wchar_t c)
 {
+    const bool advanced = std::exchange(state.advanced, false);
     if (c >= L'0' && c <= L'9') {
         TypeDigit(control, state, c);
         return;
@@ -138,7 +144,7 @@ void OnChar(HWND control, AddressState& state, wchar_t c)
         return;
     }
     // A dot or a space ends a field that has digits.
-    if ((c == L'.' || c == L' ') && !state.fields[static_cast<size_t>(state.active)].digits.empty() && state.active < 3)
+    if (!advanced && (c == L'.' || c == L' ') && !state.fields[static_cast<size_t>(state.active)].digits.empty() && state.active < 3)
         Enter(state, state.active + 1);
 }
 

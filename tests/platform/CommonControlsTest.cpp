@@ -124,6 +124,7 @@ TEST_F(CommonControls, AddressFieldsAreTypedClampedAndNavigated)
     const Case cases[] = {
         { L"192168001001", MAKEIPADDRESS(192, 168, 1, 1), 4 },  // three digits move on
         { L"10.0.0.1", MAKEIPADDRESS(10, 0, 0, 1), 4 },
+        { L"192.168.001.1", MAKEIPADDRESS(192, 168, 1, 1), 4 },  // a dot after a full field moves no further
         { L"999.300.256.1", MAKEIPADDRESS(255, 255, 255, 1), 4 },
         { L"1.2", MAKEIPADDRESS(1, 2, 0, 0), 2 },
         { L"1.2.3.4.5.6", MAKEIPADDRESS(1, 2, 3, 255), 4 },  // no fifth field: "456" in the fourth
