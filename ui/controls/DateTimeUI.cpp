@@ -203,8 +203,12 @@ void CDateTimeUI::RewriteText()
 void CDateTimeUI::OpenPicker()
 {
     if (m_pWindow == nullptr)
-        m_pWindow = new CDateTimeWnd();  // owns itself; clears m_pWindow when it goes
+        m_pWindow = new CDateTimeWnd();  // owns itself once its window exists; clears m_pWindow when it goes
     m_pWindow->Init(this);
+    if (m_pWindow->GetHWND() == nullptr) {
+        delete m_pWindow;
+        m_pWindow = nullptr;
+    }
 }
 
 void CDateTimeUI::DoEvent(TEventUI& event)

@@ -303,8 +303,12 @@ HWND CEditUI::EditorWindow() const
 
 void CEditUI::OpenEditor()
 {
-    m_pWindow = new CEditWnd();  // owns itself; clears m_pWindow when it goes
+    m_pWindow = new CEditWnd();  // owns itself once its window exists; clears m_pWindow when it goes
     m_pWindow->Init(this);
+    if (m_pWindow->GetHWND() == nullptr) {
+        delete m_pWindow;
+        m_pWindow = nullptr;
+    }
 }
 
 void CEditUI::SetText(const wchar_t* pstrText)

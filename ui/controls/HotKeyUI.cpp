@@ -255,8 +255,12 @@ UINT CHotKeyUI::GetControlFlags() const
 
 void CHotKeyUI::OpenField()
 {
-    m_pWindow = new CHotKeyWnd();  // owns itself; clears m_pWindow when it goes
+    m_pWindow = new CHotKeyWnd();  // owns itself once its window exists; clears m_pWindow when it goes
     m_pWindow->Init(this);
+    if (m_pWindow->GetHWND() == nullptr) {
+        delete m_pWindow;
+        m_pWindow = nullptr;
+    }
 }
 
 void CHotKeyUI::SetText(const wchar_t* pstrText)

@@ -199,8 +199,12 @@ void CIPAddressUI::UpdateText()
 void CIPAddressUI::OpenField()
 {
     if (m_pWindow == nullptr)
-        m_pWindow = new CIPAddressWnd();  // owns itself; clears m_pWindow when it goes
+        m_pWindow = new CIPAddressWnd();  // owns itself once its window exists; clears m_pWindow when it goes
     m_pWindow->Init(this);
+    if (m_pWindow->GetHWND() == nullptr) {
+        delete m_pWindow;
+        m_pWindow = nullptr;
+    }
 }
 
 void CIPAddressUI::DoEvent(TEventUI& event)
