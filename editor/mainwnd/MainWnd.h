@@ -16,6 +16,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -315,8 +316,9 @@ public:
     int m_nMergeNextRow { 0 };  // guarded by m_csMergeLock
     std::mutex m_csMergeLock;
 
-    // The account library's client (never deleted here) and the signed-in account.
+    // The account library's client, owned by the window, and the signed-in account.
     AccountClient* m_pAccount { nullptr };
+    std::unique_ptr<AccountClient> m_account;
     AccountLogonInfo m_accountInfo;
 
 private:

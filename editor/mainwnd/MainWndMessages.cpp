@@ -40,6 +40,9 @@ LRESULT CMainWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
     if (uMsg == WM_NCLBUTTONDOWN)
         OnCaptionPress(lParam);
+    // However the window goes, its controls go with it: the workers that touch them end first.
+    if (uMsg == WM_DESTROY && !WaitForWorkers(kWorkerWaitMs))
+        printf("Main window: destroyed with %d worker(s) still running\n", RunningWorkers());
     switch (uMsg) {
     case WM_CLOSE:
         if (m_bShutDown || !ConfirmClose())

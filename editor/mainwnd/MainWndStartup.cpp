@@ -96,7 +96,8 @@ void CMainWnd::InitWindow()
     m_nPreviewWidth = m_pm.GetDPIObj()->Scale(977);
     MediaProbe::RegisterFormats();
 
-    m_pAccount = new AccountClient(m_hWnd, false);  // lives as long as the process
+    m_account = std::make_unique<AccountClient>(m_hWnd, false);
+    m_pAccount = m_account.get();
     m_pAccount->Init("tmqrx");
     std::wstring version = AnsiToWide(GetExeVersion(m_strAppFolder + L"Quillmoor.exe"));
     if (version.empty())  // the program file has no ".exe" here
