@@ -186,6 +186,12 @@ def test_skin():
         for i, colour in enumerate(colours):
             states.rect(side * i, 0, side * i + side, side, colour)
         states.save(os.path.join(out, name))
+    # Four 50-pixel vertical bands (red, green, blue, yellow) filling a 200x40 bar: a fore image
+    # squeezed into part of the bar shows all four, one cut to that part shows only the first.
+    bands = Canvas(200, 40)
+    for i, colour in enumerate(colours[:4]):
+        bands.rect(50 * i, 0, 50 * i + 50, 40, colour)
+    bands.save(os.path.join(out, "bands.png"))
 
 
 if __name__ == "__main__":

@@ -1,9 +1,10 @@
 #pragma once
-// CLabelUI: a control that draws one text; the base of every control with a caption. The controls of ui/controls follow the
-// rules of the framework core: a control belongs to its window's thread and takes no locks, its
-// container owns it, and it reaches its window only through its paint manager, which it never
-// owns. Every control family registers itself with the control factory under its class name, so a
-// skin tag ("Label", "Text", ...) makes it.
+// CLabelUI: a control that draws one text; the base of every control with a caption.
+//
+// The controls of ui/controls follow the rules of the framework core: a control belongs to its
+// window's thread and takes no locks, its container owns it, and it reaches its window only
+// through its paint manager, which it never owns. Every control family registers itself with the
+// control factory under its class name, so a skin tag ("Label", "Text", ...) makes it.
 //
 // A label keeps its text padding in skin units (100 %) and scales it to the window's DPI wherever
 // it measures or paints. A text colour of 0 stands for the window's default, which the first
