@@ -171,6 +171,44 @@ def dialog_images():
     window_shadow().save(os.path.join(ROOT, "skins", "images", "shadow.png"))
 
 
+def save_gif(path, width, height, palette, frames, delay):
+    """An animated GIF: one solid frame per palette index in `frames`, each `delay` hundredths."""
+    palette = (list(palette) + [(0, 0, 0, 255)] * 4)[:4]
+    out = bytearray(b"GIF89a")
+    out += struct.pack("<HHBBB", width, height, 0xF1, 0, 0)
+    for r, g, b, _ in palette:
+        out += bytes((r, g, b))
+    out += b"\x21\xFF\x0BNETSCAPE2.0\x03\x01\x00\x00\x00"
+    for index in frames:
+        out += b"\x21\xF9\x04\x00" + struct.pack("<H", delay) + b"\x00\x00"
+        out += b"\x2C" + struct.pack("<HHHHB", 0, 0, width, height, 0) + b"\x02"
+        # Literal codes only, three bits each: a clear code before every pair keeps the table
+        # from growing, so the code size never changes.
+        codes = []
+        pixels = [index] * (width * height)
+        for i in range(0, len(pixels), 2):
+            codes.append(4)
+            codes.extend(pixels[i:i + 2])
+        codes.append(5)
+        bits, count, data = 0, 0, bytearray()
+        for code in codes:
+            bits |= code << count
+            count += 3
+            while count >= 8:
+                data.append(bits & 0xFF)
+                bits >>= 8
+                count -= 8
+        if count:
+            data.append(bits & 0xFF)
+        for i in range(0, len(data), 255):
+            block = data[i:i + 255]
+            out += bytes((len(block),)) + block
+        out += b"\x00"
+    out += b"\x3B"
+    with open(path, "wb") as f:
+        f.write(out)
+
+
 def test_skin():
     out = os.path.join(ROOT, "tests", "ui", "SkinData", "images")
     swatch = Canvas(8, 8)
@@ -192,6 +230,8 @@ def test_skin():
     for i, colour in enumerate(colours[:4]):
         bands.rect(50 * i, 0, 50 * i + 50, 40, colour)
     bands.save(os.path.join(out, "bands.png"))
+    # Three solid 8x8 frames (red, green, blue) with no frame delays: a player must pick its own.
+    save_gif(os.path.join(out, "frames.gif"), 8, 8, colours[:3], [0, 1, 2], delay=0)
 
 
 if __name__ == "__main__":

@@ -198,6 +198,7 @@ TEST_F(ControlTest, ExtendedButtonWithNoTextAreaDrawsNothing)
 
 TEST_F(ControlTest, FadeButtonCrossFadesBetweenNormalAndHot)
 {
+    // Ticks and paints are driven by hand: pumped timers would follow the machine's clock.
     for (const int dpi : { 96, 144 }) {
         SCOPED_TRACE(dpi);
         SkinHost host(Skin(L"<FadeButton name=\"f\" height=\"40\" normalimage=\"" + Block(0) + L"\" hotimage=\""
@@ -205,32 +206,43 @@ TEST_F(ControlTest, FadeButtonCrossFadesBetweenNormalAndHot)
         ASSERT_TRUE(host.Open(200, 100, dpi));
         auto* fade = host.Find<CFadeButtonUI>(L"f");
         const POINT c = host.Centre(L"f");
-        EXPECT_EQ(Rgb(hl::PixelAt(c.x, c.y)), kRed);
+        Canvas canvas(200 * dpi / 96, 100 * dpi / 96);
+        auto event = [&](int type) {
+            TEventUI e;
+            e.Type = type;
+            e.ptMouse = c;
+            fade->DoEvent(e);
+        };
+        auto ticks = [&](int id, int count) {
+            for (int i = 0; i < count; ++i) {
+                TEventUI tick = TimerEvent(static_cast<UINT>(id));
+                fade->DoEvent(tick);
+            }
+        };
+        canvas.Paint(fade);
+        EXPECT_EQ(canvas.Pixel(c.x, c.y), kRed);
 
-        hl::MoveMouse(c.x, c.y);
-        host.Settle();
+        event(UiEventMouseEnter);
         EXPECT_EQ(fade->IsAnimationRunning(CFadeButtonUI::kFadeInId), 1);
-        for (int i = 0; i < 16; ++i) {
-            hl::Advance(10);
-            host.Settle();
-        }
+        canvas.Paint(fade);  // the first paint of a fade still shows where it starts
+        EXPECT_EQ(canvas.Pixel(c.x, c.y), kRed);
+        ticks(CFadeButtonUI::kFadeInId, 16);
         // Half-way in: alpha = frame * 255 / 30, a real blend of red and green.
-        const uint32_t mid = Rgb(hl::PixelAt(c.x, c.y));
-        EXPECT_GT(fade->GetFadeAlpha(), 100);
-        EXPECT_LT(fade->GetFadeAlpha(), 160);
-        EXPECT_GT(mid >> 16, 0x20u);
-        EXPECT_GT((mid >> 8) & 0xFF, 0x60u);
+        EXPECT_EQ(fade->GetFadeAlpha(), 15 * 255 / 30);
+        canvas.Paint(fade);
+        const uint32_t mid = canvas.Pixel(c.x, c.y);
+        EXPECT_GT(mid >> 16, 0x20u) << std::hex << mid;
+        EXPECT_GT((mid >> 8) & 0xFF, 0x60u) << std::hex << mid;
 
-        // Leaving while the fade-in runs stops it and fades back out.
-        hl::MoveMouse(c.x, 90);
-        host.Settle();
+        // Leaving while the fade-in runs stops it and fades from the hot image back out.
+        event(UiEventMouseLeave);
         EXPECT_EQ(fade->IsAnimationRunning(CFadeButtonUI::kFadeInId), 0);
         EXPECT_EQ(fade->IsAnimationRunning(CFadeButtonUI::kFadeOutId), 1);
-        for (int i = 0; i < 40; ++i) {
-            hl::Advance(10);
-            host.Settle();
-        }
+        canvas.Paint(fade);
+        EXPECT_EQ(canvas.Pixel(c.x, c.y), kGreen);
+        ticks(CFadeButtonUI::kFadeOutId, 31);
         EXPECT_EQ(fade->IsAnimationRunning(CFadeButtonUI::kFadeOutId), 0);
-        EXPECT_EQ(Rgb(hl::PixelAt(c.x, c.y)), kRed);
+        canvas.Paint(fade);
+        EXPECT_EQ(canvas.Pixel(c.x, c.y), kRed);
     }
 }

@@ -13,6 +13,7 @@
 
 #include "../SkinTestSupport.h"
 #include "platform/headless/HeadlessScreen.h"
+#include "ui/core/RenderEngine.h"
 #include "ui/core/WindowImplBase.h"
 
 namespace ctltest {
@@ -116,5 +117,53 @@ inline uint32_t Rgb(uint32_t argb)
 {
     return argb & 0x00FFFFFFu;
 }
+
+// A timer tick as the paint manager delivers it. Tests that count ticks send these themselves:
+// the window system's clock also follows real time, so pumped timers tick at the machine's pace.
+inline TEventUI TimerEvent(UINT id)
+{
+    TEventUI event;
+    event.Type = UiEventTimer;
+    event.wParam = id;
+    return event;
+}
+
+// A 32-bit memory surface to paint one control into, without pumping the window's messages.
+class Canvas {
+public:
+    Canvas(int width, int height) : m_width(width), m_height(height), m_dc(::CreateCompatibleDC(nullptr))
+    {
+        m_bitmap = CRenderEngine::CreateARGB32Bitmap(m_dc, width, height, &m_bits);
+        m_old = ::SelectObject(m_dc, m_bitmap);
+    }
+    ~Canvas()
+    {
+        ::SelectObject(m_dc, m_old);
+        ::DeleteObject(m_bitmap);
+        ::DeleteDC(m_dc);
+    }
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+    HDC dc() const { return m_dc; }
+    void Paint(CControlUI* control)
+    {
+        const RECT rc = control->GetPos();
+        control->DoPaint(m_dc, rc);
+    }
+    // The bitmap is bottom-up.
+    uint32_t Pixel(int x, int y) const
+    {
+        ::GdiFlush();
+        return reinterpret_cast<const uint32_t*>(m_bits)[(m_height - 1 - y) * m_width + x] & 0x00FFFFFFu;
+    }
+
+private:
+    int m_width;
+    int m_height;
+    HDC m_dc;
+    HBITMAP m_bitmap { nullptr };
+    HGDIOBJ m_old { nullptr };
+    BYTE* m_bits { nullptr };
+};
 
 }  // namespace ctltest

@@ -46,12 +46,12 @@ protected:
         ASSERT_TRUE(host.Open(200, 100));
         host.Find<CContainerUI>(L"root")->Add(animated);  // the layout owns it
     }
-    // Moves the clock by whole 10 ms ticks, dispatching each.
-    void Tick(int count)
+    // Delivers timer ticks of one id as the paint manager would.
+    void Tick(int id, int count)
     {
         for (int i = 0; i < count; ++i) {
-            hl::Advance(10);
-            host.Settle();
+            TEventUI tick = TimerEvent(static_cast<UINT>(id));
+            animated->DoEvent(tick);
         }
     }
     int Count(const std::wstring& prefix) const
@@ -72,11 +72,11 @@ TEST_F(AnimationTest, OneShotRunsFramesZeroToTotalThenDropsItsTimer)
 {
     EXPECT_EQ(animated->StartAnimation(10, 30, 5, false), 1);
     EXPECT_EQ(animated->StartAnimation(20, 3, 5, false), 0);  // running id: left alone
-    Tick(3);
+    Tick(5, 3);
     EXPECT_EQ(animated->GetCurrentFrame(5), 3);
     EXPECT_EQ(animated->SetCurrentFrame(31, 5), 0);
     EXPECT_EQ(animated->SetCurrentFrame(-1, 5), 0);
-    Tick(40);
+    Tick(5, 40);
     EXPECT_EQ(Count(L"step:"), 31);
     EXPECT_EQ(animated->calls.back(), L"stop:5");
     EXPECT_EQ(animated->calls.front(), L"start:5:first");
@@ -93,7 +93,7 @@ TEST_F(AnimationTest, OneShotRunsFramesZeroToTotalThenDropsItsTimer)
 TEST_F(AnimationTest, LoopRestartsAtFrameOneAndStartsOnce)
 {
     ASSERT_EQ(animated->StartAnimation(10, 3, 7, true), 1);
-    Tick(4 + 3 + 3);  // frames 0..3, then 1..3 twice
+    Tick(7, 4 + 3 + 3);  // frames 0..3, then 1..3 twice
     const std::vector<std::wstring> want { L"start:7:first", L"step:0", L"step:1", L"step:2", L"step:3", L"stop:7",
                                            L"step:1", L"step:2", L"step:3", L"stop:7", L"step:1", L"step:2",
                                            L"step:3", L"stop:7" };
@@ -112,10 +112,10 @@ TEST_F(AnimationTest, StopCallbackMayStopOrRestartItsOwnAnimation)
         EXPECT_EQ(animated->StartAnimation(10, 2, 4, false), 1);
     };
     ASSERT_EQ(animated->StartAnimation(10, 1, 4, false), 1);
-    Tick(2);
+    Tick(4, 2);
     EXPECT_EQ(animated->IsAnimationRunning(4), 1);
     EXPECT_EQ(animated->GetCurrentFrame(4), 0);
-    Tick(5);
+    Tick(4, 5);
     const std::vector<std::wstring> want { L"start:4:first", L"step:0", L"step:1", L"stop:4",
                                            L"start:4:first", L"step:0", L"step:1", L"step:2", L"stop:4" };
     EXPECT_EQ(animated->calls, want);
@@ -125,7 +125,7 @@ TEST_F(AnimationTest, StopCallbackMayStopOrRestartItsOwnAnimation)
     animated->calls.clear();
     animated->onStop = [this] { animated->StopAnimation(0); };
     ASSERT_EQ(animated->StartAnimation(10, 1, 3, true), 1);
-    Tick(5);
+    Tick(3, 5);
     EXPECT_EQ(animated->IsAnimationRunning(3), 0);
     EXPECT_EQ(Count(L"stop:"), 1);
 }
