@@ -1,4 +1,4 @@
-// A button, an option and an edit in a real X11 window on a private Xvfb server, clicked
+// A button, an option, a slider and an edit in a real X11 window on a private Xvfb server, clicked
 // and typed into through the XTEST extension as a user would, with the notifications they send
 // and the pixels the server shows. The window side runs in a child process (this program again)
 // so that it chooses the X11 display from its start.
@@ -6,6 +6,7 @@
 #include "ui/controls/ButtonUI.h"
 #include "ui/controls/EditUI.h"
 #include "ui/controls/OptionUI.h"
+#include "ui/controls/SliderUI.h"
 
 #include <gtest/gtest.h>
 
@@ -91,6 +92,8 @@ void ClickTypeAndCheckScreen()
                   L"<VerticalLayout bkcolor=\"#FFFFFFFF\">"
                   L"<Button name=\"btn\" height=\"40\" bkcolor=\"#FF2060C0\" hotbkcolor=\"#FF2060C0\"/>"
                   L"<Option name=\"opt\" height=\"30\" bkcolor=\"#FF808080\" selectedbkcolor=\"#FF00A000\"/>"
+                  L"<Slider name=\"sld\" height=\"20\" min=\"0\" max=\"100\" value=\"0\" bkcolor=\"#FF404040\" "
+                  L"forecolor=\"#FFFF8000\" thumbsize=\"10,20\"/>"
                   L"<Edit name=\"ed\" height=\"40\" textcolor=\"#FF000000\"/><Control/>"
                   L"</VerticalLayout></Window>");
     ASSERT_NE(host.Create(nullptr, L"controls x11", WS_VISIBLE | WS_POPUP, 0), nullptr);
@@ -116,6 +119,14 @@ void ClickTypeAndCheckScreen()
     EXPECT_TRUE(PumpUntil([&] { return Logged(host, L"selectchanged:opt"); }));
     EXPECT_TRUE(host.Find<COptionUI>(L"opt")->IsSelected());
     EXPECT_TRUE(PumpUntil([&] { return rgbAt(option) == 0x00A000u; })) << std::hex << "option shows " << rgbAt(option);
+
+    auto* slider = host.Find<CSliderUI>(L"sld");
+    const RECT track = slider->GetPos();
+    input.Click({ track.left + (track.right - track.left) * 3 / 4, (track.top + track.bottom) / 2 });
+    EXPECT_TRUE(PumpUntil([&] { return slider->GetValue() > 50; })) << "value " << slider->GetValue();
+    EXPECT_TRUE(PumpUntil([&] { return Logged(host, L"valuechanged:sld"); }));
+    const POINT filled { track.left + (track.right - track.left) / 4, (track.top + track.bottom) / 2 };
+    EXPECT_TRUE(PumpUntil([&] { return rgbAt(filled) == 0xFF8000u; })) << std::hex << "slider shows " << rgbAt(filled);
 
     auto* editControl = host.Find<CEditUI>(L"ed");
     input.Click(edit);
