@@ -957,6 +957,7 @@ constexpr UINT IMAGE_ICON = 1;
 constexpr UINT IMAGE_CURSOR = 2;
 constexpr UINT LR_DEFAULTCOLOR = 0x0000;
 constexpr UINT LR_LOADFROMFILE = 0x0010;
+constexpr UINT STM_SETIMAGE = 0x0172;  // a static window's picture: wParam IMAGE_BITMAP, lParam the bitmap
 constexpr UINT LR_DEFAULTSIZE = 0x0040;
 constexpr UINT LR_SHARED = 0x8000;
 

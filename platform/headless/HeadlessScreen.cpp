@@ -1,5 +1,6 @@
 #include "platform/headless/HeadlessScreen.h"
 
+#include "platform/window/DragDrop.h"
 #include "platform/window/UserInternal.h"
 
 #include <cairo.h>
@@ -184,6 +185,20 @@ void CommitText(const std::wstring& text)
 void RequestClose(HWND hwnd) { WindowManager::Get().DeliverClose(hwnd); }
 
 void Advance(unsigned ms) { WindowManager::Get().Advance(ms); }
+
+void DropFiles(int x, int y, const std::vector<std::wstring>& files, DWORD keyState)
+{
+    platform::DroppedData data;
+    data.files = files;
+    platform::DeliverDrop(POINT { x, y }, keyState, data);
+}
+
+void DropBmp(int x, int y, const std::vector<BYTE>& bmpFile, DWORD keyState)
+{
+    platform::DroppedData data;
+    data.bmp = bmpFile;
+    platform::DeliverDrop(POINT { x, y }, keyState, data);
+}
 
 int PumpMessages()
 {

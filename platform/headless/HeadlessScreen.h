@@ -45,6 +45,12 @@ void CommitText(const std::wstring& text);
 // The desktop asks a top-level window to close (its close button).
 void RequestClose(HWND hwnd);
 
+// Something dragged from another program and dropped at a screen point, delivered at once on the
+// calling thread (which must own the window there): a file list (WM_DROPFILES for a window that
+// accepts files, else the registered drop target), or a whole .bmp file as CF_DIB.
+void DropFiles(int x, int y, const std::vector<std::wstring>& files, DWORD keyState = 0);
+void DropBmp(int x, int y, const std::vector<BYTE>& bmpFile, DWORD keyState = 0);
+
 // Moves the window system's clock (timers, hover, double-click times) forward.
 void Advance(unsigned ms);
 // Dispatches every message waiting for the calling thread, including paints and due timers;

@@ -2,6 +2,7 @@
 // thread; focus, activation, capture, mouse tracking, key state, cursors and the caret.
 
 #include "platform/WinBase.h"
+#include "platform/window/DragDrop.h"
 #include "platform/window/UserInternal.h"
 
 #include <algorithm>
@@ -747,8 +748,10 @@ int ShowCursor(BOOL show)
 }
 
 HICON LoadIcon(HINSTANCE, LPCWSTR) { return nullptr; }
-HANDLE LoadImage(HINSTANCE instance, LPCWSTR name, UINT type, int, int, UINT)
+HANDLE LoadImage(HINSTANCE instance, LPCWSTR name, UINT type, int, int, UINT flags)
 {
+    if (type == IMAGE_BITMAP && (flags & LR_LOADFROMFILE))
+        return platform::LoadBmpFile(name);
     return type == IMAGE_CURSOR ? reinterpret_cast<HANDLE>(LoadCursor(instance, name)) : nullptr;
 }
 BOOL DestroyIcon(HICON) { return TRUE; }

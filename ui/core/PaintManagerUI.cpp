@@ -107,6 +107,8 @@ CPaintManagerUI::~CPaintManagerUI()
     RemoveFirst(m_aPreMessages, this);
     if (m_hDragBitmap)
         ::DeleteObject(m_hDragBitmap);
+    if (m_hWndPaint && ::IsWindow(m_hWndPaint))
+        ::RevokeDragDrop(m_hWndPaint);
     Gdiplus::GdiplusShutdown(m_gdiplusToken);
     delete m_pDPI;
 }

@@ -16,6 +16,7 @@
 #include "platform/WinGdi.h"
 #include "platform/WinUser.h"
 #include "ui/core/DPI.h"
+#include "ui/core/DragDropUI.h"
 #include "ui/core/DrawInfo.h"
 #include "ui/core/ShadowUI.h"
 #include "ui/core/StdArray.h"
@@ -30,12 +31,12 @@ namespace SkinUI {
 class CControlUI;
 struct tagTImageInfo;
 
-class CPaintManagerUI {
+class CPaintManagerUI : public CIDropTarget {
 public:
     CPaintManagerUI();
     CPaintManagerUI(const CPaintManagerUI&) = delete;
     CPaintManagerUI& operator=(const CPaintManagerUI&) = delete;
-    virtual ~CPaintManagerUI();
+    ~CPaintManagerUI() override;
 
     // ---- Binding the window and the tree ----
     void Init(HWND hWnd, const wchar_t* pstrName = nullptr);
@@ -278,6 +279,10 @@ public:
     void SetDPI(int iDPI);
     static void SetAllDPI(int iDPI);
     void ResetDPIAssets();
+
+    // ---- Drops (the window's drop target; see PaintManagerUIDrop.cpp) ----
+    bool InitDragDrop();
+    bool OnDrop(FORMATETC* pFmtEtc, STGMEDIUM& medium, DWORD* pdwEffect) override;
 
     // ---- Shadow ----
     CShadowUI* GetShadow() { return &m_shadow; }

@@ -44,6 +44,7 @@ void CPaintManagerUI::Init(HWND hWnd, const wchar_t* pstrName)
     m_hWndPaint = hWnd;
     m_hDcPaint = ::GetDC(hWnd);
     m_aPreMessages.Add(this);
+    InitDragDrop();
 }
 
 bool CPaintManagerUI::AttachDialog(CControlUI* pControl)
