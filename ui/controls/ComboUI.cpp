@@ -162,6 +162,10 @@ void CComboWnd::GiveItemsBack()
 void CComboWnd::Detach()
 {
     GiveItemsBack();
+    if (m_pOwner != nullptr) {
+        m_pOwner->m_pWindow = nullptr;
+        m_pOwner->m_uButtonState &= ~kStatePushed;
+    }
     m_pOwner = nullptr;
     ::DestroyWindow(m_hWnd);
 }
