@@ -12,6 +12,7 @@ extern "C" {
 #include "base/StringHelpers.h"
 #include "editor/mainwnd/MainWnd.h"
 #include "media/CommandText.h"
+#include "media/MediaProbe.h"
 #include "platform/Windows.h"
 
 namespace {
@@ -98,7 +99,7 @@ bool CMainWnd::ExportClipCover(const ClipExportEntry& entry, const std::wstring&
     const std::wstring segment = FormatWide(L"%sTempMerge\\tempCorver-%s.mp4", m_strDataFolder.c_str(),
                                             RandomDigits(10).GetData());
     ::CreateDirectory((m_strDataFolder + L"TempMerge").c_str(), nullptr);
-    run.command = FormatWide(L"%s  -loop 1 -f image2  -y -i \"%s\"  -t  %f -vcodec h264  -s %sx%s  -preset superfast "
+    run.command = FormatWide(L"%s  -loop 1 -f image2 -pattern_type none  -y -i \"%s\"  -t  %f -vcodec h264  -s %sx%s  -preset superfast "
                              L"-pix_fmt yuv420p %s  \"%s\" ",
                              m_strEncoder.GetData(), Arg(entry.coverPicture).c_str(),
                              static_cast<double>(entry.coverDuration), w.c_str(), h.c_str(),
@@ -121,7 +122,8 @@ bool CMainWnd::ExportClipCover(const ClipExportEntry& entry, const std::wstring&
                             j, tw, th, tw, th, tw, th, tw, th, j);
     // The cover half is silent; so is the clip half of a clip without sound.
     graph += entry.row->IsMute() ? L"[slice0][2:a][slice1][3:a]" : L"[slice0][2:a][slice1][1:a]";
-    const std::wstring rate = entry.frameRate.empty() ? L"" : L" -r " + entry.frameRate;
+    const std::wstring exactRate = MediaProbe::EncoderFrameRate(entry.clipPath, entry.frameRate);
+    const std::wstring rate = exactRate.empty() ? L"" : L" -r " + exactRate;
     run.command = FormatWide(L"%s -y -i \"%s\" -i \"%s\"  -i \"%s\" -i \"%s\"  -filter_complex \"%sconcat=n=2:v=1:a=1[v][a]\" "
                              L"-map [v] -map [a] -vcodec h264 -acodec aac -preset superfast -pix_fmt yuv420p  %s %s   \"%s\"",
                              m_strEncoder.GetData(), Arg(segment).c_str(), Arg(entry.clipPath).c_str(), silence.c_str(),

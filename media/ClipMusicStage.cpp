@@ -70,8 +70,10 @@ bool CMainWnd::ExportClipMusic(const ClipExportEntry& entry, const std::wstring&
     if (replace) {
         graph += L";[music]anull[track]";
     } else {
+        // The two stereo pairs are merged into four channels and summed down to two: the mixing
+        // filter would end the track some frames before the clip's own sound ends.
         graph += FormatWide(L";[0:a:0]aresample=%d,aformat=channel_layouts=stereo,%s[sound];"
-                            L"[sound][music]amix=inputs=2:duration=first:dropout_transition=0:normalize=0[track]",
+                            L"[sound][music]amerge=inputs=2,pan=stereo|c0=c0+c2|c1=c1+c3[track]",
                             kMusicRate, OrNull(ClipVolumeFilter(entry.soundVolume)).c_str());
     }
     EncoderRunRequest run;

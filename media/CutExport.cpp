@@ -1,7 +1,10 @@
 // The cut export: the range between the cut page's start and end fields of one source into a new
 // file, optionally cropped, with an MKV source's subtitles burnt in, muted by the volume slider,
-// in the export settings' format, folder and size. A failed re-encode is retried as a stream copy.
+// in the export settings' format, folder and size. The output is judged by the file it is: it
+// must read as media and last as long as the range. A re-encode that did not write such a file is
+// retried as a stream copy.
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 
@@ -11,6 +14,7 @@
 #include "media/CutCrop.h"
 #include "media/ExportPageView.h"
 #include "media/MediaInfoLibrary.h"
+#include "media/MediaProbe.h"
 #include "platform/Windows.h"
 
 namespace {
@@ -58,6 +62,38 @@ std::wstring CutFilterChain(const CutCropRect& crop, bool burnSubtitles, float s
     return chain;
 }
 
+// How long a good cut lasts, and by how much it may miss that.
+struct CutExpectation {
+    double seconds = 0;
+    double tolerance = 0;
+};
+
+// The range, or what is left of the source after the start when the range runs past its end. Two
+// frames of slack, and an audio frame's.
+CutExpectation ExpectedCut(const std::wstring& source, float start, float duration, const std::wstring& wholeRate)
+{
+    CutExpectation expected;
+    expected.seconds = duration;
+    const double sourceSeconds = MediaProbe::DurationSeconds(source);
+    if (sourceSeconds > 0)
+        expected.seconds = std::min<double>(duration, sourceSeconds - start);
+    const long fps = std::wcstol(wholeRate.c_str(), nullptr, 10);
+    expected.tolerance = 2.0 / (fps > 0 ? fps : 24) + 0.05;
+    return expected;
+}
+
+// The output exists, reads as media and lasts as long as the cut. A stream copy starts at the
+// key frame before the start, so it may run longer, never shorter.
+bool CutWritten(const std::wstring& output, const CutExpectation& expected, bool streamCopy)
+{
+    if (!MediaInfoLibrary::OutputLooksValid(output))
+        return false;
+    const double seconds = MediaProbe::DurationSeconds(output);
+    if (seconds <= 0 || seconds < expected.seconds - expected.tolerance)
+        return false;
+    return streamCopy || seconds <= expected.seconds + expected.tolerance;
+}
+
 }  // namespace
 
 ExportOutcome CMainWnd::ExportCut()
@@ -95,8 +131,9 @@ ExportOutcome CMainWnd::ExportCut()
     const std::wstring chain = CutFilterChain(ComputeCutCrop(cropInputs), m_bCutInfo1 != 0, start, source);
     if (!chain.empty())
         command += FormatWide(L" -filter_complex \"%s\" ", chain.c_str());
-    if (!m_strCutInfo.empty())
-        command += FormatWide(L" -r %s  ", m_strCutInfo.c_str());
+    const std::wstring rate = MediaProbe::EncoderFrameRate(source, m_strCutInfo);
+    if (!rate.empty())
+        command += FormatWide(L" -r %s  ", rate.c_str());
 
     const std::wstring output = MakeUniqueOutputPath(FormatWide(L"%s\\%s.%s", m_exportInfo.folder.GetData(),
                                                                 m_exportInfo.name.c_str(), m_exportInfo.format.GetData()));
@@ -105,10 +142,13 @@ ExportOutcome CMainWnd::ExportCut()
         : std::wstring();
     const bool mute = view && view->SliderValue(L"SoundSlider") == 0;
 
+    // The file is the judge: a run shorter than a second never reports a position.
+    const CutExpectation expected = ExpectedCut(source, start, duration, m_strCutInfo);
+
     // The source's own extension decides the route, not that of whichever page loaded last.
     std::wstring sourceName = source, sourceExt, tempPath;
     SplitFileNameW(sourceName, sourceExt);
-    int lastResult = kEncoderRunNoProgress;
+    bool written = false;
     if (sourceExt == L"webm") {
         tempPath = FormatWide(L"%s\\vkEditTemp.ts", UserTempFolder().c_str());
         const wchar_t* tail = mute
@@ -126,7 +166,7 @@ ExportOutcome CMainWnd::ExportCut()
             return CancelCut(output, tempPath);
         if (!MediaInfoLibrary::OutputLooksValid(tempPath)) {
             ::DeleteFile(tempPath.c_str());
-            return FinishCut(output, kEncoderRunNoProgress);
+            return FinishCut(output, false);
         }
         EncoderRunRequest pass2;
         pass2.command = FormatWide(L"%s -y -i \"%s\" -c copy  \"%s\" ", encoder.c_str(), Quoted(tempPath).c_str(),
@@ -136,7 +176,8 @@ ExportOutcome CMainWnd::ExportCut()
         pass2.partCount = 2;
         pass2.basePercent = 50;
         pass2.closeProgressAtEnd = true;
-        lastResult = RunEncoderWithProgress(pass2);
+        RunEncoderWithProgress(pass2);
+        written = CutWritten(output, expected, false);
         ::DeleteFile(tempPath.c_str());
     } else if (!CancelFlag) {
         const wchar_t* tail = mute ? L"%s -vcodec h264  %s -preset superfast -pix_fmt yuv420p -an \"%s\""
@@ -145,8 +186,9 @@ ExportOutcome CMainWnd::ExportCut()
         run.command = FormatWide(tail, command.c_str(), size.c_str(), Quoted(output).c_str()).c_str();
         run.outputPath = output;
         run.durationSeconds = duration;
-        lastResult = RunEncoderWithProgress(run);
-        if (lastResult == kEncoderRunNoProgress && !CancelFlag) {
+        RunEncoderWithProgress(run);
+        written = CutWritten(output, expected, false);
+        if (!written && !CancelFlag) {
             EncoderRunRequest copy;
             copy.command = FormatWide(L"%s -ss %f -t %f  -y -i \"%s\" -c copy -map 0  -max_muxing_queue_size 34500 \"%s\" ",
                                       encoder.c_str(), static_cast<double>(start), static_cast<double>(duration),
@@ -154,14 +196,15 @@ ExportOutcome CMainWnd::ExportCut()
             copy.outputPath = output;
             copy.durationSeconds = duration;
             copy.closeProgressAtEnd = true;
-            lastResult = RunEncoderWithProgress(copy);
+            RunEncoderWithProgress(copy);
+            written = CutWritten(output, expected, true);
         } else {
             CloseProgressWindow();
         }
     }
     if (CancelFlag)
         return CancelCut(output, tempPath);
-    return FinishCut(output, lastResult);
+    return FinishCut(output, written);
 }
 
 ExportOutcome CMainWnd::CancelCut(const std::wstring& outputPath, const std::wstring& tempPath)
@@ -176,10 +219,10 @@ ExportOutcome CMainWnd::CancelCut(const std::wstring& outputPath, const std::wst
     return ExportOutcome::Cancelled;
 }
 
-ExportOutcome CMainWnd::FinishCut(const std::wstring& outputPath, int lastResult)
+ExportOutcome CMainWnd::FinishCut(const std::wstring& outputPath, bool written)
 {
     CloseProgressWindow();
-    if (lastResult != kEncoderRunProgressed || !MediaInfoLibrary::OutputLooksValid(outputPath)) {
+    if (!written) {
         ::DeleteFile(outputPath.c_str());  // a broken output is not left behind
         AskUser(kCutFailed, L"不需要", L"联系客服");
         ShowOverlayWindows(true);

@@ -1,8 +1,13 @@
 #include "media/MediaProbe.h"
 
+#include <cwchar>
+
 extern "C" {
 #include <libavformat/avformat.h>
 }
+
+#include "base/StringHelpers.h"
+#include "media/CommandText.h"
 
 namespace {
 
@@ -11,15 +16,62 @@ constexpr int kHighestFrameRate = 120;
 
 // The stream's base rate, whole frames per second. Some files store it the wrong way round
 // (1/25), so the larger of the two numbers is divided by the smaller.
+int WholeRate(AVRational rate)
+{
+    if (rate.den != 0 && rate.num != 0)
+        return rate.num < rate.den ? rate.den / rate.num : rate.num / rate.den;
+    return rate.num;
+}
+
 int WholeFrameRate(AVRational rate)
 {
-    int fps = rate.num;
-    if (rate.den != 0 && fps != 0)
-        fps = fps < rate.den ? rate.den / fps : fps / rate.den;
+    const int fps = WholeRate(rate);
     return fps >= kHighestFrameRate ? kUnknownFrameRate : fps;
 }
 
+// Opens the file with its stream information read, or returns null.
+AVFormatContext* OpenWithStreams(const std::wstring& path)
+{
+    AVFormatContext* format = nullptr;
+    if (avformat_open_input(&format, WideToUtf8(EncoderPath(path)).c_str(), nullptr, nullptr) != 0)
+        return nullptr;
+    if (avformat_find_stream_info(format, nullptr) < 0)
+        avformat_close_input(&format);
+    return format;
+}
+
 }  // namespace
+
+std::wstring MediaProbe::EncoderFrameRate(const std::wstring& sourcePath, const std::wstring& wholeRate)
+{
+    if (wholeRate.empty())
+        return {};
+    AVFormatContext* format = OpenWithStreams(sourcePath);
+    if (!format)
+        return wholeRate;
+    std::wstring exact;
+    const int video = av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    if (video >= 0) {
+        AVRational rate = format->streams[video]->r_frame_rate;
+        if (rate.num != 0 && rate.den != 0 && WholeRate(rate) == std::wcstol(wholeRate.c_str(), nullptr, 10)) {
+            if (rate.num < rate.den)
+                rate = av_inv_q(rate);
+            exact = FormatWide(L"%d/%d", rate.num, rate.den);
+        }
+    }
+    avformat_close_input(&format);
+    return exact.empty() ? wholeRate : exact;
+}
+
+double MediaProbe::DurationSeconds(const std::wstring& path)
+{
+    AVFormatContext* format = OpenWithStreams(path);
+    if (!format)
+        return -1;
+    const double seconds = format->duration == AV_NOPTS_VALUE ? -1 : format->duration / double(AV_TIME_BASE);
+    avformat_close_input(&format);
+    return seconds;
+}
 
 MediaProbe::~MediaProbe()
 {

@@ -5,6 +5,7 @@
 // but kOpenFailed. Paths are UTF-8. Not thread-safe: one probe per thread.
 
 #include <cstdint>
+#include <string>
 
 struct AVFormatContext;
 
@@ -32,6 +33,14 @@ public:
     int Open(const char* utf8Path, int& frameRate, uint8_t& hasSubtitles, int& durationMs,
              int& width, int& height);
     void Close();
+
+    // The rate to hand the encoder for a source whose whole-number rate, as Open reported it, is
+    // wholeRate: the source's exact rate ("24000/1001") when wholeRate is that rate rounded down,
+    // so a 23.976 fps source is not cut at 23; wholeRate itself when it is not the source's own
+    // (the 24 standing for an unknown or very high rate); empty for an empty wholeRate.
+    static std::wstring EncoderFrameRate(const std::wstring& sourcePath, const std::wstring& wholeRate);
+    // The container's duration in seconds; below 0 when the file cannot be read as media.
+    static double DurationSeconds(const std::wstring& path);
 
 private:
     AVFormatContext* m_format { nullptr };

@@ -2,18 +2,23 @@
 // extension are first joined by one concat-filter run; when that leaves no usable file, by a
 // stream copy of every input into a transport stream and a join of those; when that fails too,
 // by the pool's pre-converted files. Inputs of mixed extensions are always pre-converted first.
-// Cancel removes the output; no history entry is written.
+// A join counts only when it is as long as its inputs together. Work files live in the private
+// work folder and are removed after the join. Cancel removes the output; no history entry is
+// written.
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cwchar>
-#include <algorithm>
 #include <vector>
 
 #include "base/StringHelpers.h"
 #include "editor/mainwnd/MainWnd.h"
 #include "media/CommandText.h"
 #include "media/MediaInfoLibrary.h"
+#include "media/MediaProbe.h"
 #include "media/MergeExport.h"
+#include "media/WorkFiles.h"
 #include "platform/Windows.h"
 
 std::atomic<int> g_nMergeTsCounter { 0 };
@@ -22,10 +27,39 @@ namespace {
 
 // Smaller than this, a joined file holds nothing worth the name.
 constexpr long long kSmallestMergeBytes = 1024;
+// How far a join may miss the inputs' total: the streams of each input end a little apart, and
+// the join rounds each to its frames.
+constexpr double kJoinSlackSeconds = 0.5;
+constexpr double kJoinSlackPerInput = 0.15;
 
-bool OutputUsable(const std::wstring& path)
+// Numbers the pool's converted files and the list files for the life of the process.
+std::atomic<int> g_mergeWorkCounter { 0 };
+
+// The joined file is there, big enough, and as long as its inputs together: an input that was
+// left out, or something that was never an input, shows in the length.
+bool OutputUsable(const std::wstring& path, const MergeListView& list)
 {
-    return MediaInfoLibrary::OutputLooksValid(path, kSmallestMergeBytes);
+    if (!MediaInfoLibrary::OutputLooksValid(path, kSmallestMergeBytes))
+        return false;
+    double inputs = 0;
+    for (int row = 0; row < list.RowCount(); ++row)
+        inputs += std::max(0L, std::wcstol(list.RowDuration(row).GetData(), nullptr, 10)) / 1000.0;
+    const double joined = MediaProbe::DurationSeconds(path);
+    return joined > 0 && std::fabs(joined - inputs) <= kJoinSlackSeconds + kJoinSlackPerInput * list.RowCount();
+}
+
+// Every file was written and reads as media with some length.
+bool AllReadable(const std::vector<std::wstring>& files)
+{
+    return std::all_of(files.begin(), files.end(), [](const std::wstring& file) {
+        return !file.empty() && MediaProbe::DurationSeconds(file) > 0;
+    });
+}
+
+void DeleteAll(const std::vector<std::wstring>& files)
+{
+    for (const std::wstring& file : files)
+        ::DeleteFile(file.c_str());
 }
 
 bool SplitSize(const std::wstring& text, std::wstring& width, std::wstring& height)
@@ -55,8 +89,11 @@ std::string ConcatListLine(const std::wstring& path)
 bool WriteConcatList(const std::wstring& listPath, const std::vector<std::wstring>& files)
 {
     std::string text;
-    for (const std::wstring& file : files)
-        text += (text.empty() ? "" : "\n") + ConcatListLine(file);
+    for (const std::wstring& file : files) {
+        if (!text.empty())
+            text += '\n';
+        text += ConcatListLine(file);
+    }
     ::DeleteFile(listPath.c_str());
     HANDLE handle = ::CreateFile(listPath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                                  FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -162,15 +199,17 @@ bool CMainWnd::MergeByConcatFilter(const std::wstring& outputPath, bool useConve
     run.partCount = useConvertedFiles ? 2 : 1;
     run.basePercent = useConvertedFiles ? 50 : 0;
     RunEncoderWithProgress(run);
-    return !CancelFlag && OutputUsable(outputPath);
+    return !CancelFlag && OutputUsable(outputPath, *m_pMergeList);
 }
 
 bool CMainWnd::MergeByStreamCopy(const std::wstring& outputPath)
 {
     std::vector<std::wstring> streams;
-    for (int row = 0; row < m_pMergeList->RowCount() && !CancelFlag; ++row) {
-        const std::wstring ts = FormatWide(L"%sTempMerge\\Videots(%d).ts", m_strDataFolder.c_str(), ++g_nMergeTsCounter);
+    bool remuxed = true;
+    for (int row = 0; row < m_pMergeList->RowCount() && remuxed && !CancelFlag; ++row) {
+        const std::wstring ts = ExportWorkFile(L"Videots", ++g_nMergeTsCounter, L"ts");
         streams.push_back(ts);
+        ::DeleteFile(ts.c_str());  // only a file this run wrote is ever joined
         EncoderRunRequest run;
         run.command = FormatWide(L"%s -y -i  \"%s\" -c copy -map 0 \"%s\" ", m_strEncoder.GetData(),
                                  QuoteInsideArgument(EncoderPath(m_pMergeList->RowPath(row).GetData())).c_str(),
@@ -179,23 +218,29 @@ bool CMainWnd::MergeByStreamCopy(const std::wstring& outputPath)
         run.durationSeconds = static_cast<float>(m_nMergeTotalSeconds);
         run.partCount = 2;
         RunEncoderWithProgress(run);
+        // An input that cannot be copied ends this strategy: the join would leave it out.
+        remuxed = AllReadable({ ts });
     }
-    const std::wstring list = m_strDataFolder + L"TempMerge\\filelist.txt";
-    if (CancelFlag || !WriteConcatList(list, streams))
-        return false;
-    // The transport streams are joined by the concat demuxer: the byte-level "concat:" protocol
-    // would be sound here too, but the demuxer also takes inputs whose streams differ.
-    EncoderRunRequest join;
-    join.command = FormatWide(L"%s -y -f concat -safe 0 -i \"%s\" \"%s\" ", m_strEncoder.GetData(),
-                              QuoteInsideArgument(EncoderPath(list)).c_str(),
-                              QuoteInsideArgument(EncoderPath(outputPath)).c_str()).c_str();
-    join.outputPath = outputPath;
-    join.durationSeconds = static_cast<float>(m_nMergeTotalSeconds);
-    join.partCount = 2;
-    join.basePercent = 50;
-    ::DeleteFile(outputPath.c_str());
-    RunEncoderWithProgress(join);
-    return !CancelFlag && OutputUsable(outputPath);
+    const std::wstring list = ExportWorkFile(L"filelist", ++g_mergeWorkCounter, L"txt");
+    bool joined = false;
+    if (remuxed && !CancelFlag && WriteConcatList(list, streams)) {
+        // The transport streams are joined by the concat demuxer: the byte-level "concat:"
+        // protocol would be sound here too, but the demuxer also takes inputs whose streams differ.
+        EncoderRunRequest join;
+        join.command = FormatWide(L"%s -y -f concat -safe 0 -i \"%s\" \"%s\" ", m_strEncoder.GetData(),
+                                  QuoteInsideArgument(EncoderPath(list)).c_str(),
+                                  QuoteInsideArgument(EncoderPath(outputPath)).c_str()).c_str();
+        join.outputPath = outputPath;
+        join.durationSeconds = static_cast<float>(m_nMergeTotalSeconds);
+        join.partCount = 2;
+        join.basePercent = 50;
+        ::DeleteFile(outputPath.c_str());
+        RunEncoderWithProgress(join);
+        joined = !CancelFlag && OutputUsable(outputPath, *m_pMergeList);
+    }
+    DeleteAll(streams);
+    ::DeleteFile(list.c_str());
+    return joined;
 }
 
 bool CMainWnd::MergeConvertedFiles(const std::wstring& outputPath)
@@ -203,9 +248,12 @@ bool CMainWnd::MergeConvertedFiles(const std::wstring& outputPath)
     std::vector<std::wstring> converted;
     for (int row = 0; row < m_pMergeList->RowCount(); ++row)
         converted.emplace_back(m_pMergeList->ConvertedPath(row).GetData());
-    const std::wstring list = m_strDataFolder + L"TempMerge\\convertedlist.txt";
-    if (CancelFlag || !WriteConcatList(list, converted))
+    const std::wstring list = ExportWorkFile(L"convertedlist", ++g_mergeWorkCounter, L"txt");
+    // A row the pool could not convert would be skipped by the join, not reported.
+    if (CancelFlag || !AllReadable(converted) || !WriteConcatList(list, converted)) {
+        ::DeleteFile(list.c_str());
         return false;
+    }
     // MP4 files cannot be joined byte by byte: the concat demuxer reads each one as a whole.
     EncoderRunRequest join;
     join.command = FormatWide(L"%s -y -f concat -safe 0 -i \"%s\"  -vcodec h264 -acodec aac -crf 24 -pix_fmt "
@@ -219,7 +267,7 @@ bool CMainWnd::MergeConvertedFiles(const std::wstring& outputPath)
     ::DeleteFile(outputPath.c_str());
     RunEncoderWithProgress(join);
     ::DeleteFile(list.c_str());
-    return !CancelFlag && OutputUsable(outputPath);
+    return !CancelFlag && OutputUsable(outputPath, *m_pMergeList);
 }
 
 ExportOutcome CMainWnd::ExportMerged()
@@ -239,7 +287,6 @@ ExportOutcome CMainWnd::ExportMerged()
     const std::wstring output = MakeUniqueOutputPath(FormatWide(L"%s\\%s.%s", m_exportInfo.folder.GetData(),
                                                                 m_exportInfo.name.c_str(),
                                                                 m_exportInfo.format.GetData()));
-    ::CreateDirectory((m_strDataFolder + L"TempMerge").c_str(), nullptr);
     m_nMergeSizeAgreement = MergeInputsSizeAgreement();
 
     bool usable = false;

@@ -5,6 +5,7 @@
 // side by side. Every worker thread is joined before the pool run returns.
 
 #include <algorithm>
+#include <atomic>
 #include <cwchar>
 #include <thread>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "media/CommandText.h"
 #include "media/MergeExport.h"
 #include "media/MergeWorkerPool.h"
+#include "media/WorkFiles.h"
 #include "platform/Windows.h"
 
 namespace {
@@ -52,6 +54,9 @@ void ConversionTarget(const std::wstring& resolution, const MediaFileInfo& expor
     if (agreement == 1 || agreement == 3)
         width = L"1920";
 }
+
+// Numbers the converted files for the life of the process.
+std::atomic<int> g_nMergeConvertCounter { 0 };
 
 }  // namespace
 
@@ -107,13 +112,8 @@ void CMainWnd::ConvertNextMergeInput(MergePoolShares& shares)
             std::wstring width, height;
             ConversionTarget(m_pMergeList->RowResolution(row).GetData(), m_exportInfo, m_nMergeSizeAgreement, width,
                              height);
-            SYSTEMTIME now {};
-            ::GetLocalTime(&now);
-            std::wstring bare = input, extension;
-            SplitFileNameW(bare, extension);
-            // The row number keeps apart rows with the same name taken within one millisecond.
-            run.outputPath = FormatWide(L"%sTempMerge\\%s--%.2d-%s-%d.mp4", m_strDataFolder.c_str(), bare.c_str(),
-                                        now.wMilliseconds, RandomDigits(10).GetData(), row);
+            run.outputPath = ExportWorkFile(L"merge-row", ++g_nMergeConvertCounter, L"mp4");
+            ::DeleteFile(run.outputPath.c_str());  // only a file this run wrote is ever joined
             // The picture is labelled and mapped with the input's sound, or with silence for a row
             // without sound, so that every converted file can be joined with audio.
             const bool mute = m_pMergeList->RowIsMute(row);

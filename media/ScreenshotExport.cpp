@@ -100,7 +100,7 @@ ExportOutcome CMainWnd::ExportScreenshots()
         const std::wstring path = longPicture
             ? FormatWide(L"%sPicture\\image%d.%s", m_strDataFolder.c_str(), number, extension)
             : MakeUniqueOutputPath(FormatWide(L"%s\\image%d.%s", folder.c_str(), number, extension));
-        RunEncoderAndWait(FormatWide(L"%s  -ss %s -y -i \"%s\"  -vframes 1 -f image2 -s %dx%d -preset superfast \"%s\" ",
+        RunEncoderAndWait(FormatWide(L"%s  -ss %s -y -i \"%s\"  -vframes 1 -f image2 -update 1 -s %dx%d -preset superfast \"%s\" ",
                                      m_strEncoder.GetData(), m_pScreenshotList->RowTime(k).c_str(),
                                      QuoteInsideArgument(EncoderPath(m_strScreenshotSource)).c_str(), width, height,
                                      QuoteInsideArgument(EncoderPath(path)).c_str()));

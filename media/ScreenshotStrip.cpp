@@ -68,7 +68,7 @@ void CMainWnd::BuildScreenshotStrip()
         const std::wstring time = FormatWide(L"%.2f", static_cast<double>(t));
         const std::wstring png = FormatWide(L"%s\\temp%d.png", m_strTempFolder.c_str(), number);
         const std::wstring copy = FormatWide(L"%s\\temp%d@.png", m_strTempFolder.c_str(), number);
-        RunEncoderAndWait(FormatWide(L"%s -ss %s -y -i \"%s\"  -vframes 1 -f image2 -s 232x%d -preset superfast \"%s\" ",
+        RunEncoderAndWait(FormatWide(L"%s -ss %s -y -i \"%s\"  -vframes 1 -f image2 -update 1 -s 232x%d -preset superfast \"%s\" ",
                                      m_strEncoder.GetData(), time.c_str(),
                                      QuoteInsideArgument(EncoderPath(m_strScreenshotSource)).c_str(), height,
                                      QuoteInsideArgument(EncoderPath(png)).c_str()));

@@ -10,6 +10,7 @@
 #include "media/CommandText.h"
 #include "media/ExportPageView.h"
 #include "media/MediaInfoLibrary.h"
+#include "media/MediaProbe.h"
 #include "media/SplitPlan.h"
 #include "platform/Windows.h"
 
@@ -54,7 +55,8 @@ ExportOutcome CMainWnd::ExportSplit()
     const std::wstring size = !m_exportInfo.width.IsEmpty() && !m_exportInfo.height.IsEmpty()
         ? FormatWide(L" -s %sx%s ", m_exportInfo.width.GetData(), m_exportInfo.height.GetData())
         : std::wstring();
-    const std::wstring rate = m_strSplitInfo.empty() ? std::wstring() : FormatWide(L"-r %s", m_strSplitInfo.c_str());
+    const std::wstring exactRate = MediaProbe::EncoderFrameRate(m_strSplitFile, m_strSplitInfo);
+    const std::wstring rate = exactRate.empty() ? std::wstring() : FormatWide(L"-r %s", exactRate.c_str());
     const std::wstring source = QuoteInsideArgument(EncoderPath(m_strSplitFile));
     const float rowShare = tasks.empty() ? 0 : 100.0f / static_cast<float>(tasks.size());
     std::vector<SplitOutput> outputs;

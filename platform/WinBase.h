@@ -456,6 +456,17 @@ BOOL SetCurrentDirectoryW(LPCWSTR path);
 // $TMPDIR or /tmp, ending with "/".
 DWORD GetTempPathW(DWORD size, LPWSTR buffer);
 
+namespace platform {
+
+// The user's private work folder for temporary pictures and clips: "quillmoor-<uid>" in the
+// temporary folder, made with mode 0700 on first use. A folder of that name that is not a real
+// folder of this user closed to everyone else (a squatter in a shared /tmp) is never used: a fresh
+// private folder takes its place for the rest of the run. No trailing separator; empty when no
+// folder can be made.
+std::wstring PrivateWorkFolder();
+
+}  // namespace platform
+
 inline DWORD GetFileAttributes(LPCWSTR path) { return GetFileAttributesW(path); }
 inline BOOL CreateDirectory(LPCWSTR path, LPSECURITY_ATTRIBUTES attributes) { return CreateDirectoryW(path, attributes); }
 inline BOOL DeleteFile(LPCWSTR path) { return DeleteFileW(path); }

@@ -326,7 +326,7 @@ private:
     void PublishProgress(const EncoderRunRequest& request, float percent);
     void ShowOutputInFileManager(const std::wstring& path);
     ExportOutcome CancelCut(const std::wstring& outputPath, const std::wstring& tempPath);
-    ExportOutcome FinishCut(const std::wstring& outputPath, int lastResult);
+    ExportOutcome FinishCut(const std::wstring& outputPath, bool written);
 
     SkinUI::CControlUI* CreatePlayer();
     SkinUI::CControlUI* CreateEditorControl(const wchar_t* tag);

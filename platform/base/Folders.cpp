@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <map>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -78,7 +80,42 @@ bool SpecialFolderInto(int csidl, bool create, LPWSTR path)
     return true;
 }
 
+std::string TempFolder()
+{
+    std::string folder = FromEnvironment("TMPDIR", "/tmp");
+    if (folder.back() != '/')
+        folder += '/';
+    return folder;
+}
+
+// A folder only this user can enter: a real folder (not a link), ours, closed to group and others.
+bool IsPrivateFolder(const std::string& path)
+{
+    struct stat info {};
+    return lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == geteuid()
+        && (info.st_mode & 077) == 0;
+}
+
 }  // namespace
+
+std::wstring platform::PrivateWorkFolder()
+{
+    const std::string parent = TempFolder();
+    const std::string folder = parent + "quillmoor-" + std::to_string(geteuid());
+    if (mkdir(folder.c_str(), 0700) == 0 || IsPrivateFolder(folder))
+        return ToWidePath(folder);
+    // The usual name is taken by something we cannot trust: one fresh folder per temporary folder
+    // for the rest of the run.
+    static std::mutex lock;
+    static std::map<std::string, std::string> replacements;
+    std::lock_guard guard(lock);
+    std::string& replacement = replacements[parent];
+    if (replacement.empty() || !IsPrivateFolder(replacement)) {
+        std::string pattern = folder + "-XXXXXX";
+        replacement = mkdtemp(pattern.data()) ? pattern : std::string();
+    }
+    return replacement.empty() ? std::wstring() : ToWidePath(replacement);
+}
 
 DWORD GetCurrentDirectoryW(DWORD size, LPWSTR buffer)
 {
@@ -106,10 +143,7 @@ BOOL SetCurrentDirectoryW(LPCWSTR path)
 
 DWORD GetTempPathW(DWORD size, LPWSTR buffer)
 {
-    std::string folder = FromEnvironment("TMPDIR", "/tmp");
-    if (folder.back() != '/')
-        folder += '/';
-    return CopyOut(platform::ToWidePath(folder), size, buffer);
+    return CopyOut(platform::ToWidePath(TempFolder()), size, buffer);
 }
 
 BOOL SHGetSpecialFolderPathW(HWND, LPWSTR path, int csidl, BOOL create)

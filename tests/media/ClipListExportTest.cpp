@@ -127,8 +127,8 @@ protected:
         std::filesystem::create_directories(Narrow(m_outFolder));
         ASSERT_TRUE(Shell("ffmpeg -nostdin -loglevel error -y -f lavfi -i anullsrc=r=44100:cl=stereo -t 0.2 -c:a aac '"
                           + Narrow(m_appFolder) + "roreravconvert.aac'"));
-        m_cover = m_appFolder + L"cover.JPEG";
-        ASSERT_TRUE(Shell("ffmpeg -nostdin -loglevel error -y -f lavfi -i color=c=red:size=640x360 -frames:v 1 -f image2 '"
+        m_cover = m_appFolder + L"cover 50%.JPEG";  // a "%" the picture reader must not take for a pattern
+        ASSERT_TRUE(Shell("ffmpeg -nostdin -loglevel error -y -f lavfi -i color=c=red:size=640x360 -frames:v 1 -f image2 -update 1 '"
                           + Narrow(m_cover) + "'"));
         m_main.m_strEncoder = L"ffmpeg.exe";
         m_main.m_strAppFolder = m_appFolder;
@@ -261,6 +261,7 @@ TEST_F(ClipListExportTest, MusicReplacesOrMixesOverItsPlacement)
         const OutputInfo info = Probe(EncoderPath(row.output));
         EXPECT_NEAR(info.durationSeconds, 4.0, 0.3);
         EXPECT_EQ(info.audioCodec, "aac");
+        EXPECT_NEAR(info.audioSeconds, 4.0, 0.05);  // the sound lasts as long as the clip
         for (int second = 0; second < 4; ++second) {
             const double mean = MeanVolume(row.output, second + 0.1, 0.8);
             EXPECT_EQ(mean > -60, c.soundAt[second]) << "second " << second << ": " << mean << " dB";

@@ -156,6 +156,31 @@ TEST_F(CutExportTest, WebmGoesThroughTwoPasses)
     EXPECT_FALSE(Exists(Wide(std::string(getenv("TMPDIR"))) + L"/vkEditTemp.ts"));
 }
 
+// Judged by the file: a cut too short to report a position keeps its re-encoded file (its size
+// shows no stream copy replaced it), and a 23.976 fps source keeps every frame although the
+// page knows its rate only as 23.
+TEST_F(CutExportTest, ShortAndFractionalRateCutsKeepEveryFrame)
+{
+    struct Case { std::string fixture; std::wstring rate; double start, end; long long frames; } cases[] = {
+        { "in put.mp4", L"25", 1.0, 1.8, 20 },
+        { "film.mp4", L"23", 0.0, 10.0, 240 },
+    };
+    m_main.m_exportInfo.width = L"160";
+    m_main.m_exportInfo.height = L"120";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fixture);
+        m_main.m_strCutFile = Fixture(c.fixture);
+        m_main.m_strCutInfo = c.rate;
+        m_view.SetCutRange(c.start, c.end);
+        ASSERT_EQ(m_main.ExportCut(), ExportOutcome::Succeeded);
+        const OutputInfo out = Probe(EncoderPath(m_main.HistorySnapshot().front().outputPath));
+        EXPECT_EQ(out.videoFrames, c.frames);
+        EXPECT_NEAR(out.durationSeconds, c.end - c.start, 0.05);
+        EXPECT_EQ(out.width, 160);
+    }
+    EXPECT_EQ(m_messages.Messages(), std::vector<std::wstring>(2, kCutDone));
+}
+
 TEST_F(CutExportTest, FailedReencodeRetriesAsStreamCopy)
 {
     m_main.m_strCutFile = Fixture("in put.mp4");

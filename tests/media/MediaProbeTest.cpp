@@ -39,6 +39,7 @@ TEST(MediaProbe, ResultsAndOutputsOverFixtures)
         { "in put.mp4", MediaProbe::kOpened, 25, 4000, 320, 240, 0 },
         { "silent.mp4", MediaProbe::kNoAudio, 24, kUntouched, kUntouched, kUntouched, 0 },
         { "ntsc.mp4", MediaProbe::kOpened, 29, 1000, 160, 120, 0 },        // 30000/1001 gives 29
+        { "film.mp4", MediaProbe::kOpened, 23, 10010, 160, 120, 0 },       // 24000/1001 gives 23
         { "[a] b'c.mkv", MediaProbe::kOpened, 25, 3000, 320, 240, 1 },
         { "clip.webm", MediaProbe::kOpened, 25, 2000, 160, 120, 0 },
         { "fast.mp4", MediaProbe::kOpened, 24, 1000, 160, 120, 0 },        // 240 fps is not believed
@@ -110,4 +111,24 @@ TEST(MediaProbe, SizeIsThePictureNotTheCodedSize)
     ProbeOutputs out = ProbeFixture("small.mp4");
     EXPECT_EQ(out.width, 160);
     EXPECT_EQ(out.height, 120);
+}
+
+// The whole-number rate is the probe's; the encoder gets the source's exact rate when the whole
+// number is the source's own, and the whole number as it stands when it is not.
+TEST(MediaProbe, EncoderGetsTheExactRate)
+{
+    struct Case { std::string fixture; std::wstring wholeRate, encoderRate; } cases[] = {
+        { "film.mp4", L"23", L"24000/1001" },
+        { "ntsc.mp4", L"29", L"30000/1001" },
+        { "in put.mp4", L"25", L"25/1" },
+        { "fast.mp4", L"24", L"24" },        // the probe's stand-in for 240 fps
+        { "in put.mp4", L"30", L"30" },      // not the source's own rate
+        { "in put.mp4", L"", L"" },
+        { "notmedia.mp4", L"25", L"25" },
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(MediaProbe::EncoderFrameRate(Fixture(c.fixture), c.wholeRate), c.encoderRate) << c.fixture;
+    EXPECT_NEAR(MediaProbe::DurationSeconds(Fixture("small.mp4")), 1.0, 0.05);
+    EXPECT_LT(MediaProbe::DurationSeconds(Fixture("notmedia.mp4")), 0);
+    EXPECT_LT(MediaProbe::DurationSeconds(WideFolder() + L"missing.mp4"), 0);
 }

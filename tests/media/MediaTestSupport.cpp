@@ -50,6 +50,7 @@ const std::map<std::string, std::string>& FixtureRecipes()
         { "tone.m4a", "-f lavfi -i sine -t 2 -c:a aac" },
         { "long.mp4", "-f lavfi -i testsrc=size=160x120:rate=10 -f lavfi -i sine -t 40" + encode + " -c:a aac" },
         { "fast.mp4", "-f lavfi -i testsrc=size=160x120:rate=240 -f lavfi -i sine -t 1" + encode + " -c:a aac" },
+        { "film.mp4", "-f lavfi -i testsrc=size=160x120:rate=24000/1001 -f lavfi -i sine -t 10" + encode + " -c:a aac" },
         { "small.mp4", "-f lavfi -i testsrc=size=160x120:rate=25 -f lavfi -i sine -t 1" + encode + " -c:a aac" },
         { "twovideo.mkv", "-f lavfi -i testsrc=size=320x240:rate=25 -f lavfi -i testsrc=size=160x120:rate=25 "
                           "-f lavfi -i sine -t 1 -map 0 -map 1 -map 2" + encode + " -c:a aac" },
@@ -139,19 +140,28 @@ OutputInfo Probe(const std::wstring& path)
 {
     OutputInfo info;
     AVFormatContext* format = nullptr;
-    if (avformat_open_input(&format, Narrow(path).c_str(), nullptr, nullptr) != 0)
+    // A picture's name is its name, not a numbered pattern ("shots 100%d/image1.png").
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "pattern_type", "none", 0);
+    const int opened = avformat_open_input(&format, Narrow(path).c_str(), nullptr, &options);
+    av_dict_free(&options);
+    if (opened != 0)
         return info;
     if (avformat_find_stream_info(format, nullptr) >= 0) {
         info.opened = true;
         info.durationSeconds = format->duration == AV_NOPTS_VALUE ? 0 : format->duration / double(AV_TIME_BASE);
         for (unsigned i = 0; i < format->nb_streams; ++i) {
-            const AVCodecParameters* codec = format->streams[i]->codecpar;
+            const AVStream* stream = format->streams[i];
+            const AVCodecParameters* codec = stream->codecpar;
             if (codec->codec_type == AVMEDIA_TYPE_VIDEO && info.videoCodec.empty()) {
                 info.videoCodec = avcodec_get_name(codec->codec_id);
                 info.width = codec->width;
                 info.height = codec->height;
+                info.videoFrames = stream->nb_frames;
             } else if (codec->codec_type == AVMEDIA_TYPE_AUDIO && info.audioCodec.empty()) {
                 info.audioCodec = avcodec_get_name(codec->codec_id);
+                if (stream->duration != AV_NOPTS_VALUE)
+                    info.audioSeconds = stream->duration * av_q2d(stream->time_base);
             } else if (codec->codec_type == AVMEDIA_TYPE_SUBTITLE) {
                 ++info.subtitleStreams;
             }

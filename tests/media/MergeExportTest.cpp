@@ -12,6 +12,8 @@
 #include "editor/mainwnd/MainWnd.h"
 #include "media/CommandText.h"
 #include "media/MergeExport.h"
+#include "media/WorkFiles.h"
+#include "platform/WinBase.h"
 
 using namespace mediatest;
 
@@ -116,6 +118,7 @@ protected:
         m_main.m_exportInfo.name = L"视频合并";
         m_main.m_exportInfo.format = L"mp4";
         CancelFlag = 0;
+        m_earlierWorkFiles = MergeWorkFiles();
     }
 
     // Red 1280x720 with a 440 Hz tone, green 640x480 without sound, blue 720x480 with 1000 Hz.
@@ -148,15 +151,21 @@ protected:
         }
     }
 
-    std::vector<std::wstring> TempMergeFiles() const
+    // The merge's work files in the private work folder, but those an earlier test left.
+    std::vector<std::string> MergeWorkFiles() const
     {
-        std::vector<std::wstring> files;
-        for (const auto& entry : std::filesystem::directory_iterator(Narrow(m_appFolder + L"TempMerge")))
-            files.push_back(Wide(entry.path().filename().string()));
+        std::vector<std::string> files;
+        for (const auto& entry : std::filesystem::directory_iterator(Narrow(platform::PrivateWorkFolder()))) {
+            const std::string name = entry.path().filename().string();
+            for (const char* stem : { "Videots-", "filelist-", "merge-row-", "convertedlist-" })
+                if (name.rfind(stem, 0) == 0 && std::count(m_earlierWorkFiles.begin(), m_earlierWorkFiles.end(), name) == 0)
+                    files.push_back(name);
+        }
         return files;
     }
 
     std::wstring m_appFolder, m_outFolder;
+    std::vector<std::string> m_earlierWorkFiles;
     FakeMergeList m_list;
     MessageRecorder m_messages;
     CMainWnd m_main;
@@ -230,8 +239,7 @@ TEST_F(MergeExportTest, StreamCopyJoinsThroughAnEscapedList)
     ASSERT_TRUE(m_main.MergeByStreamCopy(Output()));
     ExpectJoinedInOrder(Output(), 320, 240);
     EXPECT_EQ(g_nMergeTsCounter, before + 3);
-    for (int n = before + 1; n <= before + 3; ++n)
-        EXPECT_TRUE(Exists(m_appFolder + L"TempMerge/Videots(" + std::to_wstring(n) + L").ts"));
+    EXPECT_TRUE(MergeWorkFiles().empty());  // the stream files and their list are gone after the join
 
     // Sizes that differ and a clip without sound: the join re-encodes at the first clip's size.
     AddThreeClips("m red.mp4", "m green.MP4", "m blue.mp4");
@@ -275,7 +283,7 @@ TEST_F(MergeExportTest, MixedExtensionsArePreConvertedAndJoined)
     EXPECT_EQ(m_main.ExportMerged(), ExportOutcome::Succeeded);
     // Widths and heights differ: each file is padded to full HD before the join.
     ExpectJoinedInOrder(Output(), 1920, 1080);
-    EXPECT_TRUE(TempMergeFiles().empty());  // the converted files are gone after the join
+    EXPECT_TRUE(MergeWorkFiles().empty());  // the converted files are gone after the join
 }
 
 TEST_F(MergeExportTest, NothingToJoinIsRefused)
@@ -296,6 +304,56 @@ TEST_F(MergeExportTest, BrokenInputsEndWithTheFailureMessageAndNoOutput)
     EXPECT_FALSE(Exists(Output()));
 }
 
+// A row that cannot be read is never left out of a join that then reports success, and a stream
+// file an earlier run left at the very name this run is about to use is never joined: every
+// strategy fails, or the join holds the inputs and nothing else.
+TEST_F(MergeExportTest, UnreadableRowsAndLeftoverStreamFilesNeverReachTheOutput)
+{
+    // The leftovers of a fake earlier run: a red clip at the next stream files' names.
+    const std::wstring leftover = Clip("l red.mp4", "320x240", "red", "440");
+    std::vector<std::string> planted;
+    auto plantLeftovers = [&](int count) {
+        for (int n = g_nMergeTsCounter + 1; n <= g_nMergeTsCounter + count; ++n) {
+            planted.push_back(Narrow(EncoderPath(ExportWorkFile(L"Videots", n, L"ts"))));
+            ASSERT_TRUE(Shell("ffmpeg -nostdin -loglevel error -y -i " + Quoted(Narrow(leftover)) + " -c copy -f mpegts "
+                              + Quoted(planted.back())));
+        }
+    };
+    const std::wstring blue = Clip("l blue.mp4", "320x240", "blue", "1000");
+    const std::wstring green = Clip("l green.mp4", "320x240", "green", "660");
+    struct Case {
+        const char* name;
+        std::vector<MergeRow> rows;
+        bool whole;  // run the whole job, else the stream copy alone
+        bool joined;
+    } cases[] = {
+        { "job", { { blue, L"1000", L"320x240" }, { Fixture("notmedia.mp4"), L"0", L"" } }, true, false },
+        { "stream copy", { { blue, L"1000", L"320x240" }, { Fixture("notmedia.mp4"), L"0", L"" } }, false, false },
+        { "stream copy of two clips", { { blue, L"1000", L"320x240" }, { green, L"1000", L"320x240" } }, false, true },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_list.rows = c.rows;
+        m_main.m_nMergeTotalSeconds = static_cast<int>(c.rows.size());
+        plantLeftovers(static_cast<int>(c.rows.size()));
+        if (c.whole)
+            EXPECT_EQ(m_main.ExportMerged(), ExportOutcome::Failed);
+        else
+            EXPECT_EQ(m_main.MergeByStreamCopy(Output()), c.joined);
+        EXPECT_EQ(Exists(Output()), c.joined);
+        for (const std::string& file : planted)  // those past the row that ended the strategy
+            std::filesystem::remove(file);
+        EXPECT_TRUE(MergeWorkFiles().empty());
+        if (!c.joined)
+            continue;
+        const OutputInfo info = Probe(Output());
+        EXPECT_NEAR(info.durationSeconds, 2.0, 0.2);
+        EXPECT_EQ(Dominant(CentreColour(Output(), 0.5)), 2);
+        EXPECT_EQ(Dominant(CentreColour(Output(), 1.5)), 1);
+    }
+    EXPECT_EQ(m_messages.Messages(), std::vector<std::wstring>({ L"视频文件合并失败，请您联系客服处理！" }));
+}
+
 TEST_F(MergeExportTest, CancelDuringThePoolLeavesNothing)
 {
     m_main.m_strEncoder = RealTimeEncoder().c_str();
@@ -312,7 +370,7 @@ TEST_F(MergeExportTest, CancelDuringThePoolLeavesNothing)
     user.join();
     EXPECT_EQ(outcome, ExportOutcome::Cancelled);
     EXPECT_FALSE(Exists(Output()));
-    EXPECT_TRUE(TempMergeFiles().empty());
+    EXPECT_TRUE(MergeWorkFiles().empty());
     EXPECT_EQ(ChildProcessCount(), 0);
     EXPECT_EQ(CancelFlag.load(), 0);
     EXPECT_TRUE(m_messages.Messages().empty());

@@ -54,8 +54,9 @@ protected:
     {
         const std::wstring name = Wide(testing::UnitTest::GetInstance()->current_test_info()->name());
         m_appFolder = WideFolder() + L"程序 " + name + L"/";
-        m_outFolder = WideFolder() + L"截图 [out] " + name;
-        m_tempFolder = WideFolder() + L"ZaDaro " + name;
+        // "%d" in the folders: the picture writer must not take it for a frame number.
+        m_outFolder = WideFolder() + L"shots 100%d [out] " + name;
+        m_tempFolder = WideFolder() + L"ZaDaro 100%d " + name;
         for (const std::wstring& folder : { m_appFolder, m_outFolder, m_tempFolder })
             std::filesystem::create_directories(Narrow(folder));
         m_main.m_strEncoder = L"ffmpeg.exe";

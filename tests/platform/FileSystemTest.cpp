@@ -230,3 +230,34 @@ TEST_F(FileSystemTest, SpecialFoldersTempAndCurrentFolder)
     EXPECT_EQ(fs::path(current), fs::canonical(m_root / "tmp"));
     EXPECT_FALSE(SetCurrentDirectoryW(L"C:\\nowhere"));
 }
+
+TEST_F(FileSystemTest, PrivateWorkFolderIsClosedToOthersAndNeverASquattersFolder)
+{
+    const fs::path usual = m_root / "tmp" / ("quillmoor-" + std::to_string(geteuid()));
+    const std::wstring folder = platform::PrivateWorkFolder();
+    EXPECT_EQ(folder, Wide(usual));
+    struct stat info {};
+    ASSERT_EQ(stat(usual.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_EQ(platform::PrivateWorkFolder(), folder) << "the same folder on every call";
+
+    // Someone else's open folder, or a link, under the usual name: a fresh private folder instead.
+    const fs::path elsewhere = m_root / "elsewhere";
+    fs::create_directory(elsewhere);
+    for (int squat = 0; squat < 2; ++squat) {
+        fs::remove_all(usual);
+        if (squat == 0) {
+            fs::create_directory(usual);
+            fs::permissions(usual, fs::perms::all);
+        } else {
+            fs::create_directory_symlink(elsewhere, usual);
+        }
+        const fs::path replacement = platform::PrivateWorkFolder();
+        EXPECT_NE(replacement, usual) << squat;
+        EXPECT_EQ(replacement.parent_path(), usual.parent_path()) << squat;
+        ASSERT_EQ(lstat(replacement.c_str(), &info), 0) << squat;
+        EXPECT_TRUE(S_ISDIR(info.st_mode)) << squat;
+        EXPECT_EQ(info.st_mode & 0777, 0700u) << squat;
+        EXPECT_EQ(platform::PrivateWorkFolder(), replacement.wstring()) << "kept for the run";
+    }
+}
