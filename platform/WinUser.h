@@ -1082,6 +1082,36 @@ constexpr int IDNO = 7;
 int MessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
 BOOL MessageBeep(UINT type);
 
+// ---- Popup menus ------------------------------------------------------------------------------
+// A popup menu is a list of items (text with an "&" mnemonic, separators, greyed items) that
+// TrackPopupMenu shows in a topmost window at a screen point and tracks modally on the calling
+// thread: the owner keeps the keyboard focus, keys and clicks go to the menu meanwhile, a click
+// outside it or Escape cancels. The chosen command is posted to the owner as WM_COMMAND (or
+// returned with TPM_RETURNCMD). Menus belong to the thread that made them.
+
+constexpr UINT MF_STRING = 0x0000;
+constexpr UINT MF_ENABLED = 0x0000;
+constexpr UINT MF_BYCOMMAND = 0x0000;
+constexpr UINT MF_GRAYED = 0x0001;
+constexpr UINT MF_DISABLED = 0x0002;
+constexpr UINT MF_BYPOSITION = 0x0400;
+constexpr UINT MF_SEPARATOR = 0x0800;
+constexpr UINT TPM_LEFTALIGN = 0x0000;
+constexpr UINT TPM_RIGHTBUTTON = 0x0002;
+constexpr UINT TPM_CENTERALIGN = 0x0004;
+constexpr UINT TPM_RIGHTALIGN = 0x0008;
+constexpr UINT TPM_BOTTOMALIGN = 0x0020;
+constexpr UINT TPM_RETURNCMD = 0x0100;
+
+HMENU CreatePopupMenu();
+BOOL AppendMenuW(HMENU menu, UINT flags, UINT_PTR id, LPCWSTR text);
+// The item's previous MF_GRAYED / MF_DISABLED bits, or -1 (as UINT) for no such item.
+UINT EnableMenuItem(HMENU menu, UINT item, UINT enable);
+UINT GetMenuState(HMENU menu, UINT item, UINT flags);
+int GetMenuItemCount(HMENU menu);
+BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int reserved, HWND owner, const RECT* ignored);
+BOOL DestroyMenu(HMENU menu);
+
 // ---- W-suffixed names the code also uses ------------------------------------------------------
 
 inline ATOM RegisterClassExW(const WNDCLASSEXW* wc) { return RegisterClassEx(wc); }

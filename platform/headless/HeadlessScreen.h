@@ -10,6 +10,7 @@
 #include "platform/WinUser.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -65,5 +66,9 @@ bool SavePng(const std::string& path);
 // Message boxes: the answer the next ones give (0: their first button) and the last text shown.
 void SetMessageBoxAnswer(int answer);
 std::wstring LastMessageBoxText();
+
+// Popup menus: with an answer set, TrackPopupMenu shows nothing and takes the command the answer
+// gives for the menu (0 cancels). Null tracks the menu for real.
+void SetPopupMenuAnswer(std::function<UINT(HMENU menu, POINT screen)> answer);
 
 }  // namespace platform::headless

@@ -49,6 +49,10 @@ public:
     // The desktop's clipboard text when another program holds it; false when this process does.
     virtual bool ForeignClipboardText(std::wstring&) { return false; }
     virtual bool WarpPointer(POINT) { return false; }
+    // Input methods: composed input on or off for the top-level window, and where composition
+    // shows (window coordinates).
+    virtual void SetInputMethod(Window&, bool /*on*/) {}
+    virtual void SetInputSpot(Window&, POINT) {}
 };
 
 }  // namespace platform

@@ -55,6 +55,7 @@ struct Window {
     bool visible = false;  // the WS_VISIBLE bit, kept in sync with style
     bool destroying = false;
     bool destroyed = false;
+    bool inputMethodOff = false;  // its input context taken away (ImmAssociateContext with null)
 
     RECT update {};  // pending invalid rectangle (client coordinates); empty: nothing to paint
     bool erase = false;

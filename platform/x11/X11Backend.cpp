@@ -40,6 +40,7 @@ struct NativeWindow {
     HWND hwnd = nullptr;
     GC gc = nullptr;
     XIC ic = nullptr;
+    bool inputMethodOff = false;  // a focused control asked for no composed input
     bool overrideRedirect = false;
     bool mapped = false;
     int ownMapChanges = 0;  // map and unmap notifications still due for our own requests
@@ -139,6 +140,7 @@ public:
     void Present(Window& window, const RECT& dirty) override;
     void Activate(Window& window) override;
     void SetCursorShape(Window* window, int idc) override;
+    void SetInputMethod(Window& window, bool on) override;
     bool BeginMoveSize(Window& window, int edge, POINT screen) override;
     void SetClipboardText(const std::wstring& text) override;
     bool ForeignClipboardText(std::wstring& text) override;
@@ -474,8 +476,20 @@ void X11Backend::Activate(Window& window)
         return;
     XRaiseWindow(m_display, native->xid);
     XSetInputFocus(m_display, native->xid, RevertToParent, CurrentTime);
-    if (native->ic)
+    if (native->ic && !native->inputMethodOff)
         XSetICFocus(native->ic);
+    XFlush(m_display);
+}
+
+void X11Backend::SetInputMethod(Window& window, bool on)
+{
+    std::lock_guard guard(m_x);
+    auto* native = static_cast<NativeWindow*>(window.native);
+    if (!native)
+        return;
+    native->inputMethodOff = !on;
+    if (native->ic)
+        on ? XSetICFocus(native->ic) : XUnsetICFocus(native->ic);
     XFlush(m_display);
 }
 
@@ -735,7 +749,7 @@ void X11Backend::Handle(XEvent& event, std::vector<std::function<void()>>& repor
         if (event.xfocus.mode == NotifyNormal || event.xfocus.mode == NotifyWhileGrabbed) {
             const bool on = event.type == FocusIn;
             if (native->ic)
-                on ? XSetICFocus(native->ic) : XUnsetICFocus(native->ic);
+                on && !native->inputMethodOff ? XSetICFocus(native->ic) : XUnsetICFocus(native->ic);
             reports.push_back([hwnd, on] { WindowManager::Get().DeliverActivation(hwnd, on); });
         }
         break;

@@ -583,6 +583,18 @@ void CControlUI::SetFloat(bool bFloat)
     NeedParentUpdate();
 }
 
+bool CControlUI::IsWantTab() const
+{
+    return false;
+}
+
+DWORD CControlUI::GetCaretColor() const
+{
+    return 0;
+}
+
+void CControlUI::OnDPIChanged() { }
+
 // ---- invalidation ----
 
 void CControlUI::Invalidate()

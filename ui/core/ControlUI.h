@@ -127,6 +127,12 @@ public:
     virtual void SetFocus();
     virtual bool IsFloat() const;
     virtual void SetFloat(bool bFloat = true);
+    // Hooks of the window's manager for text-editing controls: a focused control that wants Tab
+    // keeps it; the caret the manager draws takes the control's colour (0: the window's default);
+    // after the window's DPI changed, the control re-takes its fonts.
+    virtual bool IsWantTab() const;
+    virtual DWORD GetCaretColor() const;
+    virtual void OnDPIChanged();
     virtual void SetAutoBkimageSize();
 
     // Search, life and events

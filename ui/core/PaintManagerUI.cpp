@@ -265,9 +265,9 @@ bool CPaintManagerUI::PreMessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam,
     case WM_KEYDOWN: {
         if (wParam != VK_TAB)
             return false;
-        // Rich edits keep the Tab they want (their default); a web view always keeps it.
+        // A rich edit keeps the Tab it wants; a web view always keeps it.
         if (m_pFocus && m_pFocus->IsVisible() && m_pFocus->IsEnabled() &&
-            (ClassContains(m_pFocus, L"RichEditUI") || ClassContains(m_pFocus, L"WkeWebkitUI")))
+            ((ClassContains(m_pFocus, L"RichEditUI") && m_pFocus->IsWantTab()) || ClassContains(m_pFocus, L"WkeWebkitUI")))
             return false;
         SetNextTabControl(::GetKeyState(VK_SHIFT) >= 0);
         return true;

@@ -352,6 +352,7 @@ private:
     static CControlUI* __FindControlFromClass(CControlUI* pThis, void* pData);
     static CControlUI* __FindControlsFromClass(CControlUI* pThis, void* pData);
     static CControlUI* __FindControlsFromUpdate(CControlUI* pThis, void* pData);
+    static CControlUI* __FindControlsFromDPIChange(CControlUI* pThis, void* pData);
 
     CUIString m_sXmlPath;
     CUIString m_sName;

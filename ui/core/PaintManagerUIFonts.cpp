@@ -521,6 +521,14 @@ void CPaintManagerUI::ResetDPIAssets()
         RebuildFont(&m_ResInfo.m_DefaultFontInfo);
     RebuildFontTable(m_SharedResInfo.m_CustomFonts);
     RebuildFont(&m_SharedResInfo.m_DefaultFontInfo);
+    if (m_pRoot)
+        m_pRoot->FindControl(__FindControlsFromDPIChange, nullptr, 0);
+}
+
+CControlUI* CPaintManagerUI::__FindControlsFromDPIChange(CControlUI* pThis, void*)
+{
+    pThis->OnDPIChanged();
+    return nullptr;
 }
 
 }  // namespace SkinUI

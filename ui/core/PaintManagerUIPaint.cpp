@@ -400,9 +400,8 @@ void CPaintManagerUI::DrawCaret(HDC hDC, const RECT& rcPaint)
     RECT meet {};
     if (!::IntersectRect(&meet, &m_rtCaret, &rcPaint))
         return;
-    // The caret takes the window's text colour; an owner's own text colour is not reachable from
-    // the control base.
-    CRenderEngine::DrawColor(hDC, meet, m_ResInfo.m_dwDefaultFontColor);
+    const DWORD own = m_pCurrentCaretObject->GetCaretColor();
+    CRenderEngine::DrawColor(hDC, meet, own != 0 ? own : m_ResInfo.m_dwDefaultFontColor);
 }
 
 }  // namespace SkinUI
