@@ -8,6 +8,7 @@
 // positions count wchar_t; a paragraph break counts one position. The text services hold one
 // reference to nothing: the host owns them through the reference CreateTextServices returned.
 
+#include "platform/Ole.h"  // E_NOINTERFACE, DVASPECT_CONTENT
 #include "platform/WinBase.h"
 #include "platform/WinGdi.h"
 #include "platform/WinUser.h"
@@ -246,9 +247,6 @@ constexpr DWORD TXTBIT_CLIENTRECTCHANGE = 0x00100000;
 
 enum TXTBACKSTYLE { TXTBACK_TRANSPARENT = 0, TXTBACK_OPAQUE = 1 };
 constexpr DWORD TXTNS_FITTOCONTENT = 1;
-constexpr DWORD DVASPECT_CONTENT = 1;
-constexpr HRESULT E_NOINTERFACE = static_cast<HRESULT>(0x80004002u);
-constexpr HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000Eu);
 
 // ---- Input-method calls -----------------------------------------------------------------------
 // An input context per window. On X11 it is the window's XIM input context; headless, a record.
