@@ -4,6 +4,7 @@
 
 #include "platform/CommCtrl.h"
 #include "platform/WinGdi.h"
+#include "platform/window/PaintedClass.h"
 #include "platform/window/UserInternal.h"
 
 #include <algorithm>
@@ -275,18 +276,10 @@ LRESULT PickerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_ENABLE:
         InvalidateRect(hwnd, nullptr, FALSE);
         return 0;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        Paint(hwnd, *state, dc);
-        EndPaint(hwnd, &ps);
-        return 0;
-    }
+    case WM_PAINT:
     case WM_PRINTCLIENT:
-        Paint(hwnd, *state, reinterpret_cast<HDC>(wParam));
-        return 0;
     case WM_ERASEBKGND:
-        return 1;
+        return platform::AnswerPaint(hwnd, msg, wParam, [&](HDC dc) { Paint(hwnd, *state, dc); });
     default:
         return DefWindowProc(hwnd, msg, wParam, lParam);
     }
@@ -298,14 +291,7 @@ namespace platform {
 
 void RegisterDateTimePickerClass()
 {
-    WNDCLASSEXW wc {};
-    wc.cbSize = sizeof(wc);
-    wc.style = CS_PARENTDC;
-    wc.lpfnWndProc = PickerProc;
-    wc.cbWndExtra = sizeof(PickerState*);
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.lpszClassName = DATETIMEPICK_CLASS;  // no instance: a system class
-    RegisterClassEx(&wc);
+    RegisterPaintedClass(DATETIMEPICK_CLASS, PickerProc, CS_PARENTDC, IDC_ARROW);
 }
 
 }  // namespace platform

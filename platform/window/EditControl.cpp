@@ -5,6 +5,7 @@
 // and paints itself on WM_PRINT too, so a layered host can copy it into its own picture.
 
 #include "platform/WinGdi.h"
+#include "platform/window/PaintedClass.h"
 #include "platform/window/UserInternal.h"
 
 #include <algorithm>
@@ -482,18 +483,10 @@ LRESULT EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_SIZE:
         PlaceCaret(hwnd, *edit);
         return 0;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        Paint(hwnd, *edit, dc);
-        EndPaint(hwnd, &ps);
-        return 0;
-    }
+    case WM_PAINT:
     case WM_PRINTCLIENT:
-        Paint(hwnd, *edit, reinterpret_cast<HDC>(wParam));
-        return 0;
     case WM_ERASEBKGND:
-        return 1;  // the paint fills the background itself
+        return platform::AnswerPaint(hwnd, msg, wParam, [&](HDC dc) { Paint(hwnd, *edit, dc); });
     default:
         return DefWindowProc(hwnd, msg, wParam, lParam);
     }
@@ -505,14 +498,7 @@ namespace platform {
 
 void RegisterEditClass()
 {
-    WNDCLASSEXW wc {};
-    wc.cbSize = sizeof(wc);
-    wc.style = CS_DBLCLKS | CS_PARENTDC;
-    wc.lpfnWndProc = EditProc;
-    wc.cbWndExtra = sizeof(EditState*);
-    wc.hCursor = LoadCursor(nullptr, IDC_IBEAM);
-    wc.lpszClassName = L"Edit";  // no instance: a system class
-    RegisterClassEx(&wc);
+    RegisterPaintedClass(L"Edit", EditProc, CS_DBLCLKS | CS_PARENTDC, IDC_IBEAM);
 }
 
 }  // namespace platform

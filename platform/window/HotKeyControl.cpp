@@ -2,6 +2,7 @@
 
 #include "platform/CommCtrl.h"
 #include "platform/WinGdi.h"
+#include "platform/window/PaintedClass.h"
 #include "platform/window/UserInternal.h"
 
 #include <string>
@@ -183,18 +184,10 @@ LRESULT HotKeyProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_ENABLE:
         InvalidateRect(hwnd, nullptr, TRUE);
         return 0;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        Paint(hwnd, *state, dc);
-        EndPaint(hwnd, &ps);
-        return 0;
-    }
+    case WM_PAINT:
     case WM_PRINTCLIENT:
-        Paint(hwnd, *state, reinterpret_cast<HDC>(wParam));
-        return 0;
     case WM_ERASEBKGND:
-        return 1;
+        return platform::AnswerPaint(hwnd, msg, wParam, [&](HDC dc) { Paint(hwnd, *state, dc); });
     default:
         return DefWindowProc(hwnd, msg, wParam, lParam);
     }
@@ -206,14 +199,7 @@ namespace platform {
 
 void RegisterHotKeyClass()
 {
-    WNDCLASSEXW wc {};
-    wc.cbSize = sizeof(wc);
-    wc.style = CS_PARENTDC;
-    wc.lpfnWndProc = HotKeyProc;
-    wc.cbWndExtra = sizeof(HotKeyState*);
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.lpszClassName = HOTKEY_CLASS;  // no instance: a system class
-    RegisterClassEx(&wc);
+    RegisterPaintedClass(HOTKEY_CLASS, HotKeyProc, CS_PARENTDC, IDC_ARROW);
 }
 
 }  // namespace platform

@@ -3,6 +3,7 @@
 
 #include "platform/CommCtrl.h"
 #include "platform/WinGdi.h"
+#include "platform/window/PaintedClass.h"
 #include "platform/window/UserInternal.h"
 
 #include <algorithm>
@@ -240,18 +241,10 @@ LRESULT FieldsProc(HWND inner, UINT msg, WPARAM wParam, LPARAM lParam)
             Tell(control, EN_KILLFOCUS);
         return 0;
     }
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(inner, &ps);
-        Paint(inner, *state, dc);
-        EndPaint(inner, &ps);
-        return 0;
-    }
+    case WM_PAINT:
     case WM_PRINTCLIENT:
-        Paint(inner, *state, reinterpret_cast<HDC>(wParam));
-        return 0;
     case WM_ERASEBKGND:
-        return 1;
+        return platform::AnswerPaint(inner, msg, wParam, [&](HDC dc) { Paint(inner, *state, dc); });
     default:
         return DefWindowProc(inner, msg, wParam, lParam);
     }
@@ -358,11 +351,7 @@ void RegisterIPAddressClass()
     wc.hCursor = LoadCursor(nullptr, IDC_IBEAM);
     wc.lpszClassName = kFieldsClass;
     RegisterClassEx(&wc);
-    wc.style = CS_PARENTDC;
-    wc.lpfnWndProc = AddressProc;
-    wc.cbWndExtra = sizeof(AddressState*);
-    wc.lpszClassName = WC_IPADDRESS;  // no instance: a system class
-    RegisterClassEx(&wc);
+    RegisterPaintedClass(WC_IPADDRESS, AddressProc, CS_PARENTDC, IDC_IBEAM);
 }
 
 }  // namespace platform

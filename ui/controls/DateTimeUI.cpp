@@ -142,6 +142,7 @@ LRESULT CDateTimeWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
 // ---- CDateTimeUI ----------------------------------------------------------------------------
 
 CDateTimeUI::CDateTimeUI()
+    : CInPlaceFieldHostUI(false)
 {
     ::GetLocalTime(&m_sysTime);
     RewriteText();
@@ -200,71 +201,15 @@ void CDateTimeUI::RewriteText()
     UpdateText();
 }
 
-void CDateTimeUI::OpenPicker()
+void CDateTimeUI::OpenField()
 {
-    if (m_pWindow == nullptr)
-        m_pWindow = new CDateTimeWnd();  // owns itself once its window exists; clears m_pWindow when it goes
-    m_pWindow->Init(this);
-    if (m_pWindow->GetHWND() == nullptr) {
-        delete m_pWindow;
-        m_pWindow = nullptr;
-    }
+    OpenFieldWindow(m_pWindow, this);
 }
 
-void CDateTimeUI::DoEvent(TEventUI& event)
+void CDateTimeUI::OnFieldPress(TEventUI&)
 {
-    const bool mouse = event.Type > UiEventMouseBegin && event.Type < UiEventMouseEnd;
-    if (!IsMouseEnabled() && mouse) {
-        if (m_pParent != nullptr)
-            m_pParent->DoEvent(event);
-        else
-            CLabelUI::DoEvent(event);
-        return;
-    }
-    switch (event.Type) {
-    case UiEventSetCursor:
-        if (!IsEnabled())
-            break;
-        ::SetCursor(::LoadCursor(nullptr, IDC_IBEAM));
-        return;
-    case UiEventWindowSize:
-        if (m_pWindow != nullptr)
-            m_pManager->SetFocusNeeded(this);
-        break;
-    case UiEventScrollWheel:
-        if (m_pWindow != nullptr)
-            return;
-        break;
-    case UiEventSetFocus:
-        if (!IsEnabled())
-            break;
-        if (m_pWindow != nullptr)
-            return;
-        OpenPicker();
-        break;
-    case UiEventKillFocus:
-        if (IsEnabled())
-            Invalidate();
-        break;
-    case UiEventButtonDown:
-    case UiEventDblClick:
-    case UiEventRButtonDown:
-        if (!IsEnabled())
-            return;
-        m_pManager->ReleaseCapture();
-        if (IsFocused() || m_pWindow != nullptr)
-            OpenPicker();
-        return;
-    case UiEventMouseMove:
-    case UiEventButtonUp:
-    case UiEventContextMenu:
-    case UiEventMouseEnter:
-    case UiEventMouseLeave:
-        return;
-    default:
-        break;
-    }
-    CLabelUI::DoEvent(event);
+    if (IsFocused() || m_pWindow != nullptr)
+        OpenField();
 }
 
 }  // namespace SkinUI

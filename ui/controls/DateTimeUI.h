@@ -7,7 +7,7 @@
 // WM_NCDESTROY, clearing the control's pointer; a control deleted first detaches the picker,
 // which then never touches it again, and asks it to close.
 
-#include "ui/controls/LabelUI.h"
+#include "ui/controls/InPlaceFieldHostUI.h"
 #include "ui/core/WindowWnd.h"
 
 namespace SkinUI {
@@ -40,7 +40,7 @@ private:
     SYSTEMTIME m_oldSysTime {};
 };
 
-class CDateTimeUI : public CLabelUI {
+class CDateTimeUI : public CInPlaceFieldHostUI {
     friend class CDateTimeWnd;
 
 public:
@@ -50,7 +50,6 @@ public:
     static CControlUI* CreateControl();
     const wchar_t* GetClass() const override;
     void* GetInterface(const wchar_t* pstrName) override;
-    void DoEvent(TEventUI& event) override;
 
     SYSTEMTIME& GetTime() { return m_sysTime; }
     void SetTime(const SYSTEMTIME* pst);
@@ -59,7 +58,9 @@ public:
     void UpdateText();
 
 protected:
-    void OpenPicker();
+    bool HasField() const override { return m_pWindow != nullptr; }
+    void OpenField() override;
+    void OnFieldPress(TEventUI& event) override;
     void RewriteText();
 
     SYSTEMTIME m_sysTime {};

@@ -263,6 +263,7 @@ void CEditWnd::OnEditChanged()
 // ---- CEditUI --------------------------------------------------------------------------------
 
 CEditUI::CEditUI()
+    : CInPlaceFieldHostUI(true)
 {
     SetTextPadding({ 4, 3, 4, 3 });
     SetBkColor(0xFFFFFFFF);
@@ -301,13 +302,19 @@ HWND CEditUI::EditorWindow() const
     return m_pWindow != nullptr ? m_pWindow->GetHWND() : nullptr;
 }
 
-void CEditUI::OpenEditor()
+void CEditUI::OpenField()
 {
-    m_pWindow = new CEditWnd();  // owns itself once its window exists; clears m_pWindow when it goes
-    m_pWindow->Init(this);
-    if (m_pWindow->GetHWND() == nullptr) {
-        delete m_pWindow;
-        m_pWindow = nullptr;
+    OpenFieldWindow(m_pWindow, this);
+}
+
+void CEditUI::OnFieldPress(TEventUI& event)
+{
+    if (IsFocused() && m_pWindow == nullptr) {
+        OpenField();
+        if (::PtInRect(&m_rcItem, event.ptMouse))
+            SetSelAll();
+    } else if (m_pWindow != nullptr) {
+        SetSelAll();
     }
 }
 
@@ -484,73 +491,6 @@ void CEditUI::SetInternVisible(bool bVisible)
 {
     CControlUI::SetInternVisible(bVisible);
     DropFocusIfHidden();
-}
-
-void CEditUI::DoEvent(TEventUI& event)
-{
-    const bool mouse = event.Type > UiEventMouseBegin && event.Type < UiEventMouseEnd;
-    if (!IsMouseEnabled() && mouse) {
-        if (m_pParent != nullptr)
-            m_pParent->DoEvent(event);
-        else
-            CLabelUI::DoEvent(event);
-        return;
-    }
-    switch (event.Type) {
-    case UiEventSetCursor:
-        if (!IsEnabled())
-            break;
-        ::SetCursor(::LoadCursor(nullptr, IDC_IBEAM));
-        return;
-    case UiEventWindowSize:
-        if (m_pWindow != nullptr)
-            m_pManager->SetFocusNeeded(this);
-        break;
-    case UiEventScrollWheel:
-        if (m_pWindow != nullptr)
-            return;
-        break;
-    case UiEventSetFocus:
-        if (!IsEnabled())
-            break;
-        if (m_pWindow != nullptr)
-            return;
-        OpenEditor();
-        Invalidate();
-        break;
-    case UiEventKillFocus:
-        if (IsEnabled())
-            Invalidate();
-        break;
-    case UiEventButtonDown:
-    case UiEventDblClick:
-    case UiEventRButtonDown:
-        if (!IsEnabled())
-            return;
-        m_pManager->ReleaseCapture();
-        if (IsFocused() && m_pWindow == nullptr) {
-            OpenEditor();
-            if (::PtInRect(&m_rcItem, event.ptMouse))
-                SetSelAll();
-        } else if (m_pWindow != nullptr) {
-            SetSelAll();
-        }
-        return;
-    case UiEventMouseMove:
-    case UiEventButtonUp:
-    case UiEventContextMenu:
-        return;
-    case UiEventMouseEnter:
-    case UiEventMouseLeave:
-        if (!IsEnabled())
-            break;
-        m_uButtonState = event.Type == UiEventMouseEnter ? (m_uButtonState | ButtonStateHot) : (m_uButtonState & ~ButtonStateHot);
-        Invalidate();
-        return;
-    default:
-        break;
-    }
-    CLabelUI::DoEvent(event);
 }
 
 void CEditUI::SetAttribute(const wchar_t* pstrName, const wchar_t* pstrValue)

@@ -11,7 +11,7 @@
 // never touches the edit again) and asks it to close. Setting the text stores it and sends no
 // notification; only the open editor's changes send "textchanged".
 
-#include "ui/controls/LabelUI.h"
+#include "ui/controls/InPlaceFieldHostUI.h"
 #include "ui/core/WindowWnd.h"
 
 namespace SkinUI {
@@ -52,7 +52,7 @@ private:
     bool m_bDrawCaret { false };
 };
 
-class CEditUI : public CLabelUI {
+class CEditUI : public CInPlaceFieldHostUI {
     friend class CEditWnd;
 
 public:
@@ -70,7 +70,6 @@ public:
     void Move(SIZE szOffset, bool bNeedInvalidate = true) override;
     void SetVisible(bool bVisible = true) override;
     void SetInternVisible(bool bVisible = true) override;
-    void DoEvent(TEventUI& event) override;
     void SetAttribute(const wchar_t* pstrName, const wchar_t* pstrValue) override;
     SIZE EstimateSize(SIZE szAvailable) override;
     void PaintStatusImage(HDC hDC) override;
@@ -113,7 +112,9 @@ public:
 protected:
     // Closes an open editor by taking the window's focus away, as hiding does.
     void DropFocusIfHidden();
-    void OpenEditor();
+    bool HasField() const override { return m_pWindow != nullptr; }
+    void OpenField() override;
+    void OnFieldPress(TEventUI& event) override;
     HWND EditorWindow() const;
 
     CEditWnd* m_pWindow { nullptr };
@@ -121,7 +122,6 @@ protected:
     bool m_bReadOnly { false };
     bool m_bPasswordMode { false };
     wchar_t m_cPasswordChar { L'*' };
-    UINT m_uButtonState { 0 };
     CUIString m_sNormalImage;
     CUIString m_sHotImage;
     CUIString m_sFocusedImage;

@@ -220,6 +220,7 @@ LRESULT CHotKeyWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
 // ---- CHotKeyUI ------------------------------------------------------------------------------
 
 CHotKeyUI::CHotKeyUI()
+    : CInPlaceFieldHostUI(true)
 {
     SetTextPadding({ 4, 3, 4, 3 });
     SetBkColor(0xFFFFFFFF);
@@ -255,12 +256,7 @@ UINT CHotKeyUI::GetControlFlags() const
 
 void CHotKeyUI::OpenField()
 {
-    m_pWindow = new CHotKeyWnd();  // owns itself once its window exists; clears m_pWindow when it goes
-    m_pWindow->Init(this);
-    if (m_pWindow->GetHWND() == nullptr) {
-        delete m_pWindow;
-        m_pWindow = nullptr;
-    }
+    OpenFieldWindow(m_pWindow, this);
 }
 
 void CHotKeyUI::SetText(const wchar_t* pstrText)
@@ -349,69 +345,6 @@ void CHotKeyUI::GetHotKey(WORD& wVirtualKeyCode, WORD& wModifiers) const
 {
     wVirtualKeyCode = m_wVirtualKeyCode;
     wModifiers = m_wModifiers;
-}
-
-void CHotKeyUI::DoEvent(TEventUI& event)
-{
-    const bool mouse = event.Type > UiEventMouseBegin && event.Type < UiEventMouseEnd;
-    if (!IsMouseEnabled() && mouse) {
-        if (m_pParent != nullptr)
-            m_pParent->DoEvent(event);
-        else
-            CLabelUI::DoEvent(event);
-        return;
-    }
-    switch (event.Type) {
-    case UiEventSetCursor:
-        if (!IsEnabled())
-            break;
-        ::SetCursor(::LoadCursor(nullptr, IDC_IBEAM));
-        return;
-    case UiEventWindowSize:
-        if (m_pWindow != nullptr)
-            m_pManager->SetFocusNeeded(this);
-        break;
-    case UiEventScrollWheel:
-        if (m_pWindow != nullptr)
-            return;
-        break;
-    case UiEventSetFocus:
-        if (!IsEnabled())
-            break;
-        if (m_pWindow != nullptr)
-            return;
-        OpenField();
-        Invalidate();
-        break;
-    case UiEventKillFocus:
-        if (IsEnabled())
-            Invalidate();
-        break;
-    case UiEventButtonDown:
-    case UiEventDblClick:
-    case UiEventRButtonDown:
-        if (!IsEnabled())
-            return;
-        m_pManager->ReleaseCapture();
-        if (IsFocused() && m_pWindow == nullptr)
-            OpenField();
-        return;
-    case UiEventMouseMove:
-    case UiEventButtonUp:
-    case UiEventContextMenu:
-        return;
-    case UiEventMouseEnter:
-    case UiEventMouseLeave:
-        if (!IsEnabled())
-            break;
-        m_uButtonState = event.Type == UiEventMouseEnter ? (m_uButtonState | ButtonStateHot)
-                                                         : (m_uButtonState & ~ButtonStateHot);
-        Invalidate();
-        return;
-    default:
-        break;
-    }
-    CLabelUI::DoEvent(event);
 }
 
 void CHotKeyUI::SetAttribute(const wchar_t* pstrName, const wchar_t* pstrValue)

@@ -8,7 +8,7 @@
 // WM_NCDESTROY, clearing the control's pointer; a control deleted first detaches the field, which
 // then never touches it again, and asks it to close. Attribute keys are compared with case.
 
-#include "ui/controls/LabelUI.h"
+#include "ui/controls/InPlaceFieldHostUI.h"
 #include "ui/core/WindowWnd.h"
 
 namespace SkinUI {
@@ -46,7 +46,7 @@ private:
     bool m_bInit { false };
 };
 
-class CHotKeyUI : public CLabelUI {
+class CHotKeyUI : public CInPlaceFieldHostUI {
     friend class CHotKeyWnd;
 
 public:
@@ -64,7 +64,6 @@ public:
     void SetInternVisible(bool bVisible = true) override;
     // The open field follows the control to its new place.
     void SetPos(RECT rc, bool bNeedInvalidate = true) override;
-    void DoEvent(TEventUI& event) override;
     void SetAttribute(const wchar_t* pstrName, const wchar_t* pstrValue) override;
     SIZE EstimateSize(SIZE szAvailable) override;
     void PaintStatusImage(HDC hDC) override;
@@ -87,11 +86,11 @@ public:
     void GetHotKey(WORD& wVirtualKeyCode, WORD& wModifiers) const;
 
 protected:
-    void OpenField();
+    bool HasField() const override { return m_pWindow != nullptr; }
+    void OpenField() override;
     void DropFocusIfHidden();
 
     CHotKeyWnd* m_pWindow { nullptr };
-    UINT m_uButtonState { 0 };
     CUIString m_sNormalImage;
     CUIString m_sHotImage;
     CUIString m_sFocusedImage;

@@ -121,7 +121,7 @@ LRESULT CIPAddressWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
 
 // ---- CIPAddressUI ---------------------------------------------------------------------------
 
-CIPAddressUI::CIPAddressUI() : m_dwIP(HostAddress())
+CIPAddressUI::CIPAddressUI() : CInPlaceFieldHostUI(false), m_dwIP(HostAddress())
 {
     m_nIPUpdateFlag = kShowAddress;
     UpdateText();
@@ -198,74 +198,13 @@ void CIPAddressUI::UpdateText()
 
 void CIPAddressUI::OpenField()
 {
-    if (m_pWindow == nullptr)
-        m_pWindow = new CIPAddressWnd();  // owns itself once its window exists; clears m_pWindow when it goes
-    m_pWindow->Init(this);
-    if (m_pWindow->GetHWND() == nullptr) {
-        delete m_pWindow;
-        m_pWindow = nullptr;
-    }
+    OpenFieldWindow(m_pWindow, this);
 }
 
-void CIPAddressUI::DoEvent(TEventUI& event)
+void CIPAddressUI::OnFieldPress(TEventUI&)
 {
-    const bool mouse = event.Type > UiEventMouseBegin && event.Type < UiEventMouseEnd;
-    if (!IsMouseEnabled() && mouse) {
-        if (m_pParent != nullptr)
-            m_pParent->DoEvent(event);
-        else
-            CLabelUI::DoEvent(event);
-        return;
-    }
-    switch (event.Type) {
-    case UiEventSetCursor:
-        if (!IsEnabled())
-            break;
-        ::SetCursor(::LoadCursor(nullptr, IDC_IBEAM));
-        return;
-    case UiEventWindowSize:
-        if (m_pWindow != nullptr)
-            m_pManager->SetFocusNeeded(this);
-        break;
-    case UiEventScrollWheel:
-        if (m_pWindow != nullptr)
-            return;
-        break;
-    case UiEventSetFocus:
-        if (!IsEnabled())
-            break;
-        if (m_pWindow != nullptr)
-            return;
+    if (IsFocused() || m_pWindow != nullptr)
         OpenField();
-        break;
-    case UiEventKillFocus:
-        if (IsEnabled())
-            Invalidate();
-        break;
-    case UiEventButtonDown:
-    case UiEventDblClick:
-    case UiEventRButtonDown:
-        if (!IsEnabled())
-            return;
-        m_pManager->ReleaseCapture();
-        if (IsFocused() || m_pWindow != nullptr)
-            OpenField();
-        return;
-    case UiEventMouseMove:
-    case UiEventButtonUp:
-    case UiEventContextMenu:
-    case UiEventMouseEnter:
-    case UiEventMouseLeave:
-        return;
-    default:
-        break;
-    }
-    CLabelUI::DoEvent(event);
-}
-
-void CIPAddressUI::SetAttribute(const wchar_t* pstrName, const wchar_t* pstrValue)
-{
-    CLabelUI::SetAttribute(pstrName, pstrValue);
 }
 
 }  // namespace SkinUI

@@ -10,7 +10,7 @@
 // then never touches it again, and asks it to close. The class name is "DateTimeUI", as the
 // date control's.
 
-#include "ui/controls/LabelUI.h"
+#include "ui/controls/InPlaceFieldHostUI.h"
 #include "ui/core/WindowWnd.h"
 
 namespace SkinUI {
@@ -39,7 +39,7 @@ private:
     bool m_bInit { false };
 };
 
-class CIPAddressUI : public CLabelUI {
+class CIPAddressUI : public CInPlaceFieldHostUI {
     friend class CIPAddressWnd;
 
 public:
@@ -49,8 +49,6 @@ public:
     static CControlUI* CreateControl();
     const wchar_t* GetClass() const override;
     void* GetInterface(const wchar_t* pstrName) override;
-    void DoEvent(TEventUI& event) override;
-    void SetAttribute(const wchar_t* pstrName, const wchar_t* pstrValue) override;
 
     DWORD GetIP() const { return m_dwIP; }
     void SetIP(DWORD dwIP);
@@ -62,7 +60,9 @@ public:
     static DWORD HostAddress();
 
 protected:
-    void OpenField();
+    bool HasField() const override { return m_pWindow != nullptr; }
+    void OpenField() override;
+    void OnFieldPress(TEventUI& event) override;
 
     DWORD m_dwIP { 0 };
     bool m_bReadOnly { false };
