@@ -6,6 +6,7 @@
 #include "platform/WinBase.h"
 #include "platform/WinUser.h"
 #include "platform/CommCtrl.h"
+#include "platform/CommDlg.h"
 #include "platform/WinGdi.h"
 #include "platform/GdiPlus.h"
 #include "platform/Resource.h"

@@ -4,18 +4,11 @@
 
 #include "platform/WinBase.h"
 #include "platform/window/UserInternal.h"
+#include "platform/window/Zenity.h"
 
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <chrono>
 #include <cstdio>
 #include <string>
-#include <thread>
 #include <vector>
-
-extern char** environ;
 
 namespace platform::headless {
 int AnswerMessageBox(const std::wstring& text);
@@ -61,36 +54,6 @@ std::vector<std::string> ZenityArguments(const std::wstring& text, const std::ws
     return args;
 }
 
-// Runs the dialog while serving the thread's messages; -1 when it could not be started.
-int RunZenity(const std::vector<std::string>& args)
-{
-    std::vector<char*> argv;
-    for (const std::string& arg : args)
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, "zenity", nullptr, nullptr, argv.data(), environ) != 0)
-        return -1;
-    for (;;) {
-        int status = 0;
-        const pid_t done = waitpid(pid, &status, WNOHANG);
-        if (done == pid)
-            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        if (done < 0)
-            return -1;
-        MSG msg;
-        while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                PostQuitMessage(static_cast<int>(msg.wParam));  // for the loop around us
-                break;
-            }
-            TranslateMessage(&msg);
-            DispatchMessage(&msg);
-        }
-        MsgWaitForMultipleObjectsEx(0, nullptr, 20, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    }
-}
-
 }  // namespace
 
 int MessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type)
@@ -106,7 +69,7 @@ int MessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type)
         const int hooked = platform::headless::AnswerMessageBox(body);
         answer = hooked ? hooked : FirstButton(type);
     } else {
-        const int code = RunZenity(ZenityArguments(body, title, type));
+        const int code = platform::RunZenity(ZenityArguments(body, title, type));
         if (code < 0)
             std::fprintf(stderr, "%s: %s (no dialog could be shown: is zenity installed?)\n", platform::WideToUtf8(title).c_str(),
                          platform::WideToUtf8(body).c_str());

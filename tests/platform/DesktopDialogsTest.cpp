@@ -1,0 +1,241 @@
+// The desktop's open-file, folder and colour dialogs: the zenity command each one runs and the
+// Windows-shaped answer made from what zenity prints.
+
+#include "platform/CommDlg.h"
+#include "platform/WinBase.h"
+#include "platform/base/Path.h"
+#include "platform/headless/HeadlessScreen.h"
+#include "platform/window/Zenity.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+using namespace std::string_literals;
+
+namespace {
+
+const wchar_t kVideoFilter[] = L"Videos\0*.mp4;*.mkv;\0Pictures\0*.png\0";
+
+// Answers every dialog with a prepared exit code and output, and records each command.
+class DesktopDialogsTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(platform::headless::Use());
+        WNDCLASSEXW wc {};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = DefWindowProc;
+        wc.lpszClassName = L"DialogOwnerWnd";
+        ASSERT_TRUE(RegisterClassEx(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS);
+        m_owner = CreateWindowEx(0, L"DialogOwnerWnd", L"owner", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+        platform::SetDesktopDialogHook([this](const std::vector<std::string>& command, std::string& output) {
+            m_commands.push_back(command);
+            m_ownerEnabledDuringDialog = IsWindowEnabled(m_owner);
+            output = m_output;
+            return m_exitCode;
+        });
+    }
+    void TearDown() override
+    {
+        platform::SetDesktopDialogHook(nullptr);
+        DestroyWindow(m_owner);
+    }
+
+    bool Ran(const std::string& argument) const
+    {
+        return !m_commands.empty() && std::count(m_commands.back().begin(), m_commands.back().end(), argument) == 1;
+    }
+
+    OPENFILENAMEW OpenFile(DWORD flags)
+    {
+        OPENFILENAMEW ofn {};
+        ofn.lStructSize = sizeof ofn;
+        ofn.hwndOwner = m_owner;
+        ofn.lpstrTitle = L"请选择要添加的文件:";
+        ofn.lpstrFilter = kVideoFilter;
+        ofn.lpstrFile = m_buffer;
+        ofn.nMaxFile = static_cast<DWORD>(std::size(m_buffer));
+        ofn.Flags = flags;
+        return ofn;
+    }
+
+    HWND m_owner { nullptr };
+    std::vector<std::vector<std::string>> m_commands;
+    std::string m_output;
+    int m_exitCode { 0 };
+    BOOL m_ownerEnabledDuringDialog { TRUE };
+    wchar_t m_buffer[512] {};
+};
+
+constexpr DWORD kSingle = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
+constexpr DWORD kMultiple = kSingle | OFN_ALLOWMULTISELECT | OFN_HIDEREADONLY;
+
+}  // namespace
+
+TEST_F(DesktopDialogsTest, SingleFileComesBackAsItsPathWithNameAndExtensionOffsets)
+{
+    m_output = "/home/u/My Clips/片段 1.MP4\n";
+    OPENFILENAMEW ofn = OpenFile(kSingle);
+    ofn.lpstrInitialDir = L"/home/u/My Clips";
+    ASSERT_TRUE(GetOpenFileNameW(&ofn));
+    EXPECT_STREQ(m_buffer, L"/home/u/My Clips/片段 1.MP4");
+    EXPECT_STREQ(m_buffer + ofn.nFileOffset, L"片段 1.MP4");
+    EXPECT_STREQ(m_buffer + ofn.nFileExtension, L"MP4");
+    EXPECT_FALSE(m_ownerEnabledDuringDialog) << "the dialog is modal for its owner";
+    EXPECT_TRUE(IsWindowEnabled(m_owner));
+    EXPECT_TRUE(Ran("--title=请选择要添加的文件:"));
+    EXPECT_TRUE(Ran("--filename=/home/u/My Clips/"));
+    EXPECT_TRUE(Ran("--file-filter=Videos | *.[mM][pP]4 *.[mM][kK][vV]")) << "patterns match either case, as on Windows";
+    EXPECT_TRUE(Ran("--file-filter=Pictures | *.[pP][nN][gG]"));
+    EXPECT_FALSE(Ran("--multiple"));
+}
+
+TEST_F(DesktopDialogsTest, MultipleChoiceFillsTheFolderAndNamesBuffer)
+{
+    struct Case {
+        std::string output;
+        std::wstring buffer;  // with its NULs, up to and including the closing empty name
+        std::wstring firstName;
+    };
+    const Case cases[] = {
+        { "/v/a.mp4\n", L"/v/a.mp4\0\0"s, L"a.mp4" },  // one file: its path
+        { "/v/a.mp4///v/b c.mkv\n", L"/v\0a.mp4\0b c.mkv\0\0"s, L"a.mp4" },
+        { "/v/x/a.mp4///v/y/b.mp4\n", L"/v\0x/a.mp4\0y/b.mp4\0\0"s, L"x/a.mp4" },  // from two folders
+        { "/a.mp4///b.mp4\n", L"/\0a.mp4\0b.mp4\0\0"s, L"a.mp4" },  // the root folder
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.output);
+        std::fill(std::begin(m_buffer), std::end(m_buffer), L'#');
+        m_buffer[0] = L'\0';
+        m_output = c.output;
+        OPENFILENAMEW ofn = OpenFile(kMultiple);
+        ASSERT_TRUE(GetOpenFileNameW(&ofn));
+        EXPECT_EQ(std::wstring(m_buffer, c.buffer.size()), c.buffer);
+        EXPECT_STREQ(m_buffer + ofn.nFileOffset, c.firstName.c_str());
+        EXPECT_TRUE(Ran("--multiple"));
+        EXPECT_TRUE(Ran("--separator=//"));
+    }
+}
+
+TEST_F(DesktopDialogsTest, CancelFailureAndShortBufferReturnFalse)
+{
+    struct Case {
+        int exitCode;
+        std::string output;
+        DWORD bufferSize;
+        DWORD error;
+    };
+    const Case cases[] = {
+        { 1, "", 512, 0 },                                   // cancelled
+        { -1, "", 512, CDERR_INITIALIZATION },              // zenity could not run
+        { 0, "/v/a-long-name.mp4\n", 8, FNERR_BUFFERTOOSMALL },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.exitCode);
+        m_exitCode = c.exitCode;
+        m_output = c.output;
+        m_buffer[0] = L'\0';
+        OPENFILENAMEW ofn = OpenFile(kMultiple);
+        ofn.nMaxFile = c.bufferSize;
+        EXPECT_FALSE(GetOpenFileNameW(&ofn));
+        EXPECT_EQ(CommDlgExtendedError(), c.error);
+        EXPECT_TRUE(IsWindowEnabled(m_owner));
+        if (c.error == FNERR_BUFFERTOOSMALL)
+            EXPECT_EQ(static_cast<DWORD>(m_buffer[0]), 20u) << "the size needed, as Windows reports it";
+        else
+            EXPECT_EQ(m_buffer[0], L'\0');
+    }
+}
+
+namespace {
+
+int SelectStartFolder(HWND browser, UINT msg, LPARAM, LPARAM data)
+{
+    if (msg == BFFM_INITIALIZED)
+        SendMessage(browser, BFFM_SETSELECTIONW, TRUE, data);
+    return 0;
+}
+
+}  // namespace
+
+TEST_F(DesktopDialogsTest, FolderBrowserOpensAtTheCallbacksSelectionAndReturnsTheFolder)
+{
+    wchar_t start[MAX_PATH] = L"C:\\";
+    BROWSEINFOW info {};
+    info.hwndOwner = m_owner;
+    info.pszDisplayName = start;
+    info.lpszTitle = L"请选择目录";
+    info.ulFlags = BIF_NEWDIALOGSTYLE | BIF_EDITBOX;
+    info.lpfn = SelectStartFolder;
+    info.lParam = reinterpret_cast<LPARAM>(start);
+    m_output = "/home/u/输出 folder\n";
+    LPITEMIDLIST item = SHBrowseForFolderW(&info);
+    ASSERT_NE(item, nullptr);
+    EXPECT_TRUE(Ran("--directory"));
+    EXPECT_TRUE(Ran("--title=请选择目录"));
+    std::string home = platform::HomeFolder();
+    if (home.back() != '/')
+        home += '/';
+    EXPECT_TRUE(Ran("--filename=" + home)) << "a drive root is the home folder";
+    wchar_t path[MAX_PATH] {};
+    EXPECT_TRUE(SHGetPathFromIDListW(item, path));
+    EXPECT_STREQ(path, L"/home/u/输出 folder");
+    EXPECT_STREQ(start, L"输出 folder") << "the display name is the folder's own name";
+    CoTaskMemFree(item);
+
+    m_exitCode = 1;
+    EXPECT_EQ(SHBrowseForFolderW(&info), nullptr);
+    EXPECT_FALSE(SHGetPathFromIDListW(nullptr, path));
+}
+
+TEST_F(DesktopDialogsTest, ColourDialogStartsAtTheColourAndReadsEveryAnswerForm)
+{
+    struct Case {
+        std::string output;
+        BOOL chosen;
+        COLORREF colour;
+    };
+    const Case cases[] = {
+        { "rgb(255,128,0)\n", TRUE, RGB(255, 128, 0) },
+        { "rgba(10,20,30,0.5)\n", TRUE, RGB(10, 20, 30) },
+        { "#0a141e\n", TRUE, RGB(10, 20, 30) },
+        { "rgb(300,0,0)\n", FALSE, RGB(1, 2, 3) },  // out of range: nothing changes
+        { "blue\n", FALSE, RGB(1, 2, 3) },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.output);
+        m_output = c.output;
+        CHOOSECOLORW cc {};
+        COLORREF custom[16] {};
+        cc.lStructSize = sizeof cc;
+        cc.hwndOwner = m_owner;
+        cc.rgbResult = RGB(1, 2, 3);
+        cc.lpCustColors = custom;
+        cc.Flags = CC_RGBINIT | CC_ENABLEHOOK;
+        EXPECT_EQ(ChooseColorW(&cc), c.chosen);
+        EXPECT_EQ(cc.rgbResult, c.colour);
+        EXPECT_TRUE(Ran("--color=rgb(1,2,3)"));
+    }
+}
+
+TEST_F(DesktopDialogsTest, WithoutHookTheHeadlessDisplayCancels)
+{
+    platform::SetDesktopDialogHook(nullptr);
+    OPENFILENAMEW ofn = OpenFile(kSingle);
+    EXPECT_FALSE(GetOpenFileNameW(&ofn));
+    EXPECT_EQ(CommDlgExtendedError(), 0u);
+    EXPECT_TRUE(m_commands.empty());
+}
+
+TEST(ZenityRunner, ReportsExitCodeAndOutputOfTheProgram)
+{
+    ASSERT_TRUE(platform::headless::Use());  // the runner serves the thread's messages meanwhile
+    std::string output;
+    EXPECT_EQ(platform::RunZenity({ "printf", "/v/a b.mp4//%s\\n", "/v/c.mp4" }, &output), 0);
+    EXPECT_EQ(output, "/v/a b.mp4///v/c.mp4\n");
+    EXPECT_EQ(platform::RunZenity({ "false" }), 1);
+    EXPECT_EQ(platform::RunZenity({ "/nonexistent/zenity" }), -1);
+}
