@@ -142,8 +142,9 @@ TEST_F(MainWndTest, StartUpPreparesFoldersSettingsAndAccountAtEachScale)
         ::GetWindowRect(main.GetHWND(), &rc);
         EXPECT_EQ(rc.right - rc.left, 1024 * percent / 100);  // 1536 at 150 %
         EXPECT_EQ(rc.bottom - rc.top, (675 * percent + 50) / 100);
-        if (SkinUI::CControlUI* version = main.GetPaintManager().FindControl(L"VideoVersion"))
+        if (SkinUI::CControlUI* version = main.GetPaintManager().FindControl(L"VideoVersion")) {
             EXPECT_EQ(std::wstring(version->GetText().GetData()).rfind(L"当前版本：", 0), 0u);
+        }
         TearDown();
         m_window = nullptr;
     }

@@ -90,7 +90,7 @@ public:
 
     // The display number, or -1 when no server started.
     int Number() const { return display_; }
-    std::string Name() const { return ":" + std::to_string(display_); }
+    std::string Name() const { return Numbered(":", display_); }
 
     // Starts xcompmgr on the display when it is installed; true when it runs.
     bool StartCompositor()
@@ -117,12 +117,21 @@ public:
     }
 
 private:
+    // prefix followed by n; appended rather than "literal" + string, which trips a false
+    // -Wrestrict in GCC 12.
+    static std::string Numbered(const char* prefix, int n)
+    {
+        std::string text(prefix);
+        text += std::to_string(n);
+        return text;
+    }
+
     void TryDisplay(int n, const std::string& screen)
     {
-        const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
-        if (Exists(socket) || Exists("/tmp/.X" + std::to_string(n) + "-lock"))
+        const std::string socket = Numbered("/tmp/.X11-unix/X", n);
+        if (Exists(socket) || Exists(Numbered("/tmp/.X", n) + "-lock"))
             return;
-        const pid_t pid = Spawn({ "Xvfb", ":" + std::to_string(n), "-screen", "0", screen, "-nolisten", "tcp" }, {}, true);
+        const pid_t pid = Spawn({ "Xvfb", Numbered(":", n), "-screen", "0", screen, "-nolisten", "tcp" }, {}, true);
         if (pid < 0)
             return;
         for (int i = 0; i < 200; ++i) {

@@ -117,10 +117,12 @@ TEST_F(TwentyRows, RowsAddedAndRemovedAroundTheSelectionKeepItOnItsRow)
         Disable(c.disabled);
         ASSERT_TRUE(list->SelectItem(c.select));
         window.log.clear();
-        if (c.remove >= 0)
+        if (c.remove >= 0) {
             EXPECT_TRUE(list->RemoveAt(c.remove));
-        if (c.insertAt >= 0)
+        }
+        if (c.insertAt >= 0) {
             EXPECT_TRUE(list->AddAt(MakeRow(99), c.insertAt));
+        }
         EXPECT_EQ(list->GetCurSel(), c.want);
         EXPECT_EQ(Selected(), std::vector<int>({ c.want }));
         EXPECT_TRUE(Item(c.want)->IsSelected());
