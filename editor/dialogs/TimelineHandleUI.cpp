@@ -74,6 +74,7 @@ void CTimelineHandleUI::DoEvent(SkinUI::TEventUI& event)
 {
     switch (event.Type) {
     case SkinUI::UiEventButtonDown:
+    case SkinUI::UiEventDblClick:  // a quick second press is a press too
         if (IsEnabled() && ::PtInRect(&m_rcItem, event.ptMouse)) {
             OnPress(event.ptMouse);
             return;

@@ -264,6 +264,7 @@ public:
     std::atomic<float> m_fJobPercent { 0 };
     TextItem m_textItem;                      // the form of the next inserted text item
     std::vector<TextItem> m_vecTextItems;
+    uint8_t m_bSubtitleClampOff { 0 };       // set while the text layer fills the subtitle time edits
 
     // View state.
     int m_nDpi { 96 };
