@@ -4,6 +4,7 @@
 
 #include <set>
 #include <string>
+#include <thread>
 
 #include "ListTestWindow.h"
 #include "ui/controls/ListElementUI.h"
@@ -257,6 +258,27 @@ TEST_F(TwentyRows, EnsureVisibleOfAMissingRowDoesNothing)
     EXPECT_EQ(list->GetScrollPos().cy, 0);
     list->EnsureVisible(19);
     ExpectShown(19);
+}
+
+// The editor's row builders run on workers: a list with a window takes row changes only on that
+// window's thread, and a refused change leaves the rows as they were.
+TEST_F(TwentyRows, RowChangesFromAnotherThreadAreRefused)
+{
+    auto* row = new CListLabelElementUI();
+    bool added = true, removed = true, removedAt = true;
+    std::thread worker([&] {
+        added = list->Add(row);
+        removed = list->Remove(Row(3));
+        removedAt = list->RemoveAt(0);
+        list->RemoveAll();
+    });
+    worker.join();
+    EXPECT_FALSE(added);
+    EXPECT_FALSE(removed);
+    EXPECT_FALSE(removedAt);
+    EXPECT_EQ(list->GetCount(), 20);
+    EXPECT_TRUE(list->Add(row));  // the list owns it now
+    EXPECT_EQ(list->GetCount(), 21);
 }
 
 TEST_F(TwentyRows, HidingTheSelectedRowClearsTheSelection)

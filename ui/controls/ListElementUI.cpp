@@ -153,63 +153,72 @@ void DrawListRowBk(HDC hDC, CControlUI& row, IListOwnerUI* pOwner, int iIndex, U
     }
 }
 
-// ---- plain element ----
+// ---- the shared list-item half ----
 
-const wchar_t* CListElementUI::GetClass() const
-{
-    return L"ListElementUI";
-}
-
-void* CListElementUI::GetInterface(const wchar_t* pstrName)
+template <class TBase>
+void* CListItemBaseUI<TBase>::GetInterface(const wchar_t* pstrName)
 {
     if (pstrName == nullptr)
         return nullptr;
-    if (NameIs(pstrName, L"ListItem"))
+    if (CControlUI::NameIs(pstrName, L"ListItem"))
         return static_cast<IListItemUI*>(this);
-    if (NameIs(pstrName, L"ListElement"))
-        return static_cast<CListElementUI*>(this);
-    return CControlUI::GetInterface(pstrName);
+    return TBase::GetInterface(pstrName);
 }
 
-UINT CListElementUI::GetControlFlags() const
+template <class TBase>
+UINT CListItemBaseUI<TBase>::GetControlFlags() const
 {
     return kWantReturn;
 }
 
-void CListElementUI::SetOwner(CControlUI* pOwner)
+template <class TBase>
+void CListItemBaseUI<TBase>::SetOwner(CControlUI* pOwner)
 {
     m_pOwner = pOwner != nullptr ? static_cast<IListOwnerUI*>(pOwner->GetInterface(L"IListOwner")) : nullptr;
 }
 
-bool CListElementUI::Activate()
+template <class TBase>
+bool CListItemBaseUI<TBase>::Activate()
 {
     if (!CControlUI::Activate())
         return false;
-    if (m_pManager != nullptr)
-        m_pManager->SendNotify(this, L"itemactivate");
+    if (this->m_pManager != nullptr)
+        this->m_pManager->SendNotify(this, L"itemactivate");
     return true;
 }
 
-void CListElementUI::SetVisible(bool bVisible)
+template <class TBase>
+void CListItemBaseUI<TBase>::SetVisible(bool bVisible)
 {
-    CControlUI::SetVisible(bVisible);
-    if (!IsVisible() && m_bSelected) {
+    TBase::SetVisible(bVisible);
+    if (!this->IsVisible() && m_bSelected) {
         m_bSelected = false;
         if (m_pOwner != nullptr)
             m_pOwner->SelectItem(-1);
     }
 }
 
-void CListElementUI::SetEnabled(bool bEnable)
+template <class TBase>
+void CListItemBaseUI<TBase>::SetEnabled(bool bEnable)
 {
-    CControlUI::SetEnabled(bEnable);
-    if (!IsEnabled())
+    TBase::SetEnabled(bEnable);
+    if (!this->IsEnabled())
         m_uButtonState = 0;
 }
 
-bool CListElementUI::Select(bool bSelect)
+template <class TBase>
+void CListItemBaseUI<TBase>::SetAttribute(const wchar_t* pstrName, const wchar_t* pstrValue)
 {
-    if (!IsEnabled())
+    if (CControlUI::NameIs(pstrName, L"selected"))
+        Select();
+    else
+        TBase::SetAttribute(pstrName, pstrValue);
+}
+
+template <class TBase>
+bool CListItemBaseUI<TBase>::Select(bool bSelect)
+{
+    if (!this->IsEnabled())
         return false;
     if (m_pOwner != nullptr && m_bSelected)
         m_pOwner->UnSelectItem(m_iIndex, true);
@@ -222,9 +231,10 @@ bool CListElementUI::Select(bool bSelect)
     return true;
 }
 
-bool CListElementUI::SelectMulti(bool bSelect)
+template <class TBase>
+bool CListItemBaseUI<TBase>::SelectMulti(bool bSelect)
 {
-    if (!IsEnabled())
+    if (!this->IsEnabled())
         return false;
     if (bSelect == m_bSelected)
         return true;
@@ -240,14 +250,33 @@ bool CListElementUI::SelectMulti(bool bSelect)
     return true;
 }
 
-void CListElementUI::Invalidate()
+template <class TBase>
+void CListItemBaseUI<TBase>::Invalidate()
 {
     InvalidateListRow(*this);
 }
 
-void CListElementUI::DrawItemBk(HDC hDC, const RECT&)
+template <class TBase>
+void CListItemBaseUI<TBase>::DrawItemBk(HDC hDC, const RECT&)
 {
     DrawListRowBk(hDC, *this, m_pOwner, m_iIndex, m_uButtonState, m_bSelected);
+}
+
+template class CListItemBaseUI<CControlUI>;
+template class CListItemBaseUI<CHorizontalLayoutUI>;
+
+// ---- plain element ----
+
+const wchar_t* CListElementUI::GetClass() const
+{
+    return L"ListElementUI";
+}
+
+void* CListElementUI::GetInterface(const wchar_t* pstrName)
+{
+    if (pstrName != nullptr && NameIs(pstrName, L"ListElement"))
+        return static_cast<CListElementUI*>(this);
+    return CListItemBaseUI::GetInterface(pstrName);
 }
 
 void CListElementUI::DoEvent(TEventUI& event)
@@ -269,14 +298,6 @@ void CListElementUI::DoEvent(TEventUI& event)
         m_pOwner->DoEvent(event);
     else
         CControlUI::DoEvent(event);
-}
-
-void CListElementUI::SetAttribute(const wchar_t* pstrName, const wchar_t* pstrValue)
-{
-    if (NameIs(pstrName, L"selected"))
-        Select();
-    else
-        CControlUI::SetAttribute(pstrName, pstrValue);
 }
 
 // ---- label element ----
@@ -554,87 +575,9 @@ const wchar_t* CListContainerElementUI::GetClass() const
 
 void* CListContainerElementUI::GetInterface(const wchar_t* pstrName)
 {
-    if (pstrName == nullptr)
-        return nullptr;
-    if (NameIs(pstrName, L"ListItem"))
-        return static_cast<IListItemUI*>(this);
-    if (NameIs(pstrName, L"ListContainerElement"))
+    if (pstrName != nullptr && NameIs(pstrName, L"ListContainerElement"))
         return static_cast<CListContainerElementUI*>(this);
-    return CHorizontalLayoutUI::GetInterface(pstrName);
-}
-
-UINT CListContainerElementUI::GetControlFlags() const
-{
-    return kWantReturn;
-}
-
-void CListContainerElementUI::SetOwner(CControlUI* pOwner)
-{
-    m_pOwner = pOwner != nullptr ? static_cast<IListOwnerUI*>(pOwner->GetInterface(L"IListOwner")) : nullptr;
-}
-
-bool CListContainerElementUI::Activate()
-{
-    if (!CControlUI::Activate())
-        return false;
-    if (m_pManager != nullptr)
-        m_pManager->SendNotify(this, L"itemactivate");
-    return true;
-}
-
-void CListContainerElementUI::SetVisible(bool bVisible)
-{
-    CHorizontalLayoutUI::SetVisible(bVisible);
-    if (!IsVisible() && m_bSelected) {
-        m_bSelected = false;
-        if (m_pOwner != nullptr)
-            m_pOwner->SelectItem(-1);
-    }
-}
-
-void CListContainerElementUI::SetEnabled(bool bEnable)
-{
-    CHorizontalLayoutUI::SetEnabled(bEnable);
-    if (!IsEnabled())
-        m_uButtonState = 0;
-}
-
-bool CListContainerElementUI::Select(bool bSelect)
-{
-    if (!IsEnabled())
-        return false;
-    if (m_pOwner != nullptr && m_bSelected)
-        m_pOwner->UnSelectItem(m_iIndex, true);
-    if (bSelect == m_bSelected)
-        return true;
-    m_bSelected = bSelect;
-    if (bSelect && m_pOwner != nullptr)
-        m_pOwner->SelectItem(m_iIndex);
-    Invalidate();
-    return true;
-}
-
-bool CListContainerElementUI::SelectMulti(bool bSelect)
-{
-    if (!IsEnabled())
-        return false;
-    if (bSelect == m_bSelected)
-        return true;
-    m_bSelected = bSelect;
-    // Both ways are reported, so the owner never keeps a row it no longer shows selected.
-    if (m_pOwner != nullptr) {
-        if (bSelect)
-            m_pOwner->SelectMultiItem(m_iIndex);
-        else
-            m_pOwner->UnSelectItem(m_iIndex);
-    }
-    Invalidate();
-    return true;
-}
-
-void CListContainerElementUI::Invalidate()
-{
-    InvalidateListRow(*this);
+    return CListItemBaseUI::GetInterface(pstrName);
 }
 
 void CListContainerElementUI::SetPos(RECT rc, bool bNeedInvalidate)
@@ -732,25 +675,12 @@ void CListContainerElementUI::DoEvent(TEventUI& event)
         CControlUI::DoEvent(event);
 }
 
-void CListContainerElementUI::SetAttribute(const wchar_t* pstrName, const wchar_t* pstrValue)
-{
-    if (NameIs(pstrName, L"selected"))
-        Select();
-    else
-        CHorizontalLayoutUI::SetAttribute(pstrName, pstrValue);
-}
-
 void CListContainerElementUI::DoPaint(HDC hDC, const RECT& rcPaint)
 {
     if (!Meets(rcPaint, m_rcItem))
         return;
     DrawItemBk(hDC, m_rcItem);
     CHorizontalLayoutUI::DoPaint(hDC, rcPaint);
-}
-
-void CListContainerElementUI::DrawItemBk(HDC hDC, const RECT&)
-{
-    DrawListRowBk(hDC, *this, m_pOwner, m_iIndex, m_uButtonState, m_bSelected);
 }
 
 void CListContainerElementUI::DrawItemText(HDC hDC, const RECT& rcItem)

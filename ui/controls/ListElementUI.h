@@ -18,15 +18,17 @@
 
 namespace SkinUI {
 
-class CListElementUI : public CControlUI, public IListItemUI {
+// The list-item half every row class shares: index, owner, selection, hot state and the row
+// background. TBase is the control the row is (a plain control or a horizontal box); the mixin is
+// built for exactly those two in ListElementUI.cpp.
+template <class TBase>
+class CListItemBaseUI : public TBase, public IListItemUI {
 public:
-    const wchar_t* GetClass() const override;
     void* GetInterface(const wchar_t* pstrName) override;
     UINT GetControlFlags() const override;
     bool Activate() override;
     void SetVisible(bool bVisible = true) override;
     void SetEnabled(bool bEnable = true) override;
-    void DoEvent(TEventUI& event) override;
     void SetAttribute(const wchar_t* pstrName, const wchar_t* pstrValue) override;
 
     int GetIndex() const override { return m_iIndex; }
@@ -39,7 +41,7 @@ public:
     bool IsExpanded() const override { return false; }
     bool Expand(bool) override { return false; }
 
-    void DrawItemBk(HDC hDC, const RECT& rcItem);
+    virtual void DrawItemBk(HDC hDC, const RECT& rcItem);
     // Repaints only the part of the row its ancestors show.
     void Invalidate();
 
@@ -48,6 +50,16 @@ protected:
     bool m_bSelected { false };
     UINT m_uButtonState { 0 };
     IListOwnerUI* m_pOwner { nullptr };
+};
+
+extern template class CListItemBaseUI<CControlUI>;
+extern template class CListItemBaseUI<CHorizontalLayoutUI>;
+
+class CListElementUI : public CListItemBaseUI<CControlUI> {
+public:
+    const wchar_t* GetClass() const override;
+    void* GetInterface(const wchar_t* pstrName) override;
+    void DoEvent(TEventUI& event) override;
 };
 
 class CListLabelElementUI : public CListElementUI {
@@ -99,40 +111,16 @@ protected:
     std::vector<std::optional<CUIString>> m_aTexts;
 };
 
-class CListContainerElementUI : public CHorizontalLayoutUI, public IListItemUI {
+class CListContainerElementUI : public CListItemBaseUI<CHorizontalLayoutUI> {
 public:
     static CControlUI* CreateControl();
 
     const wchar_t* GetClass() const override;
     void* GetInterface(const wchar_t* pstrName) override;
-    UINT GetControlFlags() const override;
-    bool Activate() override;
-    void SetVisible(bool bVisible = true) override;
-    void SetEnabled(bool bEnable = true) override;
     void SetPos(RECT rc, bool bNeedInvalidate = true) override;
     void DoEvent(TEventUI& event) override;
-    void SetAttribute(const wchar_t* pstrName, const wchar_t* pstrValue) override;
     void DoPaint(HDC hDC, const RECT& rcPaint) override;
-
-    int GetIndex() const override { return m_iIndex; }
-    void SetIndex(int iIndex) override { m_iIndex = iIndex; }
-    IListOwnerUI* GetOwner() override { return m_pOwner; }
-    void SetOwner(CControlUI* pOwner) override;
-    bool IsSelected() const override { return m_bSelected; }
-    bool Select(bool bSelect = true) override;
-    bool SelectMulti(bool bSelect = true) override;
-    bool IsExpanded() const override { return false; }
-    bool Expand(bool) override { return false; }
     void DrawItemText(HDC hDC, const RECT& rcItem) override;
-
-    virtual void DrawItemBk(HDC hDC, const RECT& rcItem);
-    void Invalidate();
-
-protected:
-    int m_iIndex { -1 };
-    bool m_bSelected { false };
-    UINT m_uButtonState { 0 };
-    IListOwnerUI* m_pOwner { nullptr };
 };
 
 // Shared by every row class (and the tree node): the visible part of `row` inside its ancestors

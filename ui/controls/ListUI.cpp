@@ -1,6 +1,7 @@
 #include "ui/controls/ListUI.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cwchar>
 
 #include "ui/core/ControlFactory.h"
@@ -83,6 +84,16 @@ UINT CListUI::GetControlFlags() const
 CContainerUI* CListUI::GetList() const
 {
     return m_pList;
+}
+
+bool CListUI::OnOwnThread(const char* pstrCall) const
+{
+    HWND hWnd = m_pManager != nullptr ? m_pManager->GetPaintWindow() : nullptr;
+    if (hWnd == nullptr || ::GetWindowThreadProcessId(hWnd, nullptr) == ::GetCurrentThreadId())
+        return true;
+    std::fprintf(stderr, "SkinUI list \"%ls\": %s called from a thread that does not own its window, refused\n",
+                 GetName().GetData(), pstrCall);
+    return false;
 }
 
 // ---- selection ----
@@ -369,7 +380,7 @@ bool CListUI::SetItemIndex(CControlUI* pControl, int iIndex)
 
 bool CListUI::Add(CControlUI* pControl)
 {
-    if (pControl == nullptr)
+    if (pControl == nullptr || !OnOwnThread("Add"))
         return false;
     if (pControl->GetInterface(L"ListHeader") != nullptr) {
         if (m_pHeader != pControl && (m_pHeader == nullptr || m_pHeader->GetCount() == 0)) {
@@ -413,7 +424,7 @@ void CListUI::AdoptSelection(int iIndex)
 
 bool CListUI::AddAt(CControlUI* pControl, int iIndex)
 {
-    if (pControl == nullptr)
+    if (pControl == nullptr || !OnOwnThread("AddAt"))
         return false;
     if (pControl->GetInterface(L"ListHeader") != nullptr)
         return Add(pControl);
@@ -439,7 +450,7 @@ bool CListUI::AddAt(CControlUI* pControl, int iIndex)
 
 bool CListUI::Remove(CControlUI* pControl)
 {
-    if (pControl == nullptr)
+    if (pControl == nullptr || !OnOwnThread("Remove"))
         return false;
     if (pControl->GetInterface(L"ListHeader") != nullptr) {
         if (pControl == m_pHeader)
@@ -456,7 +467,7 @@ bool CListUI::Remove(CControlUI* pControl)
 
 bool CListUI::RemoveAt(int iIndex)
 {
-    if (!m_pList->RemoveAt(iIndex))
+    if (!OnOwnThread("RemoveAt") || !m_pList->RemoveAt(iIndex))
         return false;
     RenumberRows(iIndex);
     RowRemoved(iIndex);
@@ -472,6 +483,8 @@ bool CListUI::RemoveAt(int iIndex)
 
 void CListUI::RemoveAll()
 {
+    if (!OnOwnThread("RemoveAll"))
+        return;
     m_iCurSel = -1;
     m_iExpandedItem = -1;
     m_aSelItems.clear();

@@ -8,7 +8,8 @@
 // horizontal scroll, so rows draw their cells under the columns.
 //
 // The header, the body and every row are owned by the list (they are its children); the text
-// callback is not. A list is touched only on the thread of its window.
+// callback is not. A list is touched only on the thread of its window: once it has a window, a
+// change of its rows from any other thread is refused and reported on stderr.
 
 #include <vector>
 
@@ -154,6 +155,8 @@ public:
     virtual CComboBoxUI* GetComboBoxUI() { return nullptr; }
 
 protected:
+    // False (and a report naming the call) when the list has a window that another thread owns.
+    bool OnOwnThread(const char* pstrCall) const;
     // Copies the visible header items' positions into the column rectangles.
     void UpdateColumns();
     // Gives every row from `from` on its index in the body.
