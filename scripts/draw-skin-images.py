@@ -234,7 +234,22 @@ def test_skin():
     save_gif(os.path.join(out, "frames.gif"), 8, 8, colours[:3], [0, 1, 2], delay=0)
 
 
+def volume_thumb(ring):
+    """The thumb of the volume popup's vertical slider: a white disc with a blue ring when hot."""
+    canvas = Canvas(12, 12)
+    canvas.round_rect(0, 0, 12, 12, 6, ring)
+    canvas.round_rect(2, 2, 10, 10, 4, (255, 255, 255, 255))
+    return canvas
+
+
+def menu_images():
+    out = os.path.join(ROOT, "skins", "images")
+    volume_thumb((255, 255, 255, 255)).save(os.path.join(out, "volume_thumb.png"))
+    volume_thumb((61, 139, 253, 255)).save(os.path.join(out, "volume_thumb_hot.png"))
+
+
 if __name__ == "__main__":
     editor_skin()
     dialog_images()
+    menu_images()
     test_skin()
