@@ -18,19 +18,12 @@
 #include "SkinTestSupport.h"
 
 // After gtest and the framework: X11's macros (None, Bool, Status ...) would clash with their names.
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <dlfcn.h>
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-extern char** environ;
+#include "support/XvfbSession.h"
+#include "support/FakeInput.h"
 
 using namespace SkinUI;
+using xvfbtest::FakeInput;
+using xvfbtest::PumpUntil;
 
 namespace {
 
@@ -48,53 +41,6 @@ protected:
     const wchar_t* GetWindowClassName() const override { return L"X11SkinWindow"; }
     CUIString GetSkinFileName() override { return L"main.xml"; }
 };
-
-// Real pointer input through XTEST, loaded at run time so the tests build without its headers.
-struct FakeInput {
-    using Motion = int (*)(Display*, int, int, int, unsigned long);
-    using Button = int (*)(Display*, unsigned int, int, unsigned long);
-    void* library = dlopen("libXtst.so.6", RTLD_NOW);
-    Motion motion = library ? reinterpret_cast<Motion>(dlsym(library, "XTestFakeMotionEvent")) : nullptr;
-    Button button = library ? reinterpret_cast<Button>(dlsym(library, "XTestFakeButtonEvent")) : nullptr;
-    Display* display = XOpenDisplay(nullptr);
-
-    ~FakeInput()
-    {
-        if (display)
-            XCloseDisplay(display);
-        if (library)
-            dlclose(library);
-    }
-    bool Usable() const { return motion && button && display; }
-    void MoveTo(POINT pt)
-    {
-        motion(display, -1, pt.x, pt.y, 0);
-        XFlush(display);
-    }
-    void Press(bool down)
-    {
-        button(display, 1, down ? 1 : 0, 0);
-        XFlush(display);
-    }
-};
-
-// Pumps until done() holds or the time is up (a loaded machine shows windows late).
-template <class Done>
-bool PumpUntil(Done done, int ms = 10000)
-{
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    MSG msg;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= until)
-            return false;
-        while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessage(&msg);
-        }
-        MsgWaitForMultipleObjectsEx(0, nullptr, 10, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    }
-    return true;
-}
 
 // Where the X server itself has the window with this title, in screen coordinates.
 bool ServerRect(Display* display, const char* title, RECT& rect)
@@ -225,58 +171,6 @@ void DragPaintAndClose()
     EXPECT_FALSE(IsWindow(window.GetHWND()));
 }
 
-bool Exists(const std::string& path)
-{
-    struct stat st;
-    return stat(path.c_str(), &st) == 0;
-}
-
-pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv)
-{
-    std::vector<char*> argv;
-    for (const std::string& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    std::vector<std::string> envStore(extraEnv);
-    for (char** e = environ; *e; ++e)
-        envStore.emplace_back(*e);
-    std::vector<char*> envp;
-    for (std::string& e : envStore)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (args[0] != "/proc/self/exe")
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    const int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    return rc == 0 ? pid : -1;
-}
-
-int StartXvfb(pid_t& pid)
-{
-    for (int n = 150 + static_cast<int>(getpid() % 50); n < 450; ++n) {
-        const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
-        if (Exists(socket) || Exists("/tmp/.X" + std::to_string(n) + "-lock"))
-            continue;
-        pid = Spawn({ "Xvfb", ":" + std::to_string(n), "-screen", "0", "800x600x24", "-nolisten", "tcp" }, {});
-        if (pid < 0)
-            return -1;
-        for (int i = 0; i < 200; ++i) {
-            int status = 0;
-            if (waitpid(pid, &status, WNOHANG) == pid)
-                break;
-            if (Exists(socket))
-                return n;
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        kill(pid, SIGTERM);
-        waitpid(pid, nullptr, 0);
-    }
-    return -1;
-}
-
 }  // namespace
 
 TEST(WindowImplBaseX11, SkinWindowIsDraggedPaintedAndClosed)
@@ -286,31 +180,22 @@ TEST(WindowImplBaseX11, SkinWindowIsDraggedPaintedAndClosed)
         DragPaintAndClose();
         return;
     }
-    if (!Exists("/usr/bin/Xvfb"))
+    if (!xvfbtest::XvfbInstalled())
         GTEST_SKIP() << "Xvfb is not installed";
     if (void* xtest = dlopen("libXtst.so.6", RTLD_NOW))
         dlclose(xtest);
     else
         GTEST_SKIP() << "libXtst.so.6 is not installed: no pointer input to drag with";
-    pid_t server = -1;
-    const int display = StartXvfb(server);
-    ASSERT_GE(display, 0) << "Xvfb did not start";
-    const char* tmp = std::getenv("TMPDIR");
-    std::string home = std::string(tmp && *tmp ? tmp : "/tmp") + "/quill-skin-x11-XXXXXX";
-    ASSERT_NE(mkdtemp(home.data()), nullptr);
-    const pid_t child = Spawn({ "/proc/self/exe", "--gtest_filter=WindowImplBaseX11.SkinWindowIsDraggedPaintedAndClosed" },
-                              { "QUILL_SKIN_X11_CHILD=1", "QUILL_BACKEND=x11", "DISPLAY=:" + std::to_string(display),
-                                "HOME=" + home, "TMPDIR=" + home });
+    xvfbtest::XvfbSession server(150, 450, "800x600x24");
+    ASSERT_GE(server.Number(), 0) << "Xvfb did not start";
+    const xvfbtest::TempHome home("quill-skin-x11");
+    ASSERT_TRUE(home.Made());
     int status = -1;
-    if (child > 0)
-        waitpid(child, &status, 0);
-    kill(server, SIGTERM);
-    waitpid(server, nullptr, 0);
-    const std::string shot = home + "/skin-window.ppm";
-    const bool saved = Exists(shot);
+    ASSERT_TRUE(server.RunSelf("WindowImplBaseX11.SkinWindowIsDraggedPaintedAndClosed",
+                               { "QUILL_SKIN_X11_CHILD=1", "HOME=" + home.Path(), "TMPDIR=" + home.Path() }, status));
+    const std::string shot = home.Path() + "/skin-window.ppm";
+    const bool saved = xvfbtest::Exists(shot);
     std::remove(shot.c_str());
-    rmdir(home.c_str());
-    ASSERT_GT(child, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the window side failed; status " << status;
     EXPECT_TRUE(saved) << "no screenshot was saved";
 }

@@ -14,8 +14,7 @@
 
 // After gtest and the framework: X11's macros (None, Bool ...) would clash with their names.
 #include "support/XvfbSession.h"
-
-#include <dlfcn.h>
+#include "support/FakeInput.h"
 
 #include <algorithm>
 #include <chrono>
@@ -23,62 +22,16 @@
 #include <string>
 
 using namespace ctltest;
+using xvfbtest::FakeInput;
+using xvfbtest::PumpUntil;
 
 namespace {
 
 constexpr int kLeft = 20, kTop = 20, kWidth = 300, kHeight = 200;
 
-// Real pointer and key input through XTEST, loaded at run time so the tests build without its headers.
-struct FakeInput {
-    using Motion = int (*)(Display*, int, int, int, unsigned long);
-    using Button = int (*)(Display*, unsigned int, int, unsigned long);
-    using Key = int (*)(Display*, unsigned int, int, unsigned long);
-    void* library = dlopen("libXtst.so.6", RTLD_NOW);
-    Motion motion = library ? reinterpret_cast<Motion>(dlsym(library, "XTestFakeMotionEvent")) : nullptr;
-    Button button = library ? reinterpret_cast<Button>(dlsym(library, "XTestFakeButtonEvent")) : nullptr;
-    Key key = library ? reinterpret_cast<Key>(dlsym(library, "XTestFakeKeyEvent")) : nullptr;
-    Display* display = XOpenDisplay(nullptr);
-
-    ~FakeInput()
-    {
-        if (display)
-            XCloseDisplay(display);
-        if (library)
-            dlclose(library);
-    }
-    bool Usable() const { return motion && button && key && display; }
-    void Click(POINT client)
-    {
-        motion(display, -1, kLeft + client.x, kTop + client.y, 0);
-        button(display, 1, 1, 0);
-        button(display, 1, 0, 0);
-        XFlush(display);
-    }
-    void Type(const char* keysym)
-    {
-        const unsigned int code = XKeysymToKeycode(display, XStringToKeysym(keysym));
-        key(display, code, 1, 0);
-        key(display, code, 0, 0);
-        XFlush(display);
-    }
-};
-
-// Pumps until done() holds or the time is up (a loaded machine shows windows late).
-template <class Done>
-bool PumpUntil(Done done, int ms = 10000)
+POINT OnScreen(POINT client)
 {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    MSG msg;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= until)
-            return false;
-        while (::PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessage(&msg);
-        }
-        ::MsgWaitForMultipleObjectsEx(0, nullptr, 10, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    }
-    return true;
+    return { kLeft + client.x, kTop + client.y };
 }
 
 bool Logged(const SkinHost& host, const std::wstring& line)
@@ -111,25 +64,25 @@ void ClickTypeAndCheckScreen()
     FakeInput input;
     ASSERT_TRUE(input.Usable()) << "the XTEST extension is not there";
 
-    input.Click(button);
+    input.Click(OnScreen(button));
     EXPECT_TRUE(PumpUntil([&] { return Logged(host, L"click:btn"); }));
 
     EXPECT_EQ(rgbAt(option), 0x808080u);
-    input.Click(option);
+    input.Click(OnScreen(option));
     EXPECT_TRUE(PumpUntil([&] { return Logged(host, L"selectchanged:opt"); }));
     EXPECT_TRUE(host.Find<COptionUI>(L"opt")->IsSelected());
     EXPECT_TRUE(PumpUntil([&] { return rgbAt(option) == 0x00A000u; })) << std::hex << "option shows " << rgbAt(option);
 
     auto* slider = host.Find<CSliderUI>(L"sld");
     const RECT track = slider->GetPos();
-    input.Click({ track.left + (track.right - track.left) * 3 / 4, (track.top + track.bottom) / 2 });
+    input.Click(OnScreen({ track.left + (track.right - track.left) * 3 / 4, (track.top + track.bottom) / 2 }));
     EXPECT_TRUE(PumpUntil([&] { return slider->GetValue() > 50; })) << "value " << slider->GetValue();
     EXPECT_TRUE(PumpUntil([&] { return Logged(host, L"valuechanged:sld"); }));
     const POINT filled { track.left + (track.right - track.left) / 4, (track.top + track.bottom) / 2 };
     EXPECT_TRUE(PumpUntil([&] { return rgbAt(filled) == 0xFF8000u; })) << std::hex << "slider shows " << rgbAt(filled);
 
     auto* editControl = host.Find<CEditUI>(L"ed");
-    input.Click(edit);
+    input.Click(OnScreen(edit));
     ASSERT_TRUE(PumpUntil([&] { return ::FindWindowEx(host.GetHWND(), nullptr, L"EditWnd", nullptr) != nullptr; }));
     input.Type("4");
     input.Type("2");

@@ -15,11 +15,13 @@
 
 // After gtest and the framework: X11's macros would clash with their names.
 #include "support/XvfbSession.h"
+#include "support/FakeInput.h"
 
 #include <X11/keysym.h>
-#include <dlfcn.h>
 
 using namespace SkinUI;
+using xvfbtest::FakeInput;
+using xvfbtest::PumpUntil;
 
 namespace {
 
@@ -42,58 +44,6 @@ protected:
                L"<RichEdit name=\"edit\" bkcolor=\"#FFF0F0F0\" textcolor=\"#FF000000\"/></VerticalLayout></Window>";
     }
 };
-
-// Real key and pointer input through XTEST, loaded at run time.
-struct FakeInput {
-    using Motion = int (*)(Display*, int, int, int, unsigned long);
-    using Button = int (*)(Display*, unsigned int, int, unsigned long);
-    using Key = int (*)(Display*, unsigned int, int, unsigned long);
-    void* library = dlopen("libXtst.so.6", RTLD_NOW);
-    Motion motion = library ? reinterpret_cast<Motion>(dlsym(library, "XTestFakeMotionEvent")) : nullptr;
-    Button button = library ? reinterpret_cast<Button>(dlsym(library, "XTestFakeButtonEvent")) : nullptr;
-    Key key = library ? reinterpret_cast<Key>(dlsym(library, "XTestFakeKeyEvent")) : nullptr;
-    Display* display = XOpenDisplay(nullptr);
-
-    ~FakeInput()
-    {
-        if (display)
-            XCloseDisplay(display);
-        if (library)
-            dlclose(library);
-    }
-    bool Usable() const { return motion && button && key && display; }
-    void Click(POINT pt)
-    {
-        motion(display, -1, pt.x, pt.y, 0);
-        button(display, 1, 1, 0);
-        button(display, 1, 0, 0);
-        XFlush(display);
-    }
-    void Type(KeySym sym)
-    {
-        const unsigned code = XKeysymToKeycode(display, sym);
-        key(display, code, 1, 0);
-        key(display, code, 0, 0);
-        XFlush(display);
-    }
-};
-
-template <class Done>
-bool PumpUntil(Done done, int ms = 10000)
-{
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    MSG msg;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= until)
-            return false;
-        while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessage(&msg);
-        }
-        MsgWaitForMultipleObjectsEx(0, nullptr, 10, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    }
-    return true;
-}
 
 void TypeAndReadBack()
 {
