@@ -46,7 +46,10 @@ int CDPI::Scale(int iValue) const
 {
     if (m_Awareness == PROCESS_DPI_UNAWARE)
         return iValue;
-    const int scaled = ::MulDiv(iValue, static_cast<int>(GetScale()), 100);
+    const int scale = static_cast<int>(GetScale());
+    if (scale == 100)
+        return iValue;  // the common case, taken for every size of every layout pass
+    const int scaled = ::MulDiv(iValue, scale, 100);
     if (scaled == 0 && iValue != 0)
         return iValue > 0 ? 1 : -1;
     return scaled;

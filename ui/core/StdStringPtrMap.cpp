@@ -44,7 +44,7 @@ CStdStringPtrMap::~CStdStringPtrMap()
 
 void CStdStringPtrMap::FreeEntries()
 {
-    for (int i = 0; i < m_nBuckets; ++i) {
+    for (int i = 0; m_aT != nullptr && i < m_nBuckets; ++i) {
         TITEM* item = m_aT[i];
         while (item) {
             TITEM* next = item->pNext;
@@ -57,14 +57,12 @@ void CStdStringPtrMap::FreeEntries()
     m_nCount = 0;
 }
 
+// The buckets are allocated by the first insert: most maps (every control's custom attributes)
+// never hold an entry, and a list of thousands of rows would pay for thousands of empty tables.
 void CStdStringPtrMap::Resize(int nSize)
 {
     FreeEntries();
     m_nBuckets = nSize < 0 ? 0 : nSize;
-    if (m_nBuckets > 0)
-        m_aT = new (std::nothrow) TITEM*[m_nBuckets]();
-    if (!m_aT)
-        m_nBuckets = 0;
 }
 
 void CStdStringPtrMap::RemoveAll()
@@ -79,7 +77,7 @@ int CStdStringPtrMap::BucketOf(uint32_t hash) const
 
 TITEM* CStdStringPtrMap::FindEntry(const wchar_t* key, int* bucket) const
 {
-    if (m_nBuckets == 0 || !key)
+    if (m_aT == nullptr || !key)
         return nullptr;
     const uint32_t hash = HashKey(key);
     *bucket = BucketOf(hash);
@@ -113,6 +111,11 @@ bool CStdStringPtrMap::Insert(const wchar_t* key, void* pData)
 {
     if (m_nBuckets == 0 || !key || Find(key))
         return false;
+    if (m_aT == nullptr) {
+        m_aT = new (std::nothrow) TITEM*[m_nBuckets]();
+        if (m_aT == nullptr)
+            return false;
+    }
     const uint32_t hash = HashKey(key);
     TITEM* item = new (std::nothrow) TITEM { CUIString(key), pData, nullptr, nullptr, hash };
     if (!item)
