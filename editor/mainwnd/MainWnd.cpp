@@ -27,6 +27,7 @@ std::atomic<uint8_t> WatermarkRefitFlag { 0 };
 uint8_t WatermarkRecenterFlag = 0;
 uint8_t TextWatermarkTiled = 0;
 int EndHandleLimit = 816;
+RECT EndHandleRect = { 811, 440, 817, 712 };
 int CropCanvasWidth = 0;
 int CropCanvasHeight = 0;
 
@@ -164,6 +165,8 @@ void CMainWnd::Notify(SkinUI::TNotifyUI& msg)
 {
     if (msg.sType == L"windowinit")
         StartUpdater();
+    else if (!HandlePageNotify(msg))
+        return;
     WindowImplBase::Notify(msg);
 }
 

@@ -57,6 +57,7 @@ extern std::atomic<uint8_t> WatermarkRefitFlag;
 extern uint8_t WatermarkRecenterFlag;
 extern uint8_t TextWatermarkTiled;
 extern int EndHandleLimit;             // the end handle's right-most x, unscaled
+extern RECT EndHandleRect;             // the end handle's rectangle at 100 %: its left limits the start handle
 extern int CropCanvasWidth;
 extern int CropCanvasHeight;
 extern std::atomic<uint8_t> AvatarDownloadFinished;  // set by OnAvatarDownloadFinished
@@ -78,6 +79,10 @@ public:
     static constexpr UINT_PTR kTimerRecentre = 1124;
     static constexpr UINT_PTR kTimerUnused = 1145;
     static constexpr UINT_PTR kTimerRestoreOverlays = 1146;
+    static constexpr UINT_PTR kTimerMarkerLayout = 1160;
+    static constexpr UINT_PTR kTimerRefitFlag = 1161;
+    static constexpr UINT_PTR kTimerRotationReapply = 1162;
+    static constexpr UINT_PTR kTimerMusicPlacement = 1163;
     // How long shut-down waits for the workers after stopping their encoders.
     static constexpr int kWorkerWaitMs = 10000;
 
@@ -135,6 +140,18 @@ public:
     BOOL ResizeForPage(int height);
     void ClearRefitFlagLater();
     static std::string GetExeVersion(const std::wstring& path);
+
+    // Page notifications other than clicks: page tabs and option groups, the edit fields, focus,
+    // combo choices, the range markers and the sliders. Returns false when the notification must
+    // not go on to the base handling.
+    bool HandlePageNotify(SkinUI::TNotifyUI& msg);
+    void OnSelectChanged(SkinUI::TNotifyUI& msg);
+    void OnUnselected(SkinUI::TNotifyUI& msg);
+    bool OnPageTabSelected(const SkinUI::CUIString& name);
+    void ApplyPreviewRotation(std::wstring rotation);
+    void RunMarkerLayout();
+    void ScheduleRefitFlagClear();
+    bool OnPageTimer(UINT_PTR id);
 
     // Encoder runner and the conventions every export shares.
     int RunEncoderWithProgress(EncoderRunRequest request);
@@ -321,6 +338,12 @@ public:
     AccountClient* m_pAccount { nullptr };
     std::unique_ptr<AccountClient> m_account;
     AccountLogonInfo m_accountInfo;
+
+    // Pages: the remembered marker rectangles of the cut page, the end handle's limit rectangle
+    // and the adjust page's pending re-application of aspect and speed after a rotation.
+    RECT m_rcMarkers[2] {};
+    int m_nRotationReapply { 0 };
+    RECT m_rcPictureTiled {};  // the picture watermark's rectangle when it was tiled
 
 private:
     bool RunStopRequested(const EncoderRunRequest& request) const;

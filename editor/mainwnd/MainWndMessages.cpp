@@ -298,6 +298,8 @@ LRESULT CMainWnd::OnTimer(UINT_PTR id)
     case kTimerUnused:
         break;
     default:
+        if (OnPageTimer(id))
+            return 0;
         return 1;  // not ours: the controls' timers go on to the paint manager
     }
     ::KillTimer(m_hWnd, id);

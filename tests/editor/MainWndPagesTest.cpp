@@ -1,0 +1,225 @@
+// The main window's page tabs and the mode options inside the pages, on the real skin.
+#include <gtest/gtest.h>
+
+#include "MainWndFixture.h"
+#include "ui/controls/LabelUI.h"
+#include "ui/controls/ListElementUI.h"
+#include "ui/controls/ListUI.h"
+#include "ui/controls/OptionUI.h"
+#include "ui/controls/ProgressUI.h"
+#include "ui/controls/SliderUI.h"
+#include "ui/core/ContainerUI.h"
+#include "ui/core/TabLayoutUI.h"
+
+namespace {
+
+class PlainWnd : public SkinUI::CWindowWnd {
+protected:
+    const wchar_t* GetWindowClassName() const override { return L"QuillTestOverlay"; }
+};
+
+SkinUI::COptionUI* AsOption(SkinUI::CControlUI* control)
+{
+    return control ? static_cast<SkinUI::COptionUI*>(control->GetInterface(L"Option")) : nullptr;
+}
+
+int ValueOf(SkinUI::CControlUI* control)
+{
+    auto* bar = control ? static_cast<SkinUI::CProgressUI*>(control->GetInterface(L"Progress")) : nullptr;
+    return bar ? bar->GetValue() : -1;
+}
+
+class MainWndPagesTest : public MainWndFixture {
+protected:
+    void Select(const wchar_t* name, bool selected = true)
+    {
+        SkinUI::COptionUI* option = AsOption(Find(name));
+        ASSERT_NE(option, nullptr) << "no option " << WideToAnsi(name);
+        option->Selected(selected);
+    }
+    std::wstring ShownPage()
+    {
+        auto* pages = static_cast<SkinUI::CTabLayoutUI*>(m_window->m_ptab_Tran->GetInterface(L"TabLayout"));
+        SkinUI::CControlUI* page = pages->GetItemAt(pages->GetCurSel());
+        return page ? page->GetName().GetData() : L"";
+    }
+};
+
+}  // namespace
+
+TEST_F(MainWndPagesTest, EachTabShowsItsPageAndSetsThePageState)
+{
+    CMainWnd& w = Open(144);
+    PlainWnd cover, frame, watermark;
+    w.m_hCover = cover.Create(w.GetHWND(), L"", WS_POPUP | WS_VISIBLE, 0, 0, 0, 40, 40);
+    w.m_hConceal = frame.Create(w.GetHWND(), L"", WS_POPUP | WS_VISIBLE, 0, 0, 0, 40, 40);
+    watermark.Create(w.GetHWND(), L"", WS_POPUP | WS_VISIBLE, 0, 0, 0, 40, 40);
+    w.m_pWatermarkWnd = &watermark;
+    w.m_pWaterMaker->SetVisible(true);
+    struct Case { const wchar_t* tab; const wchar_t* page; const wchar_t* pageKey; int limit; bool pairShown; bool watermarkShown; };
+    const Case cases[] = {
+        { L"tabFenge", L"splitPage", L"tabFenge", 816, false, false },
+        { L"tabVideoCut", L"cutPage", L"VideoCut", 816, true, false },
+        { L"tabScreen", L"shotPage", L"VideoScreen", 610, false, false },
+        { L"tabAdd", L"clipPage", L"VideoScreen", 1002, false, true },  // the key stays; the watermark comes back
+        { L"tabAdjust", L"adjustPage", L"VideoScreen", 1002, false, false },
+        { L"tabGIF", L"gifPage", L"VideoScreen", 1002, false, false },
+        { L"tabmerge", L"mergePage", L"VideoScreen", 1002, false, false },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(WideToAnsi(c.tab));
+        // The tab left behind hides its underline.
+        SkinUI::CControlUI* before = Find(c.tab)->GetParent();
+        static_cast<SkinUI::CContainerUI*>(before->GetInterface(L"Container"))->FindSubControl(L"xxx")->SetVisible(true);
+        Select(c.tab);
+        EXPECT_EQ(ShownPage(), c.page);
+        EXPECT_EQ(PageKey, c.pageKey);
+        EXPECT_EQ(EndHandleLimit, c.limit);
+        RECT rc {};
+        ::GetWindowRect(w.GetHWND(), &rc);
+        EXPECT_EQ(rc.right - rc.left, 1536);
+        EXPECT_EQ(rc.bottom - rc.top, w.ScaleByDpi(675));
+        if (::IsWindow(w.m_hCover)) {
+            EXPECT_EQ(::IsWindowVisible(w.m_hCover) != FALSE, c.pairShown);
+        }
+        EXPECT_EQ(::IsWindowVisible(watermark.GetHWND()) != FALSE, c.watermarkShown);
+    }
+    platform::headless::PumpMessages();
+    EXPECT_FALSE(::IsWindow(w.m_hCover)) << "leaving for the list pages closes the crop pair";
+    EXPECT_FALSE(::IsWindow(w.m_hConceal));
+    w.m_hCover = w.m_hConceal = nullptr;
+    w.m_pWatermarkWnd = nullptr;
+    ::DestroyWindow(watermark.GetHWND());  // before the object on the stack goes
+}
+
+TEST_F(MainWndPagesTest, TheUnderlineOfAnUnselectedTabHidesOnly)
+{
+    Open();
+    Select(L"tabFenge");
+    SkinUI::CControlUI* column = Find(L"tabFenge")->GetParent();
+    SkinUI::CControlUI* underline = static_cast<SkinUI::CContainerUI*>(column->GetInterface(L"Container"))->FindSubControl(L"xxx");
+    underline->SetVisible(true);
+    Select(L"Average");  // an option of a page has no underline beside it: nothing else hides
+    EXPECT_TRUE(underline->IsVisible());
+    Select(L"tabGIF");
+    EXPECT_FALSE(underline->IsVisible());
+}
+
+TEST_F(MainWndPagesTest, MuteSilencesAndGivesBackTheVolumeWithItsLabel)
+{
+    CMainWnd& w = Open();
+    w.m_nCutVolume = 150;
+    SkinUI::CControlUI* mute = Find(L"Mute");
+    auto* label = static_cast<SkinUI::CLabelUI*>(
+        static_cast<SkinUI::CContainerUI*>(mute->GetParent()->GetParent()->GetInterface(L"Container"))->GetItemAt(1));
+    Select(L"Mute");
+    EXPECT_EQ(ValueOf(w.m_pSoundPro), 0);
+    EXPECT_EQ(ValueOf(w.m_pSoundSlider), 0);
+    EXPECT_EQ(std::wstring(label->GetText().GetData()), L"0");
+    EXPECT_EQ(label->GetTextPadding().left, 35);
+    Select(L"Mute", false);
+    EXPECT_EQ(ValueOf(w.m_pSoundPro), 150);
+    EXPECT_EQ(ValueOf(w.m_pSoundSlider), 150);
+    EXPECT_EQ(std::wstring(label->GetText().GetData()), L"150");
+    EXPECT_EQ(label->GetTextPadding().left, 35 + 150 * 140 / 200);
+}
+
+TEST_F(MainWndPagesTest, SplitModesSwitchInputsImagesAndFocus)
+{
+    CMainWnd& w = Open();
+    Select(L"tabFenge");
+    Reveal(w.m_pstartSegmenMillsecond);
+    Reveal(w.m_pAddSengenNum);
+    Select(L"Average");
+    auto* cut = static_cast<SkinUI::CButtonUI*>(w.m_pSegmenCut->GetInterface(L"Button"));
+    EXPECT_TRUE(cut->GetNormalImage().IsEmpty());
+    EXPECT_FALSE(cut->IsMouseEnabled());
+    EXPECT_TRUE(w.m_pAddSengenNum->IsVisible());
+    EXPECT_FALSE(w.m_pAddSengenTime->IsVisible());
+    EXPECT_TRUE(w.m_pstartSegmen->IsMouseEnabled());
+    EXPECT_FALSE(w.m_pstartSegmenHour->IsMouseEnabled());
+    Select(L"TimeAverage");
+    EXPECT_TRUE(w.m_pstartAverageHour->IsMouseEnabled());
+    EXPECT_FALSE(w.m_pstartSegmen->IsMouseEnabled());
+    EXPECT_TRUE(w.m_pAddSengenTimeNum->IsVisible());
+    Select(L"handSegmen");
+    EXPECT_EQ(std::wstring(cut->GetNormalImage().GetData()), L"33.png");
+    EXPECT_EQ(std::wstring(cut->GetHotImage().GetData()), L"33.png");
+    EXPECT_TRUE(cut->IsMouseEnabled());
+    EXPECT_TRUE(w.m_pAddSengenTime->IsVisible());
+    EXPECT_FALSE(w.m_pAddSengenTimeNum->IsVisible());
+    EXPECT_FALSE(w.m_pstartAverageHour->IsMouseEnabled());
+    EXPECT_EQ(w.GetPaintManager().GetFocus(), w.m_pstartSegmenMillsecond);
+}
+
+TEST_F(MainWndPagesTest, ScreenshotRowsFollowThePictureShapeAndSkipWithoutOne)
+{
+    CMainWnd& w = Open();
+    auto* list = static_cast<SkinUI::CListUI*>(w.m_pListScreen->GetInterface(L"List"));
+    ASSERT_NE(list, nullptr);
+    auto* row = new SkinUI::CListContainerElementUI();
+    auto* frame = new SkinUI::CHorizontalLayoutUI();
+    auto* caption = new SkinUI::CLabelUI();
+    frame->Add(caption);
+    row->Add(frame);
+    list->Add(row);  // the list owns it
+    Select(L"tabScreen");
+    Reveal(row);
+    row->SetFixedHeight(77);
+    w.m_strScreenshotWidth = L"";  // no media information: no division by zero, rows unchanged
+    w.m_strScreenshotHeight = L"360";
+    Select(L"LongPic");
+    EXPECT_EQ(row->GetFixedHeight(), 77);
+    w.m_strScreenshotWidth = L"464";
+    w.m_strScreenshotHeight = L"260";
+    Select(L"ShotPic");
+    EXPECT_EQ(row->GetFixedHeight(), 130 + 32);
+    EXPECT_TRUE(caption->IsVisible());
+    Select(L"LongPic");
+    EXPECT_EQ(row->GetFixedHeight(), 130);
+    EXPECT_FALSE(caption->IsVisible());
+}
+
+TEST_F(MainWndPagesTest, WatermarkAndTextStyleOptionsSetTheDefaultStyle)
+{
+    CMainWnd& w = Open();
+    WatermarkSettings = WatermarkStyle();
+    WatermarkSettings.fontStyle = kFontUnderline;
+    Select(L"Blod");
+    EXPECT_EQ(WatermarkSettings.fontStyle, kFontBold);  // underline cleared
+    Select(L"Italic");
+    EXPECT_EQ(WatermarkSettings.fontStyle, kFontBold | kFontItalic);
+    Select(L"Blod", false);
+    EXPECT_EQ(WatermarkSettings.fontStyle, kFontItalic);
+
+    Find(L"StrokeColor")->SetBkColor(0xFF123456);
+    Select(L"StrokeOp");
+    EXPECT_EQ(WatermarkSettings.strokeOn, 1);
+    EXPECT_EQ(WatermarkSettings.strokeColor, 0x123456);
+    Select(L"StrokeOp", false);
+    EXPECT_EQ(WatermarkSettings.strokeOn, 0);
+    Select(L"BootomUndline");
+    EXPECT_TRUE(WatermarkSettings.fontStyle & kFontUnderline);
+
+    w.m_pWaterPath->SetText(L"");
+    PictureWatermarkLayout = 1;
+    Select(L"PicCorner");  // no picture: only the size slider stops taking the mouse
+    EXPECT_EQ(PictureWatermarkLayout, 1);
+    EXPECT_FALSE(w.m_pPicSizeSlider->IsMouseEnabled());
+    Select(L"PicUserOp");
+    EXPECT_EQ(PictureWatermarkLayout, 0);
+    EXPECT_TRUE(w.m_pPicSizeSlider->IsMouseEnabled());
+    EXPECT_EQ(WatermarkRefitFlag, 1);
+
+    w.m_pWaterTextRich->SetText(L"");
+    Select(L"tabAdd");
+    Reveal(w.m_pWaterTextRich);
+    Reveal(w.m_pWaterAddPic);
+    Select(L"PicWater");
+    EXPECT_TRUE(w.m_pWaterAddPic->IsVisible());
+    Select(L"TextWater");
+    EXPECT_FALSE(w.m_pWaterExport->IsEnabled());
+    EXPECT_TRUE(w.m_pWaterTextRich->IsVisible());
+    EXPECT_FALSE(w.m_pWaterAddPic->IsVisible());
+    WatermarkSettings = WatermarkStyle();
+}
