@@ -27,7 +27,6 @@ std::atomic<uint8_t> WatermarkRefitFlag { 0 };
 uint8_t WatermarkRecenterFlag = 0;
 uint8_t TextWatermarkTiled = 0;
 int EndHandleLimit = 816;
-RECT EndHandleRect = { 811, 440, 817, 712 };
 int CropCanvasWidth = 0;
 int CropCanvasHeight = 0;
 

@@ -57,7 +57,6 @@ extern std::atomic<uint8_t> WatermarkRefitFlag;
 extern uint8_t WatermarkRecenterFlag;
 extern uint8_t TextWatermarkTiled;
 extern int EndHandleLimit;             // the end handle's right-most x, unscaled
-extern RECT EndHandleRect;             // the end handle's rectangle at 100 %: its left limits the start handle
 extern int CropCanvasWidth;
 extern int CropCanvasHeight;
 extern std::atomic<uint8_t> AvatarDownloadFinished;  // set by OnAvatarDownloadFinished

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/StringHelpers.h"
+#include "editor/dialogs/TimelineHandleUI.h"
 #include "editor/mainwnd/MainWnd.h"
 #include "media/PlayerUI.h"
 #include "platform/Windows.h"
