@@ -171,6 +171,62 @@ def dialog_images():
     window_shadow().save(os.path.join(ROOT, "skins", "images", "shadow.png"))
 
 
+UPDATER_BLUE = (52, 122, 234, 255)
+
+
+def updater_close(size, colour, disc):
+    scale = size / 18
+    canvas = Canvas(size, size)
+    if disc:
+        canvas.round_rect(0, 0, size, size, size // 2, disc)
+    c = size / 2
+    canvas.line(c - 4.5 * scale, c - 4.5 * scale, c + 4.5 * scale, c + 4.5 * scale, 1.4 * scale, colour)
+    canvas.line(c + 4.5 * scale, c - 4.5 * scale, c - 4.5 * scale, c + 4.5 * scale, 1.4 * scale, colour)
+    return canvas
+
+
+def updater_logo(size):
+    """The editor's logo: a rounded violet tile with a white play mark and a short cut line."""
+    s = size / 56
+    canvas = Canvas(size, size)
+    canvas.round_rect(0, 0, size, size, int(14 * s), (94, 92, 230, 255))
+    canvas.triangle(((21 * s, 15 * s), (21 * s, 41 * s), (42 * s, 28 * s)), (255, 255, 255, 255))
+    canvas.line(12 * s, 46 * s, 44 * s, 46 * s, 2.2 * s, (255, 255, 255, 150))
+    return canvas
+
+
+def updater_button(scale, colour):
+    canvas = Canvas(40 * scale, 40 * scale)
+    canvas.round_rect(0, 0, 40 * scale, 40 * scale, 6 * scale, colour)
+    return canvas
+
+
+def updater_bar(scale, colour):
+    canvas = Canvas(40 * scale, 8 * scale)
+    canvas.round_rect(0, 0, 40 * scale, 8 * scale, 4 * scale, colour)
+    return canvas
+
+
+def updater_skin():
+    """The update dialog's own archive: each picture at 100 % and as "name@.png" at 200 %."""
+    out = os.path.join(ROOT, "updater", "skin")
+    pictures = {
+        "navbar_icon_close_n": lambda k: updater_close(18 * k, (153, 153, 153, 255), None),
+        "navbar_icon_close_h": lambda k: updater_close(18 * k, (51, 51, 51, 255), (235, 237, 241, 255)),
+        "logo": lambda k: updater_logo(56 * k),
+        "bt1-1": lambda k: updater_button(k, UPDATER_BLUE),
+        "bt1-2": lambda k: updater_button(k, (74, 140, 242, 255)),
+        "bt1-3": lambda k: updater_button(k, (38, 100, 200, 255)),
+        "03": lambda k: updater_bar(k, (230, 233, 239, 255)),
+        "02": lambda k: updater_bar(k, UPDATER_BLUE),
+    }
+    for name, draw in pictures.items():
+        draw(1).save(os.path.join(out, name + ".png"))
+        draw(2).save(os.path.join(out, name + "@.png"))
+    window_shadow().save(os.path.join(out, "shadow.png"))
+    window_shadow().save(os.path.join(out, "shadow@.png"))
+
+
 def save_gif(path, width, height, palette, frames, delay):
     """An animated GIF: one solid frame per palette index in `frames`, each `delay` hundredths."""
     palette = (list(palette) + [(0, 0, 0, 255)] * 4)[:4]
@@ -252,4 +308,5 @@ if __name__ == "__main__":
     editor_skin()
     dialog_images()
     menu_images()
+    updater_skin()
     test_skin()

@@ -6,7 +6,9 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <cwctype>
 #include <memory>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -35,16 +37,25 @@ public:
     void FileReplaced(std::string target, std::string aside) { m_replaced.push_back({ std::move(target), std::move(aside) }); }
     const std::vector<Replaced>& ReplacedFiles() const { return m_replaced; }
 
-    void RollBack() const
+    // True only when every replaced file is back and every added file is gone; a file that
+    // cannot be put back stays under its aside name, which is logged.
+    bool RollBack() const
     {
+        bool complete = true;
         for (auto it = m_replaced.rbegin(); it != m_replaced.rend(); ++it) {
-            if (it->aside.empty())
-                unlink(it->target.c_str());
-            else if (std::rename(it->aside.c_str(), it->target.c_str()) != 0)
-                LOG(ERROR) << it->target << " restore fail " << errno;
+            if (it->aside.empty()) {
+                if (unlink(it->target.c_str()) != 0 && errno != ENOENT) {
+                    LOG(ERROR) << it->target << " remove fail " << errno;
+                    complete = false;
+                }
+            } else if (std::rename(it->aside.c_str(), it->target.c_str()) != 0) {
+                LOG(ERROR) << it->target << " restore fail " << errno << ": the old file is kept as " << it->aside;
+                complete = false;
+            }
         }
         for (auto it = m_createdFolders.rbegin(); it != m_createdFolders.rend(); ++it)
             rmdir(it->c_str());
+        return complete;
     }
 
 private:
@@ -101,6 +112,15 @@ bool CreateFolders(const std::string& installFolder, const std::string& folder, 
     return true;
 }
 
+// Names that land on one file (case and separators aside) give one key.
+std::wstring ItemKey(const std::wstring& name)
+{
+    std::wstring key = name;
+    for (wchar_t& ch : key)
+        ch = ch == L'\\' ? L'/' : static_cast<wchar_t>(std::towlower(ch));
+    return key;
+}
+
 // Unpacks every item into the staging folder; false when any item is refused or fails.
 bool StageItems(ZipHandle* archive, const std::wstring& stageFolder, const ApplyZipOptions& options,
                 std::vector<StagedItem>& items)
@@ -109,6 +129,7 @@ bool StageItems(ZipHandle* archive, const std::wstring& stageFolder, const Apply
     ZipReaderGetItem(archive, -1, &record);
     const int count = record.index;
     bool ok = true;
+    std::set<std::wstring> seen;
     for (int index = 0; index < count; ++index) {
         if (ZipReaderGetItem(archive, index, &record) != kZipOk) {
             LogAs(options.logUnit, __LINE__, "item " + std::to_string(index) + " " + ZipText(kZipLastResult));
@@ -124,6 +145,12 @@ bool StageItems(ZipHandle* archive, const std::wstring& stageFolder, const Apply
             ok = false;
             continue;
         }
+        // One target, one item: a second copy would replace the first one's aside file.
+        if (!seen.insert(ItemKey(item.name)).second) {
+            LogAs(options.logUnit, __LINE__, WideToAnsi(record.name) + " refused: the archive names it twice");
+            ok = false;
+            continue;
+        }
         if (!item.isFolder) {
             const DWORD result = ZipReaderExtractToFile(archive, index, (stageFolder + item.name).c_str());
             if (result != kZipOk) {
@@ -135,6 +162,16 @@ bool StageItems(ZipHandle* archive, const std::wstring& stageFolder, const Apply
         items.push_back(std::move(item));
     }
     return ok;
+}
+
+// "<target>.vkold", or with a number when that name is taken: an aside never overwrites a file.
+std::string UniqueAsideName(const std::string& target)
+{
+    std::string aside = target + ".vkold";
+    struct stat info {};
+    for (int n = 1; lstat(aside.c_str(), &info) == 0; ++n)
+        aside = target + ".vkold" + std::to_string(n);
+    return aside;
 }
 
 void LogCopyFailure(const ApplyZipOptions& options, const std::wstring& target, int error)
@@ -165,7 +202,7 @@ bool ReplaceFile(const std::wstring& staged, const std::wstring& target, const A
     const std::string freshPath = WideToAnsi(fresh);
     if (existed)  // the new file keeps the installed file's permissions (the editor stays executable)
         chmod(freshPath.c_str(), old.st_mode & 07777);
-    const std::string aside = existed ? targetPath + ".vkold" : std::string();
+    const std::string aside = existed ? UniqueAsideName(targetPath) : std::string();
     if (existed && std::rename(targetPath.c_str(), aside.c_str()) != 0) {
         const int error = errno;
         unlink(freshPath.c_str());
@@ -257,8 +294,10 @@ bool ApplyZipUpdate(const std::wstring& downloadPath, const std::wstring& tempFo
     if (!ok) {
         LOG(ERROR) << "update not applied: the archive has items that cannot be unpacked";
     } else if (!(ok = CommitItems(items, stageFolder, installFolder, options, transaction))) {
-        transaction.RollBack();
-        LOG(ERROR) << "update not applied: every replaced file was put back";
+        if (transaction.RollBack())
+            LOG(ERROR) << "update not applied: every replaced file was put back";
+        else
+            LOG(ERROR) << "update not applied, and some files could not be put back (see above)";
     } else {
         DeleteOldFiles(transaction, options);
     }

@@ -10,29 +10,34 @@
 
 namespace {
 
-// Strict UTF-8 decoding: a malformed sequence fails the whole conversion.
-bool DecodeUtf8(const std::string& in, std::wstring& out)
+// Decodes UTF-8; every byte that does not start a well-formed sequence is handed to `invalid`
+// once and decoding goes on with the next byte, so no text is lost or repeated.
+template <typename InvalidByte>
+std::wstring DecodeUtf8(const std::string& in, InvalidByte invalid)
 {
-    out.clear();
+    std::wstring out;
+    out.reserve(in.size());
     for (size_t i = 0; i < in.size();) {
         const auto lead = static_cast<unsigned char>(in[i]);
         const int extra = lead < 0x80 ? 0 : (lead >> 5) == 0x6 ? 1 : (lead >> 4) == 0xE ? 2 : (lead >> 3) == 0x1E ? 3 : -1;
-        if (extra < 0 || i + extra >= in.size())
-            return false;
-        uint32_t code = extra == 0 ? lead : lead & (0x3F >> extra);
-        for (int k = 1; k <= extra; ++k) {
+        bool ok = extra >= 0 && i + extra < in.size();
+        uint32_t code = ok ? (extra == 0 ? lead : lead & (0x3F >> extra)) : 0;
+        for (int k = 1; ok && k <= extra; ++k) {
             const auto next = static_cast<unsigned char>(in[i + k]);
-            if ((next & 0xC0) != 0x80)
-                return false;
+            ok = (next & 0xC0) == 0x80;
             code = (code << 6) | (next & 0x3F);
         }
         static const uint32_t kMinimum[] = { 0, 0x80, 0x800, 0x10000 };
-        if (code < kMinimum[extra] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-            return false;
+        ok = ok && code >= kMinimum[extra] && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
+        if (!ok) {
+            out += invalid(lead);
+            ++i;
+            continue;
+        }
         out += static_cast<wchar_t>(code);
         i += extra + 1;
     }
-    return true;
+    return out;
 }
 
 // A code point that cannot be encoded (a lone surrogate, beyond U+10FFFF) becomes U+FFFD.
@@ -164,10 +169,8 @@ int ReplaceAllInPlace(const std::wstring& find, const std::wstring& replacement,
 
 std::string Utf8ToAnsi(const std::string& utf8)
 {
-    std::wstring wide;
-    if (utf8.empty() || !DecodeUtf8(utf8, wide))
-        return std::string();
-    return EncodeUtf8(wide);
+    // As the system converters do: a malformed byte becomes U+FFFD, the rest is kept.
+    return EncodeUtf8(DecodeUtf8(utf8, [](unsigned char) { return L'\uFFFD'; }));
 }
 
 std::string WideToAcp(const std::wstring& text)
@@ -177,10 +180,8 @@ std::string WideToAcp(const std::wstring& text)
 
 std::wstring AnsiToWide(std::string text)
 {
-    std::wstring wide;
-    if (!DecodeUtf8(text, wide))
-        for (unsigned char ch : text)  // not UTF-8: keep every byte rather than lose the text
-            wide += static_cast<wchar_t>(ch);
+    // A byte that is not UTF-8 (a name from an older system) is read as Latin-1.
+    const std::wstring wide = DecodeUtf8(text, [](unsigned char ch) { return static_cast<wchar_t>(ch); });
     return wide.substr(0, wide.find(L'\0'));
 }
 
@@ -188,6 +189,11 @@ std::string WideToAnsi(std::wstring text)
 {
     const std::string narrow = EncodeUtf8(text);
     return narrow.substr(0, narrow.find('\0'));
+}
+
+std::wstring HeldFilePath(int fd)
+{
+    return L"/proc/self/fd/" + std::to_wstring(fd);
 }
 
 std::wstring FileExtensionOf(std::wstring text)

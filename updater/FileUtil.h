@@ -20,6 +20,10 @@ std::string WideToAcp(const std::wstring& text);
 std::wstring AnsiToWide(std::string text);
 std::string WideToAnsi(std::wstring text);
 
+// A path that opens the very file behind an open descriptor of this process, whatever has
+// happened to the file's own path since it was opened.
+std::wstring HeldFilePath(int fd);
+
 std::wstring FileExtensionOf(std::wstring text);
 std::wstring FileNameOf(std::wstring text);
 std::wstring FolderOf(std::wstring text);

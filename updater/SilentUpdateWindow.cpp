@@ -81,14 +81,17 @@ void SilentUpdateWindow::OnProgress(WPARAM percent)
 void SilentUpdateWindow::OnApplyTimer()
 {
     KillTimer(m_hwnd, kApplyTimer);
-    if (m_updateType == L"zip") {
+    UpdateWorker* worker = m_worker.load();
+    if (m_updateType != L"zip") {
+        LOG(INFO) << WideToAnsi(m_fileName) << " is an installer: not run in silent mode";
+    } else if (const int verified = worker ? worker->VerifiedFile() : -1; verified < 0) {
+        LOG(ERROR) << WideToAnsi(m_downloadPath) << " not applied: the download is not complete";
+    } else {
         ApplyZipOptions options;
         options.logUnit = "message_wnd";
-        ApplyZipUpdate(m_downloadPath, m_tempDir, m_installDir, options);
-    } else {
-        LOG(INFO) << WideToAnsi(m_fileName) << " is an installer: not run in silent mode";
+        ApplyZipUpdate(HeldFilePath(verified), m_tempDir, m_installDir, options);
     }
-    if (UpdateWorker* worker = m_worker.load())
+    if (worker)
         worker->Stop();
 }
 

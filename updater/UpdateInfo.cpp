@@ -2,17 +2,17 @@
 
 #include "updater/FileUtil.h"
 #include "updater/UpdaterLog.h"
+#include "updater/UpdaterSettings.h"
 #include "platform/system/System.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <json/json.h>
 #include <memory>
 #include <vector>
-
-#ifndef QUILL_UPDATE_HOST
-#define QUILL_UPDATE_HOST "update.quillmoor.app"
-#endif
 
 namespace {
 
@@ -43,12 +43,6 @@ std::vector<std::string> StringArrayMember(const Json::Value& element, const cha
 
 }  // namespace
 
-std::string UpdateHost()
-{
-    const char* host = std::getenv("QUILL_UPDATE_HOST");
-    return host && *host ? host : QUILL_UPDATE_HOST;
-}
-
 std::string BuildUpdateInfoUrl(const std::wstring& productCode)
 {
     const std::wstring path = L"/paypage/" + productCode + L"/" + productCode + L"_up.json";
@@ -63,8 +57,15 @@ bool ParseUpdateInfoText(const std::string& text, UpdateRecordMap& records)
     const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
     Json::Value root;
     std::string errors;
-    if (!reader->parse(text.data(), text.data() + text.size(), &root, &errors))
+    // The reader throws on input it refuses outright (nesting beyond its stack limit): that is
+    // an invalid document like any other.
+    try {
+        if (!reader->parse(text.data(), text.data() + text.size(), &root, &errors))
+            return false;
+    } catch (const Json::Exception& error) {
+        LOG(ERROR) << "update info refused: " << error.what();
         return false;
+    }
     if (!root.isObject() || !root["update"].isArray())
         return true;
     const Json::Value& update = root["update"];
@@ -90,11 +91,33 @@ bool ParseUpdateInfoText(const std::string& text, UpdateRecordMap& records)
     return true;
 }
 
+bool ParseVersion(const std::string& text, int (&fields)[4])
+{
+    std::fill(std::begin(fields), std::end(fields), 0);
+    const char* at = text.c_str();
+    for (int& field : fields) {
+        char* end = nullptr;
+        errno = 0;
+        const long long value = std::strtoll(at, &end, 10);
+        if (end == at)
+            return true;  // reading stops at the first field that is not a number
+        if (errno == ERANGE || value < INT32_MIN || value > INT32_MAX) {
+            std::fill(std::begin(fields), std::end(fields), 0);
+            return false;
+        }
+        field = static_cast<int>(value);
+        if (*end != '.')
+            return true;
+        at = end + 1;
+    }
+    return true;
+}
+
 int CompareVersions(const std::string& a, const std::string& b)
 {
-    int fa[4] = {}, fb[4] = {};
-    std::sscanf(a.c_str(), "%d.%d.%d.%d", &fa[0], &fa[1], &fa[2], &fa[3]);
-    std::sscanf(b.c_str(), "%d.%d.%d.%d", &fb[0], &fb[1], &fb[2], &fb[3]);
+    int fa[4], fb[4];
+    ParseVersion(a, fa);
+    ParseVersion(b, fb);
     for (int i = 0; i < 4; ++i) {
         if (fa[i] != fb[i])
             return fa[i] > fb[i] ? 1 : -1;
@@ -104,6 +127,11 @@ int CompareVersions(const std::string& a, const std::string& b)
 
 void EvaluateUpdateRecord(const UpdateRecord& record, const std::string& installedVersion, UpdateDecision& decision)
 {
+    int fields[4];
+    if (!ParseVersion(record.upver, fields)) {
+        LOG(ERROR) << "up ver " << record.upver << " refused: a field is out of range";
+        return;
+    }
     if (CompareVersions(record.upver, installedVersion) != 1)
         return;
     if (record.type == 1)

@@ -27,15 +27,16 @@ struct UpdateDecision {
     std::wstring updateVersion;
 };
 
-// The update host: built in, or QUILL_UPDATE_HOST from the environment (tests point it at a
-// local server).
-std::string UpdateHost();
+// "https://<update host>/paypage/<code>/<code>_up.json"
 std::string BuildUpdateInfoUrl(const std::wstring& productCode);
 
-// Parses the document; false when the text is not JSON. Members of the wrong type read as
+// Parses the document; false when the text is not JSON (or nests deeper than the reader allows). Members of the wrong type read as
 // missing; a document without an "update" array holds no records.
 bool ParseUpdateInfoText(const std::string& text, UpdateRecordMap& records);
 
+// Reads "a.b.c.d" into four fields; reading stops at the first field that is not a number and
+// missing fields are 0. False (all fields 0) when a field lies outside the 32-bit signed range.
+bool ParseVersion(const std::string& text, int (&fields)[4]);
 // 1 when a is newer than b, -1 when older, 0 when equal; fields that cannot be read count as 0.
 int CompareVersions(const std::string& a, const std::string& b);
 void EvaluateUpdateRecord(const UpdateRecord& record, const std::string& installedVersion, UpdateDecision& decision);

@@ -2,10 +2,13 @@
 
 #include "updater/FileUtil.h"
 #include "updater/UpdaterLog.h"
+#include "updater/UpdaterSettings.h"
 
-#include <cstdlib>
 #include <curl/curl.h>
+#include <fcntl.h>
 #include <memory>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace {
@@ -19,36 +22,50 @@ struct HeaderListDeleter {
 using CurlHandle = std::unique_ptr<CURL, CurlDeleter>;
 using HeaderList = std::unique_ptr<curl_slist, HeaderListDeleter>;
 
-long EnvNumber(const char* name, long fallback)
-{
-    const char* text = std::getenv(name);
-    if (!text || !*text)
-        return fallback;
-    char* end = nullptr;
-    const long value = std::strtol(text, &end, 10);
-    return *end == '\0' && value > 0 ? value : fallback;
-}
-
 // Verified https for every request: the addresses come from a document on the network.
 bool SetSecureTransfer(CURL* handle, const std::string& url)
 {
+    const TransferLimits limits = GetTransferLimits();
     bool ok = curl_easy_setopt(handle, CURLOPT_URL, url.c_str()) == CURLE_OK
         && curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "https") == CURLE_OK
         && curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "https") == CURLE_OK
         && curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, 1L) == CURLE_OK
         && curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 2L) == CURLE_OK
         && curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L) == CURLE_OK
-        && curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, EnvNumber("QUILL_UPDATE_LOW_SPEED_LIMIT", 1)) == CURLE_OK
-        && curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, EnvNumber("QUILL_UPDATE_LOW_SPEED_TIME", 30)) == CURLE_OK;
-    if (const char* caFile = std::getenv("QUILL_UPDATE_CA_FILE"); ok && caFile && *caFile)
-        ok = curl_easy_setopt(handle, CURLOPT_CAINFO, caFile) == CURLE_OK;
+        && curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, limits.lowSpeedBytesPerSecond) == CURLE_OK
+        && curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, limits.lowSpeedSeconds) == CURLE_OK;
+    if (const std::string caFile = UpdateCaFile(); ok && !caFile.empty())
+        ok = curl_easy_setopt(handle, CURLOPT_CAINFO, caFile.c_str()) == CURLE_OK;
     return ok;
 }
 
-size_t AppendToBuffer(char* data, size_t size, size_t count, void* buffer)
+// Why a transfer ended, in words a log reader can act on.
+std::string TransferFailure(CURLcode result)
 {
-    static_cast<std::string*>(buffer)->append(data, size * count);
-    return size * count;
+    if (result != CURLE_OPERATION_TIMEDOUT)
+        return curl_easy_strerror(result);
+    const TransferLimits limits = GetTransferLimits();
+    return "too slow: under " + std::to_string(limits.lowSpeedBytesPerSecond) + " bytes/s for "
+        + std::to_string(limits.lowSpeedSeconds) + " s";
+}
+
+struct CappedBuffer {
+    std::string text;
+    size_t cap;
+    bool overflowed { false };
+};
+
+// Returning less than given ends the transfer: a document beyond the cap is refused, not grown.
+size_t AppendToBuffer(char* data, size_t size, size_t count, void* target)
+{
+    auto* buffer = static_cast<CappedBuffer*>(target);
+    const size_t bytes = size * count;
+    if (bytes > buffer->cap - buffer->text.size()) {
+        buffer->overflowed = true;
+        return 0;
+    }
+    buffer->text.append(data, bytes);
+    return bytes;
 }
 
 size_t Discard(char*, size_t size, size_t count, void*)
@@ -70,16 +87,20 @@ UpdateWorker::~UpdateWorker()
 {
     Stop();
     m_thread.join();
+    if (m_verifiedFd >= 0)
+        close(m_verifiedFd);
 }
 
 void UpdateWorker::Start()
 {
-    Signal(m_startEvent);
+    // Busy first: a fetch may end (and clear it) before Signal returns.
     m_busy = true;
+    Signal(m_startEvent);
 }
 
 void UpdateWorker::Stop()
 {
+    m_stopRequested = true;  // a running download ends at its next progress call
     Signal(m_quitEvent);
 }
 
@@ -130,7 +151,8 @@ int UpdateWorker::FetchUpdateInfo()
     for (const char* header : { "Accept:application/json", "Content-Type:application/x-www-form-urlencoded", "charset:utf-8" })
         headers = curl_slist_append(headers, header);
     const HeaderList headerList(headers);
-    std::string body;
+    const int64_t cap = GetTransferLimits().maxDocumentBytes;
+    CappedBuffer body { std::string(), static_cast<size_t>(cap) };
     CURL* h = handle.get();
     if (!SetSecureTransfer(h, m_url)) {
         LOG(ERROR) << "update info fetch not started: https cannot be set up for " << m_url;
@@ -145,12 +167,17 @@ int UpdateWorker::FetchUpdateInfo()
     curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(h, CURLOPT_FORBID_REUSE, 1L);
     curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, 30000L);
+    curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(cap));
     const CURLcode result = curl_easy_perform(h);
     long status = 0;
     if (const CURLcode code = curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status); code != CURLE_OK)
         return code;
+    if (body.overflowed || result == CURLE_FILESIZE_EXCEEDED) {
+        LOG(ERROR) << "update info refused: larger than " << cap << " bytes (" << m_url << ")";
+        return 0;
+    }
     if (result != CURLE_OK) {
-        LOG(ERROR) << "update info fetch failed: " << curl_easy_strerror(result) << " (" << m_url << ")";
+        LOG(ERROR) << "update info fetch failed: " << TransferFailure(result) << " (" << m_url << ")";
         return 0;
     }
     if (status != 200 && status != 201) {
@@ -158,8 +185,10 @@ int UpdateWorker::FetchUpdateInfo()
         return 0;
     }
     LOG(INFO) << "curl success ";
-    if (ParseUpdateInfo(Utf8ToAnsi(body)))
+    if (ParseUpdateInfo(Utf8ToAnsi(body.text)))
         LOG(INFO) << "parse cloud file success ";
+    else
+        LOG(ERROR) << "parse cloud file error";
     return 0;
 }
 
@@ -181,52 +210,98 @@ bool UpdateWorker::Download()
                    << " (" << m_url << ")";
         return false;
     }
+    const int64_t expected = static_cast<int64_t>(m_remoteSize);
+    if (!HasRoomFor(expected))
+        return false;
     CURL* h = handle.get();
     if (!SetSecureTransfer(h, m_url)) {
         LOG(ERROR) << "download not started: https cannot be set up for " << m_url;
         return false;
     }
-    m_file = std::fopen(m_filePath.c_str(), "ab+");
+    // Never through a link someone left at the path; the folder is ours alone anyway.
+    const int fd = open(m_filePath.c_str(), O_RDWR | O_CREAT | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0600);
+    m_file = fd >= 0 ? fdopen(fd, "ab+") : nullptr;
     if (!m_file) {
+        if (fd >= 0)
+            close(fd);
         LOG(ERROR) << "download not started: cannot open " << m_filePath;
         return false;
     }
+    m_written = 0;
     curl_easy_setopt(h, CURLOPT_TIMEOUT, 0L);
+    curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(expected));
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, WriteToFile);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, this);
     curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, DownloadProgressCallback);
     curl_easy_setopt(h, CURLOPT_XFERINFODATA, this);
     const CURLcode result = curl_easy_perform(h);
+    // The file stays open from here to the apply step: what was checked is what gets unpacked.
+    const int held = std::fflush(m_file) == 0 ? dup(fileno(m_file)) : -1;
     const bool closed = std::fclose(m_file) == 0;
     m_file = nullptr;
     long status = 0;
     curl_off_t announced = -1;
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
     curl_easy_getinfo(h, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
-    const int64_t onDisk = GetLocalFileSize(m_filePath);
-    const int64_t expected = announced >= 0 ? announced : static_cast<int64_t>(m_remoteSize);
-    if (result != CURLE_OK || !closed || status != 200 || onDisk != expected
-        || expected != static_cast<int64_t>(m_remoteSize)) {
-        LOG(ERROR) << "download failed: " << (result != CURLE_OK ? curl_easy_strerror(result) : "incomplete")
-                   << ", status " << status << ", " << onDisk << " of " << expected << " bytes (" << m_url << ")";
+    struct stat info {};
+    const int64_t onDisk = held >= 0 && fstat(held, &info) == 0 ? int64_t(info.st_size) : -1;
+    if (announced < 0)
+        announced = expected;
+    if (result != CURLE_OK || held < 0 || !closed || status != 200 || onDisk != announced || announced != expected) {
+        LOG(ERROR) << "download failed: " << (result != CURLE_OK ? TransferFailure(result) : "incomplete")
+                   << ", status " << status << ", " << onDisk << " of " << announced << " bytes (" << m_url << ")";
+        if (held >= 0)
+            close(held);
         unlink(m_filePath.c_str());
         return false;
     }
+    m_verifiedFd = held;
     ReportProgress(100);
     return true;
 }
 
-size_t UpdateWorker::WriteToFile(char* data, size_t size, size_t count, void* worker)
+bool UpdateWorker::HasRoomFor(int64_t bytes) const
 {
-    // A short write (disk full, I/O error) ends the transfer as a write error.
-    return std::fwrite(data, size, count, static_cast<UpdateWorker*>(worker)->m_file) * size;
+    const int64_t cap = GetTransferLimits().maxDownloadBytes;
+    if (bytes > cap) {
+        LOG(ERROR) << "download not started: " << bytes << " bytes announced, more than the " << cap
+                   << " an update may have (" << m_url << ")";
+        return false;
+    }
+    const std::string folder = m_filePath.substr(0, m_filePath.find_last_of('/') + 1);
+    struct statvfs space {};
+    if (statvfs(folder.empty() ? "." : folder.c_str(), &space) == 0
+        && bytes > static_cast<int64_t>(space.f_bavail) * static_cast<int64_t>(space.f_frsize)) {
+        LOG(ERROR) << "download not started: " << bytes << " bytes announced, more than the free space in " << folder;
+        return false;
+    }
+    return true;
+}
+
+int UpdateWorker::VerifiedFile() const
+{
+    return m_downloadResult == DownloadResult::kSucceeded ? m_verifiedFd : -1;
+}
+
+size_t UpdateWorker::WriteToFile(char* data, size_t size, size_t count, void* target)
+{
+    // A short write (disk full, I/O error, more than was announced) ends the transfer as a
+    // write error.
+    auto* worker = static_cast<UpdateWorker*>(target);
+    const size_t bytes = size * count;
+    if (static_cast<double>(worker->m_written + bytes) > worker->m_remoteSize)
+        return 0;
+    const size_t written = std::fwrite(data, 1, bytes, worker->m_file);
+    worker->m_written += written;
+    return written;
 }
 
 int UpdateWorker::DownloadProgressCallback(void* clientData, int64_t totalDown, int64_t nowDown, int64_t, int64_t)
 {
-    static_cast<UpdateWorker*>(clientData)->ReportProgress(TransferPercent(double(totalDown), double(nowDown)));
-    return 0;
+    auto* worker = static_cast<UpdateWorker*>(clientData);
+    worker->ReportProgress(TransferPercent(double(totalDown), double(nowDown)));
+    return worker->m_stopRequested ? 1 : 0;
 }
 
 void UpdateWorker::ReportProgress(int percent)

@@ -13,15 +13,17 @@
 // One network job of the updater on a thread of its own: the fetch of the update-information
 // document (fetch mode) or the download of the update file (download mode). The owner creates
 // it, calls Start, polls IsBusy (or waits for progress), and destroys it; the destructor ends
-// and joins the thread.
+// a running download and joins the thread.
 //
-// Every transfer is https only, with the peer and host verified against the system's CA store
-// (or QUILL_UPDATE_CA_FILE). A transfer slower than QUILL_UPDATE_LOW_SPEED_LIMIT bytes per
-// second (default 1) for QUILL_UPDATE_LOW_SPEED_TIME seconds (default 30) is ended.
+// Every transfer is https only, with the peer and host verified against the system's CA store,
+// and ended when it is slower than the minimum rate of UpdaterSettings.h. The document and the
+// download have size caps; a download larger than the free space is not started.
 //
 // Progress is reported as a percentage; 100 is reported once, and only after the download has
 // been checked complete: the transfer succeeded, the status was 200 and the bytes on disk equal
-// the announced length. A failed download removes its partial file.
+// the announced length. A failed download removes its partial file. A complete download stays
+// open (VerifiedFile) until the worker is destroyed, so the apply step reads exactly the bytes
+// that were checked, whatever happens to the path meanwhile.
 class UpdateWorker {
 public:
     enum Mode { kDownload = 0, kFetch = 1 };
@@ -43,6 +45,8 @@ public:
     // reported.
     void SetProgressCallback(ProgressCallback callback) { m_onProgress = std::move(callback); }
     DownloadResult GetDownloadResult() const { return m_downloadResult; }
+    // The checked download, open for reading; -1 unless the download succeeded. The worker owns it.
+    int VerifiedFile() const;
 
     int FetchUpdateInfo();
     bool ParseUpdateInfo(const std::string& text);
@@ -56,6 +60,7 @@ private:
     bool Download();
     void Signal(AutoResetEvent& event);
     void ReportProgress(int percent);
+    bool HasRoomFor(int64_t bytes) const;
     static int DownloadProgressCallback(void* clientData, int64_t totalDown, int64_t nowDown, int64_t, int64_t);
     static size_t WriteToFile(char* data, size_t size, size_t count, void* worker);
 
@@ -64,12 +69,15 @@ private:
     std::condition_variable m_eventChanged;
     AutoResetEvent m_startEvent, m_quitEvent;
     FILE* m_file { nullptr };
+    size_t m_written { 0 };
+    int m_verifiedFd { -1 };
     std::string m_url;
     std::string m_filePath;
     double m_remoteSize { -1.0 };
     int64_t m_localSize { -1 };
     int m_mode;
     std::atomic<bool> m_skip { false };
+    std::atomic<bool> m_stopRequested { false };
     mutable std::mutex m_recordsLock;
     UpdateRecordMap m_records;
     ProgressCallback m_onProgress;

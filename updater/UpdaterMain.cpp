@@ -3,16 +3,24 @@
 #include "updater/CommandLineOptions.h"
 #include "updater/FileUtil.h"
 #include "updater/SilentUpdateWindow.h"
+#include "updater/TipWnd.h"
 #include "updater/UpdateInfo.h"
 #include "updater/UpdateWorker.h"
 #include "updater/UpdaterIds.h"
 #include "updater/UpdaterLog.h"
 #include "platform/WinBase.h"
+#include "platform/headless/HeadlessScreen.h"
 #include "platform/system/System.h"
 #include "ui/core/PaintManagerUI.h"
 
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <cwctype>
+#include <filesystem>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -40,17 +48,33 @@ UpdateRecordMap FetchRecords(const std::wstring& productCode)
     return worker.GetRecords();
 }
 
-// "$TMPDIR/vkupdate/", created when missing; empty when there is no temporary folder.
-std::wstring UpdaterTempFolder()
+// A folder of this run alone under the temporary folder: made fresh (never one that someone
+// prepared, a link included), mode 0700, checked to be ours. Empty when it cannot be made.
+std::wstring MakePrivateWorkFolder()
 {
     wchar_t buffer[MAX_PATH] = L"";
     const DWORD length = GetTempPathW(MAX_PATH, buffer);
     if (length == 0 || length >= MAX_PATH)
         return std::wstring();
-    const std::wstring folder = std::wstring(buffer) + L"vkupdate/";
-    if (!PathIsDirectoryW(folder.c_str()))
-        CreateDirectoryW(folder.c_str(), nullptr);
-    return folder;
+    std::string pattern = WideToAnsi(buffer) + "vkupdate-XXXXXX";
+    if (!mkdtemp(pattern.data())) {
+        LOG(ERROR) << "no work folder: " << pattern << " cannot be made (" << std::strerror(errno) << ")";
+        return std::wstring();
+    }
+    struct stat info {};
+    if (lstat(pattern.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != getuid()
+        || (info.st_mode & 0777) != 0700) {
+        LOG(ERROR) << "no work folder: " << pattern << " is not a private folder of this user";
+        return std::wstring();
+    }
+    return AnsiToWide(pattern) + L"/";
+}
+
+void RemoveWorkFolder(const std::wstring& folder)
+{
+    std::error_code ignored;
+    if (!folder.empty())
+        std::filesystem::remove_all(std::filesystem::path(WideToAnsi(folder)), ignored);
 }
 
 std::wstring Lower(std::wstring text)
@@ -82,7 +106,69 @@ void RunSilentUpdate(const std::string& url, const SilentRun& run)
     SilentUpdateWindow::PumpMessages();
 }
 
+// Shows the dialog modally; false (logged) when it cannot be shown at all.
+bool RunUpdateDialog(const UpdateDecision& decision, const SilentRun& run, const std::wstring& editorPath,
+                     const std::wstring& productCode, const std::string& installedVersion)
+{
+    if (run.updateType != L"zip") {
+        // An installer would run elevated on the system it was made for; here it is never offered.
+        LOG(INFO) << WideToAnsi(run.fileName) << " is an installer: installer updates are not offered on this system";
+        return false;
+    }
+    if (!HasDisplay()) {
+        LOG(ERROR) << "update dialog not shown: it needs a display, and DISPLAY is not set";
+        return false;
+    }
+    if (!LoadUpdaterSkin()) {
+        LOG(ERROR) << "update dialog not shown: the program has no dialog skin (resource ZIP 131)";
+        return false;
+    }
+    auto* dialog = new TipWnd();  // deletes itself when its window is gone
+    dialog->SetUrl(decision.url);
+    dialog->SetTempDir(run.tempFolder);
+    dialog->SetDownloadPath(run.downloadPath);
+    dialog->SetInstallDir(run.installFolder);
+    dialog->SetUpdateType(run.updateType);
+    dialog->SetExePath(editorPath);
+    dialog->SetChangeLog(decision.changeLog);
+    dialog->SetProductCode(productCode);
+    dialog->SetCurrentVersion(AnsiToWide(installedVersion));
+    dialog->SetUpdateVersion(decision.updateVersion);
+    if (!dialog->Create(nullptr, kUpdaterTitle, WS_POPUP, WS_EX_TOOLWINDOW, 0, 0, 400, 446, nullptr)) {
+        LOG(ERROR) << "update dialog not shown: its window cannot be created";
+        delete dialog;
+        return false;
+    }
+    dialog->CenterWindow();
+    SetWindowPos(dialog->GetHWND(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    dialog->ShowModal();
+    return true;
+}
+
 }  // namespace
+
+bool HasDisplay()
+{
+    const char* backend = std::getenv("QUILL_BACKEND");
+    const std::string choice = backend ? backend : "";
+    const char* display = std::getenv("DISPLAY");
+    return choice == "x11" || (choice != "headless" && display && *display);
+}
+
+std::wstring SingleInstanceName(const std::wstring& productCode)
+{
+    const std::wstring name = std::wstring(kUpdaterGuid) + productCode;
+    if (name.size() <= kMaxPlainInstanceName)
+        return name;
+    // A long code would make a lock name the system refuses: name the lock by a hash instead
+    // (FNV-1a over the UTF-8 text; any two runs with one code get one name).
+    uint64_t hash = 1469598103934665603ull;
+    for (unsigned char byte : WideToAnsi(productCode))
+        hash = (hash ^ byte) * 1099511628211ull;
+    wchar_t text[24];
+    swprintf(text, 24, L"#%016llx", static_cast<unsigned long long>(hash));
+    return std::wstring(kUpdaterGuid) + text;
+}
 
 int wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int)
 {
@@ -92,8 +178,15 @@ int wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int)
     const std::wstring productCode = options.GetValue(L"o");
     if (productCode.empty())
         return 0;
-    // Held until the process ends.
-    CreateMutexW(nullptr, TRUE, (std::wstring(kUpdaterGuid) + productCode).c_str());
+    // The silent update is a background job: without a display its windows (and the search for
+    // a running dialog) live on the headless backend.
+    if (!HasDisplay())
+        platform::headless::Use();
+    // Held until the process ends. A lock that cannot be had at all ends the run too: two
+    // updaters must never work on one installation at once.
+    const HANDLE instanceLock = CreateMutexW(nullptr, TRUE, SingleInstanceName(productCode).c_str());
+    if (!instanceLock)
+        return 0;
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
         if (HWND other = FindWindowW(kUpdaterGuid, kUpdaterTitle)) {
             ShowWindow(other, SW_SHOWNA);
@@ -123,26 +216,30 @@ int wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int)
         return 0;
     }
 
+    if (decision.notify && decision.manual && !manualAllowed) {
+        LOG(INFO) << "only_manual but 0";
+        ShutdownUpdaterLog();
+        return 0;
+    }
     SilentRun run;
-    run.tempFolder = UpdaterTempFolder();
+    run.tempFolder = MakePrivateWorkFolder();
+    if (run.tempFolder.empty()) {
+        ShutdownUpdaterLog();
+        return 0;
+    }
     run.fileName = FileNameOf(AnsiToWide(decision.url));
     run.downloadPath = run.tempFolder + run.fileName;
-    DeleteFileOrMoveAside(run.downloadPath, true);
     run.updateType = Lower(FileExtensionOf(run.fileName));
     run.installFolder = FolderOf(editorPath);
 
     if (!decision.notify) {
         RunSilentUpdate(decision.url, run);
-    } else if (decision.manual && !manualAllowed) {
-        LOG(INFO) << "only_manual but 0";
-        ShutdownUpdaterLog();
-        return 0;
-    } else {
-        // The update dialog is not part of this build: a notified update is left to a later run.
-        LOG(INFO) << "update dialog not available: " << WideToAnsi(decision.updateVersion) << " not offered";
+    } else if (!RunUpdateDialog(decision, run, editorPath, productCode, installedVersion)) {
+        RemoveWorkFolder(run.tempFolder);
         ShutdownUpdaterLog();
         return 0;
     }
+    RemoveWorkFolder(run.tempFolder);
     LOG(INFO) << "APP Exit!";
     ShutdownUpdaterLog();
     return 1;

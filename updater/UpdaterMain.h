@@ -1,7 +1,18 @@
 #pragma once
 #include "platform/WinTypes.h"
 
+#include <cstddef>
+#include <string>
+
 // The updater's entry point: parses the command line, keeps one instance per product, sets up
 // the log, obtains and judges the update information and runs the silent update. Returns the
 // process exit code.
 int wWinMain(HINSTANCE instance, HINSTANCE previous, LPWSTR commandLine, int showCommand);
+
+// The single-instance lock's name for a product code: the updater's GUID and the code, or the GUID
+// and a hash of the code when the plain name would be too long for a lock.
+inline constexpr size_t kMaxPlainInstanceName = 160;
+std::wstring SingleInstanceName(const std::wstring& productCode);
+// True when windows can be shown: DISPLAY is set (and the headless backend is not asked for), or
+// the X11 backend is asked for.
+bool HasDisplay();

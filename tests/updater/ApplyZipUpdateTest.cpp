@@ -3,6 +3,7 @@
 #include "TestFolder.h"
 #include "ZipFixture.h"
 #include "updater/FileUtil.h"
+#include "updater/UpdaterLog.h"
 #include "ui/core/ZipArchiveReader.h"
 
 #include <gtest/gtest.h>
@@ -107,6 +108,70 @@ TEST_F(ApplyZipUpdateTest, CopyFailureMidwayRollsEverythingBack)
                          { "readme.txt", "new readme" }, { "plugins/old.so", "never reached" } }, options));
     EXPECT_EQ(copies, 3);
     EXPECT_EQ(Snapshot(Install()), before);
+}
+
+// Staging on another file system: every file is copied, never renamed, into place.
+bool CopyAcrossDevices(const std::wstring& from, const std::wstring& to)
+{
+    std::error_code error;
+    std::filesystem::copy_file(WideToAnsi(from), WideToAnsi(to), error);
+    errno = error.value();
+    return !error;
+}
+
+// Two items for one target would have the second one's aside overwrite the first one's, so
+// the rollback could no longer bring the installed file back: such archives are refused whole.
+TEST_F(ApplyZipUpdateTest, DuplicateItemNamesAreRefused)
+{
+    ApplyZipOptions options;
+    options.copyFile = CopyAcrossDevices;
+    const ZipItems cases[] = {
+        { { "readme.txt", "first" }, { "readme.txt", "second" }, { "../fail", "" } },
+        { { "readme.txt", "first" }, { "README.TXT", "second" } },
+        { { "plugins/old.so", "first" }, { "Plugins\\OLD.so", "second" } },
+        { { "plugins/", "" }, { "plugins", "" } },
+    };
+    const auto before = Snapshot(Install());
+    for (const ZipItems& items : cases) {
+        SCOPED_TRACE(items[1].first);
+        EXPECT_FALSE(Apply(items, options));
+        EXPECT_EQ(Snapshot(Install()), before);
+    }
+}
+
+// A rollback that cannot put a file back says so, and the old file survives under its aside
+// name instead of being lost.
+TEST_F(ApplyZipUpdateTest, RollbackThatCannotRestoreSaysSo)
+{
+    InitUpdaterLog("apply", m_folder.Path() + "/", kLogInfo, 10);
+    int copies = 0;
+    ApplyZipOptions options;
+    options.copyFile = [&](const std::wstring& from, const std::wstring& to) {
+        if (++copies < 2)
+            return CopyAcrossDevices(from, to);
+        // Something takes the replaced file's place with a folder that the old file cannot
+        // be renamed over, and the copy fails.
+        std::filesystem::remove(Install() + "/readme.txt");
+        WriteText(Install() + "/readme.txt/blocker", "x");
+        errno = EIO;
+        return false;
+    };
+    EXPECT_FALSE(Apply({ { "readme.txt", "new readme" }, { "Quillmoor", "editor 2.0" } }, options));
+    ShutdownUpdaterLog();
+    const std::string log = ReadText(m_folder / "apply.log");
+    EXPECT_EQ(log.find("every replaced file was put back"), std::string::npos) << log;
+    EXPECT_NE(log.find("some files could not be put back"), std::string::npos) << log;
+    EXPECT_NE(log.find("readme.txt restore fail"), std::string::npos) << log;
+    EXPECT_EQ(ReadText(Install() + "/readme.txt.vkold"), "old readme");
+    EXPECT_EQ(ReadText(Install() + "/Quillmoor"), "editor 1.9");
+}
+
+TEST_F(ApplyZipUpdateTest, AsideNamesNeverOverwriteAFile)
+{
+    WriteText(Install() + "/readme.txt.vkold", "someone's file");
+    ASSERT_TRUE(Apply({ { "readme.txt", "new readme" } }));
+    EXPECT_EQ(ReadText(Install() + "/readme.txt"), "new readme");
+    EXPECT_EQ(ReadText(Install() + "/readme.txt.vkold"), "someone's file");
 }
 
 TEST_F(ApplyZipUpdateTest, MissingInstallFolderIsCreated)

@@ -63,11 +63,31 @@ TEST(FileUtil, TextConversions)
     const std::wstring chinese = L"版本更新 v2";
     EXPECT_EQ(AnsiToWide(WideToAnsi(chinese)), chinese);
     EXPECT_EQ(WideToAcp(chinese), WideToAnsi(chinese));
-    EXPECT_EQ(Utf8ToAnsi("\xE7\x89\x88 ok"), "\xE7\x89\x88 ok");
-    EXPECT_EQ(Utf8ToAnsi("bad \xE7\x89"), "");      // truncated sequence
-    EXPECT_EQ(Utf8ToAnsi("\xC0\xAF"), "");          // overlong form
     EXPECT_EQ(Utf8ToAnsi(""), "");
     EXPECT_EQ(WideToAnsi(std::wstring(L"ab\0cd", 5)), "ab");  // up to the first zero
+}
+
+// Each malformed byte is converted once, in its place: never dropped with the whole text, never
+// repeated (a failed strict pass must not leave its valid prefix behind).
+TEST(FileUtil, InvalidBytesAreConvertedOnce)
+{
+    const std::string fffd = "\xEF\xBF\xBD";
+    struct Case {
+        std::string in, utf8;  // Utf8ToAnsi: U+FFFD per bad byte
+        std::wstring wide;     // AnsiToWide: Latin-1 per bad byte
+    };
+    const Case cases[] = {
+        { "\xE7\x89\x88 ok", "\xE7\x89\x88 ok", L"版 ok" },
+        { "caf\xE9", "caf" + fffd, L"caf\u00E9" },
+        { "bad \xE7\x89", "bad " + fffd + fffd, L"bad \u00E7\u0089" },  // truncated sequence
+        { "\xC0\xAF!", fffd + fffd + "!", L"\u00C0\u00AF!" },             // overlong form
+        { "a\xFF" "b\xE6\x96\x87", "a" + fffd + "b\xE6\x96\x87", L"a\u00FFb文" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.in);
+        EXPECT_EQ(Utf8ToAnsi(c.in), c.utf8);
+        EXPECT_EQ(AnsiToWide(c.in), c.wide);
+    }
 }
 
 TEST(FileUtil, ReadWholeFileAndSizes)

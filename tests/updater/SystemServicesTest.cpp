@@ -2,6 +2,7 @@
 
 #include "platform/WinBase.h"
 #include "platform/system/System.h"
+#include "updater/UpdaterMain.h"
 
 #include "TestFolder.h"
 
@@ -30,6 +31,33 @@ TEST(NamedMutex, SecondHolderSeesAlreadyExistsUntilTheFirstCloses)
     CloseHandle(again);
     CloseHandle(other);
     EXPECT_EQ(CreateMutexW(nullptr, TRUE, L""), nullptr);
+    if (oldTmp)
+        setenv("TMPDIR", savedTmp.c_str(), 1);
+    else
+        unsetenv("TMPDIR");
+}
+
+// A product code too long for a plain lock name must still keep a second updater out.
+TEST(NamedMutex, LongProductCodesStillHaveOneInstance)
+{
+    TestFolder folder;
+    const char* oldTmp = std::getenv("TMPDIR");
+    const std::string savedTmp = oldTmp ? oldTmp : "";
+    unsetenv("XDG_RUNTIME_DIR");
+    setenv("TMPDIR", folder.Path().c_str(), 1);
+    const std::wstring longCode(400, L'x');
+    const std::wstring name = SingleInstanceName(longCode);
+    EXPECT_LE(name.size(), kMaxPlainInstanceName);
+    EXPECT_EQ(SingleInstanceName(longCode), name);
+    EXPECT_NE(SingleInstanceName(longCode + L"y"), name);
+    EXPECT_EQ(SingleInstanceName(L"tmqrx").find(L"tmqrx"), SingleInstanceName(L"tmqrx").size() - 5);
+    HANDLE first = CreateMutexW(nullptr, TRUE, name.c_str());
+    ASSERT_NE(first, nullptr);
+    EXPECT_NE(GetLastError(), ERROR_ALREADY_EXISTS);
+    HANDLE second = CreateMutexW(nullptr, TRUE, name.c_str());
+    EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+    CloseHandle(second);
+    CloseHandle(first);
     if (oldTmp)
         setenv("TMPDIR", savedTmp.c_str(), 1);
     else

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
+
 namespace {
 
 TEST(UpdateInfo, CompareVersions)
@@ -24,6 +27,9 @@ TEST(UpdateInfo, CompareVersions)
         { "0.0.0.1", "", 1 },
         { "1.2.x.4", "1.2.0.0", 0 },   // reading stops at the first bad field
         { "-1.0.0.0", "0.0.0.0", -1 },  // signed fields
+        { "2147483647.0.0.0", "2147483646.9.9.9", 1 },
+        { "4294967298.0.0.0", "2.0.0.0", -1 },  // beyond 32 bits: invalid, counts as 0.0.0.0
+        { "1.99999999999999999999", "1.0", -1 },
     };
     for (const Case& c : cases)
         EXPECT_EQ(CompareVersions(c.a, c.b), c.want) << c.a << " vs " << c.b;
@@ -138,6 +144,51 @@ TEST(UpdateInfo, Decision)
             EXPECT_EQ(decision.changeLog.at(0), "log " + WideToAnsi(c.version));
         }
     }
+}
+
+TEST(UpdateInfo, OutOfRangeVersionsAreRefused)
+{
+    struct Case {
+        const char* text;
+        bool valid;
+        int fields[4];
+    };
+    const Case cases[] = {
+        { "2.0.0.0", true, { 2, 0, 0, 0 } },
+        { "3.1", true, { 3, 1, 0, 0 } },
+        { "-2147483648.2147483647", true, { INT32_MIN, INT32_MAX, 0, 0 } },
+        { "4294967298.0.0.0", false, {} },
+        { "1.2.2147483648.0", false, {} },
+        { "1.2.x.99999999999", true, { 1, 2, 0, 0 } },  // reading stopped before the big field
+    };
+    for (const Case& c : cases) {
+        int fields[4] = { 7, 7, 7, 7 };
+        EXPECT_EQ(ParseVersion(c.text, fields), c.valid) << c.text;
+        EXPECT_TRUE(std::equal(fields, fields + 4, c.fields)) << c.text;
+    }
+    // A wrapped version must never be installed as the small version it wraps to.
+    UpdateDecision decision;
+    EvaluateUpdateRecord(Record("4294967298.0.0.0", 2, 0, 0), "1.9.9.9", decision);
+    EvaluateUpdateRecord(Record("4294967298.0.0.0", 2, 0, 0), "", decision);
+    EXPECT_TRUE(decision.url.empty());
+    EXPECT_TRUE(decision.updateVersion.empty());
+}
+
+// A document the JSON reader refuses with an exception (nesting beyond its limit) or that holds
+// bytes that are not UTF-8 must neither end the program nor lose the other records.
+TEST(UpdateInfo, HostileDocuments)
+{
+    UpdateRecordMap records;
+    const std::string deep = std::string(100000, '[') + std::string(100000, ']');
+    EXPECT_FALSE(ParseUpdateInfoText(deep, records));
+    EXPECT_FALSE(ParseUpdateInfoText("{\"update\": [{\"msg\": " + deep + "}]}", records));
+    EXPECT_TRUE(records.empty());
+
+    const std::string document = "{\"update\": [{\"upver\": \"2.0.0.0\", \"msg\": [\"caf\xE9\"]}]}";
+    ASSERT_TRUE(ParseUpdateInfoText(Utf8ToAnsi(document), records));
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records.at(0).upver, "2.0.0.0");
+    EXPECT_EQ(records.at(0).msg.at(0), "caf\xEF\xBF\xBD");
 }
 
 TEST(UpdateInfo, EvaluatingTwiceGivesTheSameDecision)

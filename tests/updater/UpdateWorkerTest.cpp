@@ -1,6 +1,7 @@
 #include "updater/UpdateWorker.h"
 
 #include "HttpsTestServer.h"
+#include "updater/UpdaterLog.h"
 
 #include <gtest/gtest.h>
 
@@ -107,6 +108,8 @@ TEST_F(UpdateWorkerTest, FailedDownloadsLeaveNoFileAndNoHundred)
         { "redirected", m_server->Url("/redirect/file.bin") },
         { "missing", m_server->Url("/missing.bin") },
         { "plain http", "http://127.0.0.1:" + m_server->Port() + "/file.bin" },
+        { "trickling", m_server->Url("/trickle/file.bin") },  // 2 bytes/s: under the minimum rate
+        { "huge", m_server->Url("/huge/file.bin") },          // 2^62 bytes announced
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -114,6 +117,62 @@ TEST_F(UpdateWorkerTest, FailedDownloadsLeaveNoFileAndNoHundred)
         EXPECT_EQ(Download(c.url, percents), UpdateWorker::DownloadResult::kFailed);
         EXPECT_FALSE(std::filesystem::exists(Target()));
         EXPECT_EQ(std::count(percents.begin(), percents.end(), 100), 0);
+    }
+}
+
+// The reasons a download is refused or ended reach the log in words.
+TEST_F(UpdateWorkerTest, LimitsOfTheDownloadAreLogged)
+{
+    InitUpdaterLog("worker", m_folder.Path() + "/", kLogInfo, 10);
+    struct Case {
+        const char* name;
+        const char* maxDownload;  // empty: the shipped cap
+        std::string url;
+        const char* logLine;
+    };
+    const Case cases[] = {
+        { "over the cap", "", m_server->Url("/huge/file.bin"), "more than the 2147483648 an update may have" },
+        { "over the free space", "9223372036854775807", m_server->Url("/huge/file.bin"), "more than the free space" },
+        { "small cap", "1000", m_server->Url("/file.bin"), "61440 bytes announced, more than the 1000" },
+        { "slow", "", m_server->Url("/trickle/file.bin"), "too slow: under 50000 bytes/s for 2 s" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        setenv("QUILL_UPDATE_MAX_DOWNLOAD", c.maxDownload, 1);
+        std::vector<int> percents;
+        EXPECT_EQ(Download(c.url, percents), UpdateWorker::DownloadResult::kFailed);
+        EXPECT_FALSE(std::filesystem::exists(Target()));
+        const std::string log = ReadText(m_folder / "worker.log");
+        EXPECT_NE(log.find(c.logLine), std::string::npos) << log;
+    }
+    unsetenv("QUILL_UPDATE_MAX_DOWNLOAD");
+    ShutdownUpdaterLog();
+}
+
+// An endless or oversized document is refused at the cap, not read into memory without end.
+TEST_F(UpdateWorkerTest, DocumentSizeIsCapped)
+{
+    std::string big = R"({"update": [{"upver": "2.0.0.0", "type": 2, "on": 1, "msg": [")";
+    big += std::string(2 << 20, 'x') + "\"]}]}";
+    WriteText(m_folder / "www/big.json", big);
+    EXPECT_TRUE(Fetch(m_server->Url("/endless/up.json")).empty());
+    EXPECT_TRUE(Fetch(m_server->Url("/big.json")).empty());
+    setenv("QUILL_UPDATE_MAX_DOCUMENT", "4194304", 1);
+    EXPECT_EQ(Fetch(m_server->Url("/big.json")).size(), 1u);  // the same document under a larger cap
+    unsetenv("QUILL_UPDATE_MAX_DOCUMENT");
+}
+
+// Start marks the worker busy before its thread can run: a fetch that ends at once must still
+// leave the worker not busy, or its owner would poll for ever.
+TEST(UpdateWorkerStart, FetchThatEndsAtOnceIsNotBusyAfterwards)
+{
+    for (int i = 0; i < 100; ++i) {
+        UpdateWorker worker("not a url", std::string(), UpdateWorker::kFetch);
+        worker.Start();
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (worker.IsBusy() && std::chrono::steady_clock::now() < until)
+            std::this_thread::yield();
+        ASSERT_FALSE(worker.IsBusy()) << "round " << i;
     }
 }
 

@@ -24,8 +24,8 @@ protected:
         fs::create_directories(Install());
         fs::create_directories(m_folder / "tmp");
         fs::create_directories(m_folder / "www");
-        for (const char* file : { "vkupdate", "libSkinUI.so" })
-            fs::copy_file(std::string(QUILL_BINARY_DIR "/bin/") + file, Install() + "/" + file);
+        fs::copy_file(QUILL_BINARY_DIR "/bin/vkupdate_testhooks", Install() + "/vkupdate");
+        fs::copy_file(QUILL_BINARY_DIR "/bin/libSkinUI.so", Install() + "/libSkinUI.so");
         fs::copy_file(QUILL_BINARY_DIR "/bin/fake_editor", Install() + "/Quillmoor");
         WriteText(Install() + "/plugins/old.so", "old plugin");
         WriteText(Install() + "/readme.txt", "old readme");
@@ -62,7 +62,8 @@ protected:
 
     std::vector<std::string> Environment() const
     {
-        return { "HOME=" + m_folder.Path(), "TMPDIR=" + (m_folder / "tmp"), "QUILL_BACKEND=headless",
+        // No DISPLAY and no backend choice: a silent update needs no display at all.
+        return { "HOME=" + m_folder.Path(), "TMPDIR=" + (m_folder / "tmp"),
                  "QUILL_UPDATE_HOST=127.0.0.1:" + m_port, "QUILL_UPDATE_CA_FILE=" + (m_folder / "certs/ca.pem"),
                  "QUILL_UPDATE_LOW_SPEED_TIME=2", "QUILL_UPDATE_LOW_SPEED_LIMIT=50000",
                  // In the sanitizer build a report must not pass for the program's own exit code 1.
@@ -85,6 +86,16 @@ protected:
 
     std::string Log() const { return ReadText(Install() + "/vkupdate.log"); }
 
+    // The run's work folders under the temporary folder (each run removes its own).
+    std::vector<std::string> WorkFolders() const
+    {
+        std::vector<std::string> found;
+        for (const auto& entry : fs::directory_iterator(m_folder / "tmp"))
+            if (entry.path().filename().string().rfind("vkupdate", 0) == 0)
+                found.push_back(entry.path().filename().string());
+        return found;
+    }
+
     // The installation without the updater's own log files.
     std::map<std::string, std::string> InstalledFiles() const
     {
@@ -105,7 +116,9 @@ TEST_F(UpdaterEndToEnd, SilentArchiveUpdateReplacesTheFiles)
     StartServer();
     PublishArchive("update.zip", { { "Quillmoor", "editor 2.0" }, { "plugins/", "" }, { "plugins/new.so", "new plugin" },
                                    { "readme.txt", "new readme" } });
-    Publish(Document(Url("/update.zip")));
+    std::string document = Document(Url("/update.zip"));
+    document.replace(document.find("faster export"), 13, "caf\xE9");  // one byte that is not UTF-8
+    Publish(document);
     chmod((Install() + "/Quillmoor").c_str(), 0755);
 
     EXPECT_EQ(RunUpdater(), 1);
@@ -120,6 +133,26 @@ TEST_F(UpdaterEndToEnd, SilentArchiveUpdateReplacesTheFiles)
     struct stat info {};
     ASSERT_EQ(stat((Install() + "/Quillmoor").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0755u);
+    EXPECT_TRUE(WorkFolders().empty());
+}
+
+// Another user could once prepare the shared download folder (a link to a folder of theirs
+// holding their own archive) or swap the archive after its check. Each run now works in a
+// folder of its own, made fresh, and applies the very file it checked.
+TEST_F(UpdaterEndToEnd, PreparedTemporaryFolderIsNeverUsed)
+{
+    StartServer();
+    PublishArchive("update.zip", { { "Quillmoor", "editor 2.0" } });
+    Publish(Document(Url("/update.zip")));
+    fs::create_directories(m_folder / "attacker");
+    ASSERT_TRUE(MakeZip(m_folder / "attacker/update.zip", { { "Quillmoor", "#!/bin/sh\necho owned\n" } }));
+    fs::create_directory_symlink(m_folder / "attacker", m_folder / "tmp/vkupdate");
+    const auto attacker = Snapshot(m_folder / "attacker");
+
+    EXPECT_EQ(RunUpdater(), 1);
+    EXPECT_EQ(ReadText(Install() + "/Quillmoor"), "editor 2.0") << Log();
+    EXPECT_EQ(Snapshot(m_folder / "attacker"), attacker);
+    EXPECT_EQ(WorkFolders(), std::vector<std::string> { "vkupdate" });  // only the planted link
 }
 
 TEST_F(UpdaterEndToEnd, SilentInstallerIsDownloadedButNeverRun)
@@ -132,7 +165,7 @@ TEST_F(UpdaterEndToEnd, SilentInstallerIsDownloadedButNeverRun)
     EXPECT_EQ(RunUpdater(), 1);
     const std::string log = Log();
     EXPECT_TRUE(Contains(log, "Setup.EXE is an installer: not run")) << log;
-    EXPECT_EQ(ReadText(m_folder / "tmp/vkupdate/Setup.EXE"), "#!/bin/sh\ntouch ran\n");
+    EXPECT_TRUE(WorkFolders().empty());
     EXPECT_EQ(InstalledFiles(), before);
     EXPECT_FALSE(fs::exists(m_folder / "ran"));
 }
@@ -150,6 +183,8 @@ TEST_F(UpdaterEndToEnd, FailuresLeaveTheInstallationAsItWas)
     };
     const Case cases[] = {
         { "document 404", "", 0, "] upinfo 0" },
+        { "not json", "{ update", 0, "] parse cloud file error" },
+        { "nested too deep", std::string(100000, '[') + std::string(100000, ']'), 0, "update info refused" },
         { "truncated body", Document(Url("/truncated/update.zip")), 1, "download failed" },
         { "redirect", Document(Url("/redirect/update.zip")), 1, "download failed" },
         { "download 404", Document(Url("/missing.zip")), 1, "download not started" },
@@ -192,7 +227,7 @@ TEST_F(UpdaterEndToEnd, StalledDownloadEndsAndASecondInstanceLeavesAtOnce)
     EXPECT_TRUE(Contains(log, "download failed")) << log;
     EXPECT_TRUE(Contains(log, "] APP Exit!")) << log;
     EXPECT_EQ(InstalledFiles(), before);
-    EXPECT_FALSE(fs::exists(m_folder / "tmp/vkupdate/update.zip"));
+    EXPECT_TRUE(WorkFolders().empty());
 }
 
 TEST_F(UpdaterEndToEnd, CertificateOutsideTheCaFileIsRefused)
@@ -224,7 +259,12 @@ TEST_F(UpdaterEndToEnd, TestModeDecisions)
     const Case cases[] = {
         { "record off", Document(url, 0, 0, 0), { "-o=tmqrx", "-e=Quillmoor" }, 0, { "] up on is 0", "] up_url 0" } },
         { "only manual", Document(url, 1, 1), { "-o=tmqrx", "-e=Quillmoor" }, 0, { "] only_manual but 0" } },
-        { "manual allowed", Document(url, 1, 1), { "-o=tmqrx", "-e=Quillmoor", "-m=1" }, 0, { "update dialog not available" } },
+        // The dialog needs a display; this run has none, and says so.
+        { "manual allowed", Document(url, 1, 1), { "-o=tmqrx", "-e=Quillmoor", "-m=1" }, 0,
+          { "update dialog not shown: it needs a display" } },
+        { "notified installer", "{ \"update\": [ { \"upver\": \"2.0.0.0\", \"type\": 1, \"exeurl\": \"https://127.0.0.1:9/Setup.exe\", "
+                                "\"on\": 1, \"notify\": 1 } ] }", { "-o=tmqrx", "-e=Quillmoor" }, 0,
+          { "Setup.exe is an installer: installer updates are not offered on this system" } },
         { "other source version", Document(url, 0, 0, 1, "\"1.0.0.0\""), { "-o=tmqrx", "-e=Quillmoor" }, 0, { "] up_url 0" } },
         { "missing editor", Document(url, 0, 0, 1, "\"1.9.9.9\""), { "-o=tmqrx", "-e=Gone" }, 0, { "] up_url 0" } },
         { "not json", "{ update", { "-o=tmqrx" }, 0, { "] parse test file error", "] upinfo 0" } },
@@ -245,6 +285,16 @@ TEST_F(UpdaterEndToEnd, TestModeDecisions)
     }
     fs::remove(Install() + "/tmqrx_up.json");
     EXPECT_EQ(InstalledFiles(), before);
+}
+
+// The installed updater trusts only its own host and the system's CA store: the environment
+// overrides that the tests use exist in the tests' build of the program only.
+TEST(UpdaterBuilds, OnlyTheTestBuildReadsOverrides)
+{
+    for (const char* name : { "QUILL_UPDATE_HOST", "QUILL_UPDATE_CA_FILE", "QUILL_UPDATE_LOW_SPEED" }) {
+        EXPECT_FALSE(Contains(ReadText(QUILL_BINARY_DIR "/bin/vkupdate"), name)) << name;
+        EXPECT_TRUE(Contains(ReadText(QUILL_BINARY_DIR "/bin/vkupdate_testhooks"), name)) << name;
+    }
 }
 
 TEST_F(UpdaterEndToEnd, CommandLinesWithoutProductEndBeforeTheLog)
