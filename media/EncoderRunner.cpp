@@ -86,6 +86,8 @@ int CMainWnd::RunEncoderWithProgress(EncoderRunRequest request)
                          nullptr, nullptr, &startup, &process))
         return kEncoderRunNotStarted;
     ScopedHandle processHandle(process.hProcess), threadHandle(process.hThread);
+    if (request.job == EncoderJobKind::Page)
+        SetPageEncoder(processHandle.Get());
     std::printf("%s\n", WideToUtf8(commandLine).c_str());
     // Only the encoder may hold the write end now, so the read end ends when the encoder does.
     writeEnd.Reset();
@@ -112,6 +114,8 @@ int CMainWnd::RunEncoderWithProgress(EncoderRunRequest request)
             break;
         }
     }
+    if (request.job == EncoderJobKind::Page)
+        SetPageEncoder(nullptr);  // before reaping: a cancel must not reach a reused process id
     if (stoppedEarly)
         ::TerminateProcess(processHandle.Get(), 0);
     readEnd.Reset();

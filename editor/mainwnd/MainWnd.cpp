@@ -284,12 +284,6 @@ void CMainWnd::CloseProgressWindow()
         ::PostMessage(handle, WM_CLOSE, 0, 0);
 }
 
-int CMainWnd::AskUser(const std::wstring& message, const std::wstring& fourthText, const std::wstring& fifthText)
-{
-    CMessageWnd dialog(message, L"", L"", fourthText, fifthText, 1);
-    return dialog.ShowModal(nullptr);
-}
-
 void CMainWnd::AddGifToQueue(const GifListItem& item)
 {
     std::lock_guard lock(m_gifQueueLock);

@@ -217,10 +217,17 @@ public:
     // first (job, runner or cancel), by posting WM_CLOSE to the handle through the UI thread.
     void SetProgressWindow(CShowProgress* window, HWND handle);
     void CloseProgressWindow();
-    // A job's question or message in the message dialog, owned by this window; 1 = fifth text.
+    // A job's question or message in the message dialog, owned by this window and shown by the UI
+    // thread while the asking thread waits; 1 = fifth text.
     int AskUser(const std::wstring& message, const std::wstring& fourthText, const std::wstring& fifthText);
+    // The running page export's encoder (the runner registers it, and clears it before reaping
+    // it), so that the progress window's cancel stops that encoder and no other.
+    void SetPageEncoder(HANDLE process);
+    bool StopPageEncoder();
     void AddGifToQueue(const GifListItem& item);
     std::vector<HistoryRecord> HistorySnapshot() const;
+    // Empties the history under its lock (the history window's "Clear"), safe while jobs append.
+    void ClearHistory();
 
     // Bound controls: one member per name of BoundControls.h, null until BindControls.
 #define QUILL_DECLARE_BOUND(name, iface) SkinUI::CControlUI* m_p##name { nullptr };
@@ -366,6 +373,8 @@ private:
     bool IsCutTabSelected() const;
     void DeleteWorkFiles();
 
+    std::mutex m_pageEncoderLock;
+    HANDLE m_hPageEncoder { nullptr };  // guarded by m_pageEncoderLock
     mutable std::mutex m_historyLock;
     std::mutex m_gifQueueLock;
     std::mutex m_clipQueueLock;

@@ -7,6 +7,7 @@
 
 #include "base/FileHelpers.h"
 #include "base/StringHelpers.h"
+#include "editor/dialogs/MessageWnd.h"
 #include "editor/mainwnd/MainWnd.h"
 #include "media/PlayerUI.h"
 #include "platform/Windows.h"
@@ -266,8 +267,12 @@ LRESULT CMainWnd::OnSysCommand(UINT, WPARAM wParam, LPARAM, bool& bHandled)
     return 1;
 }
 
-LRESULT CMainWnd::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM, bool& bHandled)
+LRESULT CMainWnd::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& bHandled)
 {
+    if (uMsg == CMessageWnd::kMsgAsk) {
+        bHandled = true;
+        return CMessageWnd::AnswerAskMessage(m_hWnd, lParam);
+    }
     if (uMsg != WM_TIMER) {
         bHandled = false;
         return 0;
