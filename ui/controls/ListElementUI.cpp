@@ -539,20 +539,22 @@ void CListTextElementUI::DrawItemText(HDC hDC, const RECT& rcItem)
     const RECT padding = ScaledPadding(m_pManager, info.rcTextPadding);
     m_nLinks = 0;
     for (int i = 0; i < info.nColumns; ++i) {
-        const RECT rcCell = Deflated({ info.rcColumn[i].left, rcItem.top, info.rcColumn[i].right, rcItem.bottom }, padding);
+        const RECT rcColumn { info.rcColumn[i].left, rcItem.top, info.rcColumn[i].right, rcItem.bottom };
+        RECT rc = Deflated(rcColumn, padding);
+        UINT style = info.uTextStyle;
+        PrepareCell(hDC, i, rcColumn, rc, style);
         CUIString text;
         if (pCallback != nullptr)
             text = pCallback->GetCellText(this, m_iIndex, i);
         else if (const wchar_t* stored = GetText(i))
             text = stored;
-        RECT rc = rcCell;
         if (info.bShowHtml) {
             int found = kMaxLinks - m_nLinks;
             CRenderEngine::DrawHtmlText(hDC, m_pManager, rc, text, color, &m_rcLinks[m_nLinks], &m_sLinks[m_nLinks], found,
-                                        info.uTextStyle);
+                                        style);
             m_nLinks += std::clamp(found, 0, kMaxLinks - m_nLinks);
         } else {
-            CRenderEngine::DrawTextW(hDC, m_pManager, rc, text, color, info.nFont, info.uTextStyle);
+            CRenderEngine::DrawTextW(hDC, m_pManager, rc, text, color, info.nFont, style);
         }
     }
     for (int i = m_nLinks; i < kMaxLinks; ++i) {

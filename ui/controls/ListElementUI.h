@@ -102,6 +102,9 @@ public:
 
 protected:
     int HitLink(POINT pt) const;
+    // Before a cell's text is drawn: a row class may paint the cell, narrow the text's rectangle
+    // or change its style.
+    virtual void PrepareCell(HDC, int /*iColumn*/, const RECT& /*rcColumn*/, RECT& /*rcText*/, UINT& /*uStyle*/) { }
 
     int m_nLinks { 0 };
     RECT m_rcLinks[kMaxLinks] {};

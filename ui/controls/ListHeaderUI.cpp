@@ -187,10 +187,298 @@ SIZE CListHeaderUI::EstimateSize(SIZE szAvailable)
 
 // ---- header item ----
 
-CListHeaderItemUI::CListHeaderItemUI()
+template <class TBase>
+CListHeaderItemBaseUI<TBase>::CListHeaderItemBaseUI()
 {
-    SetMinWidth(16);
+    this->SetMinWidth(16);
 }
+
+template <class TBase>
+UINT CListHeaderItemBaseUI<TBase>::GetControlFlags() const
+{
+    return this->IsEnabled() && m_iSepWidth != 0 ? ControlFlagSetCursor : 0;
+}
+
+template <class TBase>
+void CListHeaderItemBaseUI<TBase>::SetEnabled(bool bEnable)
+{
+    TBase::SetEnabled(bEnable);
+    if (!this->IsEnabled())
+        m_uButtonState = 0;
+}
+
+template <class TBase>
+void CListHeaderItemBaseUI<TBase>::SetDragable(bool bDragable)
+{
+    m_bDragable = bDragable;
+    if (!m_bDragable)
+        m_uButtonState &= ~kStateCaptured;
+}
+
+template <class TBase>
+void CListHeaderItemBaseUI<TBase>::SetTextStyle(UINT uStyle)
+{
+    m_uTextStyle = uStyle;
+    this->Invalidate();
+}
+
+template <class TBase>
+void CListHeaderItemBaseUI<TBase>::SetTextPadding(RECT rc)
+{
+    m_rcTextPadding = rc;
+    this->Invalidate();
+}
+
+template <class TBase>
+void CListHeaderItemBaseUI<TBase>::SetShowHtml(bool bShowHtml)
+{
+    if (m_bShowHtml == bShowHtml)
+        return;
+    m_bShowHtml = bShowHtml;
+    this->Invalidate();
+}
+
+template <class TBase>
+void CListHeaderItemBaseUI<TBase>::SetImage(CUIString& slot, const wchar_t* pStrImage)
+{
+    slot = pStrImage;
+    this->Invalidate();
+}
+
+template <class TBase>
+void CListHeaderItemBaseUI<TBase>::SetNormalImage(const wchar_t* pStrImage)
+{
+    SetImage(m_sNormalImage, pStrImage);
+}
+
+template <class TBase>
+void CListHeaderItemBaseUI<TBase>::SetHotImage(const wchar_t* pStrImage)
+{
+    SetImage(m_sHotImage, pStrImage);
+}
+
+template <class TBase>
+void CListHeaderItemBaseUI<TBase>::SetPushedImage(const wchar_t* pStrImage)
+{
+    SetImage(m_sPushedImage, pStrImage);
+}
+
+template <class TBase>
+void CListHeaderItemBaseUI<TBase>::SetFocusedImage(const wchar_t* pStrImage)
+{
+    SetImage(m_sFocusedImage, pStrImage);
+}
+
+template <class TBase>
+void CListHeaderItemBaseUI<TBase>::SetSepImage(const wchar_t* pStrImage)
+{
+    SetImage(m_sSepImage, pStrImage);
+}
+
+template <class TBase>
+RECT CListHeaderItemBaseUI<TBase>::GetThumbRect() const
+{
+    if (m_iSepWidth >= 0)
+        return { this->m_rcItem.right - m_iSepWidth, this->m_rcItem.top, this->m_rcItem.right, this->m_rcItem.bottom };
+    return { this->m_rcItem.left, this->m_rcItem.top, this->m_rcItem.left - m_iSepWidth, this->m_rcItem.bottom };
+}
+
+template <class TBase>
+RECT CListHeaderItemBaseUI<TBase>::HitStrip() const
+{
+    RECT strip = GetThumbRect();
+    if (m_iSepWidth >= 0)
+        strip.left -= kSeparatorGrip;
+    else
+        strip.right += kSeparatorGrip;
+    return strip;
+}
+
+template <class TBase>
+void CListHeaderItemBaseUI<TBase>::DoEvent(TEventUI& event)
+{
+    if (!this->IsMouseEnabled() && event.Type > UiEventMouseBegin && event.Type < UiEventMouseEnd) {
+        if (this->m_pParent != nullptr)
+            this->m_pParent->DoEvent(event);
+        else
+            TBase::DoEvent(event);
+        return;
+    }
+    if (event.Type == UiEventSetFocus || event.Type == UiEventKillFocus)
+        this->Invalidate();
+    const RECT strip = HitStrip();
+    switch (event.Type) {
+    case UiEventButtonDown:
+    case UiEventDblClick:
+        if (!this->IsEnabled())
+            return;
+        if (::PtInRect(&strip, event.ptMouse)) {
+            if (m_bDragable) {
+                m_uButtonState |= kStateCaptured;
+                m_ptLastMouse = event.ptMouse;
+                m_nDragWidth = this->m_rcItem.right - this->m_rcItem.left;
+            }
+            return;
+        }
+        m_uButtonState |= kStatePushed;
+        if (this->m_pManager != nullptr)
+            this->m_pManager->SendNotify(this, ClickNotification());
+        this->Invalidate();
+        return;
+    case UiEventButtonUp:
+        if ((m_uButtonState & kStateCaptured) != 0) {
+            m_uButtonState &= ~kStateCaptured;
+            this->NeedParentUpdate();
+        } else if ((m_uButtonState & kStatePushed) != 0) {
+            m_uButtonState &= ~kStatePushed;
+            this->Invalidate();
+        }
+        return;
+    case UiEventMouseMove: {
+        if ((m_uButtonState & kStateCaptured) == 0)
+            return;
+        const int dx = event.ptMouse.x - m_ptLastMouse.x;
+        const int width = m_iSepWidth >= 0 ? m_nDragWidth + dx : m_nDragWidth - dx;
+        if (width <= this->GetMinWidth())
+            return;
+        // The drag runs in device pixels; the fixed width is kept in skin units.
+        m_nDragWidth = width;
+        m_ptLastMouse = event.ptMouse;
+        this->SetFixedWidth(this->m_pManager != nullptr ? this->m_pManager->GetDPIObj()->ScaleBack(width) : width);
+        this->NeedParentUpdate();
+        return;
+    }
+    case UiEventSetCursor:
+        if (this->IsEnabled() && m_bDragable && ::PtInRect(&strip, event.ptMouse)) {
+            ::SetCursor(::LoadCursor(nullptr, IDC_SIZEWE));
+            return;
+        }
+        break;
+    case UiEventMouseEnter:
+        if (this->IsEnabled()) {
+            m_uButtonState |= kStateHot;
+            this->Invalidate();
+        }
+        return;
+    case UiEventMouseLeave:
+        if (this->IsEnabled()) {
+            m_uButtonState &= ~kStateHot;
+            this->Invalidate();
+        }
+        return;
+    default:
+        break;
+    }
+    TBase::DoEvent(event);
+}
+
+template <class TBase>
+void CListHeaderItemBaseUI<TBase>::SetAttribute(const wchar_t* pstrName, const wchar_t* pstrValue)
+{
+    if (this->NameIs(pstrName, L"dragable"))
+        SetDragable(this->ReadBool(pstrValue));
+    else if (this->NameIs(pstrName, L"sepwidth"))
+        this->SetSepWidth(this->ReadInt(pstrValue));
+    else if (this->NameIs(pstrName, L"align"))
+        m_uTextStyle = listvalues::ApplyAlign(m_uTextStyle, pstrValue);
+    else if (this->NameIs(pstrName, L"endellipsis"))
+        m_uTextStyle = this->ReadBool(pstrValue) ? (m_uTextStyle | DT_END_ELLIPSIS) : (m_uTextStyle & ~DT_END_ELLIPSIS);
+    else if (this->NameIs(pstrName, L"font"))
+        this->SetFont(this->ReadInt(pstrValue));
+    else if (this->NameIs(pstrName, L"textcolor"))
+        this->SetTextColor(listvalues::ReadColor(pstrValue));
+    else if (this->NameIs(pstrName, L"textpadding"))
+        SetTextPadding(this->ReadNumberList(pstrValue));
+    else if (this->NameIs(pstrName, L"showhtml"))
+        SetShowHtml(this->ReadBool(pstrValue));
+    else if (this->NameIs(pstrName, L"normalimage"))
+        SetNormalImage(pstrValue);
+    else if (this->NameIs(pstrName, L"hotimage"))
+        SetHotImage(pstrValue);
+    else if (this->NameIs(pstrName, L"pushedimage"))
+        SetPushedImage(pstrValue);
+    else if (this->NameIs(pstrName, L"focusedimage"))
+        SetFocusedImage(pstrValue);
+    else if (this->NameIs(pstrName, L"sepimage"))
+        SetSepImage(pstrValue);
+    else
+        TBase::SetAttribute(pstrName, pstrValue);
+}
+
+template <class TBase>
+SIZE CListHeaderItemBaseUI<TBase>::EstimateSize(SIZE szAvailable)
+{
+    if (this->GetFixedHeight() != 0 || this->m_pManager == nullptr)
+        return TBase::EstimateSize(szAvailable);
+    return { this->GetFixedWidth(), this->m_pManager->GetDefaultFontInfo()->tm.tmHeight + 14 };
+}
+
+template <class TBase>
+void CListHeaderItemBaseUI<TBase>::PaintStatusImage(HDC hDC)
+{
+    if (this->IsFocused())
+        m_uButtonState |= kStateFocused;
+    else
+        m_uButtonState &= ~kStateFocused;
+    const CUIString* state = nullptr;
+    if ((m_uButtonState & kStatePushed) != 0)
+        state = &m_sPushedImage;
+    else if ((m_uButtonState & kStateHot) != 0)
+        state = &m_sHotImage;
+    else if ((m_uButtonState & kStateFocused) != 0)
+        state = &m_sFocusedImage;
+    if (state != nullptr) {
+        if (state->IsEmpty() && !m_sNormalImage.IsEmpty())
+            this->DrawImage(hDC, m_sNormalImage);
+        if (!state->IsEmpty())
+            this->DrawImage(hDC, *state);
+    } else if (!m_sNormalImage.IsEmpty()) {
+        this->DrawImage(hDC, m_sNormalImage);
+    }
+    if (m_sSepImage.IsEmpty())
+        return;
+    // "dest" is read in skin units and scaled by the image drawing, so the strip goes back to
+    // skin units here; written in device pixels it would land outside the item at other DPIs.
+    RECT strip = GetThumbRect();
+    ::OffsetRect(&strip, -this->m_rcItem.left, -this->m_rcItem.top);
+    if (this->m_pManager != nullptr)
+        this->m_pManager->GetDPIObj()->ScaleBack(&strip);
+    CUIString modifier;
+    modifier.SmallFormat(L"dest='%d,%d,%d,%d'", strip.left, strip.top, strip.right, strip.bottom);
+    this->DrawImage(hDC, m_sSepImage, modifier);
+}
+
+template <class TBase>
+void CListHeaderItemBaseUI<TBase>::PaintText(HDC hDC)
+{
+    PaintCaption(hDC, 0, 0);
+}
+
+template <class TBase>
+void CListHeaderItemBaseUI<TBase>::PaintCaption(HDC hDC, int indent, UINT extraStyle)
+{
+    if (this->m_pManager == nullptr)
+        return;
+    if (m_dwTextColor == 0)
+        m_dwTextColor = this->m_pManager->GetDefaultFontColor();
+    const CUIString text = this->GetText();
+    if (text.IsEmpty())
+        return;
+    const RECT padding = this->ScaleValue(m_rcTextPadding);
+    const RECT& item = this->m_rcItem;
+    RECT rcText { item.left + padding.left + indent, item.top + padding.top, item.right - padding.right,
+                  item.bottom - padding.bottom };
+    const UINT style = m_uTextStyle | extraStyle;
+    if (m_bShowHtml) {
+        int links = 0;
+        CRenderEngine::DrawHtmlText(hDC, this->m_pManager, rcText, text, m_dwTextColor, nullptr, nullptr, links, style);
+    } else {
+        CRenderEngine::DrawTextW(hDC, this->m_pManager, rcText, text, m_dwTextColor, m_iFont, style);
+    }
+}
+
+template class CListHeaderItemBaseUI<CContainerUI>;
+template class CListHeaderItemBaseUI<CHorizontalLayoutUI>;
 
 CControlUI* CListHeaderItemUI::CreateControl()
 {
@@ -209,263 +497,12 @@ void* CListHeaderItemUI::GetInterface(const wchar_t* pstrName)
     return CContainerUI::GetInterface(pstrName);
 }
 
-UINT CListHeaderItemUI::GetControlFlags() const
-{
-    return IsEnabled() && m_iSepWidth != 0 ? ControlFlagSetCursor : 0;
-}
-
-void CListHeaderItemUI::SetEnabled(bool bEnable)
-{
-    CContainerUI::SetEnabled(bEnable);
-    if (!IsEnabled())
-        m_uButtonState = 0;
-}
-
-void CListHeaderItemUI::SetDragable(bool bDragable)
-{
-    m_bDragable = bDragable;
-    if (!m_bDragable)
-        m_uButtonState &= ~kStateCaptured;
-}
-
-void CListHeaderItemUI::SetTextStyle(UINT uStyle)
-{
-    m_uTextStyle = uStyle;
-    Invalidate();
-}
-
-void CListHeaderItemUI::SetTextPadding(RECT rc)
-{
-    m_rcTextPadding = rc;
-    Invalidate();
-}
-
-void CListHeaderItemUI::SetShowHtml(bool bShowHtml)
-{
-    if (m_bShowHtml == bShowHtml)
-        return;
-    m_bShowHtml = bShowHtml;
-    Invalidate();
-}
-
-void CListHeaderItemUI::SetImage(CUIString& slot, const wchar_t* pStrImage)
-{
-    slot = pStrImage;
-    Invalidate();
-}
-
-void CListHeaderItemUI::SetNormalImage(const wchar_t* pStrImage)
-{
-    SetImage(m_sNormalImage, pStrImage);
-}
-
-void CListHeaderItemUI::SetHotImage(const wchar_t* pStrImage)
-{
-    SetImage(m_sHotImage, pStrImage);
-}
-
-void CListHeaderItemUI::SetPushedImage(const wchar_t* pStrImage)
-{
-    SetImage(m_sPushedImage, pStrImage);
-}
-
-void CListHeaderItemUI::SetFocusedImage(const wchar_t* pStrImage)
-{
-    SetImage(m_sFocusedImage, pStrImage);
-}
-
-void CListHeaderItemUI::SetSepImage(const wchar_t* pStrImage)
-{
-    SetImage(m_sSepImage, pStrImage);
-}
-
-RECT CListHeaderItemUI::GetThumbRect() const
-{
-    if (m_iSepWidth >= 0)
-        return { m_rcItem.right - m_iSepWidth, m_rcItem.top, m_rcItem.right, m_rcItem.bottom };
-    return { m_rcItem.left, m_rcItem.top, m_rcItem.left - m_iSepWidth, m_rcItem.bottom };
-}
-
-RECT CListHeaderItemUI::HitStrip() const
-{
-    RECT strip = GetThumbRect();
-    if (m_iSepWidth >= 0)
-        strip.left -= kSeparatorGrip;
-    else
-        strip.right += kSeparatorGrip;
-    return strip;
-}
-
-void CListHeaderItemUI::DoEvent(TEventUI& event)
-{
-    if (!IsMouseEnabled() && event.Type > UiEventMouseBegin && event.Type < UiEventMouseEnd) {
-        if (m_pParent != nullptr)
-            m_pParent->DoEvent(event);
-        else
-            CContainerUI::DoEvent(event);
-        return;
-    }
-    if (event.Type == UiEventSetFocus || event.Type == UiEventKillFocus)
-        Invalidate();
-    const RECT strip = HitStrip();
-    switch (event.Type) {
-    case UiEventButtonDown:
-    case UiEventDblClick:
-        if (!IsEnabled())
-            return;
-        if (::PtInRect(&strip, event.ptMouse)) {
-            if (m_bDragable) {
-                m_uButtonState |= kStateCaptured;
-                m_ptLastMouse = event.ptMouse;
-                m_nDragWidth = m_rcItem.right - m_rcItem.left;
-            }
-            return;
-        }
-        m_uButtonState |= kStatePushed;
-        if (m_pManager != nullptr)
-            m_pManager->SendNotify(this, L"headerclick");
-        Invalidate();
-        return;
-    case UiEventButtonUp:
-        if ((m_uButtonState & kStateCaptured) != 0) {
-            m_uButtonState &= ~kStateCaptured;
-            NeedParentUpdate();
-        } else if ((m_uButtonState & kStatePushed) != 0) {
-            m_uButtonState &= ~kStatePushed;
-            Invalidate();
-        }
-        return;
-    case UiEventMouseMove: {
-        if ((m_uButtonState & kStateCaptured) == 0)
-            return;
-        const int dx = event.ptMouse.x - m_ptLastMouse.x;
-        const int width = m_iSepWidth >= 0 ? m_nDragWidth + dx : m_nDragWidth - dx;
-        if (width <= GetMinWidth())
-            return;
-        // The drag runs in device pixels; the fixed width is kept in skin units.
-        m_nDragWidth = width;
-        m_ptLastMouse = event.ptMouse;
-        SetFixedWidth(m_pManager != nullptr ? m_pManager->GetDPIObj()->ScaleBack(width) : width);
-        NeedParentUpdate();
-        return;
-    }
-    case UiEventSetCursor:
-        if (IsEnabled() && m_bDragable && ::PtInRect(&strip, event.ptMouse)) {
-            ::SetCursor(::LoadCursor(nullptr, IDC_SIZEWE));
-            return;
-        }
-        break;
-    case UiEventMouseEnter:
-        if (IsEnabled()) {
-            m_uButtonState |= kStateHot;
-            Invalidate();
-        }
-        return;
-    case UiEventMouseLeave:
-        if (IsEnabled()) {
-            m_uButtonState &= ~kStateHot;
-            Invalidate();
-        }
-        return;
-    default:
-        break;
-    }
-    CContainerUI::DoEvent(event);
-}
-
 void CListHeaderItemUI::SetAttribute(const wchar_t* pstrName, const wchar_t* pstrValue)
 {
-    if (NameIs(pstrName, L"dragable"))
-        SetDragable(ReadBool(pstrValue));
-    else if (NameIs(pstrName, L"sepwidth"))
-        SetSepWidth(ReadInt(pstrValue));
-    else if (NameIs(pstrName, L"align"))
-        m_uTextStyle = listvalues::ApplyAlign(m_uTextStyle, pstrValue);
-    else if (NameIs(pstrName, L"endellipsis"))
-        m_uTextStyle = ReadBool(pstrValue) ? (m_uTextStyle | DT_END_ELLIPSIS) : (m_uTextStyle & ~DT_END_ELLIPSIS);
-    else if (NameIs(pstrName, L"font"))
-        SetFont(ReadInt(pstrValue));
-    else if (NameIs(pstrName, L"textcolor"))
-        SetTextColor(listvalues::ReadColor(pstrValue));
-    else if (NameIs(pstrName, L"textpadding"))
-        SetTextPadding(ReadNumberList(pstrValue));
-    else if (NameIs(pstrName, L"showhtml"))
-        SetShowHtml(ReadBool(pstrValue));
-    else if (NameIs(pstrName, L"normalimage"))
-        SetNormalImage(pstrValue);
-    else if (NameIs(pstrName, L"hotimage"))
-        SetHotImage(pstrValue);
-    else if (NameIs(pstrName, L"pushedimage"))
-        SetPushedImage(pstrValue);
-    else if (NameIs(pstrName, L"focusedimage"))
-        SetFocusedImage(pstrValue);
-    else if (NameIs(pstrName, L"sepimage"))
-        SetSepImage(pstrValue);
-    else if (NameIs(pstrName, L"scale"))
+    if (NameIs(pstrName, L"scale"))
         SetScale(ReadInt(pstrValue));
     else
-        CContainerUI::SetAttribute(pstrName, pstrValue);
-}
-
-SIZE CListHeaderItemUI::EstimateSize(SIZE szAvailable)
-{
-    if (GetFixedHeight() != 0 || m_pManager == nullptr)
-        return CContainerUI::EstimateSize(szAvailable);
-    return { GetFixedWidth(), m_pManager->GetDefaultFontInfo()->tm.tmHeight + 14 };
-}
-
-void CListHeaderItemUI::PaintStatusImage(HDC hDC)
-{
-    if (IsFocused())
-        m_uButtonState |= kStateFocused;
-    else
-        m_uButtonState &= ~kStateFocused;
-    const CUIString* state = nullptr;
-    if ((m_uButtonState & kStatePushed) != 0)
-        state = &m_sPushedImage;
-    else if ((m_uButtonState & kStateHot) != 0)
-        state = &m_sHotImage;
-    else if ((m_uButtonState & kStateFocused) != 0)
-        state = &m_sFocusedImage;
-    if (state != nullptr) {
-        if (state->IsEmpty() && !m_sNormalImage.IsEmpty())
-            DrawImage(hDC, m_sNormalImage);
-        if (!state->IsEmpty())
-            DrawImage(hDC, *state);
-    } else if (!m_sNormalImage.IsEmpty()) {
-        DrawImage(hDC, m_sNormalImage);
-    }
-    if (m_sSepImage.IsEmpty())
-        return;
-    // "dest" is read in skin units and scaled by the image drawing, so the strip goes back to
-    // skin units here; written in device pixels it would land outside the item at other DPIs.
-    RECT strip = GetThumbRect();
-    ::OffsetRect(&strip, -m_rcItem.left, -m_rcItem.top);
-    if (m_pManager != nullptr)
-        m_pManager->GetDPIObj()->ScaleBack(&strip);
-    CUIString modifier;
-    modifier.SmallFormat(L"dest='%d,%d,%d,%d'", strip.left, strip.top, strip.right, strip.bottom);
-    DrawImage(hDC, m_sSepImage, modifier);
-}
-
-void CListHeaderItemUI::PaintText(HDC hDC)
-{
-    if (m_pManager == nullptr)
-        return;
-    if (m_dwTextColor == 0)
-        m_dwTextColor = m_pManager->GetDefaultFontColor();
-    const CUIString text = GetText();
-    if (text.IsEmpty())
-        return;
-    const RECT padding = ScaleValue(m_rcTextPadding);
-    RECT rcText { m_rcItem.left + padding.left, m_rcItem.top + padding.top, m_rcItem.right - padding.right,
-                  m_rcItem.bottom - padding.bottom };
-    if (m_bShowHtml) {
-        int links = 0;
-        CRenderEngine::DrawHtmlText(hDC, m_pManager, rcText, text, m_dwTextColor, nullptr, nullptr, links, m_uTextStyle);
-    } else {
-        CRenderEngine::DrawTextW(hDC, m_pManager, rcText, text, m_dwTextColor, m_iFont, m_uTextStyle);
-    }
+        CListHeaderItemBaseUI::SetAttribute(pstrName, pstrValue);
 }
 
 }  // namespace SkinUI

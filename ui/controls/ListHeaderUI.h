@@ -34,16 +34,15 @@ private:
     bool m_bIsScaleHeader { false };
 };
 
-class CListHeaderItemUI : public CContainerUI {
+// Everything a column header item does, over the control it is (a plain container, or a
+// horizontal box for the extended list's item): caption, state images, the press report and the
+// separator drag. Built for exactly those two bases in ListHeaderUI.cpp.
+template <class TBase>
+class CListHeaderItemBaseUI : public TBase {
 public:
-    CListHeaderItemUI();
+    CListHeaderItemBaseUI();
 
-    static CControlUI* CreateControl();
-
-    const wchar_t* GetClass() const override;
-    void* GetInterface(const wchar_t* pstrName) override;
     UINT GetControlFlags() const override;
-
     void SetEnabled(bool bEnable = true) override;
 
     bool IsDragable() const { return m_bDragable; }
@@ -70,8 +69,6 @@ public:
     void SetFocusedImage(const wchar_t* pStrImage);
     const CUIString& GetSepImage() const { return m_sSepImage; }
     void SetSepImage(const wchar_t* pStrImage);
-    int GetScale() const { return m_nScale; }
-    void SetScale(int nScale) { m_nScale = nScale; }
 
     // The separator strip in window coordinates.
     RECT GetThumbRect() const;
@@ -82,6 +79,14 @@ public:
     void PaintStatusImage(HDC hDC) override;
     void PaintText(HDC hDC) override;
 
+protected:
+    // The notification a press outside the separator strip sends.
+    virtual const wchar_t* ClickNotification() const { return L"headerclick"; }
+    // The caption inside the padding, its left edge moved right by `indent`.
+    void PaintCaption(HDC hDC, int indent, UINT extraStyle);
+
+    UINT m_uButtonState { 0 };
+
 private:
     // The strip a press or the cursor reacts to: the separator widened 4 px toward the inside.
     RECT HitStrip() const;
@@ -90,7 +95,6 @@ private:
     POINT m_ptLastMouse {};
     int m_nDragWidth { 0 };  // device pixels while a drag runs
     bool m_bDragable { true };
-    UINT m_uButtonState { 0 };
     int m_iSepWidth { 4 };
     DWORD m_dwTextColor { 0 };
     int m_iFont { -1 };
@@ -102,6 +106,23 @@ private:
     CUIString m_sPushedImage;
     CUIString m_sFocusedImage;
     CUIString m_sSepImage;
+};
+
+extern template class CListHeaderItemBaseUI<CContainerUI>;
+extern template class CListHeaderItemBaseUI<CHorizontalLayoutUI>;
+
+class CListHeaderItemUI : public CListHeaderItemBaseUI<CContainerUI> {
+public:
+    static CControlUI* CreateControl();
+
+    const wchar_t* GetClass() const override;
+    void* GetInterface(const wchar_t* pstrName) override;
+    void SetAttribute(const wchar_t* pstrName, const wchar_t* pstrValue) override;
+
+    int GetScale() const { return m_nScale; }
+    void SetScale(int nScale) { m_nScale = nScale; }
+
+private:
     int m_nScale { 0 };
 };
 
