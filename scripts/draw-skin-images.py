@@ -167,8 +167,34 @@ def window_shadow():
     return canvas
 
 
+def light_button_states(width, height, radius):
+    """A light rounded button, normal above hot, for dark text on the editor's dark dialogs."""
+    canvas = Canvas(width, height * 2)
+    for row, (border, fill) in enumerate((((201, 206, 214, 255), (233, 236, 241, 255)),
+                                          ((176, 184, 196, 255), (221, 226, 234, 255)))):
+        top = row * height
+        canvas.round_rect(0, top, width, top + height, radius, border)
+        canvas.round_rect(1, top + 1, width - 1, top + height - 1, radius - 1, fill)
+    return canvas
+
+
 def dialog_images():
     window_shadow().save(os.path.join(ROOT, "skins", "images", "shadow.png"))
+    # The message box names its file-notice cancel button by this bare name, so it sits beside
+    # the skins rather than among their images.
+    light_button_states(97, 34, 6).save(os.path.join(ROOT, "skins", "Caccel.png"))
+    rename_pencil_states().save(os.path.join(ROOT, "skins", "images", "bianji.png"))
+
+
+def rename_pencil_states():
+    """An 18x18 pencil, normal, hot and pushed side by side: the subtitle list's rename button."""
+    canvas = Canvas(54, 18)
+    for state, colour in enumerate(((128, 134, 145, 255), (52, 122, 235, 255), (40, 96, 190, 255))):
+        x = state * 18
+        canvas.line(x + 4.5, 13.5, x + 12.5, 5.5, 3.0, colour)
+        canvas.triangle(((x + 2.5, 15.5), (x + 3.2, 12.0), (x + 6.0, 14.8)), colour)
+        canvas.line(x + 3.0, 16.5, x + 15.0, 16.5, 1.0, colour)
+    return canvas
 
 
 UPDATER_BLUE = (52, 122, 234, 255)
