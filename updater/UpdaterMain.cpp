@@ -147,6 +147,19 @@ bool RunUpdateDialog(const UpdateDecision& decision, const SilentRun& run, const
 
 }  // namespace
 
+std::wstring EditorPathOf(const std::wstring& programFolder, const std::wstring& name)
+{
+    const std::wstring path = programFolder + name;
+    constexpr size_t kSuffix = 4;
+    if (FileExists(path, false) || name.size() <= kSuffix)
+        return path;
+    std::wstring suffix = name.substr(name.size() - kSuffix);
+    for (wchar_t& ch : suffix)
+        ch = static_cast<wchar_t>(std::towlower(ch));
+    const std::wstring bare = path.substr(0, path.size() - kSuffix);
+    return suffix == L".exe" && FileExists(bare, false) ? bare : path;
+}
+
 bool HasDisplay()
 {
     const char* backend = std::getenv("QUILL_BACKEND");
@@ -207,7 +220,7 @@ int wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int)
     }
 
     const bool manualAllowed = options.GetValue(L"m") == L"1";
-    const std::wstring editorPath = programFolder + options.GetValue(L"e");
+    const std::wstring editorPath = EditorPathOf(programFolder, options.GetValue(L"e"));
     const std::string installedVersion = GetFileVersionString(editorPath);
     const UpdateDecision decision = DecideUpdate(records, installedVersion);
     if (decision.url.empty()) {

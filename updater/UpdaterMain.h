@@ -16,3 +16,7 @@ std::wstring SingleInstanceName(const std::wstring& productCode);
 // True when windows can be shown: DISPLAY is set (and the headless backend is not asked for), or
 // the X11 backend is asked for.
 bool HasDisplay();
+// The installed editor named on the command line ("-e"), in the program folder. The editor names
+// itself "Quillmoor.exe", as it would on the system it was made for: a name "X.exe" that does not
+// exist stands for the executable "X" beside it.
+std::wstring EditorPathOf(const std::wstring& programFolder, const std::wstring& name);

@@ -276,6 +276,30 @@ TEST_F(TipWndTest, RebootStopsOnlyTheInstalledEditorAndStartsItAgain)
     EXPECT_TRUE(PumpUntil([&] { return ReadText(m_folder / "started") == "started\n"; }));
 }
 
+// A DPI change rescales the dialog to the suggested rectangle; the framework's progress of 0 after
+// it does not reset the bar; a second change within a tenth of a second is ignored.
+TEST_F(TipWndTest, DpiChangeRescalesAndKeepsTheBar)
+{
+    Open("update.zip");
+    PostMessageW(m_hwnd, WM_UPDATE_PROGRESS, 37, 0);
+    platform::headless::PumpMessages();
+    RECT suggested { 0, 0, 600, 669 };
+    const DWORD first = GetTickCount();
+    SendMessageW(m_hwnd, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    const bool quick = GetTickCount() - first < 100;
+    RECT other { 0, 0, 500, 557 };
+    SendMessageW(m_hwnd, WM_DPICHANGED, MAKEWPARAM(120, 120), reinterpret_cast<LPARAM>(&other));
+    platform::headless::PumpMessages();
+    EXPECT_EQ(Progress(), 37);
+    RECT now {};
+    GetWindowRect(m_hwnd, &now);
+    if (!quick)
+        GTEST_SKIP() << "the first DPI change took longer than the debounce on this machine";
+    EXPECT_EQ(m_pm->GetDPIObj()->GetScale(), 150u);
+    EXPECT_EQ(now.right - now.left, 600);
+    EXPECT_EQ(now.bottom - now.top, 669);
+}
+
 TEST(EditorProcesses, ExecutableMatchIsExact)
 {
     struct Case {

@@ -267,6 +267,10 @@ TEST_F(UpdaterEndToEnd, TestModeDecisions)
           { "Setup.exe is an installer: installer updates are not offered on this system" } },
         { "other source version", Document(url, 0, 0, 1, "\"1.0.0.0\""), { "-o=tmqrx", "-e=Quillmoor" }, 0, { "] up_url 0" } },
         { "missing editor", Document(url, 0, 0, 1, "\"1.9.9.9\""), { "-o=tmqrx", "-e=Gone" }, 0, { "] up_url 0" } },
+        // The editor starts the updater with "-e=Quillmoor.exe": that is the executable "Quillmoor",
+        // whose version matches, so the update goes ahead (and fails only at the download here).
+        { "editor named X.exe", Document(url, 0, 0, 1, "\"1.9.9.9\""), { "-o=tmqrx", "-e=Quillmoor.exe", "-c=Top" }, 1,
+          { "download not started", "] APP Exit!" } },
         { "not json", "{ update", { "-o=tmqrx" }, 0, { "] parse test file error", "] upinfo 0" } },
         { "no file", "", { "-o=tmqrx" }, 0, { "] read test file error", "] upinfo 0" } },
     };
