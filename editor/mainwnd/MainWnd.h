@@ -78,10 +78,10 @@ public:
     static constexpr UINT_PTR kTimerRecentre = 1124;
     static constexpr UINT_PTR kTimerUnused = 1145;
     static constexpr UINT_PTR kTimerRestoreOverlays = 1146;
-    static constexpr UINT_PTR kTimerMarkerLayout = 1160;
-    static constexpr UINT_PTR kTimerRefitFlag = 1161;
-    static constexpr UINT_PTR kTimerRotationReapply = 1162;
-    static constexpr UINT_PTR kTimerMusicPlacement = 1163;
+    static constexpr UINT_PTR kTimerMarkerLayout = 1171;
+    static constexpr UINT_PTR kTimerRefitFlag = 1172;
+    static constexpr UINT_PTR kTimerRotationReapply = 1173;
+    static constexpr UINT_PTR kTimerMusicPlacement = 1174;
     // How long shut-down waits for the workers after stopping their encoders.
     static constexpr int kWorkerWaitMs = 10000;
 
@@ -151,6 +151,44 @@ public:
     void RunMarkerLayout();
     void ScheduleRefitFlagClear();
     bool OnPageTimer(UINT_PTR id);
+
+    // Edit fields: the time groups' change rules, the other edits, focus and combo choices
+    // (MainWndFields.cpp); stepping with keys, wheel and spin buttons (MainWndStepping.cpp).
+    void OnTextChanged(SkinUI::TNotifyUI& msg);
+    void OnFieldFocus(SkinUI::TNotifyUI& msg);
+    void OnItemSelect(SkinUI::TNotifyUI& msg);
+    void OnFieldKillFocus(SkinUI::TNotifyUI& msg);
+    // Steps the focused time or crop field on Up, Down and the wheel, walks the cut page's fields
+    // on Left and Right; false when the message must not go on.
+    bool StepFocusedField(UINT uMsg, WPARAM wParam);
+    void StepTimeEditsUp(SkinUI::CControlUI* hours, SkinUI::CControlUI* minutes, SkinUI::CControlUI* seconds,
+                         SkinUI::CControlUI* tenths, SkinUI::CControlUI* field);
+    void StepTimeEditsDown(SkinUI::CControlUI* hours, SkinUI::CControlUI* minutes, SkinUI::CControlUI* seconds,
+                           SkinUI::CControlUI* tenths, SkinUI::CControlUI* field);
+    void StepTenthsTimeEditsUp(SkinUI::CControlUI* hours, SkinUI::CControlUI* minutes, SkinUI::CControlUI* seconds,
+                               SkinUI::CControlUI* tenths);
+    void StepTenthsTimeEditsDown(SkinUI::CControlUI* hours, SkinUI::CControlUI* minutes, SkinUI::CControlUI* seconds,
+                                 SkinUI::CControlUI* tenths);
+    void StepCropX(bool up);
+    void StepCropY(bool up);
+    void StepCropWidth(bool up);
+    void StepCropHeight(bool up);
+    static int& SwapRedBlue(int& colour);
+
+    // Range markers and play range (MainWndRanges.cpp); times in milliseconds unless named.
+    void OnMarkerNotify(SkinUI::TNotifyUI& msg);
+    void OnCutMarkerMoved(bool isStart);
+    void OnMusicMarkerMoved(bool isStart);
+    void OnSubtitleMarkerMoved(bool isStart);
+    void OnScreenMarkerMoved(bool isStart);
+    void OnSplitMarkerMoved();
+    void PlaceCutMarker(float time, int seekTime, bool isStart);
+    void PlaceMusicMarker(float time, int seekTime, bool isStart);
+    void PlaceSubtitleMarker(float time, int seekTime, bool isStart);
+    void PlaceScreenMarker(float seconds, bool isStart);
+    void UpdateCutPlayRange();
+    // Preview sliders; false when the notification must not go on (the subtitle size slider).
+    bool OnSliderChanged(SkinUI::TNotifyUI& msg);
 
     // Encoder runner and the conventions every export shares.
     int RunEncoderWithProgress(EncoderRunRequest request);
@@ -344,6 +382,29 @@ public:
     AccountClient* m_pAccount { nullptr };
     std::unique_ptr<AccountClient> m_account;
     AccountLogonInfo m_accountInfo;
+
+    // Edit-sync flags: 0 while a marker drag writes the page's time edits, so the edits do not
+    // move the markers back.
+    uint8_t m_bCutSync { 1 };
+    uint8_t m_bShotSync { 1 };
+    uint8_t m_bMusicSync { 1 };
+    uint8_t m_bSubtitleSeekOff { 0 };   // the subtitle page resets its times without seeking
+    // Page durations that the loaders set: "hh:mm:ss" texts and whole milliseconds.
+    SkinUI::CUIString m_strShotDuration;
+    SkinUI::CUIString m_strSubpageDuration;
+    SkinUI::CUIString m_strSubpageDurationMs;  // the clip's tenths digit
+    int m_nShotDuration { 0 };
+    int m_nClipDuration { 0 };
+    int m_nAdjustDuration { 0 };
+    std::wstring m_strAspect;  // the adjust file's own display aspect, "w:h"
+    // The last focused edit of each stepped group, for the spin buttons.
+    SkinUI::CControlUI* m_pSplitFocus { nullptr };
+    SkinUI::CControlUI* m_pCoverFocus { nullptr };
+    SkinUI::CControlUI* m_pMusicFocus { nullptr };
+    SkinUI::CControlUI* m_pMusicPlaceFocus { nullptr };
+    SkinUI::CControlUI* m_pMusicPlaceEndFocus { nullptr };
+    SkinUI::CControlUI* m_pSubtitleStartFocus { nullptr };
+    SkinUI::CControlUI* m_pSubtitleEndFocus { nullptr };
 
     // Pages: the remembered marker rectangles of the cut page, the end handle's limit rectangle
     // and the adjust page's pending re-application of aspect and speed after a rotation.

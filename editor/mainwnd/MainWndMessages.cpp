@@ -44,6 +44,8 @@ LRESULT CMainWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
     // However the window goes, its controls go with it: the workers that touch them end first.
     if (uMsg == WM_DESTROY && !WaitForWorkers(kWorkerWaitMs))
         printf("Main window: destroyed with %d worker(s) still running\n", RunningWorkers());
+    if (!StepFocusedField(uMsg, wParam))
+        return 0;
     switch (uMsg) {
     case WM_CLOSE:
         if (m_bShutDown || !ConfirmClose())

@@ -303,6 +303,18 @@ bool CMainWnd::HandlePageNotify(SkinUI::TNotifyUI& msg)
         OnSelectChanged(msg);
     else if (msg.sType == L"unselected")
         OnUnselected(msg);
+    else if (msg.sType == L"textchanged")
+        OnTextChanged(msg);
+    else if (msg.sType == L"setfocus")
+        OnFieldFocus(msg);
+    else if (msg.sType == L"killfocus")
+        OnFieldKillFocus(msg);
+    else if (msg.sType == L"itemselect")
+        OnItemSelect(msg);
+    else if (msg.sType == L"progresspos" || msg.sType == L"progressendpos" || msg.sType == L"playvideo")
+        OnMarkerNotify(msg);
+    else if (msg.sType == L"valuechanged" || msg.sType == L"movevaluechanged")
+        return OnSliderChanged(msg);
     return true;
 }
 

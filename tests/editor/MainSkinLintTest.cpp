@@ -145,7 +145,13 @@ TEST(MainSkinLint, ChildOrdersTheCodeWalksHold)
     const TiXmlElement* box = skin.Parent(skin.Parent(skin.Find("Mute")));
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box, skin.Parent(skin.Parent(skin.Find("SoundSlider"))));
-    EXPECT_EQ(SkinTree::NameOf(SkinTree::Child(box, 1)), "label");
+    EXPECT_EQ(SkinTree::TagOf(SkinTree::Child(box, 1)), "Label");
+    // "label" itself is the cut page's range bar, in a box that starts where the timeline starts.
+    for (const char* bar : { "label", "Screenlabel", "Musiclabel", "subtitlelabel" }) {
+        const TiXmlElement* track = skin.Parent(skin.Find(bar));
+        ASSERT_NE(track, nullptr) << bar;
+        EXPECT_EQ(std::string(track->Attribute("pos")).rfind("197,", 0), 0u) << bar;
+    }
     for (const char* slider : { "VideoSlider", "MusicSlider" }) {
         const TiXmlElement* value = SkinTree::Child(skin.Parent(skin.Parent(skin.Find(slider))), 1);
         EXPECT_EQ(SkinTree::TagOf(value), "Label") << slider;
