@@ -240,6 +240,21 @@ TEST_F(TipWndTest, CloseIsRefusedWhileApplying)
     EXPECT_FALSE(IsWindow(m_hwnd));
 }
 
+// Closing from the desktop while downloading ends the transfer at once and leaves no partial file.
+TEST_F(TipWndTest, CloseDuringDownloadEndsItWithoutALeftover)
+{
+    fs::create_directories(m_folder / "work/stall");
+    Open("stall/update.zip");
+    ClickOn(L"update");
+    ASSERT_TRUE(PumpUntil([&] { return Progress() >= 40; }));  // half sent, then the server stalls
+    const auto start = std::chrono::steady_clock::now();
+    platform::headless::RequestClose(m_hwnd);
+    platform::headless::PumpMessages();
+    EXPECT_FALSE(IsWindow(m_hwnd));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    EXPECT_TRUE(fs::is_empty(m_folder / "work/stall"));
+}
+
 // "Reboot" stops the running editor (this user's process whose executable is exactly the
 // installed editor, even after the update replaced that file) and starts it again; a process
 // of another program is left alone.

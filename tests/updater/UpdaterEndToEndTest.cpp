@@ -262,6 +262,9 @@ TEST_F(UpdaterEndToEnd, TestModeDecisions)
         // The dialog needs a display; this run has none, and says so.
         { "manual allowed", Document(url, 1, 1), { "-o=tmqrx", "-e=Quillmoor", "-m=1" }, 0,
           { "update dialog not shown: it needs a display" } },
+        // A switch value that is not UTF-8 costs nothing of the other switches (m=1 still counts).
+        { "non-UTF-8 switch", Document(url, 1, 1), { "-o=tmqrx", "-c=T\xE9st", "-e=Quillmoor", "-m=1" }, 0,
+          { "update dialog not shown: it needs a display" } },
         { "notified installer", "{ \"update\": [ { \"upver\": \"2.0.0.0\", \"type\": 1, \"exeurl\": \"https://127.0.0.1:9/Setup.exe\", "
                                 "\"on\": 1, \"notify\": 1 } ] }", { "-o=tmqrx", "-e=Quillmoor" }, 0,
           { "Setup.exe is an installer: installer updates are not offered on this system" } },
