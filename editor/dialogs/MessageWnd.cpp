@@ -88,10 +88,8 @@ LRESULT CMessageWnd::AnswerAskMessage(HWND owner, LPARAM lParam)
 {
     const AskRequest& request = *reinterpret_cast<const AskRequest*>(lParam);
     auto* box = new CMessageWnd(request.message, L"", request.editText, request.okText, request.cancelText, 1);
-    if (!box->CreateOwned(owner)) {
-        delete box;
-        return kAnswerNothing;
-    }
+    if (!box->CreateOwned(owner))
+        return kAnswerNothing;  // a window that got as far as its final message deleted the box
     box->CenterWindow();
     return static_cast<LRESULT>(box->ShowModal());
 }
@@ -108,7 +106,11 @@ UINT CMessageWnd::ShowModal()
         ::DestroyWindow(m_hWnd);  // deletes this object
         return answer;
     }
-    return WindowImplBase::ShowModal();
+    // The modal loop reads the object until the window is gone, so the object outlives the run.
+    m_bRunningModal = true;
+    const UINT result = WindowImplBase::ShowModal();
+    delete this;
+    return result;
 }
 
 int CMessageWnd::ResultOf(const std::wstring& message, const std::wstring& sender)
@@ -251,5 +253,6 @@ LRESULT CMessageWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
 void CMessageWnd::OnFinalMessage(HWND hWnd)
 {
     WindowImplBase::OnFinalMessage(hWnd);
-    delete this;
+    if (!m_bRunningModal)
+        delete this;
 }

@@ -71,6 +71,7 @@ private:
     void RestyleButtons();
 
     uint8_t m_flag;
+    bool m_bRunningModal { false };  // ShowModal deletes the object once its loop has ended
     SkinUI::CControlUI* m_pTitle { nullptr };
     SkinUI::CControlUI* m_pMessageLine { nullptr };
     SkinUI::CControlUI* m_pMessageBox { nullptr };
