@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "SkinTestSupport.h"
+#include "ui/core/DialogBuilder.h"
 
 using namespace SkinUI;
 
@@ -91,6 +92,29 @@ TEST(TabLayout, SelectingReportsTabselectOnce)
     const RECT page = host.tabs->GetItemAt(1)->GetPos();
     EXPECT_EQ(page.right, 400);
     EXPECT_EQ(page.bottom, 300);
+}
+
+// A builder lends a control its manager only while applying its attributes, and "selectedid"
+// focuses the page it shows. The manager must not keep that page as its focus: the second
+// top-level control here is deleted by the builder, with no manager left to tell.
+TEST(TabLayout, SelectingWhileBuiltLeavesNoFocusBehind)
+{
+    const wchar_t* skins[] = {
+        L"<Window><TabLayout selectedid=\"1\"><Control/><Control/></TabLayout></Window>",
+        L"<Window><Control/><TabLayout selectedid=\"1\"><Control/><Control/></TabLayout></Window>",
+    };
+    for (const wchar_t* skin : skins) {
+        SCOPED_TRACE(testing::Message() << skin);
+        skintest::PlainWindow window;
+        CPaintManagerUI pm;
+        pm.Init(window.hwnd());
+        CDialogBuilder builder;
+        CControlUI* root = builder.Create(skin, nullptr, nullptr, &pm);
+        ASSERT_NE(root, nullptr);
+        EXPECT_EQ(pm.GetFocus(), nullptr);
+        pm.AttachDialog(root);  // would deliver "killfocus" to a deleted page (ASan)
+        EXPECT_EQ(pm.GetRoot(), root);
+    }
 }
 
 TEST(AnimationTabLayout, HigherPageSlidesInFromTheRight)

@@ -61,6 +61,10 @@ CPaintManagerUI* CControlUI::GetManager() const
 
 void CControlUI::SetManager(CPaintManagerUI* pManager, CControlUI* pParent, bool bInit)
 {
+    // A builder hands a control its manager only while applying its attributes; a tab layout
+    // selecting a page then may focus the page before any tree is attached.
+    if (m_pManager != nullptr && m_pManager != pManager)
+        m_pManager->DropInputTargets(this);
     m_pManager = pManager;
     m_pParent = pParent;
     if (bInit && m_pParent != nullptr)

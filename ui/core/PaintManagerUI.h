@@ -9,7 +9,10 @@
 // no locks. The manager owns the root of its tree (deleted with the manager) and every control
 // handed to AddDelayedCleanup until the next DeferredWorkMessage. A control may remove or delete
 // itself inside its own handlers: the manager never touches a control after delivering an event
-// whose handling may have freed it, and a destroyed control is unhooked through ReapObjects.
+// whose handling may have freed it, and a destroyed control is unhooked through ReapObjects. A
+// control that leaves the manager (its manager is set to another or to none) is dropped from the
+// input targets (focus, hover, press, keys, caret) at once: once gone, its deletion would never
+// reach this manager.
 
 #include <string>
 
@@ -43,6 +46,7 @@ public:
     bool AttachDialog(CControlUI* pControl);
     bool InitControls(CControlUI* pControl, CControlUI* pParent = nullptr);
     void ReapObjects(CControlUI* pControl);
+    void DropInputTargets(CControlUI* pControl);
     void AddDelayedCleanup(CControlUI* pControl);
     static CPaintManagerUI* GetPaintManager(const wchar_t* pstrName);
     static CStdPtrArray* GetPaintManagers();

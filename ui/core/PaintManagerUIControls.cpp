@@ -78,16 +78,7 @@ void CPaintManagerUI::ReapObjects(CControlUI* pControl)
 {
     if (!pControl)
         return;
-    if (pControl == m_pEventKey)
-        m_pEventKey = nullptr;
-    if (pControl == m_pEventHover)
-        m_pEventHover = nullptr;
-    if (pControl == m_pEventClick)
-        m_pEventClick = nullptr;
-    if (pControl == m_pFocus)
-        m_pFocus = nullptr;
-    if (pControl == m_pCurrentCaretObject)
-        m_pCurrentCaretObject = nullptr;
+    DropInputTargets(pControl);
     if (pControl == m_pRoot)
         m_pRoot = nullptr;
     KillTimer(pControl);
@@ -100,6 +91,20 @@ void CPaintManagerUI::ReapObjects(CControlUI* pControl)
         if (msg->pSender == pControl)
             msg->pSender = nullptr;
     }
+}
+
+void CPaintManagerUI::DropInputTargets(CControlUI* pControl)
+{
+    if (pControl == m_pEventKey)
+        m_pEventKey = nullptr;
+    if (pControl == m_pEventHover)
+        m_pEventHover = nullptr;
+    if (pControl == m_pEventClick)
+        m_pEventClick = nullptr;
+    if (pControl == m_pFocus)
+        m_pFocus = nullptr;
+    if (pControl == m_pCurrentCaretObject)
+        m_pCurrentCaretObject = nullptr;
 }
 
 void CPaintManagerUI::AddDelayedCleanup(CControlUI* pControl)
