@@ -178,6 +178,67 @@ def light_button_states(width, height, radius):
     return canvas
 
 
+# ---- High-DPI variants ----
+# The image lookup asks for "name@<scale>.png" at every scale but 100 (125, 150, 175 and 200 %),
+# with the skin's source rectangles scaled by the same rounding (half away from zero).
+DPI_SCALES = (125, 150, 175, 200)
+
+
+def scaled_length(length, scale):
+    return (length * scale * 2 + 100) // 200
+
+
+class ScaledCanvas(Canvas):
+    """A canvas for a drawing written in 100 % units, drawn at `scale` percent: coordinates, radii
+    and line widths are multiplied, so glyphs stay sharp instead of being enlarged pixels."""
+
+    def __init__(self, width, height, scale):
+        super().__init__(scaled_length(width, scale), scaled_length(height, scale))
+        self.factor = scale / 100.0
+
+    def rect(self, x0, y0, x1, y1, colour):
+        f = self.factor
+        super().rect(round(x0 * f), round(y0 * f), round(x1 * f), round(y1 * f), colour)
+
+    def round_rect(self, x0, y0, x1, y1, radius, colour):
+        f = self.factor
+        super().round_rect(round(x0 * f), round(y0 * f), round(x1 * f), round(y1 * f), radius * f, colour)
+
+    def line(self, xa, ya, xb, yb, width, colour):
+        f = self.factor
+        super().line(xa * f, ya * f, xb * f, yb * f, width * f, colour)
+
+    def triangle(self, points, colour):
+        super().triangle([(x * self.factor, y * self.factor) for x, y in points], colour)
+
+
+def scaled_name(path, scale):
+    stem, ext = os.path.splitext(path)
+    return "%s@%d%s" % (stem, scale, ext)
+
+
+def editor_skin_scaled():
+    """The caption buttons and the logo at every high-DPI scale, under the names the lookup asks."""
+    out = os.path.join(ROOT, "skins", "images")
+    white = (255, 255, 255, 255)
+    buttons = (("close", close_glyph), ("min", min_glyph), ("max", max_glyph), ("restore", restore_glyph))
+    for scale in DPI_SCALES:
+        for name, glyph in buttons:
+            hot, pushed = (CLOSE_HOT, CLOSE_PUSHED) if name == "close" else (HOT, PUSHED)
+            on_colour = white if name == "close" else GLYPH
+            for state, background, colour in (("normal", None, GLYPH), ("hot", hot, on_colour),
+                                              ("pushed", pushed, on_colour)):
+                canvas = ScaledCanvas(BUTTON_W, BUTTON_H, scale)
+                if background:
+                    canvas.rect(0, 0, BUTTON_W, BUTTON_H, background)
+                glyph(canvas, BUTTON_W / 2, BUTTON_H / 2, colour)
+                canvas.save(scaled_name(os.path.join(out, "%s_%s.png" % (name, state)), scale))
+        canvas = ScaledCanvas(24, 24, scale)
+        canvas.round_rect(0, 0, 24, 24, 6, (94, 92, 230, 255))
+        canvas.triangle(((9, 6.5), (9, 17.5), (18, 12)), white)
+        canvas.save(scaled_name(os.path.join(out, "logo.png"), scale))
+
+
 def dialog_images():
     window_shadow().save(os.path.join(ROOT, "skins", "images", "shadow.png"))
     # The message box names its file-notice cancel button by this bare name, so it sits beside
@@ -332,6 +393,7 @@ def menu_images():
 
 if __name__ == "__main__":
     editor_skin()
+    editor_skin_scaled()
     dialog_images()
     menu_images()
     updater_skin()

@@ -7,10 +7,14 @@
 
 #include <gmock/gmock.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <utility>
+#include <vector>
 
 namespace pmtest {
 namespace {
@@ -84,12 +88,32 @@ TEST_F(PaintManagerResources, ImageAttributeStringsParseIntoDrawInfo)
     EXPECT_EQ(manager.GetDrawInfo(L"", nullptr), nullptr);
 }
 
-// A 1x1 PNG.
-const unsigned char kPixelPng[] = { 0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a, 0x00, 0x00, 0x00, 0x0d, 0x49, 0x48,
-                                    0x44, 0x52, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x08, 0x06, 0x00, 0x00,
-                                    0x00, 0x1f, 0x15, 0xc4, 0x89, 0x00, 0x00, 0x00, 0x0d, 0x49, 0x44, 0x41, 0x54, 0x78,
-                                    0xda, 0x63, 0x64, 0xf8, 0xcf, 0x50, 0x0f, 0x00, 0x03, 0x86, 0x01, 0x80, 0x5a, 0x34,
-                                    0x7d, 0x6b, 0x00, 0x00, 0x00, 0x00, 0x49, 0x45, 0x4e, 0x44, 0xae, 0x42, 0x60, 0x82 };
+// A solid opaque red picture of width x height as a .bmp file (the decoder reads it by content
+// whatever the file is called), so a test can tell which file served a name by its size.
+std::string SolidBmp(int width, int height)
+{
+    const int stride = width * 4;
+    const int size = 54 + stride * height;
+    std::string bmp(static_cast<size_t>(size), '\0');
+    auto put32 = [&](int at, uint32_t value) {
+        for (int i = 0; i < 4; ++i)
+            bmp[static_cast<size_t>(at + i)] = static_cast<char>(value >> (8 * i));
+    };
+    bmp[0] = 'B';
+    bmp[1] = 'M';
+    put32(2, static_cast<uint32_t>(size));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, static_cast<uint32_t>(width));
+    put32(22, static_cast<uint32_t>(height));
+    bmp[26] = 1;
+    bmp[28] = 32;
+    for (int i = 54; i < size; i += 4) {
+        bmp[static_cast<size_t>(i + 2)] = '\xff';  // blue, green, red, alpha
+        bmp[static_cast<size_t>(i + 3)] = '\xff';
+    }
+    return bmp;
+}
 
 class PaintManagerImageCache : public PaintManagerResources {
 protected:
@@ -100,9 +124,12 @@ protected:
         std::string templ = std::string(base && *base ? base : "/tmp") + "/pmimagesXXXXXX";
         ASSERT_NE(mkdtemp(templ.data()), nullptr);
         m_dir = templ;
-        for (const char* name : { "p.png", "q@.png", "r@150.png", "Finish.png" }) {
+        const std::pair<const char*, int> files[] = {
+            { "p.png", 10 }, { "q.png", 10 }, { "q@.png", 7 }, { "r.png", 10 }, { "r@150.png", 4 }, { "Finish.png", 1 },
+        };
+        for (const auto& [name, side] : files) {
             std::ofstream out(m_dir + "/" + name, std::ios::binary);
-            out.write(reinterpret_cast<const char*>(kPixelPng), sizeof(kPixelPng));
+            out << SolidBmp(side, side);
         }
         CPaintManagerUI::SetResourcePath(std::filesystem::path(m_dir).wstring().c_str());
     }
@@ -114,36 +141,86 @@ protected:
     std::string m_dir;
 };
 
-TEST_F(PaintManagerImageCache, HighDpiNamesFallBackToTheSharedVariantButNeverToThePlainName)
+// The name asked for at a scale other than 100 is "name@<scale>.png"; then "name@.png" serves
+// every other scale; a skin with only the plain picture gets it enlarged to the scale.
+TEST_F(PaintManagerImageCache, HighDpiNamesFallBackToTheSharedVariantThenToThePlainPictureScaled)
 {
     struct Case {
         UINT scale;
         const wchar_t* attribute;
-        bool found;
+        int side;  // 0: no image
     };
     const Case cases[] = {
-        { 100, L"file='p.png'", true },
-        { 150, L"file='q.png'", true },   // q@150.png is missing: q@.png serves every other scale
-        { 150, L"file='r.png'", true },   // the variant for this one scale
-        { 150, L"file='p.png'", false },  // p@150.png and p@.png are missing: no image
-        { 100, L"Finish.png", true },
+        { 100, L"file='p.png'", 10 },
+        { 125, L"file='p.png'", 13 },  // only p.png: enlarged as the skin's rectangles are
+        { 150, L"file='p.png'", 15 },
+        { 200, L"file='p.png'", 20 },
+        { 100, L"file='q.png'", 10 },
+        { 125, L"file='q.png'", 7 },   // q@.png serves every scale but 100
+        { 200, L"file='q.png'", 7 },
+        { 150, L"file='r.png'", 4 },   // the variant for this one scale first
+        { 125, L"file='r.png'", 13 },
+        { 150, L"file='missing.png'", 0 },
+        { 100, L"Finish.png", 1 },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.attribute << " at " << c.scale);
         CPaintManagerUI manager;
         manager.GetDPIObj()->SetScale(c.scale * 96 / 100);  // takes a DPI
-        const TDrawInfo* info = manager.GetDrawInfo(c.attribute, nullptr);
-        const TImageInfo* image = manager.GetImageEx(info->sImageName);
-        EXPECT_EQ(image != nullptr, c.found);
-        if (image) {
-            EXPECT_EQ(manager.GetImage(info->sImageName), image);  // cached under the asked name
-        }
+        const CUIString name = manager.GetDrawInfo(c.attribute, nullptr)->sImageName;
+        const TImageInfo* image = manager.GetImageEx(name);
+        ASSERT_EQ(image != nullptr, c.side != 0);
+        if (!image)
+            continue;
+        EXPECT_EQ(image->nX, c.side);
+        EXPECT_EQ(image->nY, c.side);
+        EXPECT_EQ(manager.GetImage(name), image);  // cached under the asked name
+        std::vector<uint32_t> pixels(static_cast<size_t>(c.side * c.side));
+        ::GetBitmapBits(image->hBitmap, static_cast<LONG>(pixels.size() * 4), pixels.data());
+        EXPECT_EQ(pixels.front(), 0xFFFF0000u);  // the edge keeps its colour and stays opaque
+        EXPECT_EQ(pixels[pixels.size() / 2], 0xFFFF0000u);
+        manager.ReloadImages();  // reloaded by the same lookup, not dropped
+        EXPECT_EQ(manager.GetImage(name), image);
+        EXPECT_EQ(image->nX, c.side);
     }
     CPaintManagerUI manager;
     EXPECT_STREQ(manager.GetDrawInfo(L"Finish.png", nullptr)->sImageName.GetData(),
                  manager.GetDrawInfo(L"file='Finish.png'", nullptr)->sImageName.GetData());
     EXPECT_EQ(manager.AddImage(L"7", L"PNG"), nullptr);        // no such resource
     EXPECT_EQ(manager.AddImage(L"p.png", L"PNG"), nullptr);    // a resource image is named by number
+}
+
+TEST(RenderEngineResize, BlendsBetweenPixelsAndRefusesEmptySizes)
+{
+    // Two premultiplied pixels, opaque black and transparent, doubled: the middle two blend.
+    const uint32_t two[] = { 0xFF000000u, 0x00000000u };
+    BITMAPINFO bi {};
+    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bi.bmiHeader.biWidth = 2;
+    bi.bmiHeader.biHeight = -1;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    TImageInfo source;
+    source.hBitmap = ::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    ASSERT_NE(bits, nullptr);
+    std::memcpy(bits, two, sizeof(two));
+    source.nX = 2;
+    source.nY = 1;
+    source.bAlpha = true;
+    TImageInfo* wide = CRenderEngine::ResizeImage(&source, 4, 1);
+    ASSERT_NE(wide, nullptr);
+    uint32_t out[4] = {};
+    ::GetBitmapBits(wide->hBitmap, sizeof(out), out);
+    EXPECT_EQ(out[0], 0xFF000000u);
+    EXPECT_EQ(out[1] >> 24, 0xBFu);  // three quarters of the way to the opaque pixel
+    EXPECT_EQ(out[2] >> 24, 0x40u);
+    EXPECT_EQ(out[3], 0u);
+    EXPECT_TRUE(wide->bAlpha);
+    CRenderEngine::FreeImage(wide);
+    EXPECT_EQ(CRenderEngine::ResizeImage(&source, 0, 1), nullptr);
+    EXPECT_EQ(CRenderEngine::ResizeImage(&source, 5000, 5000), nullptr);  // over the pixel limit
+    CRenderEngine::FreeImage(&source, false);
 }
 
 TEST_F(PaintManagerResources, StylesKeepTheFirstListAndAttributeListsTheLast)

@@ -154,7 +154,8 @@ void tagTDrawInfo::Parse(const wchar_t* pStrImage, const wchar_t* pStrModify, CP
     const UINT scale = pManager->GetDPIObj()->GetScale();
     if (scale == 100)
         return;
-    // A skin ships "name@150.png" for one scale or "name@.png" for every other scale.
+    // A skin ships "name@150.png" for one scale or "name@.png" for every other scale; the image
+    // cache falls back to the plain name, enlarged.
     CUIString variant;
     variant.Format(L"@%d.", scale);
     sImageName.Replace(L".", variant);

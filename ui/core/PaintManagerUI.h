@@ -340,7 +340,7 @@ private:
     static void FreeFontTable(CStdStringPtrMap& table);
     void RebuildFontTable(CStdStringPtrMap& table);
     static void FreeStringTable(CStdStringPtrMap& table);
-    static void ReloadImageTable(CStdStringPtrMap& table, bool dropFailed);
+    static void ReloadImageTable(CStdStringPtrMap& table, bool dropFailed, const CDPI* dpi);
     static void AdjustImageTable(CStdStringPtrMap& table);
     void SetDefaultColor(DWORD tagTResInfo::*field, DWORD dwColor, bool bShared);
     static void InitSharedResources();

@@ -48,6 +48,36 @@ TImageInfo* LoadByName(const wchar_t* bitmap, const wchar_t* type, DWORD mask, H
     return CRenderEngine::LoadImageW(static_cast<UINT>(wcstol(bitmap, nullptr, 10)), type, mask, instance);
 }
 
+// At a scale other than 100 a skin may ship "name@150.png" for that one scale (asked for first),
+// "name@.png" for every other scale, or only the plain "name.png": that one is enlarged to the
+// scale, so that a picture never vanishes at a scale its skin did not draw it for.
+TImageInfo* LoadScaledVariant(const wchar_t* bitmap, DWORD mask, HINSTANCE instance, const CDPI& dpi)
+{
+    CUIString variant;
+    variant.Format(L"@%d.", dpi.GetScale());
+    CUIString shared(bitmap);
+    shared.Replace(variant, L"@.");
+    if (TImageInfo* data = CRenderEngine::LoadImageW(shared.GetData(), nullptr, mask, instance))
+        return data;
+    CUIString plain(bitmap);
+    if (plain.Replace(variant, L".") == 0)
+        return nullptr;
+    TImageInfo* original = CRenderEngine::LoadImageW(plain.GetData(), nullptr, mask, instance);
+    if (!original)
+        return nullptr;
+    TImageInfo* scaled = CRenderEngine::ResizeImage(original, dpi.Scale(original->nX), dpi.Scale(original->nY));
+    CRenderEngine::FreeImage(original);
+    return scaled;
+}
+
+TImageInfo* LoadForScale(const wchar_t* bitmap, const wchar_t* type, DWORD mask, HINSTANCE instance, const CDPI* dpi)
+{
+    TImageInfo* data = LoadByName(bitmap, type, mask, instance);
+    if (!data && !HasType(type) && dpi && dpi->GetScale() != 100)
+        data = LoadScaledVariant(bitmap, mask, instance, *dpi);
+    return data;
+}
+
 void KeepSourceBits(TImageInfo* data)
 {
     delete[] data->pSrcBits;
@@ -167,14 +197,7 @@ const TImageInfo* CPaintManagerUI::AddImage(const wchar_t* bitmap, const wchar_t
 {
     if (!bitmap || !*bitmap)
         return nullptr;
-    TImageInfo* data = LoadByName(bitmap, type, mask, instance);
-    const UINT scale = GetDPIObj()->GetScale();
-    if (!data && !HasType(type) && scale != 100) {
-        CUIString variant, name(bitmap);
-        variant.Format(L"@%d.", scale);
-        name.Replace(variant, L"@.");
-        data = CRenderEngine::LoadImageW(name.GetData(), nullptr, mask, instance);
-    }
+    TImageInfo* data = LoadForScale(bitmap, type, mask, instance, GetDPIObj());
     if (!data)
         return nullptr;
     data->bUseHSL = bUseHSL;
@@ -239,11 +262,11 @@ const TImageInfo* CPaintManagerUI::GetImageString(const wchar_t* pStrImage, cons
 }
 
 // Reloads every image of a table into its existing record, so pointers to the records stay valid.
-void CPaintManagerUI::ReloadImageTable(CStdStringPtrMap& table, bool dropFailed)
+void CPaintManagerUI::ReloadImageTable(CStdStringPtrMap& table, bool dropFailed, const CDPI* dpi)
 {
     CStdPtrArray failed;
     ForEachData<TImageInfo>(table, [&](const wchar_t* key, TImageInfo* data) {
-        TImageInfo* fresh = LoadByName(key, data->sResType, data->dwMask, nullptr);
+        TImageInfo* fresh = LoadForScale(key, data->sResType, data->dwMask, nullptr, dpi);
         if (!fresh) {
             if (dropFailed)
                 failed.Add(new CUIString(key));
@@ -275,14 +298,14 @@ void CPaintManagerUI::ReloadImageTable(CStdStringPtrMap& table, bool dropFailed)
 void CPaintManagerUI::ReloadImages()
 {
     RemoveAllDrawInfos();
-    ReloadImageTable(m_ResInfo.m_ImageHash, true);
+    ReloadImageTable(m_ResInfo.m_ImageHash, true, GetDPIObj());
     if (m_pRoot)
         m_pRoot->Invalidate();
 }
 
 void CPaintManagerUI::ReloadSharedImages()
 {
-    ReloadImageTable(m_SharedResInfo.m_ImageHash, false);
+    ReloadImageTable(m_SharedResInfo.m_ImageHash, false, nullptr);  // shared by windows of any scale
 }
 
 void CPaintManagerUI::ReloadSkin()

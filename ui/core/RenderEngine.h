@@ -75,6 +75,9 @@ public:
     // not a picture.
     static TImageInfo* LoadImageFromMemory(const BYTE* data, size_t size, DWORD mask);
     static void FreeImage(TImageInfo* bitmap, bool bDelete = true);
+    // A new record holding the picture resampled to width x height; null when a size is not
+    // positive, over the pixel limit, or the source has no pixels.
+    static TImageInfo* ResizeImage(const TImageInfo* source, int width, int height);
     static Gdiplus::Image* GdiplusLoadImage(const wchar_t* pstrPath);
     static Gdiplus::Image* GdiplusLoadImage(const void* pMemory, DWORD size);
     // Hue in degrees (180: unchanged); saturation and lightness in percent (100: unchanged).

@@ -279,6 +279,64 @@ TImageInfo* CRenderEngine::LoadImageFromMemory(const BYTE* data, size_t size, DW
     return info;
 }
 
+// Bilinear, on the premultiplied pixels, so translucent edges keep their colour.
+TImageInfo* CRenderEngine::ResizeImage(const TImageInfo* source, int width, int height)
+{
+    if (!source || !source->hBitmap || source->nX <= 0 || source->nY <= 0 || width <= 0 || height <= 0)
+        return nullptr;
+    if (static_cast<int64_t>(width) * height > kMaxImagePixels)
+        return nullptr;
+    const int sw = source->nX, sh = source->nY;
+    const LONG inBytes = static_cast<LONG>(static_cast<size_t>(sw) * static_cast<size_t>(sh) * 4);
+    Bytes in(static_cast<size_t>(inBytes));
+    if (::GetBitmapBits(source->hBitmap, inBytes, in.data()) != inBytes)
+        return nullptr;
+    void* bits = nullptr;
+    HBITMAP hBitmap = CreateTopDownDib(width, height, &bits);
+    if (!hBitmap || !bits) {
+        if (hBitmap)
+            ::DeleteObject(hBitmap);
+        return nullptr;
+    }
+    // Pixel centres map onto pixel centres; samples past the edge repeat the edge.
+    const auto sample = [](int out, int outSize, int inSize, int& lo, int& hi, float& weight) {
+        const float at = std::clamp((out + 0.5f) * inSize / outSize - 0.5f, 0.0f, static_cast<float>(inSize - 1));
+        lo = static_cast<int>(at);
+        hi = std::min(lo + 1, inSize - 1);
+        weight = at - static_cast<float>(lo);
+    };
+    BYTE* out = static_cast<BYTE*>(bits);
+    for (int y = 0; y < height; ++y) {
+        int y0 = 0, y1 = 0;
+        float wy = 0;
+        sample(y, height, sh, y0, y1, wy);
+        for (int x = 0; x < width; ++x, out += 4) {
+            int x0 = 0, x1 = 0;
+            float wx = 0;
+            sample(x, width, sw, x0, x1, wx);
+            const BYTE* p00 = &in[(static_cast<size_t>(y0) * sw + x0) * 4];
+            const BYTE* p01 = &in[(static_cast<size_t>(y0) * sw + x1) * 4];
+            const BYTE* p10 = &in[(static_cast<size_t>(y1) * sw + x0) * 4];
+            const BYTE* p11 = &in[(static_cast<size_t>(y1) * sw + x1) * 4];
+            for (int c = 0; c < 4; ++c) {
+                const float top = p00[c] + (p01[c] - p00[c]) * wx;
+                const float bottom = p10[c] + (p11[c] - p10[c]) * wx;
+                out[c] = static_cast<BYTE>(top + (bottom - top) * wy + 0.5f);
+            }
+        }
+    }
+    auto* info = new (std::nothrow) TImageInfo;
+    if (!info) {
+        ::DeleteObject(hBitmap);
+        return nullptr;
+    }
+    info->hBitmap = hBitmap;
+    info->nX = width;
+    info->nY = height;
+    info->bAlpha = source->bAlpha;
+    return info;
+}
+
 void CRenderEngine::FreeImage(TImageInfo* bitmap, bool bDelete)
 {
     if (!bitmap)
