@@ -101,8 +101,7 @@ void Paint(DeviceContext* dc, const Placed& placed, const RECT* clip)
         cairo_fill(cr);
     }
     SetSourceColor(cr, state.textColor);
-    cairo_move_to(cr, placed.x, placed.y);
-    pango_cairo_show_layout(cr, placed.layout);
+    ShowLayout(cr, placed.layout, placed.x, placed.y);
 }
 
 // Like a multi-line edit control, show only the lines that fit whole: the bottom of the last

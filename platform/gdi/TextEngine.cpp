@@ -3,6 +3,7 @@
 #include <fontconfig/fontconfig.h>
 #include <pango/pangofc-fontmap.h>
 
+#include <cstdint>
 #include <list>
 #include <unordered_map>
 #include <vector>
@@ -219,11 +220,85 @@ namespace {
 
 unsigned g_fontGeneration = 1;  // guarded by the text lock
 
+int64_t g_maxMaskPixels = 64 * 1024;  // guarded by the text lock
+constexpr const char* kMaskKey = "quill-ink-mask";
+
+struct Ink {
+    cairo_surface_t* mask = nullptr;
+    PangoRectangle extents {};
+};
+
+void FreeInk(gpointer data)
+{
+    auto* ink = static_cast<Ink*>(data);
+    if (ink->mask)
+        cairo_surface_destroy(ink->mask);
+    delete ink;
+}
+
+// The layout's coverage over its ink rectangle, made on first use; a layout too large (or with no
+// ink) keeps an entry without a mask so it is measured once.
+const Ink& InkOf(PangoLayout* layout)
+{
+    if (auto* ink = static_cast<Ink*>(g_object_get_data(G_OBJECT(layout), kMaskKey)))
+        return *ink;
+    auto* ink = new Ink;
+    pango_layout_get_pixel_extents(layout, &ink->extents, nullptr);
+    const PangoRectangle& e = ink->extents;
+    if (e.width > 0 && e.height > 0 && static_cast<int64_t>(e.width) * e.height <= g_maxMaskPixels) {
+        ink->mask = cairo_image_surface_create(CAIRO_FORMAT_A8, e.width, e.height);
+        cairo_t* cr = cairo_create(ink->mask);
+        cairo_move_to(cr, -e.x, -e.y);
+        pango_cairo_show_layout(cr, layout);
+        cairo_destroy(cr);
+        cairo_surface_flush(ink->mask);
+    }
+    g_object_set_data_full(G_OBJECT(layout), kMaskKey, ink, FreeInk);
+    return *ink;
+}
+
+void ShowGlyphs(cairo_t* cr, PangoLayout* layout, int x, int y)
+{
+    cairo_move_to(cr, x, y);
+    pango_cairo_show_layout(cr, layout);
+}
+
+bool TranslatesByWholePixels(cairo_t* cr, int x, int y)
+{
+    cairo_matrix_t m;
+    cairo_get_matrix(cr, &m);
+    if (m.xx != 1 || m.yy != 1 || m.xy != 0 || m.yx != 0)
+        return false;
+    const double dx = m.x0 + x, dy = m.y0 + y;
+    return dx == static_cast<double>(static_cast<int64_t>(dx)) && dy == static_cast<double>(static_cast<int64_t>(dy));
+}
+
 }  // namespace
 
 unsigned FontGeneration()
 {
     return g_fontGeneration;
+}
+
+void ShowLayout(cairo_t* cr, PangoLayout* layout, int x, int y)
+{
+    if (!TranslatesByWholePixels(cr, x, y)) {
+        ShowGlyphs(cr, layout, x, y);
+        return;
+    }
+    const Ink& ink = InkOf(layout);
+    if (ink.mask)
+        cairo_mask_surface(cr, ink.mask, x + ink.extents.x, y + ink.extents.y);
+    else if (ink.extents.width > 0 && ink.extents.height > 0)
+        ShowGlyphs(cr, layout, x, y);
+}
+
+int64_t SetInkMaskLimit(int64_t pixels)
+{
+    std::lock_guard guard(TextLock());
+    const int64_t old = g_maxMaskPixels;
+    g_maxMaskPixels = pixels;
+    return old;
 }
 
 void ClearLayoutCache()

@@ -6,6 +6,7 @@
 
 #include "platform/WinBase.h"  // UTF-8 conversions
 #include "platform/gdi/GdiObject.h"
+#include "platform/gdi/TextCache.h"
 
 #include <pango/pangocairo.h>
 
@@ -43,8 +44,11 @@ struct LayoutRequest {
 
 // A laid-out text from the cache, borrowed while the text lock is held (the caller holds it).
 PangoLayout* CachedLayout(const LayoutRequest& request);
-// Forgets every cached layout and metric (the installed fonts changed).
-void ClearLayoutCache();
+// Draws a cached layout with its top-left at (x, y) in the source already set on `cr`: from the
+// layout's coverage mask, rendered once and kept with the layout, when the context only
+// translates by whole pixels (the mask then holds exactly the pixels the glyphs would give);
+// otherwise glyph by glyph. The text lock must be held.
+void ShowLayout(cairo_t* cr, PangoLayout* layout, int x, int y);
 // Counts font set changes from 1; metrics measured under another generation are stale.
 unsigned FontGeneration();
 

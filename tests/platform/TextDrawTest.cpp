@@ -1,6 +1,7 @@
 // GDI text: measuring, DrawText's layout flags, and pixels of Latin and Chinese text.
 
 #include "platform/WinGdi.h"
+#include "platform/gdi/TextCache.h"
 
 #include <gtest/gtest.h>
 
@@ -369,3 +370,57 @@ TEST(TextDraw, FontsFromMemoryAreUsableByTheirFamily)
 }
 
 }  // namespace
+
+// Text is drawn from a coverage mask kept with its cached layout; the pixels are those of drawing
+// it glyph by glyph (no mask kept), when the mask is made and when it is reused: hinted and
+// single-bit text, underlined, Latin and Chinese.
+TEST(TextDraw, KeptInkMasksGiveThePixelsOfGlyphDrawing)
+{
+    struct Case {
+        BYTE quality;
+        BYTE underline;
+        const wchar_t* text;
+    };
+    const Case cases[] = {
+        { DEFAULT_QUALITY, FALSE, L"Quick jig fox" },
+        { DEFAULT_QUALITY, TRUE, L"Clip \u89c6\u9891 7" },
+        { NONANTIALIASED_QUALITY, TRUE, L"Sharp &edge" },
+    };
+    constexpr int kW = 180, kH = 40;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "quality " << int(c.quality) << " underline " << int(c.underline));
+        auto draw = [&] {
+            TextCanvas canvas(kW, kH);
+            LOGFONTW lf {};
+            lf.lfHeight = -15;
+            lf.lfQuality = c.quality;
+            lf.lfUnderline = c.underline;
+            std::wcsncpy(lf.lfFaceName, L"Tahoma", LF_FACESIZE - 1);
+            HFONT font = CreateFontIndirect(&lf);
+            HGDIOBJ old = SelectObject(canvas.dc(), font);
+            RECT rc { 3, 2, kW - 3, kH - 2 };
+            DrawText(canvas.dc(), c.text, -1, &rc, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+            SelectObject(canvas.dc(), old);
+            DeleteObject(font);
+            std::vector<uint32_t> pixels;
+            for (int y = 0; y < kH; ++y)
+                for (int x = 0; x < kW; ++x)
+                    pixels.push_back(canvas.at(x, y));
+            return pixels;
+        };
+        platform::ClearLayoutCache();
+        const int64_t limit = platform::SetInkMaskLimit(0);
+        const std::vector<uint32_t> glyphs = draw();
+        platform::SetInkMaskLimit(limit);
+        platform::ClearLayoutCache();
+        const std::vector<uint32_t> made = draw(), reused = draw();
+        EXPECT_GT(std::count_if(glyphs.begin(), glyphs.end(), [](uint32_t p) { return p != 0; }), 50);
+        for (const std::vector<uint32_t>* masked : { &made, &reused }) {
+            int worst = 0;
+            for (size_t i = 0; i < glyphs.size(); ++i)
+                for (int shift = 0; shift < 32; shift += 8)
+                    worst = std::max(worst, std::abs(int((glyphs[i] >> shift) & 0xFF) - int(((*masked)[i] >> shift) & 0xFF)));
+            EXPECT_LE(worst, 1);
+        }
+    }
+}
