@@ -135,6 +135,11 @@ public:
     static std::wstring MaskPhoneNumber(const std::wstring& text);
 
     // Helpers.
+    // The folder dialog: every file below the chosen folder goes to m_vecChosenFiles.
+    void ChooseFolder();
+    // The open-file dialog for videos: the (last) chosen path, or empty; with multiple, every
+    // chosen path is appended to m_vecChosenFiles.
+    SkinUI::CUIString ChooseMediaFiles(bool multiple);
     void SetCutEndToDuration();
     BOOL ResizeForPage(int height);
     void ClearRefitFlagLater();
@@ -158,6 +163,9 @@ public:
     void OnFieldFocus(SkinUI::TNotifyUI& msg);
     void OnItemSelect(SkinUI::TNotifyUI& msg);
     void OnFieldKillFocus(SkinUI::TNotifyUI& msg);
+    // WM_USER+130: the layer's selected text item (or the default one) takes the position x, y;
+    // false when the layer has no selected item.
+    bool OnTextItemPosition(WPARAM x, LPARAM y);
     // Steps the focused time or crop field on Up, Down and the wheel, walks the cut page's fields
     // on Left and Right; false when the message must not go on.
     bool StepFocusedField(UINT uMsg, WPARAM wParam);

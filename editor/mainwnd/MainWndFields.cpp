@@ -575,3 +575,17 @@ void RerenderSelected(const SelectedTextItem& selected)
     selected.layer->m_pCurrentItem->m_bRenderPending = true;
     selected.layer->m_pCurrentItem->Invalidate();
 }
+
+bool CMainWnd::OnTextItemPosition(WPARAM x, LPARAM y)
+{
+    SelectedTextItem selected = FindSelectedTextItem(*this);
+    if (selected.layer == nullptr || selected.layer->m_pCurrentItem == nullptr)
+        return false;
+    TextItem& item = selected.record ? *selected.record : m_textItem;
+    const int left = static_cast<int>(x), top = static_cast<int>(y);
+    item.xText = FormatWide(L"%d", left);
+    item.yText = FormatWide(L"%d", top);
+    item.centerXText = FormatWide(L"%d", left + ReadFieldNumber(item.widthText.c_str()) / 2);
+    item.secondYText = item.yText;
+    return true;
+}

@@ -70,7 +70,9 @@ LRESULT CMainWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
         ::SetTimer(m_hWnd, kTimerRecentre, kRecentreDelayMs, nullptr);
         break;
     case kMsgTextItemPosition:
-        return 0;  // no text-item window reports a selected item to this window
+        if (!OnTextItemPosition(wParam, lParam))
+            return 0;  // no text item selected on the layer
+        break;
     case kMsgTextItemText:
         if (m_psubtitleText && m_psubtitleText->GetText() != m_textItem.text.c_str())
             m_psubtitleText->SetText(m_textItem.text.c_str());
@@ -102,6 +104,9 @@ bool CMainWnd::ConfirmClose()
 void CMainWnd::ShutDown()
 {
     m_bShutDown = true;
+    // The window goes first from the screen's point of view: no shadow lingers after it.
+    m_pm.GetShadow()->SetShadowCorner({ 0, 0, 0, 0 });
+    m_pm.GetShadow()->SetImage(L"");
     CancelFlag = 1;
     m_bGifRunning = 0;
     m_bClipRunning = 0;

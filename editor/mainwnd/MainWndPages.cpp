@@ -11,7 +11,9 @@
 
 #include "base/StringHelpers.h"
 #include "editor/dialogs/TimelineHandleUI.h"
+#include "editor/dialogs/WaterFloatWnd.h"
 #include "editor/mainwnd/MainWnd.h"
+#include "editor/mainwnd/SelectedTextItem.h"
 #include "media/PlayerUI.h"
 #include "platform/Windows.h"
 #include "ui/controls/ButtonUI.h"
@@ -273,24 +275,43 @@ void ApplyPicturePlacement(CMainWnd& w, int layout)
     w.ScheduleRefitFlagClear();
 }
 
-// Text-item style options change the default style while no text item is selected in the layer.
-void ApplyTextItemStyleBit(SkinUI::CControlUI* sender, int bit)
+// Marks the layer's current item to fit its text and draw again.
+void RefitSelected(const SelectedTextItem& selected)
 {
-    if (IsChecked(sender))
-        WatermarkSettings.fontStyle |= bit;
-    else
-        WatermarkSettings.fontStyle &= ~bit;
+    if (selected.layer && selected.layer->m_pCurrentItem)
+        selected.layer->m_pCurrentItem->m_bFitPending = true;
+    RerenderSelected(selected);
 }
 
+// A text-item style option changes the selected item, or the default style while none is selected.
+void ApplyTextItemStyleBit(CMainWnd& w, SkinUI::CControlUI* sender, int bit, uint8_t TextItem::*flag)
+{
+    const bool on = IsChecked(sender);
+    SelectedTextItem selected = FindSelectedTextItem(w);
+    int& style = selected.record ? selected.record->fontStyle : WatermarkSettings.fontStyle;
+    style = on ? (style | bit) : (style & ~bit);
+    if (selected.record)
+        selected.record->*flag = on ? 1 : 0;
+    RefitSelected(selected);
+}
+
+// Stroke, box and shadow: the selected item and the default style both follow the option.
 void ApplyTextItemEffect(CMainWnd& w, SkinUI::CControlUI* sender, uint8_t WatermarkStyle::*on, int WatermarkStyle::*colour,
-                         const wchar_t* swatch)
+                         uint8_t TextItem::*itemOn, int64_t TextItem::*itemColour, const wchar_t* swatch)
 {
     const bool selected = IsChecked(sender);
+    SkinUI::CControlUI* source = w.GetPaintManager().FindControl(swatch);
+    const DWORD background = source ? source->GetBkColor() : 0;
+    SelectedTextItem item = FindSelectedTextItem(w);
+    if (item.record) {
+        item.record->*itemOn = selected ? 1 : 0;
+        if (selected)
+            item.record->*itemColour = background;
+    }
     WatermarkSettings.*on = selected ? 1 : 0;
-    if (!selected)
-        return;
-    if (SkinUI::CControlUI* source = w.GetPaintManager().FindControl(swatch))
-        WatermarkSettings.*colour = static_cast<int>(source->GetBkColor() & 0x00FFFFFF);
+    if (selected)
+        WatermarkSettings.*colour = static_cast<int>(background & 0x00FFFFFF);
+    RefitSelected(item);
 }
 
 }  // namespace
@@ -432,19 +453,22 @@ void CMainWnd::OnSelectChanged(SkinUI::TNotifyUI& msg)
     else if (name == L"PicCorner")
         ApplyPicturePlacement(w, 2);
     else if (name == L"SubtitleBlod")
-        ApplyTextItemStyleBit(sender, kFontBold);
+        ApplyTextItemStyleBit(w, sender, kFontBold, &TextItem::bold);
     else if (name == L"SubtitleItalic")
-        ApplyTextItemStyleBit(sender, kFontItalic);
+        ApplyTextItemStyleBit(w, sender, kFontItalic, &TextItem::italic);
     else if (name == L"BootomUndline")
-        ApplyTextItemStyleBit(sender, kFontUnderline);
+        ApplyTextItemStyleBit(w, sender, kFontUnderline, &TextItem::bottomUnderline);
     else if (name == L"CenterUndline")
-        ApplyTextItemStyleBit(sender, kFontStrikeout);
+        ApplyTextItemStyleBit(w, sender, kFontStrikeout, &TextItem::centerUnderline);
     else if (name == L"StrokeOp")
-        ApplyTextItemEffect(w, sender, &WatermarkStyle::strokeOn, &WatermarkStyle::strokeColor, L"StrokeColor");
+        ApplyTextItemEffect(w, sender, &WatermarkStyle::strokeOn, &WatermarkStyle::strokeColor, &TextItem::strokeOn,
+                            &TextItem::strokeColor, L"StrokeColor");
     else if (name == L"BorderOp")
-        ApplyTextItemEffect(w, sender, &WatermarkStyle::boxOn, &WatermarkStyle::boxColor, L"borderColor");
+        ApplyTextItemEffect(w, sender, &WatermarkStyle::boxOn, &WatermarkStyle::boxColor, &TextItem::borderOn,
+                            &TextItem::borderColor, L"borderColor");
     else if (name == L"ShadowOp")
-        ApplyTextItemEffect(w, sender, &WatermarkStyle::shadowOn, &WatermarkStyle::shadowColor, L"shadowColor");
+        ApplyTextItemEffect(w, sender, &WatermarkStyle::shadowOn, &WatermarkStyle::shadowColor, &TextItem::shadowOn,
+                            &TextItem::shadowColor, L"shadowColor");
 }
 
 void CMainWnd::ScheduleRefitFlagClear()

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "MainWndFixture.h"
+#include "editor/dialogs/WaterFloatWnd.h"
 #include "ui/controls/LabelUI.h"
 #include "ui/controls/ListElementUI.h"
 #include "ui/controls/ListUI.h"
@@ -221,5 +222,53 @@ TEST_F(MainWndPagesTest, WatermarkAndTextStyleOptionsSetTheDefaultStyle)
     EXPECT_FALSE(w.m_pWaterExport->IsEnabled());
     EXPECT_TRUE(w.m_pWaterTextRich->IsVisible());
     EXPECT_FALSE(w.m_pWaterAddPic->IsVisible());
+    WatermarkSettings = WatermarkStyle();
+}
+
+TEST_F(MainWndPagesTest, TextItemOptionsSlidersAndPositionChangeOnlyTheSelectedItem)
+{
+    CMainWnd& w = Open();
+    WatermarkSettings = WatermarkStyle();
+    EXPECT_EQ(::SendMessage(w.GetHWND(), CMainWnd::kMsgTextItemPosition, 10, 20), 0) << "no layer: answered 0";
+    EXPECT_TRUE(w.m_textItem.xText.empty());
+
+    CWaterFloatWnd layer;
+    ASSERT_NE(layer.Create(nullptr, L"", WS_VISIBLE | WS_POPUP, 0), nullptr);
+    ::MoveWindow(layer.GetHWND(), 0, 0, 724, 360, TRUE);
+    platform::headless::PumpMessages();
+    w.m_pTextLayerWnd = &layer;
+    CWaterTextUI* control = layer.AddItem(L"Index1001", L"", L"DejaVu Sans", 20, 0xFFFFFF, false);
+    ASSERT_NE(control, nullptr);
+    layer.m_strCurrentName = L"Index1001";
+    layer.m_pCurrentItem = control;
+    TextItem item;
+    item.name = L"Index1001";
+    item.widthText = L"100";
+    w.m_vecTextItems = { item };
+
+    Find(L"StrokeColor")->SetBkColor(0xFF00FF00);
+    Select(L"StrokeOp");
+    Select(L"SubtitleBlod");
+    EXPECT_EQ(w.m_vecTextItems[0].strokeOn, 1);
+    EXPECT_EQ(w.m_vecTextItems[0].strokeColor, 0xFF00FF00);
+    EXPECT_EQ(WatermarkSettings.strokeOn, 1) << "the default stroke follows too";
+    EXPECT_EQ(w.m_vecTextItems[0].bold, 1);
+    EXPECT_EQ(w.m_vecTextItems[0].fontStyle, kFontBold);
+    EXPECT_EQ(WatermarkSettings.fontStyle, 0) << "bold changes only the item";
+    EXPECT_TRUE(control->m_bRenderPending);
+
+    auto* spin = static_cast<SkinUI::CSliderUI*>(Find(L"SubtitleSpinSlider")->GetInterface(L"Slider"));
+    spin->SetValue(90);
+    w.GetPaintManager().SendNotify(spin, L"valuechanged");
+    EXPECT_EQ(w.m_vecTextItems[0].angle, 90);
+    EXPECT_EQ(WatermarkSettings.textAngle, 0);
+
+    EXPECT_NE(::SendMessage(w.GetHWND(), CMainWnd::kMsgTextItemPosition, 10, 20), -1);
+    EXPECT_EQ(w.m_vecTextItems[0].xText, L"10");
+    EXPECT_EQ(w.m_vecTextItems[0].centerXText, L"60");
+    EXPECT_EQ(w.m_vecTextItems[0].secondYText, L"20");
+    w.m_pTextLayerWnd = nullptr;
+    ::DestroyWindow(layer.GetHWND());
+    platform::headless::PumpMessages();
     WatermarkSettings = WatermarkStyle();
 }
