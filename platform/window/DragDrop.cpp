@@ -1,10 +1,13 @@
 #include "platform/window/DragDrop.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
+
+#include <unistd.h>
 
 #include "platform/base/Path.h"
 
@@ -140,6 +143,71 @@ HGLOBAL MakeDropFiles(const std::vector<std::wstring>& files, POINT point)
         names += file.size() + 1;
     }
     return block;
+}
+
+namespace {
+
+int HexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// The path of one "file:" URI, or false for another URI, another machine or a bad escape.
+bool LocalPathOf(std::string_view uri, const std::string& hostName, std::string& path)
+{
+    constexpr std::string_view kScheme = "file://";
+    if (uri.substr(0, kScheme.size()) != kScheme)
+        return false;
+    uri.remove_prefix(kScheme.size());
+    const size_t slash = uri.find('/');
+    if (slash == std::string_view::npos)
+        return false;
+    const std::string_view host = uri.substr(0, slash);
+    if (!host.empty() && host != "localhost" && host != hostName)
+        return false;
+    path.clear();
+    for (size_t i = slash; i < uri.size(); ++i) {
+        if (uri[i] != '%') {
+            path += uri[i];
+            continue;
+        }
+        const int high = i + 2 < uri.size() ? HexValue(uri[i + 1]) : -1;
+        const int low = high >= 0 ? HexValue(uri[i + 2]) : -1;
+        if (low < 0 || (high == 0 && low == 0))
+            return false;
+        path += static_cast<char>(high * 16 + low);
+        i += 2;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::vector<std::wstring> FilesFromUriList(std::string_view list)
+{
+    char host[256] = {};
+    gethostname(host, sizeof(host) - 1);
+    const std::string hostName(host);
+    std::vector<std::wstring> files;
+    std::string path;
+    while (!list.empty()) {
+        const size_t end = std::min(list.find('\n'), list.size());
+        std::string_view line = list.substr(0, end);
+        list.remove_prefix(std::min(end + 1, list.size()));
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        if (line.empty() || line.front() == '#')
+            continue;
+        if (LocalPathOf(line, hostName, path))
+            files.push_back(Utf8ToWide(path));
+    }
+    return files;
 }
 
 DWORD DeliverDrop(POINT screen, DWORD keyState, const DroppedData& data)

@@ -5,6 +5,7 @@
 #include "platform/Ole.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -20,6 +21,10 @@ struct DroppedData {
 // goes to the drop target registered for the top-level window. The effect the target chose, or
 // DROPEFFECT_NONE when nobody took it.
 DWORD DeliverDrop(POINT screen, DWORD keyState, const DroppedData& data);
+
+// The local files named by a text/uri-list: "file:" URIs without a host or naming this machine,
+// percent-decoded. Comment lines, other URIs and malformed escapes are left out.
+std::vector<std::wstring> FilesFromUriList(std::string_view list);
 
 // A global block in the HDROP layout, wide names, with the point in client coordinates.
 HGLOBAL MakeDropFiles(const std::vector<std::wstring>& files, POINT point);

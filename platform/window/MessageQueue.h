@@ -8,10 +8,13 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace platform {
+
+struct DroppedData;
 
 // Input as the backend reports it, turned into window messages only when the owning thread
 // takes it, so that capture, hit-testing and key state are those of that moment.
@@ -19,7 +22,8 @@ struct RawInput {
     enum Kind {
         MouseMove, ButtonDown, ButtonUp, Wheel, KeyDown, KeyUp, Text, MouseLeft,
         // Changes the desktop made to a top-level window, applied on its thread.
-        Geometry, CloseRequest, Activation, Iconic
+        Geometry, CloseRequest, Activation, Iconic,
+        Drop  // something another program dropped at `screen` on `top`, its data already fetched
     } kind = MouseMove;
     POINT screen {};
     int button = 0;  // 0 left, 1 right, 2 middle
@@ -30,6 +34,7 @@ struct RawInput {
     HWND top = nullptr;  // the top-level window concerned (desktop changes)
     RECT rect {};        // Geometry: the new window rectangle
     bool on = false;     // Activation: gained (true) or lost; Iconic: minimised (true) or restored
+    std::shared_ptr<const DroppedData> drop;  // Drop
 };
 
 struct QueuedMessage {

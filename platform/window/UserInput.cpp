@@ -112,6 +112,7 @@ std::shared_ptr<platform::MessageQueue> QueueForInput(WindowManager& wm, const R
     case RawInput::CloseRequest:
     case RawInput::Activation:
     case RawInput::Iconic:
+    case RawInput::Drop:
         target = wm.Find(input.top);
         break;
     default:
@@ -339,6 +340,10 @@ std::vector<QueuedMessage> ConvertDesktop(platform::MessageQueue&, const RawInpu
         if (input.on != static_cast<bool>(IsIconic(input.top)))
             ShowWindow(input.top, input.on ? SW_MINIMIZE : SW_RESTORE);
         return {};
+    case RawInput::Drop:
+        if (input.drop && IsWindow(input.top))
+            platform::DeliverDrop(input.screen, 0, *input.drop);
+        return {};
     default:
         return {};
     }
@@ -414,6 +419,14 @@ void WindowManager::DeliverActivation(HWND hwnd, bool on)
 {
     RawInput input = DesktopChange(RawInput::Activation, hwnd);
     input.on = on;
+    DeliverInput(input);
+}
+
+void WindowManager::DeliverDropped(HWND hwnd, POINT screen, std::shared_ptr<const DroppedData> data)
+{
+    RawInput input = DesktopChange(RawInput::Drop, hwnd);
+    input.screen = screen;
+    input.drop = std::move(data);
     DeliverInput(input);
 }
 

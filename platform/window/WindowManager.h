@@ -96,6 +96,8 @@ public:
     void DeliverActivation(HWND hwnd, bool active);
     // The desktop minimised (from its task bar) or restored a top-level window.
     void DeliverIconic(HWND hwnd, bool iconic);
+    // Another program dropped data on a top-level window; handed over on the window's thread.
+    void DeliverDropped(HWND hwnd, POINT screen, std::shared_ptr<const DroppedData> data);
 
     // ---- Helpers (lock held) ----
     void Invalidate(Window* window, const RECT* rect, bool erase, bool children);

@@ -9,6 +9,7 @@
 #include "platform/WinBase.h"
 #include "platform/gdi/Region.h"
 #include "platform/window/UserInternal.h"
+#include "platform/x11/XdndTarget.h"
 
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
@@ -131,7 +132,7 @@ unsigned CursorShapeOf(int idc)
 
 class X11Backend final : public Backend {
 public:
-    explicit X11Backend(Display* display) : m_display(display) { Setup(); }
+    explicit X11Backend(Display* display) : m_display(display), m_xdnd(display) { Setup(); }
 
     std::vector<MonitorDesc> Monitors() override;
     void TopLevelCreated(Window& window) override;
@@ -180,6 +181,8 @@ private:
     std::condition_variable_any m_selectionDone;
     bool m_selectionWaiting = false, m_selectionGot = false;
     std::wstring m_selectionText;
+
+    XdndTarget m_xdnd;
 };
 
 void X11Backend::Setup()
@@ -302,6 +305,7 @@ void X11Backend::TopLevelCreated(Window& window)
     if (m_im)
         native->ic = XCreateIC(m_im, XNInputStyle, XIMPreeditNothing | XIMStatusNothing, XNClientWindow, native->xid,
                                XNFocusWindow, native->xid, nullptr);
+    m_xdnd.Advertise(native->xid);
     window.native = native;
     m_byXid[native->xid] = native;
     SetInputShape(window);
@@ -643,6 +647,17 @@ void X11Backend::Handle(XEvent& event, std::vector<std::function<void()>>& repor
         m_selectionDone.notify_all();
         return;
     }
+    if (event.type == SelectionNotify) {
+        std::shared_ptr<const DroppedData> dropped;
+        POINT at {};
+        if (m_xdnd.OnSelection(event.xselection, dropped, at) && dropped) {
+            if (NativeWindow* native = NativeOf(event.xselection.requestor)) {
+                const HWND hwnd = native->hwnd;
+                reports.push_back([hwnd, at, dropped] { WindowManager::Get().DeliverDropped(hwnd, at, dropped); });
+            }
+        }
+        return;
+    }
     if (event.type == SelectionClear) {
         m_ownClipboard = false;
         return;
@@ -741,6 +756,8 @@ void X11Backend::Handle(XEvent& event, std::vector<std::function<void()>>& repor
         break;
     }
     case ClientMessage:
+        if (m_xdnd.OnClientMessage(event.xclient))
+            break;
         if (static_cast<Atom>(event.xclient.data.l[0]) == AtomOf("WM_DELETE_WINDOW"))
             reports.push_back([hwnd] { WindowManager::Get().DeliverClose(hwnd); });
         break;
