@@ -21,8 +21,11 @@ using BufferGoToFn = uint64_t (*)(void*);
 using BufferFinalizeFn = size_t (*)(void*);
 using GetFn = const wchar_t* (*)(void*, int streamKind, size_t streamNumber, const wchar_t* parameter,
                                  int infoKind, int searchKind);
+using InformFn = const wchar_t* (*)(void*, size_t reserved);
 
 constexpr int kStreamGeneral = 0;
+constexpr int kStreamVideo = 1;
+constexpr int kStreamAudio = 2;
 constexpr int kInfoText = 1;
 constexpr int kInfoName = 0;
 constexpr size_t kStatusFinalized = 0x08;
@@ -37,6 +40,7 @@ struct MediaInfoApi {
     BufferGoToFn seekWanted = nullptr;
     BufferFinalizeFn finalize = nullptr;
     GetFn get = nullptr;
+    InformFn inform = nullptr;
     bool complete = false;
 };
 
@@ -60,7 +64,7 @@ MediaInfoApi LoadApi()
         && Resolve(module, "MediaInfo_Open_Buffer_Continue", api.feed)
         && Resolve(module, "MediaInfo_Open_Buffer_Continue_GoTo_Get", api.seekWanted)
         && Resolve(module, "MediaInfo_Open_Buffer_Finalize", api.finalize)
-        && Resolve(module, "MediaInfo_Get", api.get);
+        && Resolve(module, "MediaInfo_Get", api.get) && Resolve(module, "MediaInfo_Inform", api.inform);
     if (!api.complete)
         std::printf("MediaInfo: libmediainfo.so.0 lacks a buffer-interface function\n");
     return api;
@@ -96,34 +100,76 @@ void FeedFile(const MediaInfoApi& api, void* handle, std::ifstream& file, uint64
     api.finalize(handle);
 }
 
+// The library's handle over one file it has been fed; empty when the library or the file is missing.
+class FedFile {
+public:
+    explicit FedFile(const std::wstring& path)
+    {
+        if (!Api().complete)
+            return;
+        std::ifstream file(WideToUtf8(EncoderPath(path)), std::ios::binary | std::ios::ate);
+        if (!file.is_open())
+            return;
+        const std::streamoff end = file.tellg();
+        if (end < 0)
+            return;
+        file.seekg(0);
+        m_handle = Api().create();
+        if (m_handle)
+            FeedFile(Api(), m_handle, file, static_cast<uint64_t>(end));
+    }
+    ~FedFile()
+    {
+        if (m_handle)
+            Api().destroy(m_handle);
+    }
+    FedFile(const FedFile&) = delete;
+    FedFile& operator=(const FedFile&) = delete;
+
+    bool IsOpen() const { return m_handle != nullptr; }
+    // The library returns a pointer into its own buffer, valid until the next call: copy it now.
+    std::wstring Get(int stream, const wchar_t* parameter) const
+    {
+        const wchar_t* text = Api().get(m_handle, stream, 0, parameter, kInfoText, kInfoName);
+        return text ? text : L"";
+    }
+    std::wstring Report() const
+    {
+        const wchar_t* text = Api().inform(m_handle, 0);
+        return text ? text : L"";
+    }
+
+private:
+    void* m_handle { nullptr };
+};
+
 }  // namespace
+
+std::wstring MediaInfoLibrary::FileSize(const std::wstring& path)
+{
+    FedFile file(path);
+    return file.IsOpen() ? file.Get(kStreamGeneral, L"FileSize") : std::wstring();
+}
+
+MediaInfoDetails MediaInfoLibrary::Details(const std::wstring& path)
+{
+    MediaInfoDetails details;
+    FedFile file(path);
+    if (!file.IsOpen())
+        return details;
+    details.duration = file.Get(kStreamGeneral, L"Duration");
+    details.width = file.Get(kStreamVideo, L"Width");
+    details.height = file.Get(kStreamVideo, L"Height");
+    details.aspect = file.Get(kStreamVideo, L"DisplayAspectRatio");
+    details.videoBitRate = file.Get(kStreamVideo, L"BitRate");
+    details.audioBitRate = file.Get(kStreamAudio, L"BitRate");
+    details.report = file.Report();
+    return details;
+}
 
 bool MediaInfoLibrary::IsAvailable()
 {
     return Api().complete;
-}
-
-std::wstring MediaInfoLibrary::FileSize(const std::wstring& path)
-{
-    const MediaInfoApi& api = Api();
-    if (!api.complete)
-        return {};
-    std::ifstream file(WideToUtf8(EncoderPath(path)), std::ios::binary | std::ios::ate);
-    if (!file.is_open())
-        return {};
-    const std::streamoff end = file.tellg();
-    if (end < 0)
-        return {};
-    file.seekg(0);
-    void* handle = api.create();
-    if (!handle)
-        return {};
-    FeedFile(api, handle, file, static_cast<uint64_t>(end));
-    // The library returns a pointer into its own buffer, valid until the next call: copy it now.
-    const wchar_t* text = api.get(handle, kStreamGeneral, 0, L"FileSize", kInfoText, kInfoName);
-    std::wstring size = text ? text : L"";
-    api.destroy(handle);
-    return size;
 }
 
 bool MediaInfoLibrary::OutputLooksValid(const std::wstring& path, long long minimumBytes)

@@ -15,7 +15,9 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -26,13 +28,16 @@
 #include "editor/mainwnd/AccountClient.h"
 #include "editor/mainwnd/BoundControls.h"
 #include "editor/mainwnd/EditingRecords.h"
+#include "editor/mainwnd/PageMedia.h"
 #include "media/ClipListExport.h"
 #include "media/EncoderRunRequest.h"
 #include "media/ExportOutcome.h"
 #include "media/MediaProbe.h"
+#include "platform/Ole.h"
 #include "platform/WinTypes.h"
 #include "ui/core/ContainerUI.h"
 #include "ui/core/ControlUI.h"
+#include "ui/core/DialogBuilder.h"
 #include "ui/core/UIString.h"
 #include "ui/core/WindowImplBase.h"
 
@@ -240,6 +245,60 @@ public:
     void BuildScreenshotStrip();
     ExportOutcome ExportScreenshots();
 
+    // How files come in: page loading, the preview players, the list rows, dropped files and the
+    // related products. UI thread unless a line says otherwise.
+    //
+    // Media details of a file from the probe and MediaInfo; any thread (each call has its own
+    // probe). With startThumbnail a counted worker also makes the page thumbnail.
+    MediaDetails ReadMediaDetails(const std::wstring& path, bool startThumbnail);
+    // Saves the file's first frame as a JPEG in the temporary folder: "VkFile.jpg" for a page,
+    // "VkFile%d.jpg" with a never reused number for a list row, each with its "@" copy. The
+    // picture's path and fitted size come back. Any thread; false, with no encoder run, when the
+    // size is unknown, and false when the encoder made no picture.
+    bool MakeFirstFrameThumbnail(int width, int height, const std::wstring& source, std::wstring& picture,
+                                 bool listRow, ThumbnailSize* fitted = nullptr);
+    // The four single-file pages; the caller has stored the path in the page's source member.
+    void LoadCutPageFile(const std::wstring& path);
+    void LoadSplitPageFile(const std::wstring& path);
+    void LoadAdjustPageFile(const std::wstring& path);
+    void LoadScreenshotPageFile(const std::wstring& path);
+
+    // Preview players. Opens run on counted workers, one at a time per player: a newer request
+    // replaces an older one that has not started, and an end of media already being answered
+    // starts no second reopen. Events are acted on only when they come from the selected page's
+    // player and that player still exists.
+    void OpenPagePlayer(SkinUI::CControlUI* player, const std::wstring& path);
+    void ReopenPlayer(SkinUI::CControlUI* player, std::wstring path);  // worker thread
+    void OnPlayerPosition(WPARAM player);
+    void OnPlayerEndReached(WPARAM player);
+    static constexpr UINT_PTR kTimerAdjustAfterReopen = 1150;
+
+    // List rows of the merge, GIF and multi-clip pages. Each page has its own queue of pending
+    // files under its own lock: AppendPendingFiles adds to it, StartRowBuilder starts the page's
+    // builder unless it runs (the busy flag is taken before the thread starts). The builder
+    // probes and makes thumbnails on its worker until the queue is empty; the rows are built,
+    // filled and added on the UI thread, in queue order.
+    enum class RowPage { Merge, Gif, Clip };
+    void AppendPendingFiles(RowPage page, const std::vector<std::wstring>& paths);
+    void StartRowBuilder(RowPage page);
+    // Shows the page's list in place of its placeholder.
+    void ShowRowList(RowPage page);
+    void UpdateMergeLinkIcons();
+    size_t PendingFileCount(RowPage page);
+
+    // Files dropped on the window (WM_DROPFILES): what the selected page does with them.
+    LRESULT OnDropFiles(HDROP drop);
+
+    // The related-products buttons: open the product when the per-user registry names its
+    // program, else its page in the desktop's browser.
+    void OnRelatedProductButton1();
+    void OnRelatedProductButton2();
+
+    // Work for the UI thread from any thread: run in order, one at a time, by the window's own
+    // message; dropped when the window is gone.
+    void PostUiTask(std::function<void()> task);
+    static constexpr UINT kMsgRunUiTasks = WM_USER + 141;
+
     // File and text utilities; any thread.
     static bool FileExists(const std::wstring& path);
     static void SplitFileName(SkinUI::CUIString& path, SkinUI::CUIString& extension);
@@ -366,6 +425,28 @@ public:
     std::wstring m_strSplitInfo;  // the split source's frame rate text
     std::wstring m_strSourceExt;  // extension of the file last loaded into a page
 
+    // Incoming files: page details, thumbnails, players and list rows.
+    std::wstring m_strAdjustWidth;  // the adjust page's picture size
+    std::wstring m_strAdjustHeight;
+    int m_nShotDuration { 0 };      // the screenshot page's duration in milliseconds
+    int m_nCutLength { 0 };         // the cut range's duration in milliseconds
+    SkinUI::CUIString m_strCutDurationMs;  // the cut file's duration in milliseconds, as text
+    std::wstring m_strCropMaxWidth;  // the cut file's even-sized picture, the largest crop
+    std::wstring m_strCropMaxHeight;
+    RECT m_rcCropOverlay {};         // where the crop overlay pair lies on the screen
+    std::wstring m_strClipFile;      // the clip whose sub-page is open
+    int m_nClipDuration { 0 };
+    int m_nClipSubpage { 0 };        // 0 subtitle, 1 watermark, 2 cover, 3 music
+    std::atomic<int> m_nThumbIndex { 0 };  // numbers list-row thumbnails; only grows
+    GifListItem m_gifItem;
+    std::vector<GifListItem> m_vecGifRows;  // one per GIF row, in row order
+    MediaFileInfo m_clipInfo;
+    std::vector<MediaFileInfo> m_vecClipInfos;  // one per clip row, in row order
+    std::wstring m_strGifWidth, m_strGifHeight, m_strMergeWidth, m_strMergeHeight;
+    SkinUI::CDialogBuilder m_builderClipRow;
+    SkinUI::CDialogBuilder m_builderMergeRow;
+    SkinUI::CDialogBuilder m_builderGifRow;
+
     // The controls the jobs read and the rows they drive; null until the pages are bound.
     ExportPageView* m_pPageView { nullptr };
     MergeListView* m_pMergeList { nullptr };  // the merge page's list "VideoMergeL"
@@ -444,6 +525,40 @@ private:
 
     std::mutex m_pageEncoderLock;
     HANDLE m_hPageEncoder { nullptr };  // guarded by m_pageEncoderLock
+
+    struct RowFacts;
+    struct PendingRows {
+        std::mutex lock;
+        std::deque<std::wstring> paths;  // guarded by lock
+    };
+    struct PlayerSlot;
+    PendingRows& PendingFor(RowPage page);
+    std::atomic<uint8_t>& RowsBusyFlag(RowPage page);
+    void BuildRows(RowPage page);  // worker
+    void AddListRow(const RowFacts& facts);
+    void FillGifRow(SkinUI::CControlUI* row, const RowFacts& facts);
+    void FillMergeRow(SkinUI::CControlUI* row, const RowFacts& facts);
+    void FillClipRow(SkinUI::CControlUI* row, const RowFacts& facts);
+    void FillRowDetails(SkinUI::CControlUI* info, const RowFacts& facts);
+    void ShowNotice(const std::wstring& text);
+    void RunUiTasks();
+    std::shared_ptr<PlayerSlot> SlotFor(SkinUI::CControlUI* player);
+    void StartPlayerOpen(SkinUI::CControlUI* player, std::wstring path, std::string option, bool reopen);
+    void ApplyAdjustAfterReopen();
+    void LayCutOverlay();
+    bool DropOnPage(const std::wstring& name, bool& endHandling);
+    void OpenRelatedProduct(int product);
+
+    PendingRows m_mergePending;
+    PendingRows m_gifPending;
+    PendingRows m_clipPending;
+    std::atomic<bool> m_bClosing { false };  // set at shut-down: row builders stop early
+    std::mutex m_uiTaskLock;
+    std::deque<std::function<void()>> m_uiTasks;  // guarded by m_uiTaskLock
+    bool m_bRunningUiTasks { false };
+    std::mutex m_playerSlotLock;
+    std::map<SkinUI::CControlUI*, std::shared_ptr<PlayerSlot>> m_playerSlots;  // guarded by m_playerSlotLock
+
     mutable std::mutex m_historyLock;
     std::mutex m_gifQueueLock;
     std::mutex m_clipQueueLock;

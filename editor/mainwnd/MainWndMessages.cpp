@@ -104,6 +104,7 @@ bool CMainWnd::ConfirmClose()
 void CMainWnd::ShutDown()
 {
     m_bShutDown = true;
+    m_bClosing = true;
     // The window goes first from the screen's point of view: no shadow lingers after it.
     m_pm.GetShadow()->SetShadowCorner({ 0, 0, 0, 0 });
     m_pm.GetShadow()->SetImage(L"");
@@ -276,16 +277,29 @@ LRESULT CMainWnd::OnSysCommand(UINT, WPARAM wParam, LPARAM, bool& bHandled)
 
 LRESULT CMainWnd::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& bHandled)
 {
-    if (uMsg == CMessageWnd::kMsgAsk) {
+    bHandled = false;
+    switch (uMsg) {
+    case CMessageWnd::kMsgAsk:
         bHandled = true;
         return CMessageWnd::AnswerAskMessage(m_hWnd, lParam);
-    }
-    if (uMsg != WM_TIMER) {
-        bHandled = false;
+    case WM_TIMER:
+        bHandled = OnTimer(wParam) == 0;
+        return 0;
+    case CPlayerUI::kMsgPlaying:
+        return 1;
+    case CPlayerUI::kMsgPosition:
+        OnPlayerPosition(wParam);
+        return 0;
+    case CPlayerUI::kMsgEndReached:
+        OnPlayerEndReached(wParam);
+        return 0;
+    case kMsgRunUiTasks:
+        bHandled = true;
+        RunUiTasks();
+        return 0;
+    default:
         return 0;
     }
-    bHandled = OnTimer(wParam) == 0;
-    return 0;
 }
 
 LRESULT CMainWnd::OnTimer(UINT_PTR id)
@@ -308,6 +322,9 @@ LRESULT CMainWnd::OnTimer(UINT_PTR id)
                          m_rcConceal.bottom - m_rcConceal.top, TRUE);
         break;
     case kTimerUnused:
+        break;
+    case kTimerAdjustAfterReopen:
+        ApplyAdjustAfterReopen();
         break;
     default:
         if (OnPageTimer(id))

@@ -1,0 +1,187 @@
+// Loading a file into one of the four single-file pages: its media details, the page thumbnail,
+// the page's preview, the page's members and time fields, and the cut page's crop overlay place.
+// The libraries are asked on the calling thread; the encoder and the player run on workers.
+
+#include <cstdio>
+#include <cwchar>
+
+#include "base/StringHelpers.h"
+#include "editor/mainwnd/MainWnd.h"
+#include "media/CommandText.h"
+#include "media/MediaProbe.h"
+#include "platform/Windows.h"
+
+namespace {
+
+void SetTexts(SkinUI::CControlUI* const* edits, const std::vector<std::wstring>& texts)
+{
+    for (size_t i = 0; i < texts.size(); ++i)
+        if (edits[i])
+            edits[i]->SetText(texts[i].c_str());
+}
+
+void Show(SkinUI::CControlUI* control, bool visible)
+{
+    if (control)
+        control->SetVisible(visible);
+}
+
+// The clock parts ("hh", "mm", "ss") of whole seconds.
+std::vector<std::wstring> SecondsParts(long long seconds)
+{
+    return ClockParts(CMainWnd::FormatDuration(FormatWide(L"%lld", seconds)));
+}
+
+long long Milliseconds(const MediaDetails& details)
+{
+    return std::wcstoll(details.durationMs.c_str(), nullptr, 10);
+}
+
+}  // namespace
+
+MediaDetails CMainWnd::ReadMediaDetails(const std::wstring& path, bool startThumbnail)
+{
+    MediaProbe probe;  // its own: loaders and row builders read files on different threads at once
+    ProbeFacts facts;
+    int width = 0, height = 0;
+    facts.result = probe.Open(WideToUtf8(EncoderPath(path)).c_str(), facts.frameRate, facts.hasSubtitles,
+                              facts.durationMs, width, height);
+    if (facts.result != MediaProbe::kOpenFailed)
+        probe.Close();
+    MediaDetails details = ComposeMediaDetails(path, facts, MediaInfoLibrary::Details(path));
+    if (startThumbnail) {
+        const int w = std::wcstol(details.width.c_str(), nullptr, 10);
+        const int h = std::wcstol(details.height.c_str(), nullptr, 10);
+        StartWorker([this, w, h, path] {
+            std::wstring picture;
+            MakeFirstFrameThumbnail(w, h, path, picture, false);
+        });
+    }
+    return details;
+}
+
+bool CMainWnd::MakeFirstFrameThumbnail(int width, int height, const std::wstring& source, std::wstring& picture,
+                                       bool listRow, ThumbnailSize* fitted)
+{
+    ThumbnailSize size;
+    if (!FitThumbnail(width, height, listRow, size))
+        return false;
+    const std::wstring folder = UserTempFolder();
+    std::wstring copy;
+    if (listRow) {
+        const int number = ++m_nThumbIndex;
+        picture = FormatWide(L"%sVkFile%d.jpg", folder.c_str(), number);
+        copy = FormatWide(L"%sVkFile%d@.jpg", folder.c_str(), number);
+    } else {
+        picture = FormatWide(L"%sVkFile.jpg", folder.c_str());
+        copy = FormatWide(L"%sVkFile@.jpg", folder.c_str());
+    }
+    ::DeleteFileW(picture.c_str());
+    ::DeleteFileW(copy.c_str());
+    // Both paths go inside quotes escaped as arguments: a name holding a quote stays one argument.
+    const std::wstring command = FormatWide(
+        L"%s -ss 0.0001 -y -i  \"%s\"  -vframes 1 -f image2 -s %dx%d -preset ultrafast  \"%s\" ",
+        m_strEncoder.GetData(), QuoteInsideArgument(EncoderPath(source)).c_str(), size.width, size.height,
+        QuoteInsideArgument(EncoderPath(picture)).c_str());
+    printf("%s\n", WideToAnsi(command).c_str());
+    RunEncoderAndWait(command);
+    ::CopyFileW(picture.c_str(), copy.c_str(), TRUE);
+    if (fitted)
+        *fitted = size;
+    return FileExists(picture);
+}
+
+void CMainWnd::LoadCutPageFile(const std::wstring& path)
+{
+    Show(m_pVideoCutShow, true);
+    Show(m_pVideoCutAddFile, false);
+    const MediaDetails details = ReadMediaDetails(path, true);
+    m_strCutInfo = details.frameRate;
+    m_strCutAspect = details.aspect;
+    m_bCutInfo1 = details.hasSubtitles;
+    m_bCutInfo2 = details.noAudio;
+    m_strCutHeight = details.height;
+    m_strCutWidth = details.width;
+    m_strCropMaxWidth = details.width;
+    m_strCropMaxHeight = details.height;
+    OpenPagePlayer(m_pVideoCutPlayer, path);
+    m_nCutLength = m_nCutDurationMs = static_cast<int>(Milliseconds(details));
+    m_strCutDuration = details.clockText.c_str();
+    m_strCutDurationMs = details.durationMs.c_str();
+    std::wstring name = path;
+    SkinUI::CUIString extension;
+    SplitFileNameW(name, extension);
+    m_exportInfo.name = name;
+    m_exportInfo.format = extension;
+    m_strSourceExt = extension.GetData();
+    LayCutOverlay();
+
+    SkinUI::CControlUI* const starts[] = { m_pstartHour, m_pstartMinute, m_pstartsecound, m_pstartmillsecond };
+    SetTexts(starts, { L"00", L"00", L"00", L"000" });
+    const std::vector<std::wstring> parts = SecondsParts(Milliseconds(details) / 1000);
+    SkinUI::CControlUI* const ends[] = { m_pOVertHour, m_pOVerMinute, m_pOVersecound };
+    SetTexts(ends, parts);
+    const std::wstring& ms = details.durationMs;
+    if (m_pOVermillsecond)
+        m_pOVermillsecond->SetText(ms.size() >= 3 ? ms.substr(ms.size() - 3).c_str() : L"");
+    m_bCutLoaded = 1;
+}
+
+void CMainWnd::LayCutOverlay()
+{
+    POINT origin { ScaleByDpi(24), ScaleByDpi(130) };
+    ::ClientToScreen(m_hWnd, &origin);
+    const OverlayPlace place = PlaceCutOverlay(std::wcstod(m_strCutAspect.c_str(), nullptr), m_nPreviewWidth,
+                                               m_nPreviewHeight, origin.x, origin.y);
+    CropCanvasWidth = place.width;
+    CropCanvasHeight = place.height;
+    m_strCutViewWidth = FormatWide(L"%d", place.width);
+    m_strCutViewHeight = FormatWide(L"%d", place.height);
+    m_rcCropOverlay = { place.x, place.y, place.x + place.width, place.y + place.height };
+}
+
+void CMainWnd::LoadSplitPageFile(const std::wstring& path)
+{
+    Show(m_pSegmentationAddfile, false);
+    Show(m_pSegmentationHor, true);
+    const MediaDetails details = ReadMediaDetails(path, true);
+    m_strSplitInfo = details.frameRate;
+    OpenPagePlayer(m_pVideoSegmenPlayer, path);
+    m_nSplitDuration = static_cast<int>(Milliseconds(details));
+    SkinUI::CControlUI* const point[] = { m_pstartSegmenHour, m_pstartSegmenminute, m_pstartSegmensecond };
+    SetTexts(point, SecondsParts(Milliseconds(details) / 1000 / 2));
+    if (m_pstartSegmenMillsecond)
+        m_pstartSegmenMillsecond->SetText(L"50");
+}
+
+void CMainWnd::LoadAdjustPageFile(const std::wstring& path)
+{
+    const MediaDetails details = ReadMediaDetails(path, true);
+    m_strAdjustHeight = details.height;
+    m_strAdjustWidth = details.width;
+    OpenPagePlayer(m_pOptimizationPlayer, path);
+    m_nAdjustSourceMs = static_cast<int>(Milliseconds(details));
+    std::wstring name = path;
+    SkinUI::CUIString extension;
+    SplitFileNameW(name, extension);
+    m_exportInfo.name = name;
+    m_exportInfo.format = extension;
+    m_strSourceExt = extension.GetData();
+}
+
+void CMainWnd::LoadScreenshotPageFile(const std::wstring& path)
+{
+    const MediaDetails details = ReadMediaDetails(path, true);
+    m_strScreenshotHeight = details.height;
+    m_strScreenshotWidth = details.width;
+    OpenPagePlayer(m_pPicplayer, path);
+    m_nShotDuration = static_cast<int>(Milliseconds(details));
+    std::wstring name = path;
+    SkinUI::CUIString extension;
+    SplitFileNameW(name, extension);
+    m_exportInfo.name = name;
+    m_exportInfo.format = extension;
+    m_strSourceExt = extension.GetData();
+    SkinUI::CControlUI* const ends[] = { m_pOVerPictHour, m_pOVerPicMinute, m_pOVerPicsecound };
+    SetTexts(ends, SecondsParts(Milliseconds(details) / 1000));
+}
