@@ -428,14 +428,12 @@ public:
     // Incoming files: page details, thumbnails, players and list rows.
     std::wstring m_strAdjustWidth;  // the adjust page's picture size
     std::wstring m_strAdjustHeight;
-    int m_nShotDuration { 0 };      // the screenshot page's duration in milliseconds
     int m_nCutLength { 0 };         // the cut range's duration in milliseconds
     SkinUI::CUIString m_strCutDurationMs;  // the cut file's duration in milliseconds, as text
     std::wstring m_strCropMaxWidth;  // the cut file's even-sized picture, the largest crop
     std::wstring m_strCropMaxHeight;
     RECT m_rcCropOverlay {};         // where the crop overlay pair lies on the screen
     std::wstring m_strClipFile;      // the clip whose sub-page is open
-    int m_nClipDuration { 0 };
     int m_nClipSubpage { 0 };        // 0 subtitle, 1 watermark, 2 cover, 3 music
     std::atomic<int> m_nThumbIndex { 0 };  // numbers list-row thumbnails; only grows
     GifListItem m_gifItem;

@@ -160,7 +160,8 @@ void CMainWnd::LoadAdjustPageFile(const std::wstring& path)
     m_strAdjustHeight = details.height;
     m_strAdjustWidth = details.width;
     OpenPagePlayer(m_pOptimizationPlayer, path);
-    m_nAdjustSourceMs = static_cast<int>(Milliseconds(details));
+    m_nAdjustDuration = m_nAdjustSourceMs = static_cast<int>(Milliseconds(details));
+    m_strAspect = details.width + L":" + details.height;
     std::wstring name = path;
     SkinUI::CUIString extension;
     SplitFileNameW(name, extension);
@@ -176,6 +177,7 @@ void CMainWnd::LoadScreenshotPageFile(const std::wstring& path)
     m_strScreenshotWidth = details.width;
     OpenPagePlayer(m_pPicplayer, path);
     m_nShotDuration = static_cast<int>(Milliseconds(details));
+    m_strShotDuration = details.clockText.c_str();
     std::wstring name = path;
     SkinUI::CUIString extension;
     SplitFileNameW(name, extension);
