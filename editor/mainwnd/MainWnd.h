@@ -187,6 +187,15 @@ public:
     void StepCropWidth(bool up);
     void StepCropHeight(bool up);
     static int& SwapRedBlue(int& colour);
+    // The colour window's choice: the text colour (textColour) or the swatch beside m_pColorTarget.
+    void ApplyChosenColor(DWORD colour, bool textColour);
+    // Opening the music sub-page: 200 ms later (on a UI timer) the placement edits and the two
+    // volume sliders take the clip's saved values, or start 00:00:00.0 and the given end texts.
+    void FillMusicPlacementEdits(bool hasSavedPlacement, int clipVolume, int musicVolume,
+                                 std::vector<std::wstring> texts);
+    void RunMusicPlacementFill();
+    // After a clip sub-page's save: the row shows its start button again and an empty progress.
+    void ResetClipRowState();
 
     // Range markers and play range (MainWndRanges.cpp); times in milliseconds unless named.
     void OnMarkerNotify(SkinUI::TNotifyUI& msg);
@@ -492,6 +501,14 @@ public:
     SkinUI::CControlUI* m_pMusicPlaceEndFocus { nullptr };
     SkinUI::CControlUI* m_pSubtitleStartFocus { nullptr };
     SkinUI::CControlUI* m_pSubtitleEndFocus { nullptr };
+    SkinUI::CControlUI* m_pColorTarget { nullptr };    // the swatch that opened the colour window
+    SkinUI::CControlUI* m_pEditedClipRow { nullptr };  // the clip row whose sub-page is open
+    struct MusicPlacement {
+        bool hasSaved { false };
+        int clipVolume { 100 };
+        int musicVolume { 100 };
+        std::vector<std::wstring> texts;
+    } m_pendingMusicPlacement;
 
     // Pages: the remembered marker rectangles of the cut page, the end handle's limit rectangle
     // and the adjust page's pending re-application of aspect and speed after a rotation.

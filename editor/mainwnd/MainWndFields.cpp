@@ -589,3 +589,75 @@ bool CMainWnd::OnTextItemPosition(WPARAM x, LPARAM y)
     item.secondYText = item.yText;
     return true;
 }
+
+void CMainWnd::ApplyChosenColor(DWORD colour, bool textColour)
+{
+    const std::wstring hex = FormatWide(L"%02x%02x%02x", colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+    SelectedTextItem selected = FindSelectedTextItem(*this);
+    if (textColour) {
+        if (selected.record) {
+            selected.record->colorText = hex;
+            selected.record->color = colour;
+        } else {
+            WatermarkSettings.textColor = static_cast<int>(colour);
+        }
+        if (m_pColorTarget)
+            m_pColorTarget->SetBkColor(colour);
+        RerenderSelected(selected);
+        return;
+    }
+    SkinUI::CControlUI* swatch = m_pColorTarget ? ChildAt(m_pColorTarget->GetParent(), 0) : nullptr;
+    if (swatch == nullptr)
+        return;
+    swatch->SetBkColor(colour);
+    struct Target { const wchar_t* swatch; std::wstring TextItem::*text; int64_t TextItem::*value; int WatermarkStyle::*fallback; };
+    const Target targets[] = {
+        { L"StrokeColor", &TextItem::strokeColorText, &TextItem::strokeColor, &WatermarkStyle::strokeColor },
+        { L"borderColor", &TextItem::borderColorText, &TextItem::borderColor, &WatermarkStyle::boxColor },
+        { L"shadowColor", &TextItem::shadowColorText, &TextItem::shadowColor, &WatermarkStyle::shadowColor },
+    };
+    for (const Target& t : targets) {
+        if (swatch->GetName() != t.swatch)
+            continue;
+        if (selected.record) {
+            selected.record->*t.text = hex;
+            selected.record->*t.value = colour;
+        } else {
+            WatermarkSettings.*t.fallback = static_cast<int>(colour);
+        }
+    }
+    RerenderSelected(selected);
+}
+
+void CMainWnd::FillMusicPlacementEdits(bool hasSavedPlacement, int clipVolume, int musicVolume,
+                                       std::vector<std::wstring> texts)
+{
+    m_pendingMusicPlacement = { hasSavedPlacement, clipVolume, musicVolume, std::move(texts) };
+    ::SetTimer(m_hWnd, kTimerMusicPlacement, 200, nullptr);
+}
+
+void CMainWnd::ResetClipRowState()
+{
+    SkinUI::CControlUI* buttons = ChildAt(ChildAt(m_pEditedClipRow, 2), 6);
+    if (SkinUI::CControlUI* open = ChildAt(buttons, 2))
+        open->SetVisible(false);
+    if (SkinUI::CControlUI* start = ChildAt(buttons, 1))
+        start->SetVisible(true);
+    if (SkinUI::CControlUI* progress = ChildAt(m_pEditedClipRow, 0))
+        progress->SetFixedWidth(0);
+}
+
+void CMainWnd::RunMusicPlacementFill()
+{
+    const MusicPlacement& p = m_pendingMusicPlacement;
+    SkinUI::CControlUI* edits[] = { m_pVideoTimerHour, m_pVideoTimerminute, m_pVideoTimersecond, m_pVideoTimerMillsecond,
+                                    m_pVideoOverHour, m_pVideoOverminute, m_pVideoOversecond, m_pVideoOverMillsecond };
+    const wchar_t* zeroStart[] = { L"00", L"00", L"00", L"0" };
+    for (size_t i = 0; i < 8; ++i) {
+        const std::wstring text = (!p.hasSaved && i < 4) ? zeroStart[i] : i < p.texts.size() ? p.texts[i] : L"";
+        if (edits[i])
+            edits[i]->SetText(text.c_str());
+    }
+    SetBar(m_pVideoSlider, p.clipVolume);
+    SetBar(m_pMusicSlider, p.musicVolume);
+}

@@ -510,6 +510,9 @@ bool CMainWnd::OnPageTimer(UINT_PTR id)
     case kTimerRefitFlag:
         WatermarkRefitFlag = 0;
         break;
+    case kTimerMusicPlacement:
+        RunMusicPlacementFill();
+        break;
     case kTimerRotationReapply:
         if (CAVPlayer* player = PlayerOf(m_pOptimizationPlayer)) {
             if (m_pVideoAcpect && m_pVideoAcpect->GetText() != L"原始")

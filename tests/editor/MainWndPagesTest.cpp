@@ -9,6 +9,7 @@
 #include "ui/controls/OptionUI.h"
 #include "ui/controls/ProgressUI.h"
 #include "ui/controls/SliderUI.h"
+#include "ui/core/BoxLayoutUI.h"
 #include "ui/core/ContainerUI.h"
 #include "ui/core/TabLayoutUI.h"
 
@@ -267,8 +268,65 @@ TEST_F(MainWndPagesTest, TextItemOptionsSlidersAndPositionChangeOnlyTheSelectedI
     EXPECT_EQ(w.m_vecTextItems[0].xText, L"10");
     EXPECT_EQ(w.m_vecTextItems[0].centerXText, L"60");
     EXPECT_EQ(w.m_vecTextItems[0].secondYText, L"20");
+    w.m_pColorTarget = Find(L"Subtitlepalette");
+    w.ApplyChosenColor(0xFFFF0000, true);  // opaque red
+    EXPECT_EQ(w.m_vecTextItems[0].colorText, L"0000ff");
+    EXPECT_EQ(w.m_vecTextItems[0].color, 0xFFFF0000);
+    EXPECT_EQ(w.m_pColorTarget->GetBkColor(), 0xFFFF0000u);
+    w.m_pColorTarget = Find(L"StrokeColor");  // its row's first child is the stroke swatch
+    w.ApplyChosenColor(0xFF0000FF, false);
+    EXPECT_EQ(w.m_vecTextItems[0].strokeColorText, L"ff0000");
+    EXPECT_EQ(Find(L"StrokeColor")->GetBkColor(), 0xFF0000FFu);
     w.m_pTextLayerWnd = nullptr;
     ::DestroyWindow(layer.GetHWND());
     platform::headless::PumpMessages();
     WatermarkSettings = WatermarkStyle();
+}
+
+TEST_F(MainWndPagesTest, MusicPlacementFillsAfterADelayOnTheWindowsThread)
+{
+    CMainWnd& w = Open();
+    w.m_strSubpageDuration = L"00:00:30";
+    w.m_strSubpageDurationMs = L"5";
+    w.m_pVideoTimersecond->SetText(L"07");
+    w.FillMusicPlacementEdits(false, 100, 150, { L"", L"", L"", L"", L"00", L"00", L"30", L"5" });
+    EXPECT_EQ(std::wstring(w.m_pVideoTimersecond->GetText().GetData()), L"07") << "not at once";
+    for (int i = 0; i < 100 && ValueOf(w.m_pMusicSlider) != 150; ++i) {
+        ::Sleep(10);
+        platform::headless::PumpMessages();
+    }
+    EXPECT_EQ(std::wstring(w.m_pVideoTimersecond->GetText().GetData()), L"00");
+    EXPECT_EQ(std::wstring(w.m_pVideoTimerMillsecond->GetText().GetData()), L"0");
+    EXPECT_EQ(std::wstring(w.m_pVideoOversecond->GetText().GetData()), L"30");
+    EXPECT_EQ(std::wstring(w.m_pVideoOverMillsecond->GetText().GetData()), L"5");
+    EXPECT_EQ(ValueOf(w.m_pVideoSlider), 100);
+    EXPECT_EQ(ValueOf(w.m_pMusicSlider), 150);
+}
+
+TEST_F(MainWndPagesTest, ASavedClipRowShowsItsStartButtonAgain)
+{
+    CMainWnd& w = Open();
+    SkinUI::CHorizontalLayoutUI row;
+    auto* progress = new SkinUI::CLabelUI();
+    progress->SetFixedWidth(80);
+    row.Add(progress);
+    row.Add(new SkinUI::CControlUI());
+    auto* middle = new SkinUI::CHorizontalLayoutUI();
+    row.Add(middle);
+    for (int i = 0; i < 6; ++i)
+        middle->Add(new SkinUI::CControlUI());
+    auto* buttons = new SkinUI::CVerticalLayoutUI();
+    middle->Add(buttons);
+    SkinUI::CControlUI* close = new SkinUI::CControlUI();
+    SkinUI::CControlUI* start = new SkinUI::CControlUI();
+    SkinUI::CControlUI* open = new SkinUI::CControlUI();
+    for (SkinUI::CControlUI* c : { close, start, open })
+        buttons->Add(c);
+    start->SetVisible(false);
+    w.m_pEditedClipRow = &row;
+    w.ResetClipRowState();
+    EXPECT_TRUE(start->IsVisible());
+    EXPECT_FALSE(open->IsVisible());
+    EXPECT_EQ(progress->GetFixedWidth(), 0);
+    w.m_pEditedClipRow = nullptr;
 }
