@@ -185,6 +185,7 @@ TEST(SkinHardening, ExtremeNumbersAreClampedWhereTheyAreRead)
         L"<Control name=\"wide\" float=\"true\" pos=\"-2147483648,0,2147483647,99999999999\"/>"
         L"<Control name=\"tall\" height=\"2147483647\" width=\"-2147483648\"/>"
         L"<ScrollBar name=\"bar\" range=\"2147483647\" pos=\"0,0,10,2147483647\"/>"
+        L"<Control name=\"frac\" float=\"nan,1e300,-5,0.5\"/>"
         L"<Control name=\"img\" bkimage=\"file='x.png' source='0,0,2147483647,2147483647' corner='2147483647,0,0,0'\"/>"
         L"</VerticalLayout></Window>",
         nullptr, nullptr, &pm);
@@ -193,6 +194,11 @@ TEST(SkinHardening, ExtremeNumbersAreClampedWhereTheyAreRead)
     EXPECT_EQ(pm.FindControl(L"wide")->GetFixedWidth(), 2 * kMaxSkinNumber);
     EXPECT_EQ(pm.FindControl(L"tall")->GetFixedHeight(), kMaxSkinNumber);
     EXPECT_EQ(pm.GetFontInfo(0)->iSize, kMaxSkinFontSize);
+    const TPercentInfo fractions = pm.FindControl(L"frac")->GetFloatPercent();
+    EXPECT_EQ(fractions.left, 0.0);
+    EXPECT_EQ(fractions.top, 1.0);
+    EXPECT_EQ(fractions.right, 0.0);
+    EXPECT_EQ(fractions.bottom, 0.5);
     for (const int dpi : { 96, 192 }) {
         pm.GetDPIObj()->SetScale(dpi);
         root->SetPos(RECT { 0, 0, 300, 200 }, false);

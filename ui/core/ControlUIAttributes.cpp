@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <cmath>
 #include <cwchar>
 #include <cwctype>
 #include <limits>
@@ -49,12 +51,15 @@ DWORD ReadBorderColor(const wchar_t* p)
     return ReadHex(*p == L'#' ? p + 1 : p);
 }
 
+// Fractions of the parent's size, so kept within 0..1: a huge or non-numeric one ("nan", "1e99")
+// would overflow the pixel positions made from it.
 TPercentInfo ReadFractions(const wchar_t* p)
 {
     double values[4] = {};
     for (double& v : values) {
         wchar_t* stop = nullptr;
-        v = std::wcstod(p, &stop);
+        const double read = std::wcstod(p, &stop);
+        v = std::isfinite(read) ? std::clamp(read, 0.0, 1.0) : 0.0;
         p = SkipSeparator(stop);
     }
     return TPercentInfo { values[0], values[1], values[2], values[3] };
