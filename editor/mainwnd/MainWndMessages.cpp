@@ -285,6 +285,9 @@ LRESULT CMainWnd::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, b
     case WM_TIMER:
         bHandled = OnTimer(wParam) == 0;
         return 0;
+    case WM_DROPFILES:
+        bHandled = true;  // the drop handle is released: nothing after us may read it
+        return OnDropFiles(reinterpret_cast<HDROP>(wParam));
     case CPlayerUI::kMsgPlaying:
         return 1;
     case CPlayerUI::kMsgPosition:

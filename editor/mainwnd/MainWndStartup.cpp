@@ -94,6 +94,7 @@ void CMainWnd::InitWindow()
     m_pm.SetDPI(m_nDpi);
     m_nPreviewHeight = m_pm.GetDPIObj()->Scale(360);
     m_nPreviewWidth = m_pm.GetDPIObj()->Scale(977);
+    ::DragAcceptFiles(m_hWnd, TRUE);
     MediaProbe::RegisterFormats();
 
     m_account = std::make_unique<AccountClient>(m_hWnd, false);
