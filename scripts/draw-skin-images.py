@@ -391,10 +391,41 @@ def menu_images():
     volume_thumb((61, 139, 253, 255)).save(os.path.join(out, "volume_thumb_hot.png"))
 
 
+def default_avatar(size):
+    """The account area's picture while no account picture is known: a head and shoulders on a disc."""
+    canvas = Canvas(size, size)
+    f = size / 38.0
+    canvas.round_rect(0, 0, size, size, size / 2, (58, 63, 74, 255))
+    person = (154, 160, 172, 255)
+    canvas.round_rect(round(13 * f), round(7 * f), round(25 * f), round(19 * f), 6 * f, person)
+    # The shoulders: the lower half of a wide disc, cut by the round picture's edge.
+    for y in range(round(21 * f), size):
+        for x in range(size):
+            d_body = math.hypot((x + 0.5 - size / 2) / 1.15, y + 0.5 - 34 * f) - 12 * f
+            d_edge = math.hypot(x + 0.5 - size / 2, y + 0.5 - size / 2) - size / 2
+            canvas.blend(x, y, person, min(0.5 - d_body, 0.5 - d_edge))
+    return canvas
+
+
+def split_marker():
+    """The split page's point marker: an orange handle with a grip line, 12 x 23."""
+    canvas = Canvas(12, 23)
+    canvas.round_rect(0, 0, 12, 23, 3, (245, 166, 35, 255))
+    canvas.rect(5, 5, 7, 18, (255, 255, 255, 220))
+    return canvas
+
+
+def main_window_images():
+    # The skin names both by their bare names, so they sit beside the skins.
+    default_avatar(38).save(os.path.join(ROOT, "skins", "morentouxiang32.png"))
+    split_marker().save(os.path.join(ROOT, "skins", "33.png"))
+
+
 if __name__ == "__main__":
     editor_skin()
     editor_skin_scaled()
     dialog_images()
     menu_images()
+    main_window_images()
     updater_skin()
     test_skin()

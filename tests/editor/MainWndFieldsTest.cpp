@@ -344,3 +344,41 @@ TEST_F(MainWndFieldsTest, FocusIsRememberedPerGroupAndColoursSwap)
     colour = static_cast<int>(0xFF112233);
     EXPECT_EQ(CMainWnd::SwapRedBlue(colour), 0x00332211);
 }
+
+TEST_F(MainWndFieldsTest, ACutRangeSetByTypingAndByDraggingReadsBackFromTheFields)
+{
+    const std::string clip = FreshFolder("clip") + "/in put.mp4";
+    const std::string make = "ffmpeg -v error -y -f lavfi -i testsrc=duration=2:size=160x120:rate=25 -pix_fmt yuv420p \""
+                             + clip + "\" </dev/null";
+    ASSERT_EQ(std::system(make.c_str()), 0);
+    CMainWnd& w = Open();
+    static_cast<SkinUI::COptionUI*>(w.m_ptabVideoCut->GetInterface(L"Option"))->Selected(true);
+    w.m_strCutFile = AnsiToWide(clip);
+    w.LoadCutPageFile(w.m_strCutFile);
+    Settle();
+    ASSERT_EQ(w.m_bCutLoaded, 1);
+    ASSERT_GT(w.m_nCutDurationMs, 1500);
+    EXPECT_EQ(CutEnd(), L"00:00:02." + FormatWide(L"%03d", w.m_nCutDurationMs % 1000));
+
+    w.m_pstartsecound->SetText(L"01");  // typed: the start marker moves to 1 s of the file
+    EXPECT_EQ(CutStart(), L"00:00:01.000");
+    const int x = static_cast<int>(608 * (1000.0 / w.m_nCutDurationMs * 1000) / 1000);
+    EXPECT_EQ(w.m_pstart->GetPos().left, 197 + x);
+    EXPECT_TRUE(w.m_plabel->IsVisible());
+
+    // Dragged: the end handle is moved and reports; slider, progress and the end fields follow.
+    RECT end = w.m_pend->GetPos();
+    end.left = 197 + 456;
+    end.right = end.left + 6;
+    w.m_pend->SetPos(end);
+    Notify(w.m_pend, L"progressendpos");
+    EXPECT_EQ(ValueOf(w.m_psliderPlay), static_cast<int>((456 - 0) * 1.0 / 608 * 1000));
+    EXPECT_EQ(ValueOf(w.m_pprogress), ValueOf(w.m_psliderPlay));
+    for (SkinUI::CControlUI* field : { w.m_pOVertHour, w.m_pOVerMinute, w.m_pOVersecound })
+        EXPECT_EQ(Text(field).size(), 2u) << "a clock field: " << WideToAnsi(Text(field));
+    EXPECT_EQ(Text(w.m_pOVermillsecond).size(), 3u);
+    Notify(w.m_pend, L"playvideo");
+    ASSERT_FALSE(w.m_vecPlayRanges.empty());
+    EXPECT_EQ(std::wstring(w.m_vecPlayRanges.back().start[2].GetData()), L"01");
+    EXPECT_EQ(std::wstring(w.m_vecPlayRanges.back().end[3].GetData()), Text(w.m_pOVermillsecond));
+}
