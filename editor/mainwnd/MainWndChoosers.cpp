@@ -1,4 +1,5 @@
-// The main window's file and folder choosers over the desktop's dialogs. The process's working
+// The main window's file and folder choosers over the desktop's dialogs; a chosen folder's videos
+// go to the row builder of the list page whose tab is selected. The process's working
 // folder is never changed: other threads (row builders, jobs) resolve relative paths against it,
 // so the chosen folder is walked by absolute paths instead.
 
@@ -6,10 +7,12 @@
 #include <cwchar>
 #include <vector>
 
+#include "base/FileHelpers.h"
 #include "base/StringHelpers.h"
 #include "editor/mainwnd/MainWnd.h"
 #include "platform/CommDlg.h"
 #include "platform/Windows.h"
+#include "ui/controls/OptionUI.h"
 
 namespace {
 
@@ -46,6 +49,12 @@ void CollectFilesBelow(const std::wstring& folder, std::vector<SkinUI::CUIString
     ::FindClose(search);
 }
 
+bool TabSelected(SkinUI::CControlUI* tab)
+{
+    auto* option = tab ? static_cast<SkinUI::COptionUI*>(tab->GetInterface(L"Option")) : nullptr;
+    return option != nullptr && option->IsSelected();
+}
+
 int FolderBrowseCallback(HWND window, UINT message, LPARAM, LPARAM data)
 {
     if (message == BFFM_INITIALIZED)
@@ -72,11 +81,21 @@ void CMainWnd::ChooseFolder()
     if (chosen == nullptr)
         return;
     wchar_t path[MAX_PATH] = {};
-    const BOOL found = ::SHGetPathFromIDListW(chosen, path);
+    const BOOL gotPath = ::SHGetPathFromIDListW(chosen, path);
     ::CoTaskMemFree(chosen);
-    if (!found || path[0] == L'\0')
+    if (!gotPath || path[0] == L'\0')
         return;
-    CollectFilesBelow(path, m_vecChosenFiles);
+    std::vector<SkinUI::CUIString> found;
+    CollectFilesBelow(path, found);
+    m_vecChosenFiles.insert(m_vecChosenFiles.end(), found.begin(), found.end());
+    // The list page whose tab is selected builds rows for the videos among them.
+    std::vector<std::wstring> videos;
+    for (const SkinUI::CUIString& file : found)
+        if (IsVideoFileName(file.GetData()))
+            videos.emplace_back(file.GetData());
+    const RowPage page = TabSelected(m_ptabGIF) ? RowPage::Gif : TabSelected(m_ptabAdd) ? RowPage::Clip : RowPage::Merge;
+    AppendPendingFiles(page, videos);
+    StartRowBuilder(page);
 }
 
 SkinUI::CUIString CMainWnd::ChooseMediaFiles(bool multiple)

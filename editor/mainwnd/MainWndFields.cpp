@@ -551,6 +551,18 @@ void CMainWnd::OnItemSelect(SkinUI::TNotifyUI& msg)
         else
             WatermarkSettings.size = ReadFieldNumber(text.c_str());
         RerenderSelected(selected);
+    } else {
+        // A GIF row's frame rate: the row is the combo's fourth ancestor; its first child names it.
+        SkinUI::CControlUI* row = sender;
+        for (int i = 0; i < 4 && row; ++i)
+            row = row->GetParent();
+        SkinUI::CControlUI* first = ChildAt(row, 0);
+        if (first == nullptr)
+            return;
+        const SkinUI::CUIString key = first->GetUserData();
+        for (GifListItem& item : m_vecGifRows)
+            if (item.rowName == key.GetData())
+                item.frameRate = text == L"原始" ? sender->GetUserData() : SkinUI::CUIString(text.c_str());
     }
 }
 

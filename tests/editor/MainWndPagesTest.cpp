@@ -330,3 +330,37 @@ TEST_F(MainWndPagesTest, ASavedClipRowShowsItsStartButtonAgain)
     EXPECT_EQ(progress->GetFixedWidth(), 0);
     w.m_pEditedClipRow = nullptr;
 }
+
+TEST_F(MainWndPagesTest, AGifRowsRateChoiceGoesToThatRowsRecord)
+{
+    CMainWnd& w = Open();
+    SkinUI::CHorizontalLayoutUI row;
+    auto* name = new SkinUI::CLabelUI();
+    name->SetUserData(L"Gif3");
+    row.Add(name);
+    SkinUI::CContainerUI* parent = &row;
+    for (int i = 0; i < 3; ++i) {
+        auto* box = new SkinUI::CHorizontalLayoutUI();
+        parent->Add(box);
+        parent = box;
+    }
+    auto* rate = new SkinUI::CLabelUI();
+    rate->SetName(L"GifRate");
+    rate->SetUserData(L"29.97");  // the file's own rate
+    parent->Add(rate);
+    row.SetManager(&w.GetPaintManager(), nullptr, false);  // parents are set with the manager
+    GifListItem mine, other;
+    mine.rowName = L"Gif3";
+    other.rowName = L"Gif4";
+    w.m_vecGifRows = { mine, other };
+    SkinUI::TNotifyUI msg;
+    msg.sType = L"itemselect";
+    msg.pSender = rate;
+    rate->SetText(L"15");
+    w.OnItemSelect(msg);
+    EXPECT_EQ(std::wstring(w.m_vecGifRows[0].frameRate.GetData()), L"15");
+    EXPECT_TRUE(w.m_vecGifRows[1].frameRate.IsEmpty());
+    rate->SetText(L"原始");
+    w.OnItemSelect(msg);
+    EXPECT_EQ(std::wstring(w.m_vecGifRows[0].frameRate.GetData()), L"29.97");
+}
