@@ -10,3 +10,4 @@
 #include "platform/WinGdi.h"
 #include "platform/GdiPlus.h"
 #include "platform/Resource.h"
+#include "platform/Registry.h"

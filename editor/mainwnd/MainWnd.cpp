@@ -175,6 +175,14 @@ void CMainWnd::OnClick(SkinUI::TNotifyUI& msg)
         ::PostMessage(m_hWnd, WM_CLOSE, 0, 0);
         return;
     }
+    if (msg.pSender && msg.pSender->GetName() == L"btnrelateshuiyin") {
+        OnRelatedProductButton1();
+        return;
+    }
+    if (msg.pSender && msg.pSender->GetName() == L"btnrelate") {
+        OnRelatedProductButton2();
+        return;
+    }
     WindowImplBase::OnClick(msg);
 }
 
