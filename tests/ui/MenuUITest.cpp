@@ -98,6 +98,7 @@ struct Menus : testing::Test {
         window.pm.RemoveMessageFilter(&catcher);
         CMenuWnd::DestroyMenu();
         CMenuWnd::GetGlobalContextMenuObserver().SetMenuCheckInfo(nullptr);
+        hl::SetMonitors({ { 0, 0, 1920, 1080 } });  // the screen every other test expects
     }
     CMenuWnd* Open(const wchar_t* skin, POINT at, DWORD alignment = 6)
     {

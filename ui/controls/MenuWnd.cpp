@@ -369,18 +369,6 @@ void CMenuWnd::Notify(TNotifyUI& msg)
         pMain->SendNotify(msg, false);
 }
 
-void CMenuWnd::ApplyRoundCorner()
-{
-    if (::IsIconic(m_hWnd))
-        return;
-    RECT rcWnd {};
-    ::GetWindowRect(m_hWnd, &rcWnd);
-    const SIZE corner = m_pm.GetRoundCorner();
-    HRGN region = ::CreateRoundRectRgn(0, 0, rcWnd.right - rcWnd.left + 1, rcWnd.bottom - rcWnd.top + 1, corner.cx,
-                                       corner.cy);
-    ::SetWindowRgn(m_hWnd, region, TRUE);  // the window owns the region from here
-}
-
 void CMenuWnd::GiveItemsBack()
 {
     if (!m_bItemsBorrowed || m_pOwner == nullptr)
@@ -399,7 +387,7 @@ LRESULT CMenuWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
         OnCreate();
         break;
     case WM_SIZE:
-        ApplyRoundCorner();
+        ApplyRoundCornerRegion(m_hWnd, m_pm.GetRoundCorner());
         break;
     case WM_KILLFOCUS:
         OnKillFocus(reinterpret_cast<HWND>(wParam));

@@ -89,7 +89,6 @@ private:
     void CreateSubMenuBody();
     bool BuildRootMenu();
     void OnKillFocus(HWND hWndFocus);
-    void ApplyRoundCorner();
     // The owner item takes its child items back; nothing when they are home already.
     void GiveItemsBack();
 

@@ -198,14 +198,7 @@ LRESULT WindowImplBase::OnMouseHover(UINT, WPARAM, LPARAM, bool& bHandled)
 LRESULT WindowImplBase::OnSize(UINT, WPARAM, LPARAM, bool& bHandled)
 {
     bHandled = false;  // the paint manager still sees the size
-    if (::IsIconic(m_hWnd))
-        return 0;
-    RECT rcWnd {};
-    ::GetWindowRect(m_hWnd, &rcWnd);
-    const SIZE corner = m_pm.GetRoundCorner();
-    HRGN region = ::CreateRoundRectRgn(0, 0, rcWnd.right - rcWnd.left + 1, rcWnd.bottom - rcWnd.top + 1, corner.cx,
-                                       corner.cy);
-    ::SetWindowRgn(m_hWnd, region, TRUE);  // the window owns the region from here
+    ApplyRoundCornerRegion(m_hWnd, m_pm.GetRoundCorner());
     return 0;
 }
 

@@ -7,6 +7,17 @@
 
 namespace SkinUI {
 
+void ApplyRoundCornerRegion(HWND hWnd, SIZE corner)
+{
+    if (::IsIconic(hWnd))
+        return;
+    RECT rcWnd {};
+    ::GetWindowRect(hWnd, &rcWnd);
+    HRGN region = ::CreateRoundRectRgn(0, 0, rcWnd.right - rcWnd.left + 1, rcWnd.bottom - rcWnd.top + 1, corner.cx,
+                                       corner.cy);
+    ::SetWindowRgn(hWnd, region, TRUE);  // the window owns the region from here
+}
+
 namespace {
 
 constexpr const wchar_t* kObjectProperty = L"WndX";

@@ -122,6 +122,10 @@ private:
     CStdStringPtrMap m_VirtualWndMap { 83 };
 };
 
+// Clips a window to a rectangle with rounded corners of the given size (skin "roundcorner"); the
+// window owns the region from then on. Nothing for a minimised window.
+void ApplyRoundCornerRegion(HWND hWnd, SIZE corner);
+
 class CWindowWnd {
 public:
     CWindowWnd();
