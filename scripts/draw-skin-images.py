@@ -421,7 +421,47 @@ def main_window_images():
     split_marker().save(os.path.join(ROOT, "skins", "33.png"))
 
 
+def list_row_images():
+    """The list rows' pictures: done mark, arrow, rename pencil, delete cross and merge connectors."""
+    out = os.path.join(ROOT, "skins", "images")
+    blue, white, grey = (61, 139, 253, 255), (255, 255, 255, 255), (128, 134, 145, 255)
+    done = Canvas(21, 21)
+    done.round_rect(0, 0, 21, 21, 10, (46, 160, 90, 255))
+    done.line(5.5, 11, 9, 14.5, 2.0, white)
+    done.line(9, 14.5, 15.5, 7, 2.0, white)
+    done.save(os.path.join(out, "Finish.png"))
+    arrow = Canvas(29, 16)
+    arrow.line(2, 8, 22, 8, 2.0, grey)
+    arrow.triangle(((20, 3), (27, 8), (20, 13)), grey)
+    arrow.save(os.path.join(out, "jiantou.png"))
+    pencil = Canvas(16, 16)
+    pencil.line(4, 12, 11.5, 4.5, 2.6, grey)
+    pencil.triangle(((2.2, 14), (2.8, 10.8), (5.4, 13.3)), grey)
+    pencil.save(os.path.join(out, "bianji-1.png"))
+    for state, colour in (("1", grey), ("2", (229, 72, 77, 255)), ("3", (190, 50, 56, 255))):
+        cross = Canvas(12, 12)
+        cross.line(2, 2, 10, 10, 1.6, colour)
+        cross.line(10, 2, 2, 10, 1.6, colour)
+        cross.save(os.path.join(out, "deleteList-%s.png" % state))
+    # The connector strip: a link's lower half (0..12) above its upper half (10..19), and the two
+    # halves alone as the rows between the first and the last show them.
+    strip = Canvas(7, 19)
+    strip.rect(3, 0, 4, 12, blue)
+    strip.round_rect(1, 10, 6, 15, 2, blue)
+    strip.rect(3, 14, 4, 19, blue)
+    strip.save(os.path.join(out, "lianjie.png"))
+    lower = Canvas(7, 12)
+    lower.round_rect(1, 0, 6, 5, 2, blue)
+    lower.rect(3, 4, 4, 12, blue)
+    lower.save(os.path.join(out, "lianjie_01.png"))
+    upper = Canvas(7, 9)
+    upper.rect(3, 0, 4, 5, blue)
+    upper.round_rect(1, 4, 6, 9, 2, blue)
+    upper.save(os.path.join(out, "lianjie_02.png"))
+
+
 if __name__ == "__main__":
+    list_row_images()
     editor_skin()
     editor_skin_scaled()
     dialog_images()
