@@ -390,6 +390,28 @@ def menu_images():
     volume_thumb((255, 255, 255, 255)).save(os.path.join(out, "volume_thumb.png"))
     volume_thumb((61, 139, 253, 255)).save(os.path.join(out, "volume_thumb_hot.png"))
 
+CROP_BLUE = (24, 133, 221, 255)
+
+
+def overlay_images():
+    """The crop frame: a blue border with heavier corner marks and a clear middle (stretched with
+    corner='12,12,12,12'), and a grid cell whose faint edges split the frame into thirds."""
+    out = os.path.join(ROOT, "skins", "images")
+    frame = Canvas(36, 36)
+    for x0, y0, x1, y1 in ((0, 0, 36, 1), (0, 35, 36, 36), (0, 0, 1, 36), (35, 0, 36, 36)):
+        frame.rect(x0, y0, x1, y1, CROP_BLUE)
+    for x0, y0 in ((0, 0), (24, 0), (0, 24), (24, 24)):
+        cx = 0 if x0 == 0 else 33
+        cy = 0 if y0 == 0 else 33
+        frame.rect(x0, cy, x0 + 12, cy + 3, CROP_BLUE)
+        frame.rect(cx, y0, cx + 3, y0 + 12, CROP_BLUE)
+    frame.save(os.path.join(out, "zhegai.png"))
+    cell = Canvas(16, 16)
+    for i in range(0, 16, 4):
+        cell.rect(i, 15, i + 2, 16, (255, 255, 255, 70))
+        cell.rect(15, i, 16, i + 2, (255, 255, 255, 70))
+    cell.save(os.path.join(out, "zheceng.png"))
+
 
 def default_avatar(size):
     """The account area's picture while no account picture is known: a head and shoulders on a disc."""
@@ -469,3 +491,4 @@ if __name__ == "__main__":
     main_window_images()
     updater_skin()
     test_skin()
+    overlay_images()

@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "platform/WinBase.h"
+#include "ui/core/ControlUI.h"
+#include "ui/core/PaintManagerUI.h"
 
 RECT TextLayerRectangle {};
 HWND TextLayerWindowHandle = nullptr;
@@ -70,4 +72,21 @@ bool SaveOverlayPng(Gdiplus::Bitmap& bitmap, const std::wstring& path)
         return true;
     ::DeleteFileW(path.c_str());
     return false;
+}
+
+bool RescaleOverlayForDpi(SkinUI::CPaintManagerUI& pm, HWND hwnd, WPARAM wParam, LPARAM lParam, DpiDebounce& last)
+{
+    constexpr DWORD kDebounceMs = 100;
+    const DWORD now = ::GetTickCount();
+    if (last.set && now - last.tick < kDebounceMs)
+        return false;
+    last = { now, true };
+    pm.SetDPI(LOWORD(wParam));
+    pm.ResetDPIAssets();
+    if (const RECT* suggested = reinterpret_cast<const RECT*>(lParam))
+        ::SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                       suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (SkinUI::CControlUI* root = pm.GetRoot())
+        root->NeedUpdate();
+    return true;
 }

@@ -50,3 +50,15 @@ void RotateAbout(Gdiplus::Graphics& g, int cx, int cy, int angle);
 
 // Writes the bitmap as a PNG at `path`; false (and no file there) when it cannot.
 bool SaveOverlayPng(Gdiplus::Bitmap& bitmap, const std::wstring& path);
+
+namespace SkinUI {
+class CPaintManagerUI;
+}
+// The editor's common answer to WM_DPICHANGED for an overlay window: unless the same window class
+// rescaled less than 100 ms ago (`lastTick`, per class), take the new DPI, reset the DPI assets,
+// move to the suggested rectangle when there is one and lay out again. True when it rescaled.
+struct DpiDebounce {
+    DWORD tick = 0;
+    bool set = false;
+};
+bool RescaleOverlayForDpi(SkinUI::CPaintManagerUI& pm, HWND hwnd, WPARAM wParam, LPARAM lParam, DpiDebounce& last);
