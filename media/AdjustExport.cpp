@@ -120,7 +120,7 @@ std::vector<AdjustRun> PlanAdjustRuns(const AdjustSettings& s, const std::wstrin
     return runs;
 }
 
-ExportOutcome CMainWnd::ExportAdjusted()
+ExportOutcome CMainWnd::ExportAdjusted(const MediaFileInfo& exportSettings)
 {
     m_fJobPercent = 0;
     AdjustSettings settings;
@@ -134,8 +134,8 @@ ExportOutcome CMainWnd::ExportAdjusted()
         settings.aspect = m_pPageView->FieldText(L"VideoAcpect").GetData();
         settings.speed = m_pPageView->FieldText(L"Speed").GetData();
     }
-    settings.width = m_exportInfo.width.GetData();
-    settings.height = m_exportInfo.height.GetData();
+    settings.width = exportSettings.width.GetData();
+    settings.height = exportSettings.height.GetData();
     int frameRate = 0, durationMs = 0, width = 0, height = 0;
     uint8_t subtitles = 0;
     MediaProbe probe;
@@ -144,12 +144,12 @@ ExportOutcome CMainWnd::ExportAdjusted()
         probe.Close();
     settings.sourceHasSound = probed != MediaProbe::kNoAudio;
 
-    const std::wstring output = MakeUniqueOutputPath(FormatWide(L"%s\\%s.%s", m_exportInfo.folder.GetData(),
-                                                                m_exportInfo.name.c_str(), m_exportInfo.format.GetData()));
+    const std::wstring output = MakeUniqueOutputPath(FormatWide(L"%s\\%s.%s", exportSettings.folder.GetData(),
+                                                                exportSettings.name.c_str(), exportSettings.format.GetData()));
     const std::wstring digits = RandomDigits(10).GetData();
     const std::wstring intermediates[2] = {
-        FormatWide(L"%sTempMerge\\%s-1.%s", m_strDataFolder.c_str(), digits.c_str(), m_exportInfo.format.GetData()),
-        FormatWide(L"%sTempMerge\\%s-2.%s", m_strDataFolder.c_str(), digits.c_str(), m_exportInfo.format.GetData()),
+        FormatWide(L"%sTempMerge\\%s-1.%s", m_strDataFolder.c_str(), digits.c_str(), exportSettings.format.GetData()),
+        FormatWide(L"%sTempMerge\\%s-2.%s", m_strDataFolder.c_str(), digits.c_str(), exportSettings.format.GetData()),
     };
     ::CreateDirectory((m_strDataFolder + L"TempMerge").c_str(), nullptr);
     const std::vector<AdjustRun> runs = PlanAdjustRuns(settings, m_strEncoder.GetData(), m_strAdjustSourcePath, output, intermediates);

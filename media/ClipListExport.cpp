@@ -17,7 +17,7 @@ void CMainWnd::QueueClipExport(const ClipExportEntry& entry)
     m_vecExportQueue.push_back(entry);
 }
 
-void CMainWnd::ExportClipList(int)
+void CMainWnd::ExportClipList(int, const MediaFileInfo& settings)
 {
     m_bClipRunning = 1;
     if (m_pPageView)
@@ -34,7 +34,7 @@ void CMainWnd::ExportClipList(int)
         SplitFileNameW(name, extension);
         // The stages always write MP4, whatever format the export settings name.
         const std::wstring output =
-            MakeUniqueOutputPath(FormatWide(L"%s\\%s.mp4", m_exportInfo.folder.GetData(), name.c_str()));
+            MakeUniqueOutputPath(FormatWide(L"%s\\%s.mp4", settings.folder.GetData(), name.c_str()));
         bool exported = false;
         if (entry.kind == kClipCover)
             exported = ExportClipCover(entry, output);

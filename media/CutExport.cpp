@@ -96,7 +96,7 @@ bool CutWritten(const std::wstring& output, const CutExpectation& expected, bool
 
 }  // namespace
 
-ExportOutcome CMainWnd::ExportCut()
+ExportOutcome CMainWnd::ExportCut(const MediaFileInfo& settings)
 {
     m_fJobPercent = 0;
     const ExportPageView* view = m_pPageView;
@@ -135,10 +135,10 @@ ExportOutcome CMainWnd::ExportCut()
     if (!rate.empty())
         command += FormatWide(L" -r %s  ", rate.c_str());
 
-    const std::wstring output = MakeUniqueOutputPath(FormatWide(L"%s\\%s.%s", m_exportInfo.folder.GetData(),
-                                                                m_exportInfo.name.c_str(), m_exportInfo.format.GetData()));
-    const std::wstring size = !m_exportInfo.width.IsEmpty() && !m_exportInfo.height.IsEmpty()
-        ? FormatWide(L" -s %sx%s ", m_exportInfo.width.GetData(), m_exportInfo.height.GetData())
+    const std::wstring output = MakeUniqueOutputPath(FormatWide(L"%s\\%s.%s", settings.folder.GetData(),
+                                                                settings.name.c_str(), settings.format.GetData()));
+    const std::wstring size = !settings.width.IsEmpty() && !settings.height.IsEmpty()
+        ? FormatWide(L" -s %sx%s ", settings.width.GetData(), settings.height.GetData())
         : std::wstring();
     const bool mute = view && view->SliderValue(L"SoundSlider") == 0;
 

@@ -1,7 +1,11 @@
 // The encoder runner: starts one encoder command hidden, reads its status output from one pipe for
 // standard output and error, turns positions into the job's percentage and reports how it ended.
 // Runs on the job thread. A run stopped early (cancel, or its list cleared) kills and reaps its own
-// encoder before returning, so no encoder outlives the run that started it.
+// encoder before returning, so no encoder outlives the run that started it. Each kind of job has
+// its own stop token: the page export with the progress window stops on CancelFlag, and a running
+// page run's encoder is registered so that a cancel ends exactly that process at once; the GIF and
+// clip lists stop only when their own running flag is cleared, so a cancelled page export never
+// touches them.
 
 #include <algorithm>
 #include <cstdio>
@@ -38,15 +42,28 @@ private:
 
 }  // namespace
 
+namespace {
+
+bool IsPageRun(const EncoderRunRequest& request)
+{
+    return request.job == EncoderJobKind::Page || request.job == EncoderJobKind::MergeRow;
+}
+
+}  // namespace
+
 bool CMainWnd::RunStopRequested(const EncoderRunRequest& request) const
 {
-    if (CancelFlag)
-        return true;
     if (request.job == EncoderJobKind::GifList)
         return !m_bGifRunning;
     if (request.job == EncoderJobKind::ClipList)
         return !m_bClipRunning;
-    return false;
+    return CancelFlag != 0;
+}
+
+void CMainWnd::CancelPageExport()
+{
+    CancelFlag = 1;  // first: a run that sees its encoder end must already know why
+    StopPageEncoder();
 }
 
 void CMainWnd::PublishProgress(const EncoderRunRequest& request, float seconds)
@@ -89,6 +106,10 @@ int CMainWnd::RunEncoderWithProgress(EncoderRunRequest request)
     if (request.job == EncoderJobKind::Page)
         SetPageEncoder(processHandle.Get());
     std::printf("%s\n", WideToUtf8(commandLine).c_str());
+    // A cancel that came before the encoder was registered ends it here.
+    const bool pageRun = IsPageRun(request);
+    if (RunStopRequested(request))
+        ::TerminateProcess(processHandle.Get(), 1);
     // Only the encoder may hold the write end now, so the read end ends when the encoder does.
     writeEnd.Reset();
 
@@ -123,7 +144,7 @@ int CMainWnd::RunEncoderWithProgress(EncoderRunRequest request)
 
     if (positions > 0 && !stoppedEarly && !RunStopRequested(request))
         PublishProgress(request, request.durationSeconds);  // a finished run completes its share
-    if (request.closeProgressAtEnd || CancelFlag)
+    if (request.closeProgressAtEnd || (pageRun && CancelFlag))
         CloseProgressWindow();
     return positions > 0 ? kEncoderRunProgressed : kEncoderRunNoProgress;
 }

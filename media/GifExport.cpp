@@ -19,7 +19,7 @@ constexpr long long kSmallestGifBytes = 1024;
 
 }  // namespace
 
-ExportOutcome CMainWnd::ExportGif()
+ExportOutcome CMainWnd::ExportGif(const MediaFileInfo& settings)
 {
     m_fJobPercent = 0;
     m_bGifRunning = 1;
@@ -41,7 +41,7 @@ ExportOutcome CMainWnd::ExportGif()
             : FormatWide(L" -s %sx%s ", item.width.GetData(), item.height.GetData());
         const std::wstring rate = item.frameRate.IsEmpty() ? std::wstring() : FormatWide(L"-r %s", item.frameRate.GetData());
         const std::wstring output = MakeUniqueOutputPath(
-            FormatWide(L"%s\\%s.gif", m_exportInfo.folder.GetData(), item.outputName.GetData()));
+            FormatWide(L"%s\\%s.gif", settings.folder.GetData(), item.outputName.GetData()));
         GifRowView* row = m_pPageView ? m_pPageView->FindGifRow(item.rowName) : nullptr;
         if (row)
             row->BeginRun();

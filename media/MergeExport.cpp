@@ -174,9 +174,9 @@ bool CMainWnd::MergeByConcatFilter(const std::wstring& outputPath, bool useConve
         width = FormatWide(L"%d", *std::max_element(widths.begin(), widths.end()));
         height = FormatWide(L"%d", *std::max_element(heights.begin(), heights.end()));
     }
-    if (!m_exportInfo.width.IsEmpty() && !m_exportInfo.height.IsEmpty()) {
-        width = m_exportInfo.width.GetData();
-        height = m_exportInfo.height.GetData();
+    if (!m_mergeSettings.width.IsEmpty() && !m_mergeSettings.height.IsEmpty()) {
+        width = m_mergeSettings.width.GetData();
+        height = m_mergeSettings.height.GetData();
     }
     MakeEvenSizeW(width, height);
     const wchar_t* w = width.c_str();
@@ -270,8 +270,9 @@ bool CMainWnd::MergeConvertedFiles(const std::wstring& outputPath)
     return !CancelFlag && OutputUsable(outputPath, *m_pMergeList);
 }
 
-ExportOutcome CMainWnd::ExportMerged()
+ExportOutcome CMainWnd::ExportMerged(const MediaFileInfo& settings)
 {
+    m_mergeSettings = settings;
     m_fJobPercent = 0;
     m_nMergeTotalSeconds = 0;
     const int rows = m_pMergeList ? m_pMergeList->RowCount() : 0;
@@ -284,9 +285,9 @@ ExportOutcome CMainWnd::ExportMerged()
         AskUser(L"没有可合并的视频（列表为空或总时长为0），请先添加视频！", L"取消", L"确定");
         return ExportOutcome::Refused;
     }
-    const std::wstring output = MakeUniqueOutputPath(FormatWide(L"%s\\%s.%s", m_exportInfo.folder.GetData(),
-                                                                m_exportInfo.name.c_str(),
-                                                                m_exportInfo.format.GetData()));
+    const std::wstring output = MakeUniqueOutputPath(FormatWide(L"%s\\%s.%s", settings.folder.GetData(),
+                                                                settings.name.c_str(),
+                                                                settings.format.GetData()));
     m_nMergeSizeAgreement = MergeInputsSizeAgreement();
 
     bool usable = false;

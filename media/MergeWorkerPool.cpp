@@ -110,7 +110,7 @@ void CMainWnd::ConvertNextMergeInput(MergePoolShares& shares)
             row = m_nMergeNextRow++;
             const std::wstring input = m_pMergeList->RowPath(row).GetData();
             std::wstring width, height;
-            ConversionTarget(m_pMergeList->RowResolution(row).GetData(), m_exportInfo, m_nMergeSizeAgreement, width,
+            ConversionTarget(m_pMergeList->RowResolution(row).GetData(), m_mergeSettings, m_nMergeSizeAgreement, width,
                              height);
             run.outputPath = ExportWorkFile(L"merge-row", ++g_nMergeConvertCounter, L"mp4");
             ::DeleteFile(run.outputPath.c_str());  // only a file this run wrote is ever joined

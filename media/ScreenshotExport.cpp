@@ -68,7 +68,7 @@ void DeleteAll(const std::vector<std::wstring>& files)
 
 }  // namespace
 
-ExportOutcome CMainWnd::ExportScreenshots()
+ExportOutcome CMainWnd::ExportScreenshots(const MediaFileInfo& settings)
 {
     if (!m_pPageView || !m_pScreenshotList)
         return ExportOutcome::Refused;
@@ -90,7 +90,7 @@ ExportOutcome CMainWnd::ExportScreenshots()
         AskUser(L"截图尺寸无效，请检查缩放比例！", L"取消", L"确定");
         return ExportOutcome::Refused;
     }
-    const std::wstring folder = m_exportInfo.folder.GetData();
+    const std::wstring folder = settings.folder.GetData();
     if (longPicture && !::PathIsDirectoryW((m_strDataFolder + L"Picture").c_str()))
         ::CreateDirectory((m_strDataFolder + L"Picture").c_str(), nullptr);
 

@@ -35,7 +35,7 @@ struct SplitOutput {
 
 }  // namespace
 
-ExportOutcome CMainWnd::ExportSplit()
+ExportOutcome CMainWnd::ExportSplit(const MediaFileInfo& settings)
 {
     m_fJobPercent = 0;
     std::vector<SplitTask> tasks;
@@ -52,8 +52,8 @@ ExportOutcome CMainWnd::ExportSplit()
         }
     }
 
-    const std::wstring size = !m_exportInfo.width.IsEmpty() && !m_exportInfo.height.IsEmpty()
-        ? FormatWide(L" -s %sx%s ", m_exportInfo.width.GetData(), m_exportInfo.height.GetData())
+    const std::wstring size = !settings.width.IsEmpty() && !settings.height.IsEmpty()
+        ? FormatWide(L" -s %sx%s ", settings.width.GetData(), settings.height.GetData())
         : std::wstring();
     const std::wstring exactRate = MediaProbe::EncoderFrameRate(m_strSplitFile, m_strSplitInfo);
     const std::wstring rate = exactRate.empty() ? std::wstring() : FormatWide(L"-r %s", exactRate.c_str());
@@ -65,9 +65,9 @@ ExportOutcome CMainWnd::ExportSplit()
         const int rowBase = static_cast<int>(i * rowShare);
         for (size_t j = 0; j < pieces.size() && !CancelFlag; ++j) {
             SplitOutput output;
-            output.path = MakeUniqueOutputPath(FormatWide(L"%s\\%s(%d).%s", m_exportInfo.folder.GetData(),
+            output.path = MakeUniqueOutputPath(FormatWide(L"%s\\%s(%d).%s", settings.folder.GetData(),
                                                           tasks[i].baseName.c_str(), ++g_splitPartCounter,
-                                                          m_exportInfo.format.GetData()));
+                                                          settings.format.GetData()));
             EncoderRunRequest run;
             run.command = FormatWide(L"%s  -ss %s -t %s -y -i  \"%s\"  -vcodec h264 -acodec aac -preset superfast "
                                      L"-pix_fmt yuv420p %s %s \"%s\" ",
@@ -105,6 +105,6 @@ ExportOutcome CMainWnd::ExportSplit()
         return ExportOutcome::Failed;
     }
     if (AskUser(kSplitDone, L"取消", L"打开") == 1)
-        ShowOutputInFileManager(m_exportInfo.folder.GetData());
+        ShowOutputInFileManager(settings.folder.GetData());
     return ExportOutcome::Succeeded;
 }

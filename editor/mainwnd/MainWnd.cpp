@@ -12,6 +12,7 @@
 #include "media/PlayerUI.h"
 
 #include "base/StringHelpers.h"
+#include "editor/mainwnd/BoundPageView.h"
 #include "editor/dialogs/MessageWnd.h"
 #include "media/ExportPageView.h"
 #include "platform/Windows.h"
@@ -167,23 +168,6 @@ void CMainWnd::Notify(SkinUI::TNotifyUI& msg)
     else if (!HandlePageNotify(msg))
         return;
     WindowImplBase::Notify(msg);
-}
-
-void CMainWnd::OnClick(SkinUI::TNotifyUI& msg)
-{
-    if (msg.pSender && msg.pSender->GetName() == L"closeBtn") {
-        ::PostMessage(m_hWnd, WM_CLOSE, 0, 0);
-        return;
-    }
-    if (msg.pSender && msg.pSender->GetName() == L"btnrelateshuiyin") {
-        OnRelatedProductButton1();
-        return;
-    }
-    if (msg.pSender && msg.pSender->GetName() == L"btnrelate") {
-        OnRelatedProductButton2();
-        return;
-    }
-    WindowImplBase::OnClick(msg);
 }
 
 void CMainWnd::OnFinalMessage(HWND hWnd)

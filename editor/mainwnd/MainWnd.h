@@ -41,6 +41,7 @@
 #include "ui/core/UIString.h"
 #include "ui/core/WindowImplBase.h"
 
+class BoundPageView;
 class CPlayerUI;
 class CShowProgress;
 class ExportPageView;
@@ -69,6 +70,8 @@ extern std::atomic<uint8_t> AvatarDownloadFinished;  // set by OnAvatarDownloadF
 // The HTTP helper library's download completion: marks the download done and asks the main window
 // (by posting, from whatever thread the library calls on) to show the account again.
 void OnAvatarDownloadFinished();
+
+struct ExportLaunch;
 
 class CMainWnd : public SkinUI::WindowImplBase, public tbase::SupportWeakCallback {
 public:
@@ -103,7 +106,7 @@ public:
     void InitWindow() override;
     SkinUI::CControlUI* CreateControl(const wchar_t* pstrClass) override;
     void Notify(SkinUI::TNotifyUI& msg) override;
-    // Only the title bar's close button is handled here; the commands of the pages are elsewhere.
+    // Every button's action, found by the sender's exact name (MainWndCommands.cpp).
     void OnClick(SkinUI::TNotifyUI& msg) override;
     LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
     LRESULT OnSysCommand(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& bHandled) override;
@@ -132,6 +135,33 @@ public:
     static int GetOsVersionClass();
     void EnableSubtitleSave(bool enable);
     int ScaleByDpi(int length);
+
+    // Commands: navigation, export launch and the pages' buttons (MainWndCommands.cpp,
+    // MainWndExportLaunch.cpp, MainWndCut.cpp, MainWndAdjust.cpp). UI thread only.
+    void OpenFeaturePage(const wchar_t* entry);
+    void ReturnFromPage();
+    void RestoreFromMaximised();
+    void ShowAccountPopup(SkinUI::CControlUI* sender, int kind);
+    // Runs one export button's launch; true when its job was started.
+    bool LaunchExport(const wchar_t* button);
+    static const ExportLaunch* FindExportLaunch(const wchar_t* button);
+    // The export settings dialog of a mode, modally; 0 = export with what it stored in
+    // m_exportInfo, any other result is a cancel.
+    int RunExportSettingsDialog(const wchar_t* mode, const wchar_t* title);
+    using SettingsDialogHook = std::function<int(CMainWnd&, const std::wstring& mode)>;
+    static void SetSettingsDialogHook(SettingsDialogHook hook);
+    // Starts the job counted and shows the progress window over the window until the job closes it.
+    void RunWithProgressWindow(const wchar_t* title, std::function<void()> job);
+
+    // Deferred tasks: run on the UI thread after their delay (also inside modal loops); they die
+    // with the window. PostUiTask may be called from any thread while the window exists.
+    static constexpr UINT kMsgUiTasks = WM_USER + 620;
+    static constexpr UINT_PTR kTimerUiTasks = 1160;
+    void PostUiTask(int delayMs, std::function<void()> task);
+    void RunDueUiTasks();
+    void EditRefreshTask();
+    void OverlayRelayoutTask();
+    void MarkerLayoutTask(RECT start, RECT end);
 
     // Updater and account area.
     std::wstring UpdaterCommandLine() const;
@@ -221,14 +251,15 @@ public:
     void RecordHistoryEntry(const std::wstring& sourcePath, const std::wstring& outputPath);
     SkinUI::CUIString RandomDigits(int count);
 
-    // Export jobs; each runs on its own job thread.
-    ExportOutcome ExportCut();
-    ExportOutcome ExportSplit();
-    ExportOutcome ExportGif();
+    // Export jobs; each runs on its own job thread with the copy of the export settings that its
+    // launch took when the settings dialog closed, so a later dialog never moves its outputs.
+    ExportOutcome ExportCut(const MediaFileInfo& settings);
+    ExportOutcome ExportSplit(const MediaFileInfo& settings);
+    ExportOutcome ExportGif(const MediaFileInfo& settings);
 
     // Merge export and its pre-conversion pool. The strategies are public so that each can be run
     // on its own; each returns true when its output passes the output check.
-    ExportOutcome ExportMerged();
+    ExportOutcome ExportMerged(const MediaFileInfo& settings);
     bool MergeInputsShareFormat() const;
     int MergeInputsSizeAgreement() const;
     bool MergeByConcatFilter(const std::wstring& outputPath, bool useConvertedFiles);
@@ -239,11 +270,11 @@ public:
     void ConvertNextMergeInput(MergePoolShares& shares);
 
     // Adjust export: eq, reverse, rotation and speed passes over m_strAdjustSourcePath.
-    ExportOutcome ExportAdjusted();
+    ExportOutcome ExportAdjusted(const MediaFileInfo& settings);
 
     // Clip-list export: empties m_vecExportQueue, one stage per entry; origin 0 for a row's start
     // button, 1 for "export all".
-    void ExportClipList(int origin);
+    void ExportClipList(int origin, const MediaFileInfo& settings);
     void QueueClipExport(const ClipExportEntry& entry);
     bool ExportClipCover(const ClipExportEntry& entry, const std::wstring& outputPath);
     bool ExportClipMusic(const ClipExportEntry& entry, const std::wstring& outputPath);
@@ -252,7 +283,7 @@ public:
 
     // Screenshot page: the thumbnail strip and the export of its frames.
     void BuildScreenshotStrip();
-    ExportOutcome ExportScreenshots();
+    ExportOutcome ExportScreenshots(const MediaFileInfo& settings);
 
     // How files come in: page loading, the preview players, the list rows, dropped files and the
     // related products. UI thread unless a line says otherwise.
@@ -333,6 +364,9 @@ public:
     void CloseProgressWindow();
     // A job's question or message in the message dialog, owned by this window and shown by the UI
     // thread while the asking thread waits; 1 = fifth text.
+    // The progress window's cancel: stops the page export it shows and ends that export's
+    // encoder at once; the GIF and clip lists run on.
+    void CancelPageExport();
     int AskUser(const std::wstring& message, const std::wstring& fourthText, const std::wstring& fifthText);
     // The running page export's encoder (the runner registers it, and clears it before reaping
     // it), so that the progress window's cancel stops that encoder and no other.
@@ -456,6 +490,7 @@ public:
 
     // The controls the jobs read and the rows they drive; null until the pages are bound.
     ExportPageView* m_pPageView { nullptr };
+    std::unique_ptr<BoundPageView> m_boundView;  // the pages over the controls, made at the first export
     MergeListView* m_pMergeList { nullptr };  // the merge page's list "VideoMergeL"
     ScreenshotListView* m_pScreenshotList { nullptr };  // the screenshot page's list "ListScreen"
 
@@ -471,6 +506,7 @@ public:
     int m_nMergeTotalSeconds { 0 };
     int m_nMergeSizeAgreement { 2 };
     uint8_t m_bMergeSameFormat { 0 };
+    MediaFileInfo m_mergeSettings;  // the running merge's settings, for its strategies and pool
     int m_nMergeNextRow { 0 };  // guarded by m_csMergeLock
     std::mutex m_csMergeLock;
 
@@ -574,6 +610,12 @@ private:
     std::mutex m_playerSlotLock;
     std::map<SkinUI::CControlUI*, std::shared_ptr<PlayerSlot>> m_playerSlots;  // guarded by m_playerSlotLock
 
+    struct DelayedTask {
+        DWORD due;
+        std::function<void()> run;
+    };
+    std::mutex m_delayedTaskLock;
+    std::vector<DelayedTask> m_vecDelayedTasks;  // guarded by m_delayedTaskLock
     mutable std::mutex m_historyLock;
     std::mutex m_gifQueueLock;
     std::mutex m_clipQueueLock;
@@ -585,6 +627,24 @@ private:
     bool m_bShutDown { false };
     int m_nAvatarRequestedFor { 0 };  // the user id whose picture was asked for this run
 };
+
+// One export button's launch: its settings dialog, whether a progress window shows, what a
+// cancelled dialog puts back, and the job. The table is in MainWndExportLaunch.cpp.
+struct ExportLaunch {
+    const wchar_t* button;
+    const wchar_t* mode;           // the settings dialog's mode
+    const wchar_t* dialogTitle;
+    const wchar_t* progressTitle;  // null: the job shows its progress in its list rows
+    bool cutOverlays;              // hide the crop pair for the dialog, show it again on cancel
+    const wchar_t* presetName;     // written into the settings' name before the dialog, or null
+    std::atomic<uint8_t> CMainWnd::*runningFlag;  // a row job's own stop state (set = runs), or null
+    std::function<void(CMainWnd&, const MediaFileInfo&)> job;  // on the job's own thread
+};
+
+// The cut picture inside the preview box (screen rectangle): a picture wider than 2.731 that
+// fits the box's width fills it and is centred vertically, every other fills its height and is
+// centred horizontally. An empty rectangle at the origin without an aspect.
+RECT FitCutPicture(double aspect, int boxWidth, int boxHeight, POINT origin);
 
 // Whether a bound control answers the interface its entry names ("Player" is the media player).
 bool ControlHasInterface(SkinUI::CControlUI* control, const wchar_t* iface);

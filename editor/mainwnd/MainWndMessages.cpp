@@ -69,6 +69,9 @@ LRESULT CMainWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
     case WM_LBUTTONUP:
         ::SetTimer(m_hWnd, kTimerRecentre, kRecentreDelayMs, nullptr);
         break;
+    case kMsgUiTasks:
+        RunDueUiTasks();
+        return 0;
     case kMsgTextItemPosition:
         if (!OnTextItemPosition(wParam, lParam))
             return 0;  // no text item selected on the layer
@@ -329,6 +332,10 @@ LRESULT CMainWnd::OnTimer(UINT_PTR id)
     case kTimerAdjustAfterReopen:
         ApplyAdjustAfterReopen();
         break;
+    case kTimerUiTasks:
+        ::KillTimer(m_hWnd, id);
+        RunDueUiTasks();  // arms the timer again for the next task
+        return 0;
     default:
         if (OnPageTimer(id))
             return 0;

@@ -262,8 +262,12 @@ TEST(MainSkinLint, BuiltWindowBindsAndPlacesTheCutPage)
 
     auto* pages = static_cast<SkinUI::CTabLayoutUI*>(pm.FindControl(L"tab_Tran")->GetInterface(L"TabLayout"));
     ASSERT_NE(pages, nullptr);
-    EXPECT_EQ(pages->GetCurSel(), 0) << "the home page shows first";
-    pages->SelectItem(1);
+    EXPECT_TRUE(main->m_pmainwnd->IsVisible()) << "the home page shows first";
+    EXPECT_FALSE(main->m_pctnClient->IsVisible());
+    main->m_pmainwnd->SetVisible(false);
+    main->m_pmainkong->SetVisible(false);
+    main->m_pctnClient->SetVisible(true);
+    pages->SelectItem(0);
     pm.FindControl(L"VideoCutAddFile")->SetVisible(false);
     pm.FindControl(L"VideoCutShow")->SetVisible(true);
     main->ResizeForPage(675);

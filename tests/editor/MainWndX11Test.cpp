@@ -83,12 +83,12 @@ TEST(MainWndX11, RealProgramShowsTheFullMainWindow)
     struct Probe { const char* control; int x, y; Colour want; };
     const Probe probes[] = {
         { "titlebar", 600, 20, kTitleBar },
-        { "ctnClient (tab strip)", 600, 60, kTitleBar },
-        { "mainkong (home page)", 600, 620, { 0x17, 0x18, 0x1C } },
-        { "homeVideoCut's tile", 200, 320, { 0x20, 0x22, 0x28 } },
-        { "homeVideoCut's tile accent", 80, 336, { 0x3D, 0x8B, 0xFD } },
-        { "homeAdjust's tile", 600, 480, { 0x20, 0x22, 0x28 } },
-        { "beside the last tile", 900, 480, { 0x17, 0x18, 0x1C } },
+        { "mainwnd (home page)", 600, 60, { 0x17, 0x18, 0x1C } },
+        { "mainkong (home strip)", 600, 660, { 0x17, 0x18, 0x1C } },
+        { "VideoCut's tile", 200, 280, { 0x20, 0x22, 0x28 } },
+        { "VideoCut's tile accent", 80, 292, { 0x3D, 0x8B, 0xFD } },
+        { "videoadjustment's tile", 600, 440, { 0x20, 0x22, 0x28 } },
+        { "beside the last tile", 900, 440, { 0x17, 0x18, 0x1C } },
     };
     for (const Probe& p : probes) {
         const unsigned long rgb = shot.Rgb(corner.x + p.x, corner.y + p.y);

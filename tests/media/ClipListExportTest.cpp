@@ -167,7 +167,7 @@ TEST_F(ClipListExportTest, CoverBecomesAttachedPictureOrLeadingStill)
     ClipExportEntry other = Cover("in put.mp4", 1.0f, &unknown);
     other.kind = 7;
     m_main.QueueClipExport(other);
-    m_main.ExportClipList(1);
+    m_main.ExportClipList(1, m_main.m_exportInfo);
 
     ASSERT_TRUE(attached.succeeded);
     EXPECT_EQ(StreamKinds(attached.output), "video,0\naudio,0\nvideo,1\n");
@@ -204,7 +204,7 @@ TEST_F(ClipListExportTest, ClearingTheListStopsAndLeavesNothing)
     m_main.QueueClipExport(Cover("in put.mp4", 0.1f, &second));
     // The user clears the list once the first job shows progress, while its encoder runs.
     first.onProgress = [&] { m_main.m_bClipRunning = 0; };
-    m_main.ExportClipList(0);
+    m_main.ExportClipList(0, m_main.m_exportInfo);
     EXPECT_GT(first.lastPercent, 0);
     EXPECT_EQ(second.finished, 0);
     EXPECT_TRUE(std::filesystem::is_empty(Narrow(m_outFolder)));
@@ -256,7 +256,7 @@ TEST_F(ClipListExportTest, MusicReplacesOrMixesOverItsPlacement)
         entry.loopMusic = c.loop;
         entry.row = &row;
         m_main.QueueClipExport(entry);
-        m_main.ExportClipList(0);
+        m_main.ExportClipList(0, m_main.m_exportInfo);
         ASSERT_TRUE(row.succeeded);
         const OutputInfo info = Probe(EncoderPath(row.output));
         EXPECT_NEAR(info.durationSeconds, 4.0, 0.3);
@@ -278,7 +278,7 @@ TEST_F(ClipListExportTest, MusicReplacesOrMixesOverItsPlacement)
     zero.placeEnd = 2;  // a cut from 0 to 0: nothing to place
     zero.row = &empty;
     m_main.QueueClipExport(zero);
-    m_main.ExportClipList(0);
+    m_main.ExportClipList(0, m_main.m_exportInfo);
     EXPECT_EQ(empty.finished, 1);
     EXPECT_FALSE(empty.succeeded);
     EXPECT_TRUE(std::filesystem::is_empty(Narrow(m_outFolder)));
@@ -318,7 +318,7 @@ TEST_F(ClipListExportTest, WatermarkAndSubtitlesAreLaidOverThePicture)
     file.row = &burnt;
     for (const ClipExportEntry& entry : { watermark, subtitles, file })
         m_main.QueueClipExport(entry);
-    m_main.ExportClipList(1);
+    m_main.ExportClipList(1, m_main.m_exportInfo);
 
     ASSERT_TRUE(watermarked.succeeded);
     EXPECT_TRUE(IsRed(SquareColour(watermarked.output, 0.5, 72, 52)));

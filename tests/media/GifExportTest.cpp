@@ -53,7 +53,7 @@ TEST_F(GifExportTest, RowsShowTheirProgressAndResult)
     std::ofstream(Narrow(m_outFolder + L"/anim.gif")) << "an older GIF of the same name";
     m_main.AddGifToQueue(Item(Fixture("in put.mp4"), L"anim", L"10", L"Gif1", L"161", L"121", L"4000"));
     m_main.AddGifToQueue(Item(Fixture("clip.webm"), L"small", L"", L"Gif2", L"", L"", L"2000"));
-    ASSERT_EQ(m_main.ExportGif(), ExportOutcome::Succeeded);
+    ASSERT_EQ(m_main.ExportGif(m_main.m_exportInfo), ExportOutcome::Succeeded);
 
     for (FakeGifRow* row : { &m_row1, &m_row2 }) {
         EXPECT_EQ(row->begun, 1);
@@ -93,7 +93,7 @@ TEST_F(GifExportTest, ClearingTheListStopsTheJob)
         }
         m_main.m_bGifRunning = 0;  // the user cleared the GIF list
     });
-    const ExportOutcome outcome = m_main.ExportGif();
+    const ExportOutcome outcome = m_main.ExportGif(m_main.m_exportInfo);
     user.join();
     EXPECT_EQ(outcome, ExportOutcome::Cancelled);
     EXPECT_EQ(m_row2.begun, 0);  // the rest of the queue stays untouched

@@ -148,13 +148,13 @@ TEST_F(ScreenshotTest, ExportWritesScaledPicturesWithoutOverwriting)
     m_list.rows = { { L"0.00" }, { L"1.00" }, { L"2.00" } };
     m_view.options = { L"PIcJpg" };
     m_view.fields[L"PicScaling"] = L"50%";
-    ASSERT_EQ(m_main.ExportScreenshots(), ExportOutcome::Succeeded);
+    ASSERT_EQ(m_main.ExportScreenshots(m_main.m_exportInfo), ExportOutcome::Succeeded);
     m_view.options = {};
     m_view.fields[L"PicScaling"] = L"33%";
     // A file already holds the next number: the export must pick another name.
     const std::string taken = "image" + std::to_string(first + 3) + ".png";
     std::ofstream(Narrow(m_outFolder) + "/" + taken) << "keep me";
-    ASSERT_EQ(m_main.ExportScreenshots(), ExportOutcome::Succeeded);
+    ASSERT_EQ(m_main.ExportScreenshots(m_main.m_exportInfo), ExportOutcome::Succeeded);
     const std::vector<std::string> files = OutputFiles();
     ASSERT_EQ(files.size(), 7u);
     int jpegs = 0;
@@ -182,7 +182,7 @@ TEST_F(ScreenshotTest, LongPictureStitchesFramesTopToBottom)
     m_list.rows = { { L"0.00" }, { L"1.00" }, { L"2.00" }, { L"3.00" } };
     m_view.options = { L"LongPic" };
     m_view.fields[L"PicScaling"] = L"100%";
-    ASSERT_EQ(m_main.ExportScreenshots(), ExportOutcome::Succeeded);
+    ASSERT_EQ(m_main.ExportScreenshots(m_main.m_exportInfo), ExportOutcome::Succeeded);
     ASSERT_EQ(OutputFiles(), std::vector<std::string> { "视频截图.png" });
     const OutputInfo info = Probe(m_outFolder + L"/视频截图.png");
     EXPECT_EQ(info.width, 160);
@@ -195,7 +195,7 @@ TEST_F(ScreenshotTest, CancelStopsAndRemovesThisExportsPictures)
     m_list.rows = { { L"0.00" }, { L"1.00" }, { L"2.00" } };
     m_list.cancelAtRow = 1;
     m_view.fields[L"PicScaling"] = L"100%";
-    EXPECT_EQ(m_main.ExportScreenshots(), ExportOutcome::Cancelled);
+    EXPECT_EQ(m_main.ExportScreenshots(m_main.m_exportInfo), ExportOutcome::Cancelled);
     EXPECT_TRUE(OutputFiles().empty());
     EXPECT_EQ(CancelFlag.load(), 0);
     EXPECT_TRUE(m_messages.Messages().empty());

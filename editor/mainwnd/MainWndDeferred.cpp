@@ -1,0 +1,134 @@
+// Deferred tasks of the main window. A deferred task waits out its delay and
+// then runs on the UI thread, from the window's own message or timer, so it may touch controls;
+// the queue belongs to the window and goes with it, and a window already destroyed runs nothing.
+
+#include <algorithm>
+
+#include "base/StringHelpers.h"
+#include "editor/mainwnd/MainWnd.h"
+#include "platform/Windows.h"
+
+namespace {
+
+constexpr int kSettleDelayMs = 100;
+constexpr double kWideAspect = 2.731;
+const POINT kCutPreviewOrigin { 24, 130 };  // the cut preview box's client corner, unscaled
+constexpr UINT kMsgCropMaximum = 2827;
+
+// Ticks until due, wrap-around safe; 0 when due.
+DWORD TicksLeft(DWORD due, DWORD now)
+{
+    const auto left = static_cast<int32_t>(due - now);
+    return left > 0 ? static_cast<DWORD>(left) : 0;
+}
+
+// The box's screen rectangle clipped to the picture's own: the crop fields' rectangle inside it,
+// or the whole picture when the fields name no area.
+RECT CropFrameInside(const RECT& picture, const std::wstring& x, const std::wstring& y, const std::wstring& width,
+                     const std::wstring& height)
+{
+    const long w = std::wcstol(width.c_str(), nullptr, 10), h = std::wcstol(height.c_str(), nullptr, 10);
+    if (w <= 0 || h <= 0)
+        return picture;
+    const long pictureWidth = picture.right - picture.left, pictureHeight = picture.bottom - picture.top;
+    const long left = std::clamp(std::wcstol(x.c_str(), nullptr, 10), 0L, pictureWidth);
+    const long top = std::clamp(std::wcstol(y.c_str(), nullptr, 10), 0L, pictureHeight);
+    RECT frame;
+    frame.left = picture.left + left;
+    frame.top = picture.top + top;
+    frame.right = picture.left + std::min(pictureWidth, left + w);
+    frame.bottom = picture.top + std::min(pictureHeight, top + h);
+    return frame;
+}
+
+std::wstring TextOf(SkinUI::CControlUI* control)
+{
+    return control ? std::wstring(control->GetText().GetData()) : std::wstring();
+}
+
+}  // namespace
+
+RECT FitCutPicture(double aspect, int boxWidth, int boxHeight, POINT origin)
+{
+    RECT picture { origin.x, origin.y, origin.x, origin.y };
+    if (aspect <= 0 || boxWidth <= 0 || boxHeight <= 0)
+        return picture;
+    int x = origin.x, y = origin.y, width = boxWidth, height = boxHeight;
+    if (aspect > kWideAspect && boxWidth / aspect <= boxHeight) {
+        height = static_cast<int>(boxWidth / aspect);
+        y = static_cast<int>(origin.y + (boxHeight - boxWidth / aspect) / 2.0);
+    } else {
+        width = static_cast<int>(boxHeight * aspect);
+        x = static_cast<int>(origin.x + (boxWidth - width) / 2.0);
+    }
+    return { x, y, x + width, y + height };
+}
+
+void CMainWnd::PostUiTask(int delayMs, std::function<void()> task)
+{
+    {
+        std::lock_guard lock(m_delayedTaskLock);
+        m_vecDelayedTasks.push_back({ ::GetTickCount() + static_cast<DWORD>(std::max(0, delayMs)), std::move(task) });
+    }
+    if (m_hWnd)
+        ::PostMessage(m_hWnd, kMsgUiTasks, 0, 0);
+}
+
+void CMainWnd::RunDueUiTasks()
+{
+    if (m_hWnd == nullptr || !::IsWindow(m_hWnd))
+        return;
+    std::vector<DelayedTask> due;
+    DWORD nextWait = 0;
+    {
+        std::lock_guard lock(m_delayedTaskLock);
+        const DWORD now = ::GetTickCount();
+        auto waiting = std::stable_partition(m_vecDelayedTasks.begin(), m_vecDelayedTasks.end(),
+                                             [now](const DelayedTask& t) { return TicksLeft(t.due, now) == 0; });
+        due.assign(std::make_move_iterator(m_vecDelayedTasks.begin()), std::make_move_iterator(waiting));
+        m_vecDelayedTasks.erase(m_vecDelayedTasks.begin(), waiting);
+        for (const DelayedTask& t : m_vecDelayedTasks)
+            nextWait = nextWait == 0 ? TicksLeft(t.due, now) : std::min(nextWait, TicksLeft(t.due, now));
+    }
+    // Run unlocked: a task may post another.
+    for (DelayedTask& task : due)
+        task.run();
+    if (nextWait > 0)
+        ::SetTimer(m_hWnd, kTimerUiTasks, nextWait, nullptr);
+}
+
+void CMainWnd::EditRefreshTask()
+{
+    // Written back unchanged, the fields re-apply their rules to the restored layout.
+    for (SkinUI::CControlUI* edit : { m_pstartmillsecond, m_pOVermillsecond })
+        if (edit)
+            edit->SetText(SkinUI::CUIString(edit->GetText()));
+}
+
+void CMainWnd::OverlayRelayoutTask()
+{
+    const double aspect = std::wcstod(m_strCutAspect.c_str(), nullptr);
+    if (aspect <= 0 || m_hConceal == nullptr || m_hCover == nullptr)
+        return;  // no picture on the cut page: there is nothing to cover
+    POINT origin = kCutPreviewOrigin;
+    ::ClientToScreen(m_hWnd, &origin);
+    const RECT picture = FitCutPicture(aspect, m_nPreviewWidth, m_nPreviewHeight, origin);
+    const int width = picture.right - picture.left, height = picture.bottom - picture.top;
+    CropCanvasWidth = width;
+    CropCanvasHeight = height;
+    ::SendMessage(m_hConceal, kMsgCropMaximum, static_cast<WPARAM>(width), static_cast<LPARAM>(height));
+    ::ShowWindow(m_hCover, SW_SHOW);
+    ::ShowWindow(m_hConceal, SW_SHOW);
+    ::MoveWindow(m_hCover, picture.left, picture.top, width, height, TRUE);
+    const RECT frame = CropFrameInside(picture, TextOf(m_pXwidth), TextOf(m_pYheight), TextOf(m_pcut_width),
+                                       TextOf(m_pcut_height));
+    ::MoveWindow(m_hConceal, frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top, TRUE);
+}
+
+void CMainWnd::MarkerLayoutTask(RECT start, RECT end)
+{
+    if (m_pstart)
+        m_pstart->SetPos(start, true);
+    if (m_pend)
+        m_pend->SetPos(end, true);
+}
