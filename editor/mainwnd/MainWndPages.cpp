@@ -3,7 +3,7 @@
 // mode options inside the pages (split mode, mute, rotation, screenshot mode and rows, watermark
 // kind, style and placement, text-item style).
 // UI thread only. A page is found by its container's name, so the tab strip does not depend on
-// the order of the pages inside "tab_Tran" (its first page is the home page).
+// the order of the pages inside "tab_Tran".
 
 #include <algorithm>
 #include <cwchar>

@@ -52,6 +52,7 @@ protected:
 TEST_F(MainWndPagesTest, EachTabShowsItsPageAndSetsThePageState)
 {
     CMainWnd& w = Open(144);
+    w.m_pctnClient->SetVisible(true);  // the feature area, as a home page entry shows it
     PlainWnd cover, frame, watermark;
     w.m_hCover = cover.Create(w.GetHWND(), L"", WS_POPUP | WS_VISIBLE, 0, 0, 0, 40, 40);
     w.m_hConceal = frame.Create(w.GetHWND(), L"", WS_POPUP | WS_VISIBLE, 0, 0, 0, 40, 40);
@@ -96,7 +97,7 @@ TEST_F(MainWndPagesTest, EachTabShowsItsPageAndSetsThePageState)
 
 TEST_F(MainWndPagesTest, TheUnderlineOfAnUnselectedTabHidesOnly)
 {
-    Open();
+    Open().m_pctnClient->SetVisible(true);  // the feature area, as a home page entry shows it
     Select(L"tabFenge");
     SkinUI::CControlUI* column = Find(L"tabFenge")->GetParent();
     SkinUI::CControlUI* underline = static_cast<SkinUI::CContainerUI*>(column->GetInterface(L"Container"))->FindSubControl(L"xxx");

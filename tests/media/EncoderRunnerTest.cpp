@@ -129,9 +129,14 @@ TEST(EncoderRunner, StoppedRunKillsAndReapsItsEncoder)
         EXPECT_EQ(main.RunEncoderWithProgress(request), c.want);
         pid_t pid = 0;
         std::ifstream(pidFile) >> pid;
-        ASSERT_GT(pid, 0);
-        EXPECT_EQ(kill(pid, 0), -1);  // gone, and not left as a zombie either
-        EXPECT_EQ(errno, ESRCH);
+        // A cancel that came first ends the encoder as soon as it is started, maybe before it
+        // wrote its id; a cleared list stops one that is running.
+        if (c.job == EncoderJobKind::GifList)
+            ASSERT_GT(pid, 0);
+        if (pid > 0) {
+            EXPECT_EQ(kill(pid, 0), -1);  // gone, and not left as a zombie either
+            EXPECT_EQ(errno, ESRCH);
+        }
         EXPECT_EQ(ChildProcessCount(), 0);
         // A cancel closes the progress window; a cleared GIF list has none to close.
         EXPECT_EQ(main.m_pProgressWnd.load() == nullptr, c.job == EncoderJobKind::Page);
