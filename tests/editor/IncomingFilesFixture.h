@@ -77,6 +77,8 @@ inline void ShowPageOf(CMainWnd& w, SkinUI::CControlUI* control)
         control = control->GetParent();
     ASSERT_NE(control, nullptr);
     tabs->SelectItem(control);
+    w.m_pmainwnd->SetVisible(false);  // the feature area, as a home page entry shows it
+    w.m_pctnClient->SetVisible(true);
 }
 
 class MainWindowFixture : public testing::Test {

@@ -42,6 +42,12 @@ protected:
         m_window->m_strAppFolder = AnsiToWide(FreshFolder("program")) + L"/";
         m_window->m_strDataFolder = AnsiToWide(FreshFolder("data")) + L"/";
         EXPECT_NE(m_window->Create(nullptr, L"Tessaly", WS_VISIBLE | WS_OVERLAPPEDWINDOW, WS_EX_WINDOWEDGE), nullptr);
+        // The feature area, as a home page entry shows it.
+        if (m_window->m_pctnClient && m_window->m_pmainwnd && m_window->m_pmainkong) {
+            m_window->m_pmainwnd->SetVisible(false);
+            m_window->m_pmainkong->SetVisible(false);
+            m_window->m_pctnClient->SetVisible(true);
+        }
         hl::PumpMessages();
         return *m_window;
     }
