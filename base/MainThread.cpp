@@ -5,7 +5,7 @@
 
 #include "base/ThreadRegistry.h"
 #include "editor/mainwnd/MainWnd.h"
-#include "platform/Resource.h"
+#include "editor/mainwnd/SkinArchive.h"
 #include "platform/WinBase.h"
 #include "platform/WinUser.h"
 #include "ui/core/PaintManagerUI.h"
@@ -15,7 +15,6 @@ namespace {
 constexpr const wchar_t* kMainWindowClass = L"Quillmoor";
 constexpr const wchar_t* kMainWindowTitle = L"Tessaly";
 constexpr UINT kRunningEditorMessage = 8885;
-constexpr WORD kSkinArchiveId = 132;
 constexpr DWORD kMainWindowStyle = 0x10CF0000;   // WS_VISIBLE | WS_OVERLAPPEDWINDOW
 constexpr DWORD kMainWindowExStyle = 0x100;      // WS_EX_WINDOWEDGE
 constexpr int kChoresThreadId = 1;
@@ -71,17 +70,13 @@ void MainThread::OnLoopStarting()
 
 void MainThread::RunMainWindow()
 {
-    HRSRC resource = ::FindResource(g_instance, MAKEINTRESOURCE(kSkinArchiveId), L"ZIP");
-    if (resource == nullptr) {
+    if (!InstallSkinArchive(g_instance)) {
         ::MessageBox(nullptr, L"The editor's skin archive (resource ZIP 132) is missing from the program, so no "
                               L"window can be shown. Reinstall the editor.",
                      L"Quillmoor", MB_ICONERROR);
         m_exitCode = 1;
         return;
     }
-    const DWORD size = ::SizeofResource(g_instance, resource);
-    HGLOBAL loaded = ::LoadResource(g_instance, resource);
-    SkinUI::CPaintManagerUI::SetResourceZip(::LockResource(loaded), size);
 
     auto* mainWindow = new CMainWnd();
     m_miscThread = std::make_unique<MiscThread>(kChoresThreadId, "Global Chores Thread");
@@ -101,7 +96,6 @@ void MainThread::RunMainWindow()
     else
         printf("Main window: workers still running at exit; the window object is kept\n");
     SkinUI::CPaintManagerUI::Term();
-    ::FreeResource(loaded);
 }
 
 void MainThread::OnLoopFinished()

@@ -1,5 +1,6 @@
-// Export overhead: the cut export of a 1080p clip through the editor's runner against the same
-// encoder command started directly, in pairs, plus the editor's own CPU time during the export as
+// Export overhead: the cut export of a 1080p clip through the editor's runner, and through the
+// main window from the export button's click to the finished file, each against the same encoder
+// command started directly, in pairs; plus the editor's own CPU time during the runner's export as
 // a share of the encoder's. The clip (60 s by default, QUILL_BENCH_SECONDS to change) is made once in a
 // private folder that HOME and TMPDIR point to. export_ratio.sh prints the median of the pair ratios.
 
@@ -15,7 +16,9 @@
 
 #include "editor/dialogs/MessageWnd.h"
 #include "editor/mainwnd/MainWnd.h"
+#include "editor/mainwnd/SkinArchive.h"
 #include "media/ExportPageView.h"
+#include "platform/headless/HeadlessScreen.h"
 
 namespace {
 
@@ -82,10 +85,12 @@ double CpuSeconds(int who)
     return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-std::string BareCommand()
+// The command each export runs, started directly. The runner's export is given the frame rate;
+// the window's cut keeps the source's, as its settings dialog leaves it.
+std::string BareCommand(const std::string& rate)
 {
     return "ffmpeg -ss 0.000000 -t " + std::to_string(ClipSeconds()) + ".000000 -y -i '" + Folder() + "clip.mp4"
-        + "' -r 25 -vcodec h264 -acodec aac -preset superfast -pix_fmt yuv420p '" + Folder() + "bare.mp4'"
+        + "' " + rate + "-vcodec h264 -acodec aac -preset superfast -pix_fmt yuv420p '" + Folder() + "bare.mp4'"
         + " </dev/null >/dev/null 2>&1";
 }
 
@@ -94,10 +99,10 @@ double SecondsSince(std::chrono::steady_clock::time_point start)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-double TimeBareRun(benchmark::State& state)
+double TimeBareRun(benchmark::State& state, const std::string& rate = "-r 25 ")
 {
     const auto start = std::chrono::steady_clock::now();
-    if (std::system(BareCommand().c_str()) != 0)
+    if (std::system(BareCommand(rate).c_str()) != 0)
         state.SkipWithError("the encoder failed");
     const double elapsed = SecondsSince(start);
     std::filesystem::remove(Folder() + "bare.mp4");
@@ -150,7 +155,76 @@ void BM_CutOverhead(benchmark::State& state)
     state.counters["editor_cpu_share"] = encoderCpu > 0 ? editorCpu / encoderCpu : 0;
 }
 
+// The cut page of the real window on the headless screen, its range the whole clip.
+CMainWnd* OpenCutPage()
+{
+    auto* main = new CMainWnd();
+    main->m_strAppFolder = Wide(Folder());
+    main->m_strDataFolder = Wide(Folder());
+    if (!main->Create(nullptr, L"Tessaly", WS_VISIBLE | WS_OVERLAPPEDWINDOW, WS_EX_WINDOWEDGE))
+        return nullptr;
+    platform::headless::PumpMessages();
+    main->m_strEncoder = L"ffmpeg.exe";
+    main->m_strCutFile = Wide(Folder() + "clip.mp4");
+    const int seconds = ClipSeconds();
+    const std::pair<const wchar_t*, std::wstring> fields[] = {
+        { L"startHour", L"00" }, { L"startMinute", L"00" }, { L"startsecound", L"00" }, { L"startmillsecond", L"000" },
+        { L"OVertHour", L"00" }, { L"OVerMinute", std::to_wstring(seconds / 60) },
+        { L"OVersecound", std::to_wstring(seconds % 60) }, { L"OVermillsecond", L"000" },
+    };
+    for (const auto& [name, text] : fields)
+        main->GetPaintManager().FindControl(name)->SetText(text.c_str());
+    return main;
+}
+
+// Each iteration is a press of the cut page's export button, answered in the settings dialog,
+// until the window's workers are done and the file is there, paired with the bare command.
+void BM_CutFromWindow(benchmark::State& state)
+{
+    Folder();
+    if (!platform::headless::Use() || !InstallSkinArchive(nullptr)) {
+        state.SkipWithError("no headless screen or skins");
+        return;
+    }
+    CMessageWnd::SetAnswerer([](const CMessageWnd&) { return 2; });
+    CMainWnd::SetSettingsDialogHook([](CMainWnd& main, const std::wstring&) {
+        main.m_exportInfo.folder = Wide(Folder()).c_str();
+        main.m_exportInfo.name = L"viawindow";
+        main.m_exportInfo.format = L"mp4";
+        return 0;
+    });
+    CMainWnd* main = OpenCutPage();
+    if (!main) {
+        state.SkipWithError("the main window was not made");
+        return;
+    }
+    double bare = 0, window = 0;
+    for (auto _ : state) {
+        bare += TimeBareRun(state, "");
+        const auto start = std::chrono::steady_clock::now();
+        SkinUI::TNotifyUI click;
+        click.sType = L"click";
+        click.pSender = main->GetPaintManager().FindControl(L"CutVideo");
+        main->OnClick(click);
+        if (!main->WaitForWorkers(600000) || !std::filesystem::exists(Folder() + "viawindow.mp4"))
+            state.SkipWithError("the cut from the window made no file");
+        const double elapsed = SecondsSince(start);
+        window += elapsed;
+        state.SetIterationTime(elapsed);
+        std::filesystem::remove(Folder() + "viawindow.mp4");
+    }
+    state.counters["bare_s"] = bare / state.iterations();
+    state.counters["window_s"] = window / state.iterations();
+    state.counters["window_over_bare"] = bare > 0 ? window / bare : 0;
+    ::DestroyWindow(main->GetHWND());
+    platform::headless::PumpMessages();
+    if (main->WaitForWorkers(20000))
+        delete main;
+    CMainWnd::SetSettingsDialogHook(nullptr);
+}
+
 }  // namespace
 
+BENCHMARK(BM_CutFromWindow)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_CutOverhead)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK_MAIN();

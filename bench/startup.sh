@@ -1,63 +1,61 @@
 #!/usr/bin/env bash
-# Start-up of the editor: from starting the program to its main window shown on an X server
-# (the real skin, Xvfb with a compositing manager), and the resident memory once it is shown.
-# Runs on a private Xvfb display in a scratch HOME; prints one line per run, then the medians.
+# Start-up of the editor: from starting the program to its main window mapped and first painted on
+# an X server (the real skin, Xvfb with a compositing manager), and its resident memory at the first
+# paint and once settled (2 s later: the preview engine's warm-up, which follows the first paint,
+# has loaded the media libraries by then). Runs on a private Xvfb display in a scratch HOME; prints
+# one line per run, then the median, minimum and maximum of each figure.
 # When a peer editor is installed (PEER=shotcut), it is measured the same way in the same run.
-# Usage: bench/startup.sh [path/to/Quillmoor]   (RUNS=5 by default)
+# Usage: bench/startup.sh [path/to/Quillmoor]   (RUNS=7 by default; needs cc and the X11 headers)
 set -euo pipefail
 BIN=${1:-build/bin/Quillmoor}
-RUNS=${RUNS:-5}
+RUNS=${RUNS:-7}
 PEER=${PEER:-shotcut}
+here=$(cd "$(dirname "$0")" && pwd)
 
 display=":$((300 + RANDOM % 200))"
 Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 scratch=$(mktemp -d)
-cleanup() { kill "$xvfb" 2>/dev/null || true; rm -rf "$scratch"; }
+compositor=
+cleanup() {
+    [ -n "$compositor" ] && kill "$compositor" 2>/dev/null
+    kill "$xvfb" 2>/dev/null || true
+    rm -rf "$scratch"
+}
 trap cleanup EXIT
+cc -O2 -o "$scratch/first-paint" "$here/FirstPaint.c" -lX11
 export DISPLAY="$display" HOME="$scratch" TMPDIR="$scratch" XDG_DATA_HOME="$scratch/data"
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 xcompmgr >/dev/null 2>&1 &
 compositor=$!
-trap 'kill "$compositor" 2>/dev/null || true; cleanup' EXIT
 
-# One start: milliseconds until a visible window of that title appears, and its resident memory.
-measure() {
-    local title=$1; shift
-    local start end pid rss
-    start=$(date +%s%N)
-    "$@" >/dev/null 2>&1 &
-    pid=$!
-    until xdotool search --onlyvisible --name "$title" >/dev/null 2>&1; do
-        kill -0 "$pid" 2>/dev/null || { echo "failed"; return; }
-        sleep 0.005
-    done
-    end=$(date +%s%N)
-    sleep 0.2  # the first frame is painted right after the window shows
-    rss=$(awk '/VmRSS/ { print $2 }' "/proc/$pid/status")
-    kill "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
-    echo "$(((end - start) / 1000000)) $((rss / 1024))"
+stats() {  # median, min and max of the numbers on standard input
+    sort -n | awk '{ v[NR] = $1 } END { printf "median %s, min %s, max %s", v[int((NR + 1) / 2)], v[1], v[NR] }'
 }
-
-median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
 report() {
     local name=$1 title=$2; shift 2
-    local times=() rss=()
-    measure "$title" "$@" >/dev/null  # warm-up: the file cache
+    local maps=() paints=() rss=() settled=()
+    "$scratch/first-paint" "$title" "$@" >/dev/null || true  # warm-up: the file cache
     for i in $(seq "$RUNS"); do
-        read -r t m < <(measure "$title" "$@")
-        echo "$name run $i: ${t} ms to the window, ${m} MB resident"
-        times+=("$t")
-        rss+=("$m")
+        read -r m p r s < <("$scratch/first-paint" "$title" "$@" || true)
+        if [ "$m" = failed ]; then
+            echo "$name run $i: failed"
+            continue
+        fi
+        echo "$name run $i: mapped ${m} ms, painted ${p} ms, ${r} MB resident at the paint, ${s} MB settled"
+        maps+=("$m"); paints+=("$p"); rss+=("$r"); settled+=("$s")
     done
-    echo "$name median: $(printf '%s\n' "${times[@]}" | median) ms, $(printf '%s\n' "${rss[@]}" | median) MB"
+    [ ${#paints[@]} -gt 0 ] || return 0
+    echo "$name to the mapped window (ms):  $(printf '%s\n' "${maps[@]}" | stats)"
+    echo "$name to the first paint (ms):    $(printf '%s\n' "${paints[@]}" | stats)"
+    echo "$name resident at the paint (MB): $(printf '%s\n' "${rss[@]}" | stats)"
+    echo "$name resident settled (MB):      $(printf '%s\n' "${settled[@]}" | stats)"
 }
 
-report Quillmoor '^Tessaly$' "$BIN"
+report Quillmoor Tessaly "$BIN"
 if command -v "$PEER" >/dev/null 2>&1; then
-    report "$PEER" '[Ss]hotcut' "$PEER"
+    report "$PEER" Shotcut "$PEER"
 else
     echo "$PEER is not installed: absolute figures only"
 fi

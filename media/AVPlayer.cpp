@@ -1,12 +1,7 @@
 #include "media/AVPlayer.h"
 
+#include "media/MediaLibraries.h"
 #include "media/PlayerOutputWindow.h"
-
-#include <vlc/vlc.h>
-
-extern "C" {
-#include <libavformat/avformat.h>
-}
 
 #include <algorithm>
 #include <cstdio>
@@ -17,6 +12,13 @@ extern "C" {
 #include <vector>
 
 namespace {
+
+// Called only where the table is known to be loaded: with an object the libraries made in hand, or
+// once NewInstance made an instance.
+const MediaLibraryCalls& Libraries()
+{
+    return *MediaLibraries();
+}
 
 constexpr libvlc_event_type_t kPlayerEvents[] = { libvlc_MediaPlayerPlaying, libvlc_MediaPlayerPositionChanged,
                                                    libvlc_MediaPlayerEndReached };
@@ -74,20 +76,20 @@ double ParseAspect(const std::string& text)
 std::optional<double> PictureAspect(const std::string& path)
 {
     AVFormatContext* format = nullptr;
-    if (avformat_open_input(&format, path.c_str(), nullptr, nullptr) != 0)
+    if (Libraries().avformat_open_input(&format, path.c_str(), nullptr, nullptr) != 0)
         return std::nullopt;
     double aspect = 0;
-    if (avformat_find_stream_info(format, nullptr) >= 0) {
-        const int index = av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    if (Libraries().avformat_find_stream_info(format, nullptr) >= 0) {
+        const int index = Libraries().av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
         if (index >= 0) {
             AVStream* stream = format->streams[index];
-            const AVRational sar = av_guess_sample_aspect_ratio(format, stream, nullptr);
+            const AVRational sar = Libraries().av_guess_sample_aspect_ratio(format, stream, nullptr);
             const double pixel = sar.num > 0 && sar.den > 0 ? av_q2d(sar) : 1.0;
             if (stream->codecpar->height > 0)
                 aspect = stream->codecpar->width * pixel / stream->codecpar->height;
         }
     }
-    avformat_close_input(&format);
+    Libraries().avformat_close_input(&format);
     return aspect;
 }
 
@@ -99,27 +101,43 @@ bool TurnsAQuarter(const std::string& option)
         && (option.find("type=90") != std::string::npos || option.find("type=270") != std::string::npos);
 }
 
+// Sanitizer builds hold one idle instance for the whole run. libVLC unloads its plugins with its
+// last instance; LeakSanitizer then looks for every frame of their process-long state among modules
+// no longer mapped, re-reading the memory map each time, and a test program's exit took minutes.
+// Held, the plugins stay mapped and their state stays reachable.
+void HoldPluginsForTheRun()
+{
+#ifdef __SANITIZE_ADDRESS__
+    // volatile: the pointer must stay in memory, where the leak check finds the instance from.
+    [[maybe_unused]] static libvlc_instance_t* volatile const held
+        = Libraries().libvlc_new(static_cast<int>(std::size(kFixedArguments)), kFixedArguments);
+#endif
+}
+
 libvlc_instance_t* NewInstance(const std::string& option1, const std::string& option2)
 {
+    if (MediaLibraries() == nullptr)
+        return nullptr;
+    HoldPluginsForTheRun();
     std::vector<const char*> arguments(std::begin(kFixedArguments), std::end(kFixedArguments));
     for (const std::string* option : { &option1, &option2 })
         if (!option->empty())  // an empty argument would be taken for a file to play
             arguments.push_back(option->c_str());
-    return libvlc_new(static_cast<int>(arguments.size()), arguments.data());
+    return Libraries().libvlc_new(static_cast<int>(arguments.size()), arguments.data());
 }
 
 void AttachEvents(libvlc_media_player_t* player, CAVPlayer* owner)
 {
-    libvlc_event_manager_t* events = libvlc_media_player_event_manager(player);
+    libvlc_event_manager_t* events = Libraries().libvlc_media_player_event_manager(player);
     for (libvlc_event_type_t type : kPlayerEvents)
-        libvlc_event_attach(events, type, CAVPlayer::DispatchEvent, owner);
+        Libraries().libvlc_event_attach(events, type, CAVPlayer::DispatchEvent, owner);
 }
 
 void DetachEvents(libvlc_media_player_t* player, CAVPlayer* owner)
 {
-    libvlc_event_manager_t* events = libvlc_media_player_event_manager(player);
+    libvlc_event_manager_t* events = Libraries().libvlc_media_player_event_manager(player);
     for (libvlc_event_type_t type : kPlayerEvents)
-        libvlc_event_detach(events, type, CAVPlayer::DispatchEvent, owner);
+        Libraries().libvlc_event_detach(events, type, CAVPlayer::DispatchEvent, owner);
 }
 
 }  // namespace
@@ -149,6 +167,7 @@ bool CAVPlayer::IsAlive(const void* player)
 bool CAVPlayer::OpenAndPlay(const std::string& path, int startPermille, const std::string& option1,
                             const std::string& option2)
 {
+    std::lock_guard opening(m_openLock);
     StopPlayback();
     libvlc_instance_t* instance = NewInstance(option1, option2);
     libvlc_instance_t* previous = nullptr;
@@ -157,7 +176,7 @@ bool CAVPlayer::OpenAndPlay(const std::string& path, int startPermille, const st
         previous = std::exchange(m_instance, instance);
     }
     if (previous)
-        libvlc_release(previous);  // a media player keeps its own reference to its instance
+        Libraries().libvlc_release(previous);  // a media player keeps its own reference to its instance
     std::error_code ignored;
     if (!instance || path.empty() || !std::filesystem::is_regular_file(path, ignored))
         return false;  // nothing to play: no player, no events
@@ -166,31 +185,31 @@ bool CAVPlayer::OpenAndPlay(const std::string& path, int startPermille, const st
     if (!aspect)
         return false;
 
-    libvlc_media_t* media = libvlc_media_new_path(instance, path.c_str());
-    libvlc_media_player_t* player = media ? libvlc_media_player_new_from_media(media) : nullptr;
+    libvlc_media_t* media = Libraries().libvlc_media_new_path(instance, path.c_str());
+    libvlc_media_player_t* player = media ? Libraries().libvlc_media_player_new_from_media(media) : nullptr;
     if (media)
-        libvlc_media_release(media);
+        Libraries().libvlc_media_release(media);
     if (!player) {
         m_valid = true;
         return false;
     }
     auto source = std::make_unique<VideoFrameSource>(m_frames, *aspect,
                                                      TurnsAQuarter(option1) || TurnsAQuarter(option2));
-    libvlc_video_set_callbacks(player, VideoFrameSource::Lock, nullptr, VideoFrameSource::Display, source.get());
-    libvlc_video_set_format_callbacks(player, VideoFrameSource::Setup, VideoFrameSource::Cleanup);
+    Libraries().libvlc_video_set_callbacks(player, VideoFrameSource::Lock, nullptr, VideoFrameSource::Display, source.get());
+    Libraries().libvlc_video_set_format_callbacks(player, VideoFrameSource::Setup, VideoFrameSource::Cleanup);
     AttachEvents(player, this);  // before starting, so that a quick "playing" is not missed
 
     libvlc_media_player_t* replaced = nullptr;
     std::unique_ptr<VideoFrameSource> replacedSource;
     {
         std::lock_guard guard(m_lock);
-        // Another thread may have opened meanwhile: the newest open wins, the other is released.
+        // A stop from another thread may not have found this player yet: it is replaced here.
         replaced = std::exchange(m_player, player);
         replacedSource = std::exchange(m_source, std::move(source));
         m_valid = true;
-        libvlc_media_player_play(player);
+        Libraries().libvlc_media_player_play(player);
         if (startPermille > 0 && startPermille <= 1000)
-            libvlc_media_player_set_position(player, startPermille / 1000.0f);
+            Libraries().libvlc_media_player_set_position(player, startPermille / 1000.0f);
     }
     ReleaseEngine(replaced, std::move(replacedSource));
     return true;
@@ -201,8 +220,8 @@ void CAVPlayer::ReleaseEngine(libvlc_media_player_t* player, std::unique_ptr<Vid
     if (!player)
         return;
     DetachEvents(player, this);  // waits for a callback in progress
-    libvlc_media_player_stop(player);
-    libvlc_media_player_release(player);
+    Libraries().libvlc_media_player_stop(player);
+    Libraries().libvlc_media_player_release(player);
     source.reset();  // only now: libVLC's video thread is gone
 }
 
@@ -221,6 +240,7 @@ void CAVPlayer::StopPlayback()
 
 void CAVPlayer::ShutdownEngine()
 {
+    std::lock_guard opening(m_openLock);
     StopPlayback();
     libvlc_instance_t* instance = nullptr;
     {
@@ -228,7 +248,7 @@ void CAVPlayer::ShutdownEngine()
         instance = std::exchange(m_instance, nullptr);
     }
     if (instance)
-        libvlc_release(instance);
+        Libraries().libvlc_release(instance);
 }
 
 libvlc_media_player_t* CAVPlayer::ValidPlayer() const
@@ -240,14 +260,14 @@ void CAVPlayer::ResumePlayback()
 {
     std::lock_guard guard(m_lock);
     if (m_player)
-        libvlc_media_player_set_pause(m_player, 0);
+        Libraries().libvlc_media_player_set_pause(m_player, 0);
 }
 
 void CAVPlayer::PausePlayback()
 {
     std::lock_guard guard(m_lock);
     if (m_player)
-        libvlc_media_player_set_pause(m_player, 1);
+        Libraries().libvlc_media_player_set_pause(m_player, 1);
 }
 
 bool CAVPlayer::SetSubtitleFile(const std::string& path)
@@ -257,7 +277,7 @@ bool CAVPlayer::SetSubtitleFile(const std::string& path)
         return false;  // libVLC would take any name and fail later, silently
     std::lock_guard guard(m_lock);
     return m_player
-        && libvlc_media_player_add_slave(m_player, libvlc_media_slave_type_subtitle, FileUri(path).c_str(), true) == 0;
+        && Libraries().libvlc_media_player_add_slave(m_player, libvlc_media_slave_type_subtitle, FileUri(path).c_str(), true) == 0;
 }
 
 void CAVPlayer::SetVolumeLevel(int volume)
@@ -266,7 +286,7 @@ void CAVPlayer::SetVolumeLevel(int volume)
         return;
     std::lock_guard guard(m_lock);
     if (libvlc_media_player_t* player = ValidPlayer())
-        libvlc_audio_set_volume(player, volume);
+        Libraries().libvlc_audio_set_volume(player, volume);
 }
 
 int CAVPlayer::PositionPermille()
@@ -275,7 +295,7 @@ int CAVPlayer::PositionPermille()
     libvlc_media_player_t* player = ValidPlayer();
     if (!player)
         return 0;
-    return std::max(0, static_cast<int>(libvlc_media_player_get_position(player) * 1000));  // -1 before the media opens
+    return std::max(0, static_cast<int>(Libraries().libvlc_media_player_get_position(player) * 1000));  // -1 before the media opens
 }
 
 void CAVPlayer::SetPositionPermille(float permille)
@@ -284,21 +304,21 @@ void CAVPlayer::SetPositionPermille(float permille)
         return;
     std::lock_guard guard(m_lock);
     if (libvlc_media_player_t* player = ValidPlayer())
-        libvlc_media_player_set_position(player, permille / 1000.0f);
+        Libraries().libvlc_media_player_set_position(player, permille / 1000.0f);
 }
 
 void CAVPlayer::SetPlaybackTimeMs(int ms)
 {
     std::lock_guard guard(m_lock);
     if (libvlc_media_player_t* player = ValidPlayer())
-        libvlc_media_player_set_time(player, std::max(0, ms));
+        Libraries().libvlc_media_player_set_time(player, std::max(0, ms));
 }
 
 void CAVPlayer::SetPlaybackRate(float rate)
 {
     std::lock_guard guard(m_lock);
     if (libvlc_media_player_t* player = ValidPlayer())
-        libvlc_media_player_set_rate(player, rate);
+        Libraries().libvlc_media_player_set_rate(player, rate);
 }
 
 bool CAVPlayer::ApplyAdjust(int option, float value)
@@ -307,8 +327,8 @@ bool CAVPlayer::ApplyAdjust(int option, float value)
     libvlc_media_player_t* player = ValidPlayer();
     if (!player)
         return false;
-    libvlc_video_set_adjust_int(player, libvlc_adjust_Enable, 1);
-    libvlc_video_set_adjust_float(player, static_cast<unsigned>(option), value);
+    Libraries().libvlc_video_set_adjust_int(player, libvlc_adjust_Enable, 1);
+    Libraries().libvlc_video_set_adjust_float(player, static_cast<unsigned>(option), value);
     return true;
 }
 
@@ -333,7 +353,7 @@ void CAVPlayer::SetDisplayAspect(const std::string& aspect)
     libvlc_media_player_t* player = ValidPlayer();
     if (!player)
         return;
-    libvlc_video_set_aspect_ratio(player, aspect.c_str());
+    Libraries().libvlc_video_set_aspect_ratio(player, aspect.c_str());
     // The frames come through memory, where libVLC's own aspect does not reach: the paint applies it.
     m_frames->SetDisplayAspect(ParseAspect(aspect));
 }
@@ -342,21 +362,21 @@ bool CAVPlayer::IsPlaybackActive()
 {
     std::lock_guard guard(m_lock);
     libvlc_media_player_t* player = ValidPlayer();
-    return player && libvlc_media_player_is_playing(player) == 1;
+    return player && Libraries().libvlc_media_player_is_playing(player) == 1;
 }
 
 int64_t CAVPlayer::MediaLengthMs()
 {
     std::lock_guard guard(m_lock);
     libvlc_media_player_t* player = ValidPlayer();
-    return player ? std::max<int64_t>(0, libvlc_media_player_get_length(player)) : 0;
+    return player ? std::max<int64_t>(0, Libraries().libvlc_media_player_get_length(player)) : 0;
 }
 
 int64_t CAVPlayer::PlaybackTimeMs()
 {
     std::lock_guard guard(m_lock);
     libvlc_media_player_t* player = ValidPlayer();
-    return player ? std::max<int64_t>(0, libvlc_media_player_get_time(player)) : 0;
+    return player ? std::max<int64_t>(0, Libraries().libvlc_media_player_get_time(player)) : 0;
 }
 
 bool CAVPlayer::SetOutputWindow(HWND hwnd)

@@ -5,8 +5,10 @@
 //
 // Threads: a player is opened from the UI thread or from a worker thread, and queried and driven
 // from the UI thread; an internal lock keeps the libVLC objects whole while one thread replaces
-// them and another queries them, and is never held while libVLC stops or starts. libVLC calls
-// DispatchEvent on its own threads; the handlers must only post messages.
+// them and another queries them, and is never held while libVLC stops or starts. Opens and
+// shut-downs of one player take turns, so none releases the instance another is still building
+// a media player on. libVLC calls DispatchEvent on its own threads; the handlers must only post
+// messages.
 //
 // Validity: each player has its own flag. It is cleared by construction, by stopping (so also by
 // every open) and by the end of the media, and set by a successful open. While it is clear every
@@ -89,6 +91,7 @@ private:
     libvlc_media_player_t* ValidPlayer() const;  // lock held
 
     mutable std::mutex m_lock;
+    std::mutex m_openLock;  // held for a whole open or shut-down; never taken by queries or handlers
     libvlc_instance_t* m_instance { nullptr };     // guarded by m_lock
     libvlc_media_player_t* m_player { nullptr };  // guarded by m_lock
     std::unique_ptr<VideoFrameSource> m_source;   // the callbacks of m_player; guarded by m_lock

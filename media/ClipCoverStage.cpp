@@ -5,13 +5,10 @@
 #include <cwchar>
 #include <cwctype>
 
-extern "C" {
-#include <libavformat/avformat.h>
-}
-
 #include "base/StringHelpers.h"
 #include "editor/mainwnd/MainWnd.h"
 #include "media/CommandText.h"
+#include "media/MediaLibraries.h"
 #include "media/MediaProbe.h"
 #include "platform/Windows.h"
 
@@ -40,14 +37,16 @@ bool SplitSize(const std::wstring& text, std::wstring& width, std::wstring& heig
     return true;
 }
 
-// The picture's size as the libraries read it; false when it cannot be read.
+}  // namespace
+
 bool PictureSize(const std::wstring& path, long& width, long& height)
 {
+    const MediaLibraryCalls* av = MediaLibraries();
     AVFormatContext* format = nullptr;
-    if (avformat_open_input(&format, WideToUtf8(path).c_str(), nullptr, nullptr) != 0)
+    if (!av || av->avformat_open_input(&format, WideToUtf8(path).c_str(), nullptr, nullptr) != 0)
         return false;
     width = height = 0;
-    if (avformat_find_stream_info(format, nullptr) >= 0) {
+    if (av->avformat_find_stream_info(format, nullptr) >= 0) {
         for (unsigned i = 0; i < format->nb_streams && width == 0; ++i) {
             const AVCodecParameters* codec = format->streams[i]->codecpar;
             if (codec->codec_type == AVMEDIA_TYPE_VIDEO) {
@@ -56,11 +55,10 @@ bool PictureSize(const std::wstring& path, long& width, long& height)
             }
         }
     }
-    avformat_close_input(&format);
+    av->avformat_close_input(&format);
     return width > 0 && height > 0;
 }
 
-}  // namespace
 
 bool CMainWnd::ExportClipCover(const ClipExportEntry& entry, const std::wstring& outputPath)
 {

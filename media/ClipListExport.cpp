@@ -1,7 +1,8 @@
 // The clip-list export: empties the export queue one entry at a time, each through the stage its
 // setting names, with the progress drawn into the clip's row. No progress window and no messages:
 // the row shows the result. Clearing the clip list (m_bClipRunning = 0) stops the job; the entry
-// being exported then leaves no file and no history entry.
+// being exported then leaves no file and no history entry. The launcher sets m_bClipRunning; the
+// job clears it under the queue's lock when it finds no entry left.
 
 #include <cstdio>
 
@@ -19,15 +20,24 @@ void CMainWnd::QueueClipExport(const ClipExportEntry& entry)
 
 void CMainWnd::ExportClipList(int, const MediaFileInfo& settings)
 {
-    m_bClipRunning = 1;
+    {
+        std::lock_guard lock(m_clipQueueLock);
+        ++m_nClipJobsInside;
+    }
     if (m_pPageView)
         m_pPageView->SetClipListBusy(true);
-    for (size_t i = 0; m_bClipRunning; ++i) {
+    for (size_t i = 0;; ++i) {
         ClipExportEntry entry;
         {
             std::lock_guard lock(m_clipQueueLock);
-            if (i >= m_vecExportQueue.size())
+            if (!m_bClipRunning || i >= m_vecExportQueue.size()) {
+                // From here a row's start button launches a new job, which this one must not touch.
+                m_vecExportQueue.clear();
+                m_bClipRunning = 0;
+                if (m_pPageView)
+                    m_pPageView->SetClipListBusy(false);
                 break;
+            }
             entry = m_vecExportQueue[i];
         }
         std::wstring name = entry.clipPath, extension;
@@ -48,7 +58,7 @@ void CMainWnd::ExportClipList(int, const MediaFileInfo& settings)
             std::printf("clip list: no stage for kind %d\n", entry.kind);
         if (!m_bClipRunning) {
             ::DeleteFile(output.c_str());
-            break;
+            continue;  // the next turn finishes
         }
         exported = exported && MediaInfoLibrary::OutputLooksValid(output, 1024);
         if (exported)
@@ -60,9 +70,7 @@ void CMainWnd::ExportClipList(int, const MediaFileInfo& settings)
     }
     {
         std::lock_guard lock(m_clipQueueLock);
-        m_vecExportQueue.clear();
+        --m_nClipJobsInside;
     }
-    if (m_pPageView)
-        m_pPageView->SetClipListBusy(false);
-    m_bClipRunning = 0;
+    m_clipJobLeft.notify_all();
 }

@@ -29,6 +29,9 @@ float ClipTimeSeconds(const std::wstring& hours, const std::wstring& minutes, co
 // 100, which leaves the sound unchanged.
 std::wstring ClipVolumeFilter(int volume);
 
+// A picture file's size as the media libraries read it; false when it cannot be read.
+bool PictureSize(const std::wstring& path, long& width, long& height);
+
 // A typed subtitle, rendered by the subtitle page into a transparent picture of the preview's size.
 struct ClipSubtitle {
     std::wstring picturePath;

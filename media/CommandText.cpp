@@ -1,12 +1,12 @@
 #include "media/CommandText.h"
 
+#include "platform/base/Path.h"
+
 std::wstring EncoderPath(const std::wstring& path)
 {
-    std::wstring out = path;
-    for (wchar_t& c : out)
-        if (c == L'\\')
-            c = L'/';
-    return out;
+    // The same mapping as the file functions, drive-rooted work folders included: the encoder
+    // must write where the editor later looks.
+    return platform::ToWidePath(platform::ToPosixPath(path));
 }
 
 std::wstring QuoteInsideArgument(const std::wstring& text)

@@ -5,8 +5,8 @@
 
 #include <string>
 
-// The path as the encoder sees it: the editor joins folders with a backslash, the encoder on this
-// platform only understands the slash.
+// The path as the encoder sees it: the editor joins folders with a backslash and keeps its work
+// folders drive-rooted ("X:\\ZaDaro"); the encoder gets the same POSIX path the file functions use.
 std::wstring EncoderPath(const std::wstring& path);
 
 // Text to put between the double quotes of a command-line argument: embedded quotes and the

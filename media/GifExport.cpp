@@ -1,6 +1,9 @@
 // The GIF export: converts the queued GIF list items one by one, each row showing its own
 // progress, then its open button or its failure note. No progress window and no cancel flag:
 // clearing the GIF list (m_bGifRunning = 0) stops the job, which then removes the partial file.
+// The launcher sets m_bGifRunning before the job starts; the job clears it under the queue's lock
+// in the same step that finds no item left, so a row queued meanwhile is either taken here or
+// starts a new export.
 
 #include <cstdio>
 #include <cwchar>
@@ -22,17 +25,26 @@ constexpr long long kSmallestGifBytes = 1024;
 ExportOutcome CMainWnd::ExportGif(const MediaFileInfo& settings)
 {
     m_fJobPercent = 0;
-    m_bGifRunning = 1;
+    {
+        std::lock_guard lock(m_gifQueueLock);
+        ++m_nGifJobsInside;
+    }
     if (m_pPageView)
         m_pPageView->SetGifListBusy(true);
     ExportOutcome outcome = ExportOutcome::Succeeded;
     // Items queued while the job runs are converted by this job, in order.
-    for (size_t i = 0; m_bGifRunning; ++i) {
+    for (size_t i = 0;; ++i) {
         GifListItem item;
         {
             std::lock_guard lock(m_gifQueueLock);
-            if (i >= m_vecGifQueue.size())
+            if (!m_bGifRunning || i >= m_vecGifQueue.size()) {
+                // From here a row's export launches a new job, which this one must not touch.
+                m_vecGifQueue.clear();
+                m_bGifRunning = 0;
+                if (m_pPageView)
+                    m_pPageView->SetGifListBusy(false);
                 break;
+            }
             item = m_vecGifQueue[i];
         }
         MakeEvenSize(item.width, item.height);
@@ -59,7 +71,7 @@ ExportOutcome CMainWnd::ExportGif(const MediaFileInfo& settings)
             ::DeleteFile(output.c_str());
             std::printf("gif: cancelled\n");
             outcome = ExportOutcome::Cancelled;
-            break;
+            continue;  // the next turn finishes
         }
         const bool converted = MediaInfoLibrary::OutputLooksValid(output, kSmallestGifBytes);
         if (converted) {
@@ -73,10 +85,8 @@ ExportOutcome CMainWnd::ExportGif(const MediaFileInfo& settings)
     }
     {
         std::lock_guard lock(m_gifQueueLock);
-        m_vecGifQueue.clear();
+        --m_nGifJobsInside;
     }
-    if (m_pPageView)
-        m_pPageView->SetGifListBusy(false);
-    m_bGifRunning = 0;
+    m_gifJobLeft.notify_all();
     return outcome;
 }

@@ -2,12 +2,9 @@
 
 #include <cwchar>
 
-extern "C" {
-#include <libavformat/avformat.h>
-}
-
 #include "base/StringHelpers.h"
 #include "media/CommandText.h"
+#include "media/MediaLibraries.h"
 
 namespace {
 
@@ -30,13 +27,13 @@ int WholeFrameRate(AVRational rate)
 }
 
 // Opens the file with its stream information read, or returns null.
-AVFormatContext* OpenWithStreams(const std::wstring& path)
+AVFormatContext* OpenWithStreams(const MediaLibraryCalls* av, const std::wstring& path)
 {
     AVFormatContext* format = nullptr;
-    if (avformat_open_input(&format, WideToUtf8(EncoderPath(path)).c_str(), nullptr, nullptr) != 0)
+    if (!av || av->avformat_open_input(&format, WideToUtf8(EncoderPath(path)).c_str(), nullptr, nullptr) != 0)
         return nullptr;
-    if (avformat_find_stream_info(format, nullptr) < 0)
-        avformat_close_input(&format);
+    if (av->avformat_find_stream_info(format, nullptr) < 0)
+        av->avformat_close_input(&format);
     return format;
 }
 
@@ -46,11 +43,12 @@ std::wstring MediaProbe::EncoderFrameRate(const std::wstring& sourcePath, const 
 {
     if (wholeRate.empty())
         return {};
-    AVFormatContext* format = OpenWithStreams(sourcePath);
+    const MediaLibraryCalls* av = MediaLibraries();
+    AVFormatContext* format = OpenWithStreams(av, sourcePath);
     if (!format)
         return wholeRate;
     std::wstring exact;
-    const int video = av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    const int video = av->av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     if (video >= 0) {
         AVRational rate = format->streams[video]->r_frame_rate;
         if (rate.num != 0 && rate.den != 0 && WholeRate(rate) == std::wcstol(wholeRate.c_str(), nullptr, 10)) {
@@ -59,18 +57,35 @@ std::wstring MediaProbe::EncoderFrameRate(const std::wstring& sourcePath, const 
             exact = FormatWide(L"%d/%d", rate.num, rate.den);
         }
     }
-    avformat_close_input(&format);
+    av->avformat_close_input(&format);
     return exact.empty() ? wholeRate : exact;
 }
 
 double MediaProbe::DurationSeconds(const std::wstring& path)
 {
-    AVFormatContext* format = OpenWithStreams(path);
+    const MediaLibraryCalls* av = MediaLibraries();
+    AVFormatContext* format = OpenWithStreams(av, path);
     if (!format)
         return -1;
     const double seconds = format->duration == AV_NOPTS_VALUE ? -1 : format->duration / double(AV_TIME_BASE);
-    avformat_close_input(&format);
+    av->avformat_close_input(&format);
     return seconds;
+}
+
+bool MediaProbe::HasVideoStream(const std::wstring& path)
+{
+    const MediaLibraryCalls* av = MediaLibraries();
+    AVFormatContext* format = OpenWithStreams(av, path);
+    if (!format)
+        return false;
+    bool found = false;
+    for (unsigned i = 0; i < format->nb_streams && !found; ++i) {
+        const AVStream* stream = format->streams[i];
+        found = stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO && stream->codecpar->width > 0
+            && stream->codecpar->height > 0 && !(stream->disposition & AV_DISPOSITION_ATTACHED_PIC);
+    }
+    av->avformat_close_input(&format);
+    return found;
 }
 
 MediaProbe::~MediaProbe()
@@ -86,11 +101,12 @@ int MediaProbe::Open(const char* utf8Path, int& frameRate, uint8_t& hasSubtitles
                      int& width, int& height)
 {
     Close();
-    if (!utf8Path || avformat_open_input(&m_format, utf8Path, nullptr, nullptr) != 0) {
+    const MediaLibraryCalls* av = MediaLibraries();
+    if (!utf8Path || !av || av->avformat_open_input(&m_format, utf8Path, nullptr, nullptr) != 0) {
         m_format = nullptr;
         return kOpenFailed;
     }
-    if (avformat_find_stream_info(m_format, nullptr) < 0)
+    if (av->avformat_find_stream_info(m_format, nullptr) < 0)
         return kNoStreamInfo;
 
     int audio = -1, video = -1;
@@ -120,6 +136,6 @@ int MediaProbe::Open(const char* utf8Path, int& frameRate, uint8_t& hasSubtitles
 
 void MediaProbe::Close()
 {
-    if (m_format)
-        avformat_close_input(&m_format);
+    if (m_format)  // only a loaded table opens one
+        MediaLibraries()->avformat_close_input(&m_format);
 }

@@ -23,8 +23,8 @@ public:
     MediaProbe(const MediaProbe&) = delete;
     MediaProbe& operator=(const MediaProbe&) = delete;
 
-    // Formats and codecs register themselves in the libraries this program links; kept so that
-    // start-up has one place to call before any probe.
+    // Formats and codecs register themselves when the libraries are first loaded (by the first
+    // probe); kept so that start-up has one place to call before any probe.
     static void RegisterFormats();
 
     // Frame rate is whole frames per second (24 when unknown or 120 and above); the subtitle flag
@@ -41,6 +41,11 @@ public:
     static std::wstring EncoderFrameRate(const std::wstring& sourcePath, const std::wstring& wholeRate);
     // The container's duration in seconds; below 0 when the file cannot be read as media.
     static double DurationSeconds(const std::wstring& path);
+    // Whether the file is a video the pages can load: the libraries open it, read its stream
+    // information and find a picture stream of a known size that is not an attached cover picture.
+    // A file named like a video that fails this (a text file, an empty file, a sound file) would
+    // load as an empty clip of the assumed hour; the one answer every loader asks.
+    static bool HasVideoStream(const std::wstring& path);
 
 private:
     AVFormatContext* m_format { nullptr };

@@ -85,7 +85,12 @@ ExportOutcome CMainWnd::ExportScreenshots(const MediaFileInfo& settings)
     const int width = static_cast<int>(static_cast<float>(std::wcstol(m_strScreenshotWidth.c_str(), nullptr, 10)) * scale);
     const int height = static_cast<int>(static_cast<float>(std::wcstol(m_strScreenshotHeight.c_str(), nullptr, 10)) * scale);
     const int rows = m_pScreenshotList->RowCount();
-    if (rows > 0 && (width <= 0 || height <= 0)) {
+    if (rows == 0) {  // nothing written is no success
+        CloseProgressWindow();
+        AskUser(L"截图列表是空的，没有可导出的图片。", L"取消", L"确定");
+        return ExportOutcome::Refused;
+    }
+    if (width <= 0 || height <= 0) {
         CloseProgressWindow();
         AskUser(L"截图尺寸无效，请检查缩放比例！", L"取消", L"确定");
         return ExportOutcome::Refused;

@@ -1,6 +1,6 @@
 // The screenshot strip: one 232-wide thumbnail every interval from the page's start time up to its
 // end time, each grabbed by the encoder into the working folder and shown as a row of the list.
-// Runs on its own thread; it has no stop flag and runs to the end of its range.
+// Runs on its own thread to the end of its range, or until the window shuts down.
 
 #include "media/ScreenshotStrip.h"
 
@@ -63,7 +63,7 @@ void CMainWnd::BuildScreenshotStrip()
     const int step = IntervalSeconds(*m_pPageView);
     const bool longPicture = m_pPageView->OptionSelected(L"LongPic");
     const int height = ScreenshotThumbnailHeight(m_strScreenshotWidth, m_strScreenshotHeight);
-    for (int t = start; t < end && height > 0; t += step) {
+    for (int t = start; t < end && height > 0 && !m_bClosing; t += step) {  // shut-down waits for it
         const int number = ++m_nScreenshotCounter;
         const std::wstring time = FormatWide(L"%.2f", static_cast<double>(t));
         const std::wstring png = FormatWide(L"%s\\temp%d.png", m_strTempFolder.c_str(), number);

@@ -65,9 +65,9 @@ using OPENFILENAME = OPENFILENAMEW;
 using LPOPENFILENAMEW = OPENFILENAMEW*;
 
 // TRUE when a file was chosen. One file: lpstrFile holds its path. With OFN_ALLOWMULTISELECT
-// and several files: "folder\0name\0name\0\0" (names relative to the folder). FALSE on cancel
-// (CommDlgExtendedError 0) or failure (the error code; with FNERR_BUFFERTOOSMALL the first
-// character of lpstrFile holds the size needed).
+// and several files: "folder\0name\0name\0\0" (the files' deepest common folder, "/" at least,
+// and names relative to it). FALSE on cancel (CommDlgExtendedError 0) or failure (the error code;
+// with FNERR_BUFFERTOOSMALL the first character of lpstrFile holds the size needed).
 BOOL GetOpenFileNameW(LPOPENFILENAMEW ofn);
 inline BOOL GetOpenFileName(LPOPENFILENAMEW ofn) { return GetOpenFileNameW(ofn); }
 

@@ -267,6 +267,10 @@ public:
     INT GetFamilyCount() const { return static_cast<INT>(m_names.size()); }
     Status GetFamilies(INT wanted, FontFamily* families, INT* found) const;
 
+    // The installed family that text asked for in `family` is drawn with: the family itself when
+    // installed, else the desktop's substitute for it (a Windows face maps to a font of its kind).
+    static std::wstring DrawnFamily(const std::wstring& family);
+
 private:
     std::vector<std::wstring> m_names;
 };

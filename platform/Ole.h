@@ -21,6 +21,7 @@ constexpr HRESULT E_NOINTERFACE = static_cast<HRESULT>(0x80004002u);
 constexpr HRESULT E_POINTER = static_cast<HRESULT>(0x80004003u);
 constexpr HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000Eu);
 constexpr HRESULT E_PENDING = static_cast<HRESULT>(0x8000000Au);
+constexpr HRESULT E_UNEXPECTED = static_cast<HRESULT>(0x8000FFFFu);
 constexpr HRESULT DV_E_FORMATETC = static_cast<HRESULT>(0x80040064u);
 constexpr HRESULT DV_E_TYMED = static_cast<HRESULT>(0x80040069u);
 constexpr HRESULT DV_E_CLIPFORMAT = static_cast<HRESULT>(0x8004006Au);
@@ -152,6 +153,12 @@ struct IDropSource : IUnknown {
 protected:
     ~IDropSource() = default;
 };
+
+// Runs a drag of `data` out of the window that took the last press, until `source` says drop or
+// cancel: the calling thread's mouse and key input drive it, its other messages keep being
+// dispatched. DRAGDROP_S_DROP when a target took the data (*effect: what it did), else
+// DRAGDROP_S_CANCEL; E_UNEXPECTED when the data offers nothing a target could take.
+HRESULT DoDragDrop(IDataObject* data, IDropSource* source, DWORD okEffects, DWORD* effect);
 
 HRESULT OleInitialize(LPVOID reserved);
 void OleUninitialize();

@@ -437,10 +437,36 @@ def split_marker():
     return canvas
 
 
+def check_boxes():
+    """The options that read as a yes or no: a 14 x 14 box, empty, hot and ticked."""
+    out = os.path.join(ROOT, "skins", "images")
+    for name, border, fill in (("check_off", (128, 134, 145, 255), (21, 22, 26, 255)),
+                               ("check_hot", (90, 157, 255, 255), (21, 22, 26, 255)),
+                               ("check_on", (61, 139, 253, 255), (61, 139, 253, 255))):
+        box = Canvas(14, 14)
+        box.round_rect(0, 0, 14, 14, 3, border)
+        box.round_rect(1, 1, 13, 13, 2, fill)
+        if name == "check_on":
+            box.line(3.5, 7.2, 6, 9.8, 1.8, (255, 255, 255, 255))
+            box.line(6, 9.8, 10.8, 4.4, 1.8, (255, 255, 255, 255))
+        box.save(os.path.join(out, name + ".png"))
+
+
+def scroll_thumbs():
+    """The lists' scroll thumb, 8 x 24, normal and hot: a rounded bar stretched by its 4-pixel ends."""
+    out = os.path.join(ROOT, "skins", "images")
+    for name, colour in (("scroll_thumb", (92, 98, 110, 255)), ("scroll_thumb_hot", (128, 134, 145, 255))):
+        thumb = Canvas(8, 24)
+        thumb.round_rect(1, 0, 7, 24, 3, colour)
+        thumb.save(os.path.join(out, name + ".png"))
+
+
 def main_window_images():
     # The skin names both by their bare names, so they sit beside the skins.
     default_avatar(38).save(os.path.join(ROOT, "skins", "morentouxiang32.png"))
     split_marker().save(os.path.join(ROOT, "skins", "33.png"))
+    check_boxes()
+    scroll_thumbs()
 
 
 def list_row_images():
@@ -456,10 +482,12 @@ def list_row_images():
     arrow.line(2, 8, 22, 8, 2.0, grey)
     arrow.triangle(((20, 3), (27, 8), (20, 13)), grey)
     arrow.save(os.path.join(out, "jiantou.png"))
-    pencil = Canvas(16, 16)
-    pencil.line(4, 12, 11.5, 4.5, 2.6, grey)
-    pencil.triangle(((2.2, 14), (2.8, 10.8), (5.4, 13.3)), grey)
-    pencil.save(os.path.join(out, "bianji-1.png"))
+    # The rename pencil: normal, hot and pushed.
+    for state, colour in (("1", grey), ("2", blue), ("3", (40, 96, 190, 255))):
+        pencil = Canvas(16, 16)
+        pencil.line(4, 12, 11.5, 4.5, 2.6, colour)
+        pencil.triangle(((2.2, 14), (2.8, 10.8), (5.4, 13.3)), colour)
+        pencil.save(os.path.join(out, "bianji-%s.png" % state))
     for state, colour in (("1", grey), ("2", (229, 72, 77, 255)), ("3", (190, 50, 56, 255))):
         cross = Canvas(12, 12)
         cross.line(2, 2, 10, 10, 1.6, colour)

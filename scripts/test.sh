@@ -11,7 +11,10 @@ ctest --test-dir build -j"$(nproc)" --output-on-failure
 
 build_tree build-asan -DQUILL_SANITIZE=ON -DQUILL_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug \
   "-DCMAKE_CXX_FLAGS_DEBUG=-O1 -g1" "-DCMAKE_C_FLAGS_DEBUG=-O1 -g1"
-ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+# The leak check does not follow __tls_get_addr: now and then it took a garbage range for a thread's
+# dynamic TLS block and crashed at exit after the test had passed. The blocks stay roots all the
+# same, as memory the dynamic linker allocated.
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:intercept_tls_get_addr=0 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan -j"$(nproc)" --output-on-failure
 
 if [ -f scripts/fuzz.sh ]; then

@@ -1,6 +1,7 @@
 #include "editor/dialogs/ColorWnd.h"
 
 #include "editor/dialogs/DialogDpi.h"
+#include "editor/dialogs/DialogKeys.h"
 #include "editor/mainwnd/MainWnd.h"
 #include "platform/Windows.h"
 #include "ui/core/DPI.h"
@@ -47,13 +48,7 @@ void CColorWnd::OnClick(SkinUI::TNotifyUI& msg)
 
 LRESULT CColorWnd::ResponseDefaultKeyEvent(WPARAM wParam)
 {
-    if (wParam == VK_RETURN)
-        return TRUE;
-    if (wParam == VK_ESCAPE) {
-        Close(2);
-        return TRUE;
-    }
-    return FALSE;
+    return AnswerDialogKey(*this, wParam, 2);
 }
 
 LRESULT CColorWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "editor/dialogs/CoverWnd.h"
+#include "editor/dialogs/DialogDpi.h"
 #include "editor/mainwnd/MainWnd.h"
 #include "ui/core/DPI.h"
 
@@ -12,7 +13,7 @@ RECT CropDragBounds {};
 
 namespace {
 
-DpiDebounce ConcealDpiTick;
+CDialogDpiDebounce ConcealDpiTick;
 
 int Width(const RECT& rc)
 {
@@ -209,7 +210,7 @@ LRESULT CConceal::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
         m_nMaxHeight = static_cast<int>(lParam);
         break;
     case WM_DPICHANGED:
-        RescaleOverlayForDpi(m_pm, m_hWnd, wParam, lParam, ConcealDpiTick);
+        ConcealDpiTick.Rescale(m_pm, m_hWnd, wParam, lParam);
         break;
     default:
         break;

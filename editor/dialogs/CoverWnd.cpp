@@ -5,6 +5,7 @@
 #include <cwctype>
 
 #include "editor/dialogs/ConcealWnd.h"
+#include "editor/dialogs/DialogDpi.h"
 #include "editor/dialogs/WaterTextUI.h"
 #include "editor/mainwnd/MainWnd.h"
 #include "ui/core/DPI.h"
@@ -15,7 +16,7 @@ namespace {
 constexpr DWORD kOutlineColor = 0xFF1885DD;
 constexpr int kNear = 20;
 constexpr int kBand = 4;
-DpiDebounce CoverDpiTick;
+CDialogDpiDebounce CoverDpiTick;
 
 void SetNumber(SkinUI::CControlUI* edit, int value)
 {
@@ -212,7 +213,7 @@ LRESULT CCover::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
         OnRelease();
         break;
     case WM_DPICHANGED:
-        RescaleOverlayForDpi(m_pm, m_hWnd, wParam, lParam, CoverDpiTick);
+        CoverDpiTick.Rescale(m_pm, m_hWnd, wParam, lParam);
         break;
     default:
         break;

@@ -1,5 +1,6 @@
 #include "editor/dialogs/HisToryWnd.h"
 
+#include "editor/dialogs/DialogKeys.h"
 #include "editor/mainwnd/MainWnd.h"
 #include "platform/Windows.h"
 #include "ui/controls/ButtonUI.h"
@@ -102,11 +103,5 @@ void CHisToryWnd::OnClick(SkinUI::TNotifyUI& msg)
 
 LRESULT CHisToryWnd::ResponseDefaultKeyEvent(WPARAM wParam)
 {
-    if (wParam == VK_RETURN)
-        return TRUE;
-    if (wParam == VK_ESCAPE) {
-        Close(2);
-        return TRUE;
-    }
-    return FALSE;
+    return AnswerDialogKey(*this, wParam, 2);
 }

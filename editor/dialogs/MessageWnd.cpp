@@ -6,6 +6,7 @@
 
 #include "base/StringHelpers.h"
 #include "editor/dialogs/DialogDpi.h"
+#include "editor/dialogs/DialogKeys.h"
 #include "editor/dialogs/TimelineHandleUI.h"
 #include "platform/Windows.h"
 #include "ui/core/DPI.h"
@@ -234,13 +235,7 @@ void CMessageWnd::OnClick(SkinUI::TNotifyUI& msg)
 
 LRESULT CMessageWnd::ResponseDefaultKeyEvent(WPARAM wParam)
 {
-    if (wParam == VK_RETURN)
-        return TRUE;
-    if (wParam == VK_ESCAPE) {
-        Close(0);
-        return TRUE;
-    }
-    return FALSE;
+    return AnswerDialogKey(*this, wParam, 0);
 }
 
 LRESULT CMessageWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)

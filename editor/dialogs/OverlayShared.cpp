@@ -1,5 +1,6 @@
 #include "editor/dialogs/OverlayShared.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -74,19 +75,55 @@ bool SaveOverlayPng(Gdiplus::Bitmap& bitmap, const std::wstring& path)
     return false;
 }
 
-bool RescaleOverlayForDpi(SkinUI::CPaintManagerUI& pm, HWND hwnd, WPARAM wParam, LPARAM lParam, DpiDebounce& last)
+OverlayCanvas::OverlayCanvas(int width, int height)
 {
-    constexpr DWORD kDebounceMs = 100;
-    const DWORD now = ::GetTickCount();
-    if (last.set && now - last.tick < kDebounceMs)
-        return false;
-    last = { now, true };
-    pm.SetDPI(LOWORD(wParam));
-    pm.ResetDPIAssets();
-    if (const RECT* suggested = reinterpret_cast<const RECT*>(lParam))
-        ::SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                       suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-    if (SkinUI::CControlUI* root = pm.GetRoot())
-        root->NeedUpdate();
-    return true;
+    if (width <= 0 || height <= 0)
+        return;
+    BITMAPINFO info {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    m_hBitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    m_hDC = m_hBitmap != nullptr ? ::CreateCompatibleDC(nullptr) : nullptr;
+    if (m_hDC == nullptr || bits == nullptr)
+        return;
+    m_hOld = ::SelectObject(m_hDC, m_hBitmap);
+    m_nWidth = width;
+    m_nHeight = height;
+    m_pBits = static_cast<uint32_t*>(bits);
+    std::fill(m_pBits, m_pBits + static_cast<size_t>(width) * height, 0u);
 }
+
+OverlayCanvas::~OverlayCanvas()
+{
+    if (m_hDC != nullptr) {
+        if (m_hOld != nullptr)
+            ::SelectObject(m_hDC, m_hOld);
+        ::DeleteDC(m_hDC);
+    }
+    if (m_hBitmap != nullptr)
+        ::DeleteObject(m_hBitmap);
+}
+
+std::unique_ptr<Gdiplus::Bitmap> OverlayCanvas::ToBitmap() const
+{
+    auto bitmap = std::make_unique<Gdiplus::Bitmap>(m_nWidth, m_nHeight);
+    ::GdiFlush();
+    const auto straight = [](uint32_t c, uint32_t a) { return static_cast<BYTE>(std::min<uint32_t>(255, (c * 255 + a / 2) / a)); };
+    for (int y = 0; y < m_nHeight; ++y) {
+        const uint32_t* row = m_pBits + static_cast<size_t>(y) * m_nWidth;
+        for (int x = 0; x < m_nWidth; ++x) {
+            const uint32_t p = row[x], a = p >> 24;
+            if (a == 0)
+                continue;  // the new bitmap is transparent already
+            bitmap->SetPixel(x, y, Gdiplus::Color(static_cast<BYTE>(a), straight((p >> 16) & 0xFF, a),
+                                                  straight((p >> 8) & 0xFF, a), straight(p & 0xFF, a)));
+        }
+    }
+    return bitmap;
+}
+

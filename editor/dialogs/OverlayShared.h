@@ -9,6 +9,7 @@
 // older file under the name that an export will read.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "platform/GdiPlus.h"
@@ -51,14 +52,27 @@ void RotateAbout(Gdiplus::Graphics& g, int cx, int cy, int angle);
 // Writes the bitmap as a PNG at `path`; false (and no file there) when it cannot.
 bool SaveOverlayPng(Gdiplus::Bitmap& bitmap, const std::wstring& path);
 
-namespace SkinUI {
-class CPaintManagerUI;
-}
-// The editor's common answer to WM_DPICHANGED for an overlay window: unless the same window class
-// rescaled less than 100 ms ago (`lastTick`, per class), take the new DPI, reset the DPI assets,
-// move to the suggested rectangle when there is one and lay out again. True when it rescaled.
-struct DpiDebounce {
-    DWORD tick = 0;
-    bool set = false;
+// A memory device context with a zeroed (transparent), top-down 32-bit DIB selected: a surface
+// that the overlay drawings paint on exactly as they paint on screen, read back as a bitmap.
+class OverlayCanvas {
+public:
+    OverlayCanvas(int width, int height);
+    ~OverlayCanvas();
+    OverlayCanvas(const OverlayCanvas&) = delete;
+    OverlayCanvas& operator=(const OverlayCanvas&) = delete;
+
+    bool IsValid() const { return m_pBits != nullptr; }
+    HDC Dc() const { return m_hDC; }
+    int Width() const { return m_nWidth; }
+    int Height() const { return m_nHeight; }
+    // The pixels with straight (not premultiplied) alpha, ready to save.
+    std::unique_ptr<Gdiplus::Bitmap> ToBitmap() const;
+
+private:
+    HDC m_hDC { nullptr };
+    HBITMAP m_hBitmap { nullptr };
+    HGDIOBJ m_hOld { nullptr };
+    uint32_t* m_pBits { nullptr };
+    int m_nWidth { 0 };
+    int m_nHeight { 0 };
 };
-bool RescaleOverlayForDpi(SkinUI::CPaintManagerUI& pm, HWND hwnd, WPARAM wParam, LPARAM lParam, DpiDebounce& last);

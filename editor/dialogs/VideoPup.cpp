@@ -2,14 +2,17 @@
 
 #include <tinyxml.h>
 
+#include <cstdint>
 #include <cwctype>
 #include <utility>
 
 #include "base/StringHelpers.h"
 #include "editor/dialogs/DialogDpi.h"
+#include "editor/dialogs/DialogKeys.h"
 #include "editor/mainwnd/MainWnd.h"
 #include "editor/mainwnd/TextFile.h"
 #include "platform/Windows.h"
+#include "platform/base/Path.h"
 #include "ui/core/DPI.h"
 
 namespace {
@@ -19,6 +22,9 @@ constexpr size_t kFolderBufferChars = 52000;
 constexpr int kGifHeight = 180;
 constexpr int kDialogWidth = 508;
 const wchar_t kUnnamed[] = L"无名称";
+// A file name holds at most 255 bytes; the rest is room for the extension and the "(n)" that
+// keeps an output from replacing another.
+constexpr size_t kMaxNameBytes = 200;
 
 CDialogDpiDebounce g_dpiDebounce;
 
@@ -51,6 +57,22 @@ void CreateFolderPath(const std::wstring& folder)
         if (end == std::wstring::npos)
             return;
     }
+}
+
+// Blanks and dots at either end dropped.
+std::wstring TrimmedName(const std::wstring& name)
+{
+    const size_t first = name.find_first_not_of(L" .\t");
+    if (first == std::wstring::npos)
+        return {};
+    const size_t last = name.find_last_not_of(L" .\t");
+    return name.substr(first, last - first + 1);
+}
+
+size_t Utf8Length(wchar_t c)
+{
+    const auto code = static_cast<uint32_t>(c);
+    return code < 0x80 ? 1 : code < 0x800 ? 2 : code < 0x10000 ? 3 : 4;
 }
 
 bool IsRefusedInName(wchar_t c)
@@ -90,11 +112,12 @@ std::wstring CVideoPup::CleanOutputName(const std::wstring& name)
     for (wchar_t c : name)
         if (!IsRefusedInName(c))
             clean += c;
-    const size_t first = clean.find_first_not_of(L" .\t");
-    if (first == std::wstring::npos)
-        return kUnnamed;
-    const size_t last = clean.find_last_not_of(L" .\t");
-    return clean.substr(first, last - first + 1);
+    clean = TrimmedName(clean);
+    size_t bytes = 0, kept = 0;
+    while (kept < clean.size() && (bytes += Utf8Length(clean[kept])) <= kMaxNameBytes)
+        ++kept;
+    clean = TrimmedName(clean.substr(0, kept));
+    return clean.empty() ? kUnnamed : clean;
 }
 
 std::wstring CVideoPup::EvenSizeText(const std::wstring& text, const wchar_t* fallback)
@@ -151,8 +174,7 @@ void CVideoPup::InitWindow()
     MediaFileInfo& info = m_pOwner->m_exportInfo;
     if (m_pFileNameEdit)
         m_pFileNameEdit->SetText(info.name.c_str());
-    if (m_pFolderBox)
-        m_pFolderBox->SetText(m_pOwner->m_strOutFolder.c_str());
+    ShowFolder(m_pOwner->m_strOutFolder);
     info.format = L"mp4";
     info.height = L"";
     info.width = L"";
@@ -240,8 +262,15 @@ void CVideoPup::OnChangeFolder()
         return;
     m_pOwner->m_strOutFolder = m_strFolder;
     SaveOutputFolder(SettingsFilePath(), m_strFolder);  // a failed save keeps the folder for this run
+    ShowFolder(m_strFolder);
+}
+
+void CVideoPup::ShowFolder(const std::wstring& folder)
+{
+    // The stored folder keeps its separators; the user sees the desktop's own path, which the
+    // export reads back from the box and the file functions take as well.
     if (m_pFolderBox)
-        m_pFolderBox->SetText(m_strFolder.c_str());
+        m_pFolderBox->SetText(platform::ToNativePath(folder).c_str());
 }
 
 void CVideoPup::Notify(SkinUI::TNotifyUI& msg)
@@ -308,13 +337,7 @@ bool CVideoPup::FileNameHasFocus() const
 
 LRESULT CVideoPup::ResponseDefaultKeyEvent(WPARAM wParam)
 {
-    if (wParam == VK_RETURN)
-        return TRUE;
-    if (wParam == VK_ESCAPE) {
-        Close(2);
-        return TRUE;
-    }
-    return FALSE;
+    return AnswerDialogKey(*this, wParam, 2);
 }
 
 LRESULT CVideoPup::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)

@@ -28,7 +28,8 @@ public:
     HWND CreateOwned(HWND owner);
 
     // An output name as the user typed it, made safe: separators and characters that file
-    // systems refuse are dropped, blanks and dots at either end trimmed; nothing left: "无名称".
+    // systems refuse are dropped, blanks and dots at either end trimmed, and a name too long for a
+    // file name cut to fit; nothing left: "无名称".
     static std::wstring CleanOutputName(const std::wstring& name);
     // A custom size text as the encoder gets it: its leading digits as a number, raised to the
     // next even number; no digits or 0 give the fallback.
@@ -49,6 +50,7 @@ protected:
 private:
     void OnExport();
     void OnChangeFolder();
+    void ShowFolder(const std::wstring& folder);
     void OnItemSelect(SkinUI::CControlUI* sender);
     void ShowCustomSize(bool show);
     bool CustomSizeShown() const;

@@ -31,6 +31,21 @@ RECT LayerClientRect()
              TextLayerRectangle.bottom - TextLayerRectangle.top };
 }
 
+// The rectangle slid onto the layer, its size kept: it stops at the layer's edges, and one wider
+// or higher than the layer starts at the layer's left or top edge. Pinning reads a negative left
+// or top as a distance from the far edge, so an item must never keep one.
+RECT KeptOnLayer(RECT rc)
+{
+    const RECT layer = LayerClientRect();
+    if (layer.right <= 0 || layer.bottom <= 0)
+        return rc;
+    const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+    const int left = std::max<int>(layer.left, std::min<int>(rc.left, layer.right - w));
+    const int top = std::max<int>(layer.top, std::min<int>(rc.top, layer.bottom - h));
+    ::OffsetRect(&rc, left - rc.left, top - rc.top);
+    return rc;
+}
+
 }  // namespace
 
 std::vector<SkinUI::CUIString> SplitUIString(const SkinUI::CUIString& text, const SkinUI::CUIString& delimiter)
@@ -128,7 +143,7 @@ bool CWaterTextUI::RenderItem(HDC hDC)
     const std::unique_ptr<Gdiplus::Font> font = MakeTextItemFont(style);
     m_rcMeasured = MeasureOverlayText(m_sItemText.GetData(), *font);
     if (m_bFitPending) {
-        SetPos(FittedRect(m_rcMeasured, style));
+        SetPos(KeptOnLayer(FittedRect(m_rcMeasured, style)));
         m_bFitPending = false;
     }
     const RECT& rc = m_rcItem;
@@ -193,7 +208,7 @@ void CWaterTextUI::FitToText(const SkinUI::CUIString& text)
     const std::unique_ptr<Gdiplus::Font> font = MakeTextItemFont(style);
     RECT rc = FittedRect(MeasureOverlayText(text.GetData(), *font), style);
     ::OffsetRect(&rc, -(rc.right - m_rcItem.right) / 2, 0);
-    SetPos(rc);
+    SetPos(KeptOnLayer(rc));
 }
 
 void CWaterTextUI::DoEvent(SkinUI::TEventUI& event)
@@ -220,12 +235,7 @@ void CWaterTextUI::DoEvent(SkinUI::TEventUI& event)
         m_ptPress = event.ptMouse;
         RECT candidate = m_rcDrag;
         ::OffsetRect(&candidate, dx, dy);
-        // The whole item stays on the layer: it stops at an edge and slides along it.
-        const RECT layer = LayerClientRect();
-        const int w = candidate.right - candidate.left, h = candidate.bottom - candidate.top;
-        const int left = std::max<int>(layer.left, std::min<int>(candidate.left, layer.right - w));
-        const int top = std::max<int>(layer.top, std::min<int>(candidate.top, layer.bottom - h));
-        ::OffsetRect(&candidate, left - candidate.left, top - candidate.top);
+        candidate = KeptOnLayer(candidate);  // it stops at an edge and slides along it
         SetPos(candidate);
         m_rcDrag = candidate;
         return;

@@ -6,8 +6,9 @@
 // subtitle export overlays on the video. The user drags the item within the layer.
 //
 // Rules: UI thread only; the layer's root container owns the item. Measuring never needs an
-// earlier paint. A drag keeps the whole item inside the layer, and a release places the item only
-// when a press on it started the drag. No event reaches the base button (no hover, no click on release).
+// earlier paint. A fit and a drag keep the whole item inside the layer (one wider than the layer
+// from its left edge), and a release places the item only when a press on it started the drag.
+// No event reaches the base button (no hover, no click on release).
 
 #include <vector>
 

@@ -7,6 +7,8 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "media/ExportPageView.h"
 
@@ -25,10 +27,11 @@ public:
     SIZE WorkAreaSize() const override;
     // The main window shows and hides the crop pair itself.
     void ShowCropOverlays(bool) override {}
-    // The split list's rows are read by the split page's commands; none are captured here.
-    int SplitTaskCount() const override { return 0; }
-    bool SplitTask(int, SkinUI::CUIString&, SkinUI::CUIString&) const override { return false; }
-    GifRowView* FindGifRow(const SkinUI::CUIString&) override { return nullptr; }
+    // The split list's rows as they stood at the capture: task text and a safe part name each.
+    int SplitTaskCount() const override;
+    bool SplitTask(int row, SkinUI::CUIString& task, SkinUI::CUIString& baseName) const override;
+    // The GIF row's view; it finds its row by the tag on the UI thread and skips a removed one.
+    GifRowView* FindGifRow(const SkinUI::CUIString& rowId) override;
     void SetGifListBusy(bool busy) override;
     void SetClipListBusy(bool busy) override;
 
@@ -38,4 +41,5 @@ private:
     std::map<std::wstring, std::wstring> m_fields;  // guarded by m_lock
     std::map<std::wstring, int> m_sliders;          // guarded by m_lock
     std::map<std::wstring, bool> m_options;         // guarded by m_lock
+    std::vector<std::pair<std::wstring, std::wstring>> m_splitTasks;  // guarded by m_lock
 };

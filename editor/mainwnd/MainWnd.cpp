@@ -13,6 +13,7 @@
 
 #include "base/StringHelpers.h"
 #include "editor/mainwnd/BoundPageView.h"
+#include "editor/mainwnd/ListRowViews.h"
 #include "editor/dialogs/MessageWnd.h"
 #include "media/ExportPageView.h"
 #include "platform/Windows.h"
@@ -68,6 +69,7 @@ CMainWnd::CMainWnd()
     WatermarkRecenterFlag = 0;
     TextWatermarkTiled = 0;
     EndHandleLimit = 816;
+    m_listViews = std::make_unique<ListRowViews>(*this);
 }
 
 CMainWnd::~CMainWnd()

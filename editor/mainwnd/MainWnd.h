@@ -25,6 +25,7 @@
 
 #include "base/SDKInstance.h"
 #include "base/WeakCallback.h"
+#include "editor/dialogs/ChildWnd.h"
 #include "editor/mainwnd/AccountClient.h"
 #include "editor/mainwnd/BoundControls.h"
 #include "editor/mainwnd/EditingRecords.h"
@@ -45,12 +46,17 @@ class BoundPageView;
 class CPlayerUI;
 class CShowProgress;
 class ExportPageView;
+class ListRowViews;
 class MergeListView;
 class ScreenshotListView;
 struct MergePoolShares;
+struct ClipRowFacts;
+class CWaterFloatWnd;
+class CChildWnd;
 
-// Process-wide export cancel flag: 1 stops the running export (set by the progress window's cancel
-// and by closing the main window, cleared by the cut's launch and by each job's cancel clean-up).
+// Process-wide export cancel flag: 1 stops the running page export (set by the progress window's
+// cancel and by closing the main window, cleared by each job's cancel clean-up and by a page
+// export's launch, which first waits for a cancelled page job that is still ending).
 extern std::atomic<uint8_t> CancelFlag;
 
 // Process-wide values of the main window's unit.
@@ -108,6 +114,8 @@ public:
     void Notify(SkinUI::TNotifyUI& msg) override;
     // Every button's action, found by the sender's exact name (MainWndCommands.cpp).
     void OnClick(SkinUI::TNotifyUI& msg) override;
+    // Whether a click on a control of this name runs a command.
+    static bool HasClickCommand(const std::wstring& name);
     LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
     LRESULT OnSysCommand(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& bHandled) override;
     LRESULT HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& bHandled) override;
@@ -116,6 +124,9 @@ public:
     // Start-up: binds every name of BoundControls.h; returns the last control found.
     SkinUI::CControlUI* BindControls();
     void WarmUpPlayer();
+    // The first paint, then the warm-up: loading the preview engine takes longer than the rest of
+    // the start-up, so it waits until the window has been drawn once.
+    LRESULT PaintThenWarmUp(WPARAM wParam, LPARAM lParam);
     // Reads the output folder from "Config\VideoConvert.xml", else the desktop's "Tessaly".
     void LoadOutputFolder();
 
@@ -140,6 +151,8 @@ public:
     // MainWndExportLaunch.cpp, MainWndCut.cpp, MainWndAdjust.cpp). UI thread only.
     void OpenFeaturePage(const wchar_t* entry);
     void ReturnFromPage();
+    // The multi-clip list with its footer and work area, hidden while a clip's sub-page is shown.
+    void ShowClipList(bool shown);
     void RestoreFromMaximised();
     void ShowAccountPopup(SkinUI::CControlUI* sender, int kind);
     // Runs one export button's launch; true when its job was started.
@@ -151,7 +164,40 @@ public:
     using SettingsDialogHook = std::function<int(CMainWnd&, const std::wstring& mode)>;
     static void SetSettingsDialogHook(SettingsDialogHook hook);
     // Starts the job counted and shows the progress window over the window until the job closes it.
+    // A cancel closes the window at once; the job may then still be ending on its worker.
     void RunWithProgressWindow(const wchar_t* title, std::function<void()> job);
+
+    // Page buttons (MainWndCutCommands.cpp, MainWndAdjustCommands.cpp, MainWndClipCommands.cpp).
+    // A chosen video of a refused format ("qlv", "qsv", "kux") is answered with a notice: true.
+    bool RefuseVideoFormat(const std::wstring& path);
+    // A file the libraries cannot read as a video (a renamed text file, an empty file, sound only)
+    // is answered with the damaged-file notice naming it: true. Asked before a page lets go of what
+    // it shows, so a refused file leaves the page as it was.
+    bool RefuseUnreadableVideo(const std::wstring& path);
+    // The one video a single-file page or sub-page loads: chosen, and neither of a refused format
+    // nor unreadable (each answered with its notice); empty otherwise.
+    std::wstring ChooseLoadableVideo();
+    // A message box over the window with one "确定" button.
+    void ShowNotice(const std::wstring& text);
+    // The notice for a file that cannot be decoded, naming it as `shownName`.
+    void ShowDamagedNotice(const std::wstring& shownName);
+    void AddCutPageFile(bool change);
+    // Takes the cut preview's time, read once, into the start or end fields; with milliseconds
+    // written the range is taken over.
+    void TakeCutTime(bool start);
+    void PlayCutPreview(bool play);
+    void UndoCutRange();
+    void StepCutVolume(SkinUI::CControlUI* sender, int step);
+    // The preview volume popup "MenuMusic2.xml" above the sender (split and screenshot pages).
+    void ShowVolumeMenu(SkinUI::CControlUI* sender);
+    void AddAdjustPageFile(bool change);
+    // A picture row's reset button: its slider, bar and value back to 100.
+    void ResetPictureRow(SkinUI::CControlUI* resetButton);
+    // Speed, rotation, aspect and reverse back to their defaults; the picture rows stay.
+    void ResetAdjustOptions();
+    // The multi-clip page's add button: the chosen videos become clip rows, in the chosen order.
+    void AddClipFiles();
+    void ShowHistoryWindow();
 
     // Deferred tasks: run on the UI thread after their delay (also inside modal loops); they die
     // with the window. PostUiTask may be called from any thread while the window exists.
@@ -227,6 +273,53 @@ public:
     // After a clip sub-page's save: the row shows its start button again and an empty progress.
     void ResetClipRowState();
 
+    // The multi-clip page's edit sub-pages (MainWndCoverPage.cpp, MainWndMusicPage.cpp,
+    // MainWndSubtitlePage.cpp, MainWndWatermarkPage.cpp): each opens for a clip row, and its save
+    // replaces the clip's record and marks the row. UI thread.
+    void OpenCoverPage(SkinUI::CControlUI* row);
+    void ChooseCoverPicture();
+    void StepCoverTime(bool frameGroup, bool up);
+    void SaveCoverPage();
+    void ChangeCoverVideo();
+    void OpenMusicPage(SkinUI::CControlUI* row);
+    void ChooseMusicFile();
+    void StepMusicTime(const std::wstring& spin);
+    void StepClipVolume(bool music, int delta);
+    void SaveMusicPage();
+    void ChangeMusicVideo();
+    void OpenSubtitlePage(SkinUI::CControlUI* row, SkinUI::CControlUI* sender);
+    CWaterFloatWnd* TextLayer() const;
+    void PlaceTextLayer(double aspect);
+    void StartTextItem(bool samePlace);
+    bool RenderTextItems();
+    void OpenWatermarkPage(SkinUI::CControlUI* row);
+    CChildWnd* WatermarkOverlay() const;
+    void PlaceWatermarkOverlay(double aspect);
+    void PlaceOverlay(SkinUI::CWindowWnd* overlay, SkinUI::CControlUI* preview, bool textLayer);
+    void RestoreWatermark(const ClipRecord& record);
+    void ResetTextWatermarkControls();
+    void ResetPictureWatermarkControls();
+    void ChooseWatermarkColour();
+    void LargerWatermarkText();
+    void ChooseWatermarkPicture();
+    void ChangeWatermarkVideo();
+    void SaveWatermarkPage();
+    void ShowSubtitleList();
+    void InsertSubtitleItem();
+    void LargerSubtitleText();
+    void OpenSubtitlePalette(SkinUI::CControlUI* button);
+    void StepSubtitleTime(bool start, bool up);
+    void ChangeSubtitleVideo();
+    void TakeSubtitleFile();
+    void SaveSubtitlePage();
+    // "Change video" on a sub-page: the chosen file (false when cancelled, refused or already in
+    // another row), then the clip's record, row, facts and preview move to it.
+    bool ChooseReplacementVideo(std::wstring& path);
+    ClipRowFacts ReplaceClipVideo(SkinUI::CControlUI* player, const std::wstring& path);
+    // Another file takes a clip row's place: the row shows its name and details, the list's
+    // information on the clip follows it, and its thumbnail is made anew on a worker.
+    void RefillClipRow(SkinUI::CControlUI* row, const std::wstring& path, const MediaDetails& details);
+
     // Range markers and play range (MainWndRanges.cpp); times in milliseconds unless named.
     void OnMarkerNotify(SkinUI::TNotifyUI& msg);
     void OnCutMarkerMoved(bool isStart);
@@ -289,12 +382,14 @@ public:
     // related products. UI thread unless a line says otherwise.
     //
     // Media details of a file from the probe and MediaInfo; any thread (each call has its own
-    // probe). With startThumbnail a counted worker also makes the page thumbnail.
-    MediaDetails ReadMediaDetails(const std::wstring& path, bool startThumbnail);
-    // Saves the file's first frame as a JPEG in the temporary folder: "VkFile.jpg" for a page,
-    // "VkFile%d.jpg" with a never reused number for a list row, each with its "@" copy. The
-    // picture's path and fitted size come back. Any thread; false, with no encoder run, when the
-    // size is unknown, and false when the encoder made no picture.
+    // probe). With startThumbnail a counted worker also makes the page thumbnail, into picture
+    // when the caller names one.
+    MediaDetails ReadMediaDetails(const std::wstring& path, bool startThumbnail, const std::wstring& picture = {});
+    // Saves the file's first frame as a JPEG: for a page into the picture the caller names, else
+    // "VkFile.jpg" in the temporary folder, and for a list row "VkFile%d.jpg" with a never reused
+    // number; the two temporary-folder names each with its "@" copy. The picture's path and
+    // fitted size come back. Any thread; false, with no encoder run, when the size is unknown,
+    // and false when the encoder made no picture.
     bool MakeFirstFrameThumbnail(int width, int height, const std::wstring& source, std::wstring& picture,
                                  bool listRow, ThumbnailSize* fitted = nullptr);
     // The four single-file pages; the caller has stored the path in the page's source member.
@@ -302,6 +397,7 @@ public:
     void LoadSplitPageFile(const std::wstring& path);
     void LoadAdjustPageFile(const std::wstring& path);
     void LoadScreenshotPageFile(const std::wstring& path);
+    void NoteSourceName(const std::wstring& path);  // the export's name and format from the loaded file
 
     // Preview players. Opens run on counted workers, one at a time per player: a newer request
     // replaces an older one that has not started, and an end of media already being answered
@@ -309,8 +405,17 @@ public:
     // player and that player still exists.
     void OpenPagePlayer(SkinUI::CControlUI* player, const std::wstring& path);
     void ReopenPlayer(SkinUI::CControlUI* player, std::wstring path);  // worker thread
+    // Opens the player here and now (UI thread), once an open of it that is running has ended;
+    // opens of it still waiting are dropped, this one being newer.
+    void OpenPlayerNow(SkinUI::CControlUI* player, const std::wstring& path, int permille, const std::string& filter);
+    // The preview's play and pause buttons as it plays (pause shows) or stands (play shows).
+    void ShowPreviewPlaying(SkinUI::CControlUI* player, bool playing);
     void OnPlayerPosition(WPARAM player);
     void OnPlayerEndReached(WPARAM player);
+    // The subtitle preview at t ms: each timed text item shows only inside its times; the selected
+    // item, while shown, brings the style controls and the time edits in line with it.
+    void ShowTextItemsAt(long long t);
+    void FollowSelectedTextItem(const TextItem& item);
     static constexpr UINT_PTR kTimerAdjustAfterReopen = 1150;
 
     // List rows of the merge, GIF and multi-clip pages. Each page has its own queue of pending
@@ -373,6 +478,20 @@ public:
     void SetPageEncoder(HANDLE process);
     bool StopPageEncoder();
     void AddGifToQueue(const GifListItem& item);
+    // A row's export pressed while its list's job may run: true when the running job took the
+    // item; false when no job is taking items any more, and then the caller launches one. This
+    // and the job's "no more items, finish" are one step under the queue's lock, so an item is
+    // never left in a queue that nobody works through.
+    bool OfferGifToRunningJob(const std::vector<GifListItem>& items);
+    bool OfferClipToRunningJob(const std::vector<ClipExportEntry>& entries);
+    void ClearGifQueue();
+    void ClearClipQueue();
+    // Clearing a list: stops its job and waits (bounded) until the job has let go of its rows
+    // and removed its partial output; true when no job is left inside.
+    bool StopGifJob(int timeoutMs);
+    bool StopClipJob(int timeoutMs);
+    // The row views the list jobs hold; made on first use, kept for the window's lifetime.
+    ListRowViews& RowViews();
     std::vector<HistoryRecord> HistorySnapshot() const;
     // Empties the history under its lock (the history window's "Clear"), safe while jobs append.
     void ClearHistory();
@@ -391,7 +510,7 @@ public:
     POINT m_ptConcealOffset {};
     uint8_t m_bCropByUser { 1 };
     uint8_t m_bCropFromEdits { 0 };
-    SkinUI::CWindowWnd* m_pWatermarkWnd { nullptr };  // the watermark overlay while it exists
+    CChildWnd* m_pWatermarkWnd { nullptr };  // the watermark overlay while it exists; it clears this when it goes
     SkinUI::CWindowWnd* m_pTextLayerWnd { nullptr };  // the text-item layer while it exists
     int m_nSubPagePicWidth { 0 };   // the picture in the watermark and subtitle previews
     int m_nSubPagePicHeight { 0 };
@@ -399,12 +518,16 @@ public:
 
     // Jobs, libraries and counters.
     testdll::SDKInstance m_httpLibrary;  // the HTTP helper library; never unloaded
+    bool m_bHttpLibraryTried { false };  // loaded on first use (HttpFunction), once
     int m_nTextItemIndex { 1000 };       // raised before each use: the first item is "Index1001"
     HDC m_hWindowDC { nullptr };
     SkinUI::CUIString m_strAvatarFile;
     int m_clrPalette { -1 };
     std::wstring m_strCutFile;    // source of the cut page
     std::wstring m_strSplitFile;  // source of the split page
+    // The split source's own first-frame picture in the private work folder, which the split rows
+    // show: a new file for every source, so no other page's file can take its place.
+    std::wstring m_strSplitThumbnail;
     std::wstring m_strAdjustSourcePath;  // source of the adjust page
     int m_nAdjustSourceMs { 0 };         // its duration in milliseconds
 
@@ -477,6 +600,11 @@ public:
     std::wstring m_strCropMaxHeight;
     RECT m_rcCropOverlay {};         // where the crop overlay pair lies on the screen
     std::wstring m_strClipFile;      // the clip whose sub-page is open
+    std::wstring m_strClipWidth;     // its picture size texts, from its row or its replacement
+    std::wstring m_strClipHeight;
+    bool m_bCoverSaving { false };   // the cover save's encoder runs are under way
+    std::unique_ptr<SkinUI::CWindowWnd> m_textLayer;  // owns the text layer m_pTextLayerWnd names
+    std::wstring m_strSubtitleFile;  // the subtitle file taken instead of typed items
     int m_nClipSubpage { 0 };        // 0 subtitle, 1 watermark, 2 cover, 3 music
     std::atomic<int> m_nThumbIndex { 0 };  // numbers list-row thumbnails; only grows
     GifListItem m_gifItem;
@@ -498,7 +626,7 @@ public:
     std::wstring m_strScreenshotSource;
     std::wstring m_strScreenshotWidth;
     std::wstring m_strScreenshotHeight;
-    int m_nScreenshotCounter { 0 };           // numbers the thumbnail files; never reset
+    std::atomic<int> m_nScreenshotCounter { 0 };  // numbers the thumbnail files; never reset
     std::vector<float> m_vecScreenshotTimes;  // every thumbnail's time in seconds
 
     // Merge state: written by the merge job before its pool starts, read by the workers.
@@ -571,6 +699,10 @@ private:
     bool FreeTextEditHasFocus() const;
     bool OnDpiChanged(WPARAM wParam, LPARAM lParam);
     void RequestAvatar(const std::wstring& file);
+    // A function of the HTTP helper library, which the first call loads and initialises: it brings
+    // libcurl and its TLS libraries, which a run that downloads nothing need not load. Null when
+    // the library or the function is missing.
+    void* HttpFunction(const char* name);
     bool IsCutTabSelected() const;
     void DeleteWorkFiles();
 
@@ -590,11 +722,18 @@ private:
     void FillGifRow(SkinUI::CControlUI* row, const RowFacts& facts);
     void FillMergeRow(SkinUI::CControlUI* row, const RowFacts& facts);
     void FillClipRow(SkinUI::CControlUI* row, const RowFacts& facts);
+    void ShowClipFile(SkinUI::CControlUI* row, const RowFacts& facts);  // the row and m_clipInfo show the file
     void FillRowDetails(SkinUI::CControlUI* info, const RowFacts& facts);
-    void ShowNotice(const std::wstring& text);
     void RunUiTasks();
     std::shared_ptr<PlayerSlot> SlotFor(SkinUI::CControlUI* player);
+    // Runs the step in turn with the player's opens, but only while no file has been asked of the
+    // player yet (every request counts itself in the slot, on the UI thread, before its open runs);
+    // true when it ran.
+    bool RunWhilePlayerUnasked(SkinUI::CControlUI* player, const std::function<void()>& step);
     void StartPlayerOpen(SkinUI::CControlUI* player, std::wstring path, std::string option, bool reopen);
+    // Waits, serving the window's messages, until a page job that is still ending has ended; false
+    // when it has not within the workers' wait, or the window or the program is going meanwhile.
+    bool AwaitEndingPageJob();
     void ApplyAdjustAfterReopen();
     void LayCutOverlay();
     bool DropOnPage(const std::wstring& name, bool& endHandling);
@@ -619,12 +758,24 @@ private:
     mutable std::mutex m_historyLock;
     std::mutex m_gifQueueLock;
     std::mutex m_clipQueueLock;
+    // List jobs inside their run (guarded by the queue's lock); a clear waits until none is left.
+    int m_nGifJobsInside { 0 };
+    int m_nClipJobsInside { 0 };
+    std::condition_variable m_gifJobLeft;
+    std::condition_variable m_clipJobLeft;
+    std::unique_ptr<ListRowViews> m_listViews;
     mutable std::mutex m_workerLock;
     std::condition_variable m_workersEnded;
     int m_nWorkers { 0 };  // guarded by m_workerLock
+    // Page jobs (the ones that share CancelFlag) from their start until their worker is done with
+    // them, which may be after a cancel closed their window; and, UI thread only, whether a launch
+    // is waiting for them.
+    std::atomic<int> m_nPageJobs { 0 };
+    bool m_bAwaitingPageJob { false };
     DWORD m_dwDpiTick { 0 };
     bool m_bDpiTickSet { false };
     bool m_bShutDown { false };
+    bool m_bWarmUpStarted { false };
     int m_nAvatarRequestedFor { 0 };  // the user id whose picture was asked for this run
 };
 
@@ -645,6 +796,13 @@ struct ExportLaunch {
 // fits the box's width fills it and is centred vertically, every other fills its height and is
 // centred horizontally. An empty rectangle at the origin without an aspect.
 RECT FitCutPicture(double aspect, int boxWidth, int boxHeight, POINT origin);
+
+// The cut page's time fields for one playback time: "%02d" hours, minutes and seconds, and the
+// last three digits of the milliseconds, empty below 100 ms (the field then keeps its text).
+struct CutTimeTexts {
+    std::wstring hours, minutes, seconds, milliseconds;
+};
+CutTimeTexts CutTimeTextsAt(int64_t ms);
 
 // Whether a bound control answers the interface its entry names ("Player" is the media player).
 bool ControlHasInterface(SkinUI::CControlUI* control, const wchar_t* iface);

@@ -106,10 +106,22 @@ void CMainWnd::RequestAvatar(const std::wstring& file)
 {
     if (m_nAvatarRequestedFor == m_accountInfo.userId)
         return;  // asked for already this run: a failed download is not retried in a loop
-    auto download = reinterpret_cast<DownloadFunction>(m_httpLibrary.FindFunction("http_download_file"));
+    auto download = reinterpret_cast<DownloadFunction>(HttpFunction("http_download_file"));
     if (download == nullptr)
         return;
     m_nAvatarRequestedFor = m_accountInfo.userId;
     download(WideToAnsi(m_accountInfo.avatarUrl).c_str(), WideToAnsi(file).c_str(), OnAvatarDownloadFinished,
              IgnoreProgress, 0, this, 0);
+}
+
+void* CMainWnd::HttpFunction(const char* name)
+{
+    if (!m_bHttpLibraryTried) {
+        m_bHttpLibraryTried = true;
+        if (m_httpLibrary.LoadModule(".\\vellorin.dll")) {
+            if (auto init = reinterpret_cast<int (*)()>(m_httpLibrary.FindFunction("http_init")))
+                init();
+        }
+    }
+    return m_httpLibrary.FindFunction(name);
 }

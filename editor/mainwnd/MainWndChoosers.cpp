@@ -9,10 +9,13 @@
 
 #include "base/FileHelpers.h"
 #include "base/StringHelpers.h"
+#include "editor/mainwnd/ClipSubPage.h"
+#include "editor/mainwnd/ControlAccess.h"
 #include "editor/mainwnd/MainWnd.h"
 #include "platform/CommDlg.h"
 #include "platform/Windows.h"
-#include "ui/controls/OptionUI.h"
+
+using control_access::IsChecked;
 
 namespace {
 
@@ -20,6 +23,7 @@ constexpr DWORD kFileBufferChars = 52000;
 constexpr DWORD kSingleChoiceFlags = 0x00081808;
 constexpr DWORD kMultipleChoiceFlags = 0x0208DA0C;
 constexpr UINT kFolderDialogFlags = 0x50;
+constexpr const wchar_t* kChooseTitle = L"请选择要添加的文件:";
 constexpr wchar_t kVideoPatterns[] =
     L"*.vep;*.mxf;*.m2ts;*.wmv;*.mkv;*.ogv;*.webm;*.mpg;*.m4v;*.swf;*.flv;*.f4v;*.avi;*.3gp;*.mp4;*.wmv;*.mpeg;*.mov;"
     L"*.mkv;*.mpg;*.rm;*.vob;*.m4v;*.mtv;*.ifox;*.mts;*.ts;*.dat;*.rmvb;";
@@ -49,10 +53,27 @@ void CollectFilesBelow(const std::wstring& folder, std::vector<SkinUI::CUIString
     ::FindClose(search);
 }
 
-bool TabSelected(SkinUI::CControlUI* tab)
+// The open-file dialog over `owner`, its one filter the patterns. What it wrote comes back (one
+// path, or "folder\0name\0name\0\0" for several), with where the first name starts; nothing
+// when it was cancelled.
+std::vector<wchar_t> RunFileDialog(HWND owner, const wchar_t* title, const wchar_t* patterns, DWORD flags, WORD* fileOffset)
 {
-    auto* option = tab ? static_cast<SkinUI::COptionUI*>(tab->GetInterface(L"Option")) : nullptr;
-    return option != nullptr && option->IsSelected();
+    std::vector<wchar_t> buffer(kFileBufferChars, L'\0');
+    const std::wstring filter = std::wstring(patterns) + L'\0' + patterns + L'\0' + L'\0';
+    OPENFILENAMEW ofn {};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = buffer.data();
+    ofn.nMaxFile = kFileBufferChars;
+    ofn.lpstrTitle = title;
+    ofn.Flags = flags;
+    if (!::GetOpenFileNameW(&ofn))
+        return {};
+    if (fileOffset)
+        *fileOffset = ofn.nFileOffset;
+    return buffer;
 }
 
 int FolderBrowseCallback(HWND window, UINT message, LPARAM, LPARAM data)
@@ -93,34 +114,31 @@ void CMainWnd::ChooseFolder()
     for (const SkinUI::CUIString& file : found)
         if (IsVideoFileName(file.GetData()))
             videos.emplace_back(file.GetData());
-    const RowPage page = TabSelected(m_ptabGIF) ? RowPage::Gif : TabSelected(m_ptabAdd) ? RowPage::Clip : RowPage::Merge;
+    const RowPage page = IsChecked(m_ptabGIF) ? RowPage::Gif : IsChecked(m_ptabAdd) ? RowPage::Clip : RowPage::Merge;
     AppendPendingFiles(page, videos);
     StartRowBuilder(page);
 }
 
+std::wstring ChooseOneFile(HWND owner, const wchar_t* title, const wchar_t* patterns)
+{
+    const std::vector<wchar_t> buffer = RunFileDialog(owner, title, patterns, kSingleChoiceFlags, nullptr);
+    return buffer.empty() ? std::wstring() : std::wstring(buffer.data());
+}
+
 SkinUI::CUIString CMainWnd::ChooseMediaFiles(bool multiple)
 {
-    std::vector<wchar_t> buffer(kFileBufferChars, L'\0');
-    const std::wstring filter = std::wstring(kVideoPatterns) + L'\0' + kVideoPatterns + L'\0' + L'\0';
-    OPENFILENAMEW ofn {};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = m_hWnd;
-    ofn.lpstrFilter = filter.c_str();
-    ofn.nFilterIndex = 1;
-    ofn.lpstrFile = buffer.data();
-    ofn.nMaxFile = kFileBufferChars;
-    ofn.lpstrTitle = L"请选择要添加的文件:";
-    ofn.Flags = multiple ? kMultipleChoiceFlags : kSingleChoiceFlags;
-    if (!::GetOpenFileNameW(&ofn))
-        return SkinUI::CUIString();
     if (!multiple)
-        return SkinUI::CUIString(buffer.data());
+        return ChooseOneFile(m_hWnd, kChooseTitle, kVideoPatterns).c_str();
+    WORD fileOffset = 0;
+    const std::vector<wchar_t> buffer = RunFileDialog(m_hWnd, kChooseTitle, kVideoPatterns, kMultipleChoiceFlags, &fileOffset);
+    if (buffer.empty())
+        return SkinUI::CUIString();
     // One file: its path, split at the name. Several: "folder\0name\0name\0\0".
-    std::wstring folder(buffer.data(), std::min<size_t>(ofn.nFileOffset, ::wcslen(buffer.data())));
+    std::wstring folder(buffer.data(), std::min<size_t>(fileOffset, ::wcslen(buffer.data())));
     if (!EndsWithSeparator(folder))
         folder += L'/';
     SkinUI::CUIString last;
-    for (const wchar_t* name = buffer.data() + ofn.nFileOffset; *name; name += ::wcslen(name) + 1) {
+    for (const wchar_t* name = buffer.data() + fileOffset; *name; name += ::wcslen(name) + 1) {
         last = (folder + name).c_str();
         m_vecChosenFiles.push_back(last);
     }

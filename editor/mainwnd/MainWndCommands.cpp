@@ -5,31 +5,25 @@
 
 #include <unordered_map>
 
+#include "editor/dialogs/HisToryWnd.h"
+#include "editor/mainwnd/ClipSubPage.h"
+#include "editor/mainwnd/ControlAccess.h"
 #include "editor/mainwnd/MainWnd.h"
+#include "editor/mainwnd/PageCommands.h"
 #include "media/PlayerUI.h"
 #include "platform/Windows.h"
 #include "ui/controls/OptionUI.h"
 #include "ui/core/DPI.h"
 
+using namespace control_access;
+
 namespace {
 
 using Command = void (*)(CMainWnd& main, SkinUI::TNotifyUI& msg);
 
-CAVPlayer* PlayerOf(SkinUI::CControlUI* control)
-{
-    auto* player = dynamic_cast<CPlayerUI*>(control);
-    return player ? &player->Player() : nullptr;
-}
-
 bool IsShown(SkinUI::CControlUI* control)
 {
     return control && control->IsVisible();
-}
-
-void Show(SkinUI::CControlUI* control, bool show)
-{
-    if (control)
-        control->SetVisible(show);
 }
 
 void ResumeWhenPaused(SkinUI::CControlUI* pauseButton, SkinUI::CControlUI* player)
@@ -69,6 +63,26 @@ void LaunchFromButton(CMainWnd& main, SkinUI::TNotifyUI& msg)
     main.LaunchExport(msg.pSender->GetName().GetData());
 }
 
+void ListPage(CMainWnd& main, SkinUI::TNotifyUI& msg)
+{
+    RunListPageCommand(main, msg);
+}
+
+void SplitPage(CMainWnd& main, SkinUI::TNotifyUI& msg)
+{
+    RunSplitPageCommand(main, msg);
+}
+
+void ScreenshotPage(CMainWnd& main, SkinUI::TNotifyUI& msg)
+{
+    RunScreenshotPageCommand(main, msg);
+}
+
+void StepMusic(CMainWnd& main, SkinUI::TNotifyUI& msg)
+{
+    main.StepMusicTime(msg.pSender->GetName().GetData());
+}
+
 const std::unordered_map<std::wstring, Command>& Commands()
 {
     static const std::unordered_map<std::wstring, Command> commands = {
@@ -90,10 +104,100 @@ const std::unordered_map<std::wstring, Command>& Commands()
         { L"btnrelate", [](CMainWnd& m, SkinUI::TNotifyUI&) { m.OnRelatedProductButton2(); } },
         { L"btnrelateshuiyin", [](CMainWnd& m, SkinUI::TNotifyUI&) { m.OnRelatedProductButton1(); } },
         { L"CutVideo", LaunchFromButton },
-        { L"SegmenExport", LaunchFromButton },
-        { L"AllMerge", LaunchFromButton },
         { L"CutAdjustVideo", LaunchFromButton },
-        { L"ScreenExport", LaunchFromButton },
+        // The merge, GIF and multi-clip lists and their rows.
+        { L"addFile", ListPage }, { L"AddMergeFile", ListPage }, { L"GIFAddFile", ListPage }, { L"addFolder", ListPage },
+        { L"transfrom_Text_pic", ListPage }, { L"clearList", ListPage }, { L"CloseList", ListPage }, { L"Down", ListPage },
+        { L"up", ListPage }, { L"CloseGifList", ListPage }, { L"CloseVideoAdd", ListPage }, { L"GifOpen", ListPage },
+        { L"Open", ListPage }, { L"AllMerge", ListPage }, { L"VideoGIF", ListPage }, { L"AllGif", ListPage },
+        { L"OptimizeStart", ListPage }, { L"AllVideoAddExport", ListPage },
+        // The split page.
+        { L"SegmenAddFile", SplitPage }, { L"SegmenChangeVideo", SplitPage }, { L"SegembtnPlay", SplitPage },
+        { L"SegembtnPause", SplitPage }, { L"CutSegmenTime", SplitPage }, { L"startUpTime", SplitPage },
+        { L"startDownTime", SplitPage }, { L"AverageUpTime", SplitPage }, { L"AverageDownTime", SplitPage },
+        { L"UpNum", SplitPage }, { L"DownNum", SplitPage }, { L"AddSengenTime", SplitPage }, { L"AddSengenNum", SplitPage },
+        { L"AddSengenTimeNum", SplitPage }, { L"TextChange", SplitPage }, { L"VideoClose", SplitPage },
+        { L"ClearVideo", SplitPage }, { L"SegmenExport", SplitPage },
+        // The screenshot page.
+        { L"PicAddfile", ScreenshotPage }, { L"ScreenChange", ScreenshotPage }, { L"ScreenPicPlay", ScreenshotPage },
+        { L"ScreenPicPause", ScreenshotPage }, { L"CutOnTime", ScreenshotPage }, { L"Picstart_bu", ScreenshotPage },
+        { L"PicOver_bu", ScreenshotPage }, { L"CutOutPic", ScreenshotPage }, { L"screendelete", ScreenshotPage },
+        { L"ClearScreen", ScreenshotPage }, { L"ScreenExport", ScreenshotPage },
+        // The multi-clip page's edit sub-pages, opened from a clip row's buttons.
+        { L"VideoCover", [](CMainWnd& m, SkinUI::TNotifyUI& msg) { m.OpenCoverPage(RowOfButton(msg.pSender)); } },
+        { L"SoundTrackbtnAdd", [](CMainWnd& m, SkinUI::TNotifyUI&) { m.ChooseCoverPicture(); } },
+        { L"SoundTrackbtnPlay", [](CMainWnd& m, SkinUI::TNotifyUI&) { PlayPreview(m.m_pSoundTrackbtnPlay, m.m_pSoundTrackbtnPause, m.m_pSoundTrackPlayer, true); } },
+        { L"SoundTrackbtnPause", [](CMainWnd& m, SkinUI::TNotifyUI&) { PlayPreview(m.m_pSoundTrackbtnPlay, m.m_pSoundTrackbtnPause, m.m_pSoundTrackPlayer, false); } },
+        { L"CorverstartUpTime", [](CMainWnd& m, SkinUI::TNotifyUI&) { m.StepCoverTime(true, true); } },
+        { L"CorverstartDownTime", [](CMainWnd& m, SkinUI::TNotifyUI&) { m.StepCoverTime(true, false); } },
+        { L"CorverTimerstartUpTime", [](CMainWnd& m, SkinUI::TNotifyUI&) { m.StepCoverTime(false, true); } },
+        { L"CorverTimerstartDownTime", [](CMainWnd& m, SkinUI::TNotifyUI&) { m.StepCoverTime(false, false); } },
+        { L"CorverVideoExport", [](CMainWnd& m, SkinUI::TNotifyUI&) { m.SaveCoverPage(); } },
+        { L"ChangeCorverVideo", [](CMainWnd& m, SkinUI::TNotifyUI&) { m.ChangeCoverVideo(); } },
+        { L"AddMusic", [](CMainWnd& m, SkinUI::TNotifyUI& msg) { m.OpenMusicPage(RowOfButton(msg.pSender)); } },
+        { L"MusicbtnAdd", [](CMainWnd& m, SkinUI::TNotifyUI&) { m.ChooseMusicFile(); } },
+        { L"MusicTrackbtnPlay", [](CMainWnd& m, SkinUI::TNotifyUI&) { PlayPreview(m.m_pMusicTrackbtnPlay, m.m_pMusicTrackbtnPause, m.m_pMusicTrackPlayer, true); } },
+        { L"MusicTrackbtnPause", [](CMainWnd& m, SkinUI::TNotifyUI&) { PlayPreview(m.m_pMusicTrackbtnPlay, m.m_pMusicTrackbtnPause, m.m_pMusicTrackPlayer, false); } },
+        { L"MusicTimeUpTime", StepMusic },
+        { L"MusicTimeDownTime", StepMusic },
+        { L"VideoTimerstartUpTime", StepMusic },
+        { L"VideoTimerstartDownTime", StepMusic },
+        { L"VideoOverUpTime", StepMusic },
+        { L"VideoOverDownTime", StepMusic },
+        { L"VideoSoundAdd", [](CMainWnd& m, SkinUI::TNotifyUI&) { m.StepClipVolume(false, 1); } },
+        { L"VideoSoundReduce", [](CMainWnd& m, SkinUI::TNotifyUI&) { m.StepClipVolume(false, -1); } },
+        { L"MusicSoundAdd", [](CMainWnd& m, SkinUI::TNotifyUI&) { m.StepClipVolume(true, 1); } },
+        { L"MusicSoundReduce", [](CMainWnd& m, SkinUI::TNotifyUI&) { m.StepClipVolume(true, -1); } },
+        { L"MusicExport", [](CMainWnd& m, SkinUI::TNotifyUI&) { m.SaveMusicPage(); } },
+        { L"ChangeMusicVideo", [](CMainWnd& m, SkinUI::TNotifyUI&) { m.ChangeMusicVideo(); } },
+        { L"VideoZimu", [](CMainWnd& m, SkinUI::TNotifyUI& msg) { m.OpenSubtitlePage(RowOfButton(msg.pSender), msg.pSender); } },
+        { L"subtitlePlay", [](CMainWnd& m, SkinUI::TNotifyUI&) { PlayPreview(m.m_psubtitlePlay, m.m_psubtitlePause, m.m_psubtitlePlayer, true); } },
+        { L"subtitlePause", [](CMainWnd& m, SkinUI::TNotifyUI&) { PlayPreview(m.m_psubtitlePlay, m.m_psubtitlePause, m.m_psubtitlePlayer, false); } },
+        { L"subtitlelist", [](CMainWnd& m, SkinUI::TNotifyUI&) { m.ShowSubtitleList(); } },
+        { L"InsertSubtitle", [](CMainWnd& m, SkinUI::TNotifyUI&) { m.InsertSubtitleItem(); } },
+        { L"SubtitleAFont", [](CMainWnd& m, SkinUI::TNotifyUI&) { m.LargerSubtitleText(); } },
+        { L"Subtitlepalette", [](CMainWnd& m, SkinUI::TNotifyUI& msg) { m.OpenSubtitlePalette(msg.pSender); } },
+        { L"ColorBtn", [](CMainWnd& m, SkinUI::TNotifyUI& msg) { m.OpenSubtitlePalette(msg.pSender); } },
+        { L"subtitleTimerstartUpTime", [](CMainWnd& m, SkinUI::TNotifyUI&) { m.StepSubtitleTime(true, true); } },
+        { L"subtitleTimerstartDownTime", [](CMainWnd& m, SkinUI::TNotifyUI&) { m.StepSubtitleTime(true, false); } },
+        { L"subtitleOverUpTime", [](CMainWnd& m, SkinUI::TNotifyUI&) { m.StepSubtitleTime(false, true); } },
+        { L"subtitleOverDownTime", [](CMainWnd& m, SkinUI::TNotifyUI&) { m.StepSubtitleTime(false, false); } },
+        { L"ChangeSubtitleVideo", [](CMainWnd& m, SkinUI::TNotifyUI&) { m.ChangeSubtitleVideo(); } },
+        { L"AddSubtitle", [](CMainWnd& m, SkinUI::TNotifyUI&) { m.TakeSubtitleFile(); } },
+        { L"SubtitleExport", [](CMainWnd& m, SkinUI::TNotifyUI&) { m.SaveSubtitlePage(); } },
+        { L"VideoWater", [](CMainWnd& m, SkinUI::TNotifyUI& msg) { m.OpenWatermarkPage(RowOfButton(msg.pSender)); } },
+        { L"WaterMakerbtnPlay", [](CMainWnd& m, SkinUI::TNotifyUI&) { PlayPreview(m.m_pWaterMakerbtnPlay, m.m_pWaterMakerbtnPause, m.m_pWaterMakerPlayer, true); } },
+        { L"WaterMakerbtnPause", [](CMainWnd& m, SkinUI::TNotifyUI&) { PlayPreview(m.m_pWaterMakerbtnPlay, m.m_pWaterMakerbtnPause, m.m_pWaterMakerPlayer, false); } },
+        { L"palette", [](CMainWnd& m, SkinUI::TNotifyUI&) { m.ChooseWatermarkColour(); } },
+        { L"AFont", [](CMainWnd& m, SkinUI::TNotifyUI&) { m.LargerWatermarkText(); } },
+        { L"WaterAdd", [](CMainWnd& m, SkinUI::TNotifyUI&) { m.ChooseWatermarkPicture(); } },
+        { L"ChangeWaterVideo", [](CMainWnd& m, SkinUI::TNotifyUI&) { m.ChangeWatermarkVideo(); } },
+        { L"WaterExport", [](CMainWnd& m, SkinUI::TNotifyUI&) { m.SaveWatermarkPage(); } },
+        { L"history", [](CMainWnd& m, SkinUI::TNotifyUI&) { m.ShowHistoryWindow(); } },
+        // Cut page.
+        { L"TranAddFile", [](CMainWnd& m, SkinUI::TNotifyUI&) { m.AddCutPageFile(false); } },
+        { L"ChangeVideo", [](CMainWnd& m, SkinUI::TNotifyUI&) { m.AddCutPageFile(true); } },
+        { L"videoPlayCut", [](CMainWnd&, SkinUI::TNotifyUI&) {} },
+        { L"start_bu", [](CMainWnd& m, SkinUI::TNotifyUI&) { m.TakeCutTime(true); } },
+        { L"Over_bu", [](CMainWnd& m, SkinUI::TNotifyUI&) { m.TakeCutTime(false); } },
+        { L"btnPlay", [](CMainWnd& m, SkinUI::TNotifyUI&) { m.PlayCutPreview(true); } },
+        { L"btnPause", [](CMainWnd& m, SkinUI::TNotifyUI&) { m.PlayCutPreview(false); } },
+        { L"videoPlayReturn", [](CMainWnd& m, SkinUI::TNotifyUI&) { m.UndoCutRange(); } },
+        { L"videoPlayReset", [](CMainWnd& m, SkinUI::TNotifyUI&) { m.SetCutEndToDuration(); } },
+        { L"Reduce", [](CMainWnd& m, SkinUI::TNotifyUI& msg) { m.StepCutVolume(msg.pSender, -1); } },
+        { L"increase", [](CMainWnd& m, SkinUI::TNotifyUI& msg) { m.StepCutVolume(msg.pSender, 1); } },
+        { L"MusicMenu", [](CMainWnd& m, SkinUI::TNotifyUI& msg) { m.ShowVolumeMenu(msg.pSender); } },
+        // Adjust page.
+        { L"OptimizationAddFile", [](CMainWnd& m, SkinUI::TNotifyUI&) { m.AddAdjustPageFile(false); } },
+        { L"ChangeAdjustVideo", [](CMainWnd& m, SkinUI::TNotifyUI&) { m.AddAdjustPageFile(true); } },
+        { L"OptimizationbtnPlay", [](CMainWnd& m, SkinUI::TNotifyUI&) { PlayPreview(m.m_pOptimizationbtnPlay, m.m_pOptimizationbtnPause, m.m_pOptimizationPlayer, true); } },
+        { L"OptimizationbtnPause", [](CMainWnd& m, SkinUI::TNotifyUI&) { PlayPreview(m.m_pOptimizationbtnPlay, m.m_pOptimizationbtnPause, m.m_pOptimizationPlayer, false); } },
+        { L"brightReset", [](CMainWnd& m, SkinUI::TNotifyUI& msg) { m.ResetPictureRow(msg.pSender); } },
+        { L"duibiReset", [](CMainWnd& m, SkinUI::TNotifyUI& msg) { m.ResetPictureRow(msg.pSender); } },
+        { L"saturationReset", [](CMainWnd& m, SkinUI::TNotifyUI& msg) { m.ResetPictureRow(msg.pSender); } },
+        { L"AllReset", [](CMainWnd& m, SkinUI::TNotifyUI&) { m.ResetAdjustOptions(); } },
+        // Multi-clip page.
+        { L"VideoBuAddFile", [](CMainWnd& m, SkinUI::TNotifyUI&) { m.AddClipFiles(); } },
     };
     return commands;
 }
@@ -107,6 +211,11 @@ void CMainWnd::OnClick(SkinUI::TNotifyUI& msg)
     const auto command = Commands().find(msg.pSender->GetName().GetData());
     if (command != Commands().end())
         command->second(*this, msg);
+}
+
+bool CMainWnd::HasClickCommand(const std::wstring& name)
+{
+    return Commands().count(name) != 0;
 }
 
 void CMainWnd::OpenFeaturePage(const wchar_t* entryName)
@@ -140,6 +249,16 @@ void CMainWnd::OpenFeaturePage(const wchar_t* entryName)
         ResumeWhenPaused(this->*entry->pauseButton, this->*entry->player);
 }
 
+void CMainWnd::ShowClipList(bool shown)
+{
+    // The list and its footer stand in a work area with the page's header; a sub-page takes the
+    // page only when that whole area goes, else the two split the height between them.
+    Show(m_pVideoAddfileL, shown);
+    Show(m_pHorAddfileOut, shown);
+    if (m_pVideoAddfileL && m_pVideoAddfileL->GetParent())
+        m_pVideoAddfileL->GetParent()->SetVisible(shown);
+}
+
 void CMainWnd::ReturnFromPage()
 {
     for (SkinUI::CControlUI* control : { m_pMusicTrackPlayer, m_pVideoSegmenPlayer, m_pOptimizationPlayer, m_pPicplayer,
@@ -147,10 +266,7 @@ void CMainWnd::ReturnFromPage()
         if (CAVPlayer* player = PlayerOf(control); player && player->IsPlaybackActive())
             player->PausePlayback();
 
-    const auto showClipList = [this] {
-        Show(m_pVideoAddfileL, true);
-        Show(m_pHorAddfileOut, true);
-    };
+    const auto showClipList = [this] { ShowClipList(true); };
     if (IsShown(m_pWaterMaker)) {
         showClipList();
         Show(m_pWaterMaker, false);
@@ -194,6 +310,15 @@ void CMainWnd::RestoreFromMaximised()
             control->SetFixedWidth(width);
     PostUiTask(100, [this] { EditRefreshTask(); });
     PostUiTask(100, [this] { OverlayRelayoutTask(); });
+}
+
+void CMainWnd::ShowHistoryWindow()
+{
+    CHisToryWnd history(this);
+    if (!history.CreateOwned(m_hWnd))
+        return;
+    history.CenterWindow();
+    history.ShowModal();
 }
 
 void CMainWnd::ShowAccountPopup(SkinUI::CControlUI* sender, int kind)

@@ -5,15 +5,18 @@
 #include <algorithm>
 
 #include "base/StringHelpers.h"
+#include "editor/dialogs/ConcealWnd.h"
+#include "editor/mainwnd/ControlAccess.h"
 #include "editor/mainwnd/MainWnd.h"
 #include "platform/Windows.h"
+
+using namespace control_access;
 
 namespace {
 
 constexpr int kSettleDelayMs = 100;
 constexpr double kWideAspect = 2.731;
 const POINT kCutPreviewOrigin { 24, 130 };  // the cut preview box's client corner, unscaled
-constexpr UINT kMsgCropMaximum = 2827;
 
 // Ticks until due, wrap-around safe; 0 when due.
 DWORD TicksLeft(DWORD due, DWORD now)
@@ -39,11 +42,6 @@ RECT CropFrameInside(const RECT& picture, const std::wstring& x, const std::wstr
     frame.right = picture.left + std::min(pictureWidth, left + w);
     frame.bottom = picture.top + std::min(pictureHeight, top + h);
     return frame;
-}
-
-std::wstring TextOf(SkinUI::CControlUI* control)
-{
-    return control ? std::wstring(control->GetText().GetData()) : std::wstring();
 }
 
 }  // namespace
@@ -116,10 +114,11 @@ void CMainWnd::OverlayRelayoutTask()
     const int width = picture.right - picture.left, height = picture.bottom - picture.top;
     CropCanvasWidth = width;
     CropCanvasHeight = height;
-    ::SendMessage(m_hConceal, kMsgCropMaximum, static_cast<WPARAM>(width), static_cast<LPARAM>(height));
+    ::SendMessage(m_hConceal, CConceal::kMsgCropMaximum, static_cast<WPARAM>(width), static_cast<LPARAM>(height));
     ::ShowWindow(m_hCover, SW_SHOW);
     ::ShowWindow(m_hConceal, SW_SHOW);
     ::MoveWindow(m_hCover, picture.left, picture.top, width, height, TRUE);
+    CropDragBounds = picture;
     const RECT frame = CropFrameInside(picture, TextOf(m_pXwidth), TextOf(m_pYheight), TextOf(m_pcut_width),
                                        TextOf(m_pcut_height));
     ::MoveWindow(m_hConceal, frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top, TRUE);

@@ -1,33 +1,17 @@
 // Files dropped on the main window: the single-file pages load the first suitable file, the list
 // pages queue every suitable file for their row builder. Names are read at their full length.
+// A single-file page refuses a file that is no readable video before it lets go of its own.
 
 #include "base/FileHelpers.h"
 #include "editor/dialogs/MessageWnd.h"
+#include "editor/mainwnd/ControlAccess.h"
 #include "editor/mainwnd/MainWnd.h"
 #include "media/PlayerUI.h"
 #include "platform/Windows.h"
-#include "ui/controls/ComboUI.h"
-#include "ui/controls/OptionUI.h"
+
+using namespace control_access;
 
 namespace {
-
-bool Selected(SkinUI::CControlUI* option)
-{
-    auto* o = option ? static_cast<SkinUI::COptionUI*>(option->GetInterface(L"Option")) : nullptr;
-    return o && o->IsSelected();
-}
-
-void Unselect(SkinUI::CControlUI* option)
-{
-    if (auto* o = option ? static_cast<SkinUI::COptionUI*>(option->GetInterface(L"Option")) : nullptr)
-        o->Selected(false);
-}
-
-void SelectEntry(SkinUI::CControlUI* combo, int index)
-{
-    if (auto* c = combo ? static_cast<SkinUI::CComboUI*>(combo->GetInterface(L"Combo")) : nullptr)
-        c->SelectItem(index, false);
-}
 
 void StopPreview(SkinUI::CControlUI* control)
 {
@@ -60,7 +44,7 @@ LRESULT CMainWnd::OnDropFiles(HDROP drop)
         const std::wstring name = DroppedName(drop, i);
         const DWORD attributes = ::GetFileAttributesW(name.c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            if (Selected(m_ptabVideoCut))
+            if (IsChecked(m_ptabVideoCut))
                 return 1;
             continue;
         }
@@ -76,11 +60,11 @@ LRESULT CMainWnd::OnDropFiles(HDROP drop)
         if (endHandling)
             return 0;
     }
-    if (Selected(m_ptabmerge))
+    if (IsChecked(m_ptabmerge))
         StartRowBuilder(RowPage::Merge);
-    else if (Selected(m_ptabGIF))
+    else if (IsChecked(m_ptabGIF))
         StartRowBuilder(RowPage::Gif);
-    else if (Selected(m_ptabAdd))
+    else if (IsChecked(m_ptabAdd))
         StartRowBuilder(RowPage::Clip);
     return 0;
 }
@@ -89,38 +73,42 @@ LRESULT CMainWnd::OnDropFiles(HDROP drop)
 bool CMainWnd::DropOnPage(const std::wstring& name, bool& endHandling)
 {
     endHandling = true;
-    if (Selected(m_ptabVideoCut)) {
+    if (IsChecked(m_ptabVideoCut)) {
+        if (RefuseUnreadableVideo(name))
+            return true;
         CloseOverlayWindows();
         m_strCutFile = name;
         LoadCutPageFile(name);
-    } else if (Selected(m_ptabFenge)) {
+    } else if (IsChecked(m_ptabFenge)) {
+        if (RefuseUnreadableVideo(name))
+            return true;
         StopPreview(m_pVideoSegmenPlayer);
         m_strSplitFile = name;
         LoadSplitPageFile(name);
-    } else if (Selected(m_ptabmerge) || Selected(m_ptabGIF) || Selected(m_ptabAdd)) {
-        const RowPage page = Selected(m_ptabmerge) ? RowPage::Merge : Selected(m_ptabGIF) ? RowPage::Gif : RowPage::Clip;
+    } else if (IsChecked(m_ptabmerge) || IsChecked(m_ptabGIF) || IsChecked(m_ptabAdd)) {
+        const RowPage page = IsChecked(m_ptabmerge) ? RowPage::Merge : IsChecked(m_ptabGIF) ? RowPage::Gif : RowPage::Clip;
         ShowRowList(page);
         AppendPendingFiles(page, { name });
         endHandling = false;
-    } else if (Selected(m_ptabAdjust)) {
+    } else if (IsChecked(m_ptabAdjust)) {
         if (m_pOptimization && m_pOptimization->IsVisible()) {
+            if (RefuseUnreadableVideo(name))
+                return true;
             StopPreview(m_pOptimizationPlayer);
             m_pOptimization->SetVisible(false);
             if (m_pOptimizationSet)
                 m_pOptimizationSet->SetVisible(true);
             m_strAdjustSourcePath = name;
             LoadAdjustPageFile(name);
-            SelectEntry(m_pSpeed, 5);
-            SelectEntry(m_pm.FindControl(L"Comspin"), 0);
-            Unselect(m_pSpin);
-            SelectEntry(m_pVideoAcpect, 0);
-            Unselect(m_pUpsideDown);
+            ResetAdjustOptions();
             for (SkinUI::CControlUI* level : { m_pduibiRich, m_pbrighRich, m_psaturationRich })
                 if (level)
                     level->SetText(L"100");
         }
-    } else if (Selected(m_ptabScreen)) {
+    } else if (IsChecked(m_ptabScreen)) {
         if (m_pPicVerPlayer && !m_pPicVerPlayer->IsVisible()) {
+            if (RefuseUnreadableVideo(name))
+                return true;
             if (m_pPicVer)
                 m_pPicVer->SetVisible(false);
             m_pPicVerPlayer->SetVisible(true);

@@ -4,19 +4,26 @@
 // cancel and put back what the button changed. Each job gets the settings copied when its dialog
 // closed, and starts with its own stop state cleared: the page exports' CancelFlag, or the row
 // job's running flag.
+//
+// Page exports share CancelFlag, and a cancel closes the progress window before its job has ended.
+// So a page export's launch first waits for a page job that is still ending, serving messages
+// meanwhile: the cancelled job keeps seeing its cancel to its end, and nothing of it reaches the
+// next export's window, percentage or flag. A press during that wait is ignored.
 
-#include <cstdio>
 #include <mutex>
 
-#include "base/StringHelpers.h"
 #include "editor/dialogs/ShowProgress.h"
+#include "editor/dialogs/VideoPup.h"
 #include "editor/mainwnd/BoundPageView.h"
 #include "editor/mainwnd/MainWnd.h"
+#include "platform/Windows.h"
+#include "ui/core/PaintManagerUI.h"
 
 namespace {
 
 constexpr int kSettingsExport = 0;
-constexpr int kSettingsCancelled = 1;
+constexpr DWORD kPopupStyle = WS_POPUP | WS_VISIBLE;
+constexpr DWORD kServeSliceMs = 20;
 
 std::mutex& HookLock()
 {
@@ -50,6 +57,25 @@ const ExportLaunch kLaunches[] = {
       [](CMainWnd& main, const MediaFileInfo& settings) { main.ExportClipList(1, settings); } },
 };
 
+// Dispatches what is queued, then waits a slice for more; false once the program is asked to quit
+// (the request is left for the loop around us).
+bool ServeMessagesForASlice()
+{
+    MSG msg;
+    while (::PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            return false;
+        }
+        if (!SkinUI::CPaintManagerUI::TranslateMessage(&msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessage(&msg);
+        }
+    }
+    ::MsgWaitForMultipleObjectsEx(0, nullptr, kServeSliceMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    return true;
+}
+
 }  // namespace
 
 const ExportLaunch* CMainWnd::FindExportLaunch(const wchar_t* button)
@@ -66,7 +92,7 @@ void CMainWnd::SetSettingsDialogHook(SettingsDialogHook hook)
     Hook() = std::move(hook);
 }
 
-int CMainWnd::RunExportSettingsDialog(const wchar_t* mode, const wchar_t*)
+int CMainWnd::RunExportSettingsDialog(const wchar_t* mode, const wchar_t* title)
 {
     SettingsDialogHook hook;
     {
@@ -75,14 +101,22 @@ int CMainWnd::RunExportSettingsDialog(const wchar_t* mode, const wchar_t*)
     }
     if (hook)
         return hook(*this, mode);
-    std::printf("export: no settings dialog to ask in mode \"%s\"\n", WideToUtf8(mode).c_str());
-    return kSettingsCancelled;
+    CVideoPup dialog(this, mode);
+    // The clip-list buttons give no title and no placement; the dialog centres itself either way.
+    const bool untitled = *title == L'\0';
+    const int place = untitled ? 0 : CW_USEDEFAULT;
+    if (!dialog.Create(m_hWnd, title, kPopupStyle, WS_EX_TOOLWINDOW, place, place, place, place))
+        return -1;
+    return static_cast<int>(dialog.ShowModal());
 }
 
 bool CMainWnd::LaunchExport(const wchar_t* button)
 {
     const ExportLaunch* launch = FindExportLaunch(button);
-    if (launch == nullptr)
+    if (launch == nullptr || m_bAwaitingPageJob)
+        return false;
+    const bool pageJob = launch->runningFlag == nullptr;
+    if (pageJob && !AwaitEndingPageJob())
         return false;
     if (launch->cutOverlays)
         ShowOverlayWindows(false);
@@ -107,19 +141,48 @@ bool CMainWnd::LaunchExport(const wchar_t* button)
         StartWorker(std::move(run));
         return true;
     }
-    // A cancel that came after the previous export's last check must not stop this one.
+    // A cancel that came after the previous export's last check must not stop this one; no page
+    // job is left that could still be told to stop by it.
     CancelFlag = 0;
     m_fJobPercent = 0;
     RunWithProgressWindow(launch->progressTitle, std::move(run));
     return true;
 }
 
-void CMainWnd::RunWithProgressWindow(const wchar_t*, std::function<void()> job)
+void CMainWnd::RunWithProgressWindow(const wchar_t* title, std::function<void()> job)
 {
     CShowProgress progress(this);
-    SetProgressWindow(&progress, progress.GetHWND());
-    StartWorker(std::move(job));
+    const HWND window = progress.Create(m_hWnd, title, kPopupStyle, WS_EX_TOOLWINDOW);
+    SetProgressWindow(&progress, window);
+    ++m_nPageJobs;
+    StartWorker([this, window, job = std::move(job)] {
+        job();
+        // Every job closes its window as it ends; should one miss it, the window must not stay
+        // up forever. Only this export's own window: a later export may show one by now.
+        HWND own = window;
+        if (own && m_hProgressWnd.compare_exchange_strong(own, nullptr))
+            ::PostMessage(window, WM_CLOSE, 0, 0);
+        --m_nPageJobs;
+    });
+    // Until the job (or the window's cancel) closes it; the window keeps the user off the page.
+    if (window)
+        progress.ShowModal();
     // The job never touches the object; forget it when it goes.
     CShowProgress* shown = &progress;
     m_pProgressWnd.compare_exchange_strong(shown, nullptr);
+    HWND gone = window;
+    m_hProgressWnd.compare_exchange_strong(gone, nullptr);
+}
+
+bool CMainWnd::AwaitEndingPageJob()
+{
+    if (m_nPageJobs == 0)
+        return true;
+    m_bAwaitingPageJob = true;
+    const DWORD start = ::GetTickCount();
+    bool serving = true;
+    while (m_nPageJobs > 0 && serving && ::IsWindow(m_hWnd) && ::GetTickCount() - start < DWORD { kWorkerWaitMs })
+        serving = ServeMessagesForASlice();
+    m_bAwaitingPageJob = false;
+    return m_nPageJobs == 0 && serving && ::IsWindow(m_hWnd) && !m_bShutDown;
 }

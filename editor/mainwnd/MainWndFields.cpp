@@ -11,7 +11,9 @@
 
 #include "base/StringHelpers.h"
 #include "base/ThreadRegistry.h"
+#include "editor/dialogs/ChildWnd.h"
 #include "editor/dialogs/WaterFloatWnd.h"
+#include "editor/mainwnd/ControlAccess.h"
 #include "editor/mainwnd/MainWnd.h"
 #include "editor/mainwnd/SelectedTextItem.h"
 #include "editor/mainwnd/TimeFieldStepping.h"
@@ -22,9 +24,11 @@
 #include "ui/controls/SliderUI.h"
 #include "ui/core/ContainerUI.h"
 
+using namespace control_access;
+
 namespace {
 
-enum class Fraction { Milliseconds, Tenths, None };
+enum class Fraction { Milliseconds, Hundredths, Tenths, None };
 enum class Page { Cut, Screen, Music, Subtitle };
 
 struct RangeGroups {
@@ -48,11 +52,6 @@ void Put(SkinUI::CControlUI* field, const std::wstring& text)
     Put(field, text.c_str());
 }
 
-std::wstring TextOf(SkinUI::CControlUI* field)
-{
-    return field ? field->GetText().GetData() : L"";
-}
-
 int NumberOf(SkinUI::CControlUI* field)
 {
     return field ? ReadFieldNumber(field->GetText()) : 0;
@@ -64,6 +63,7 @@ long long GroupTime(const TimeGroup& g, Fraction fraction)
     const long long seconds = NumberOf(g.hours) * 3600LL + NumberOf(g.minutes) * 60LL + NumberOf(g.seconds);
     switch (fraction) {
     case Fraction::Milliseconds: return seconds * 1000 + NumberOf(g.fraction);
+    case Fraction::Hundredths: return seconds * 1000 + NumberOf(g.fraction) * 10LL;
     case Fraction::Tenths: return seconds * 1000 + NumberOf(g.fraction) * 100LL;
     case Fraction::None: break;
     }
@@ -99,29 +99,12 @@ std::wstring GroupText(const TimeGroup& g)
                       TextOf(g.fraction).c_str());
 }
 
-CAVPlayer* PlayerOf(SkinUI::CControlUI* control)
-{
-    auto* player = dynamic_cast<CPlayerUI*>(control);
-    return player ? &player->Player() : nullptr;
-}
-
-void SetBar(SkinUI::CControlUI* control, int value)
-{
-    if (auto* bar = control ? static_cast<SkinUI::CProgressUI*>(control->GetInterface(L"Progress")) : nullptr)
-        bar->SetValue(value);
-}
-
-SkinUI::CControlUI* ChildAt(SkinUI::CControlUI* container, int index)
-{
-    auto* box = container ? static_cast<SkinUI::IContainerUI*>(container->GetInterface(L"IContainer")) : nullptr;
-    return box ? box->GetItemAt(index) : nullptr;
-}
-
-// The split point moves the split preview, its slider, progress, label and marker.
+// The split point moves the split preview, its slider, progress, label and marker. Its fraction
+// holds hundredths, as everything else on the split page reads and writes it.
 void SplitPointChanged(CMainWnd& w)
 {
     const TimeGroup g { w.m_pstartSegmenHour, w.m_pstartSegmenminute, w.m_pstartSegmensecond, w.m_pstartSegmenMillsecond };
-    long long t = GroupTime(g, Fraction::Milliseconds);
+    long long t = GroupTime(g, Fraction::Hundredths);
     if (w.m_nSplitDuration <= 0)
         return;  // nothing loaded: no position to give
     CAVPlayer* player = PlayerOf(w.m_pVideoSegmenPlayer);
@@ -138,27 +121,28 @@ void SplitPointChanged(CMainWnd& w)
         Put(g.hours, parts[0]);
         Put(g.minutes, parts[1]);
         Put(g.seconds, parts[2]);
-        Put(g.fraction, d.substr(d.size() - 3));
-        t = GroupTime(g, Fraction::Milliseconds);  // the label and the marker show the clamped time
+        Put(g.fraction, d.substr(d.size() - 3, 2));  // the milliseconds digit is dropped
+        t = GroupTime(g, Fraction::Hundredths);  // the label and the marker show the clamped time
     }
     if (w.m_pSegemshowtime)
         w.m_pSegemshowtime->SetText(FormatWide(L"%s/%s", ClockText(t / 1000).c_str(), ClockText(total).c_str()).c_str());
     float p = static_cast<float>(t) / static_cast<float>(w.m_nSplitDuration) * 1000.0f;
     if (p > 999.0f)
         p = 1000.0f;
-    SetBar(w.m_pSegmenSliderPlay, static_cast<int>(p));
-    SetBar(w.m_pSegmenProgress, static_cast<int>(p));
+    SetBarValue(w.m_pSegmenSliderPlay, static_cast<int>(p));
+    SetBarValue(w.m_pSegmenProgress, static_cast<int>(p));
     if (player)
         player->SetPositionPermille(p);
     if (w.m_pSegmenCut == nullptr)
         return;
     const int x = static_cast<int>(w.ScaleByDpi(511) * p * 0.001f) + w.ScaleByDpi(197);
     RECT rc = w.m_pSegmenCut->GetPos();
-    if (rc.left != 0 || rc.right != 0) {
+    if (rc.left != 0 || rc.right != 0)
         w.m_pSegmenCut->SetPos({ x, rc.top, x + 12, rc.bottom });
-        return;
-    }
-    const int left = x - w.ScaleByDpi(197);
+    // The marker floats in the timeline: its place is also kept as its position in the timeline,
+    // so the next layout there (a list emptied by a change of file, a resize) leaves it on the point.
+    SkinUI::CControlUI* timeline = w.m_pSegmenCut->GetParent();
+    const int left = w.GetPaintManager().GetDPIObj()->ScaleBack(x - (timeline ? timeline->GetPos().left : 0));
     w.m_pSegmenCut->SetAttribute(L"pos", FormatWide(L"%d,2,%d,25", left, left + 12).c_str());
 }
 
@@ -191,8 +175,8 @@ void CoverTimeChanged(CMainWnd& w)
     if (w.m_pSoundTrackshowtime)
         w.m_pSoundTrackshowtime->SetText(FormatWide(L"%s/%s", ClockText(player->PlaybackTimeMs() / 1000).c_str(),
                                                     ClockText(w.m_nClipDuration / 1000).c_str()).c_str());
-    SetBar(w.m_pSoundTrackProgress, player->PositionPermille());
-    SetBar(w.m_pSoundTrackSlider, player->PositionPermille());
+    SetBarValue(w.m_pSoundTrackProgress, player->PositionPermille());
+    SetBarValue(w.m_pSoundTrackSlider, player->PositionPermille());
 }
 
 // The crop frame lies over the picture inside the cut preview; the picture's place follows its shape.
@@ -282,8 +266,8 @@ void AdjustBoxChanged(CMainWnd& w, SkinUI::CControlUI* sender)
     }
     SkinUI::CControlUI* row = sender->GetParent();
     const int value = NumberOf(sender);
-    SetBar(ChildAt(row, 2), value);
-    SetBar(ChildAt(row, 1), value);
+    SetBarValue(ChildAt(row, 2), value);
+    SetBarValue(ChildAt(row, 1), value);
     CAVPlayer* player = PlayerOf(w.m_pOptimizationPlayer);
     if (player == nullptr)
         return;
@@ -328,6 +312,12 @@ void OtherFieldChanged(CMainWnd& w, SkinUI::CControlUI* sender)
         w.ScheduleRefitFlagClear();
         if (w.m_pWaterExport)
             w.m_pWaterExport->SetEnabled(!sender->GetText().IsEmpty());
+        // The overlay's text item shows the text, re-centred, and only while there is one.
+        if (CChildWnd* overlay = w.WatermarkOverlay()) {
+            WatermarkRecenterFlag = 1;
+            overlay->InvalidateTextItem();
+            overlay->ShowTextItem(!sender->GetText().IsEmpty());
+        }
     } else if (sender == w.m_psubtitleText) {
         SelectedTextItem selected = FindSelectedTextItem(w);
         CWaterTextUI* item = selected.layer ? selected.layer->FindSelectedItem() : nullptr;
@@ -512,8 +502,7 @@ void CMainWnd::OnItemSelect(SkinUI::TNotifyUI& msg)
         if (adjust)
             adjust->SetDisplayAspect(WideToAnsi(text == L"原始" ? m_strAspect : text));
     } else if (sender->GetName() == L"Comspin") {
-        auto* spin = m_pSpin ? static_cast<SkinUI::COptionUI*>(m_pSpin->GetInterface(L"Option")) : nullptr;
-        if (spin && spin->IsSelected())
+        if (IsChecked(m_pSpin))
             ApplyPreviewRotation(text);
     } else if (sender == m_pSpeed) {
         const std::wstring rate = text.empty() ? text : text.substr(0, text.size() - 1);
@@ -670,6 +659,6 @@ void CMainWnd::RunMusicPlacementFill()
         if (edits[i])
             edits[i]->SetText(text.c_str());
     }
-    SetBar(m_pVideoSlider, p.clipVolume);
-    SetBar(m_pMusicSlider, p.musicVolume);
+    SetBarValue(m_pVideoSlider, p.clipVolume);
+    SetBarValue(m_pMusicSlider, p.musicVolume);
 }

@@ -6,10 +6,16 @@
 #include <cwchar>
 
 #include "base/StringHelpers.h"
+#include "editor/dialogs/ConcealWnd.h"
+#include "editor/dialogs/CoverWnd.h"
+#include "editor/mainwnd/ClipSubPage.h"
+#include "editor/mainwnd/ControlAccess.h"
 #include "editor/mainwnd/MainWnd.h"
 #include "media/CommandText.h"
 #include "media/MediaProbe.h"
 #include "platform/Windows.h"
+
+using namespace control_access;
 
 namespace {
 
@@ -18,12 +24,6 @@ void SetTexts(SkinUI::CControlUI* const* edits, const std::vector<std::wstring>&
     for (size_t i = 0; i < texts.size(); ++i)
         if (edits[i])
             edits[i]->SetText(texts[i].c_str());
-}
-
-void Show(SkinUI::CControlUI* control, bool visible)
-{
-    if (control)
-        control->SetVisible(visible);
 }
 
 // The clock parts ("hh", "mm", "ss") of whole seconds.
@@ -39,7 +39,7 @@ long long Milliseconds(const MediaDetails& details)
 
 }  // namespace
 
-MediaDetails CMainWnd::ReadMediaDetails(const std::wstring& path, bool startThumbnail)
+MediaDetails CMainWnd::ReadMediaDetails(const std::wstring& path, bool startThumbnail, const std::wstring& picture)
 {
     MediaProbe probe;  // its own: loaders and row builders read files on different threads at once
     ProbeFacts facts;
@@ -52,10 +52,7 @@ MediaDetails CMainWnd::ReadMediaDetails(const std::wstring& path, bool startThum
     if (startThumbnail) {
         const int w = std::wcstol(details.width.c_str(), nullptr, 10);
         const int h = std::wcstol(details.height.c_str(), nullptr, 10);
-        StartWorker([this, w, h, path] {
-            std::wstring picture;
-            MakeFirstFrameThumbnail(w, h, path, picture, false);
-        });
+        StartWorker([this, w, h, path, made = picture]() mutable { MakeFirstFrameThumbnail(w, h, path, made, false); });
     }
     return details;
 }
@@ -72,12 +69,13 @@ bool CMainWnd::MakeFirstFrameThumbnail(int width, int height, const std::wstring
         const int number = ++m_nThumbIndex;
         picture = FormatWide(L"%sVkFile%d.jpg", folder.c_str(), number);
         copy = FormatWide(L"%sVkFile%d@.jpg", folder.c_str(), number);
-    } else {
+    } else if (picture.empty()) {
         picture = FormatWide(L"%sVkFile.jpg", folder.c_str());
         copy = FormatWide(L"%sVkFile@.jpg", folder.c_str());
     }
     ::DeleteFileW(picture.c_str());
-    ::DeleteFileW(copy.c_str());
+    if (!copy.empty())
+        ::DeleteFileW(copy.c_str());
     // Both paths go inside quotes escaped as arguments: a name holding a quote stays one argument.
     const std::wstring command = FormatWide(
         L"%s -ss 0.0001 -y -i  \"%s\"  -vframes 1 -f image2 -s %dx%d -preset ultrafast  \"%s\" ",
@@ -85,10 +83,21 @@ bool CMainWnd::MakeFirstFrameThumbnail(int width, int height, const std::wstring
         QuoteInsideArgument(EncoderPath(picture)).c_str());
     printf("%s\n", WideToAnsi(command).c_str());
     RunEncoderAndWait(command);
-    ::CopyFileW(picture.c_str(), copy.c_str(), TRUE);
+    if (!copy.empty())
+        ::CopyFileW(picture.c_str(), copy.c_str(), TRUE);
     if (fitted)
         *fitted = size;
     return FileExists(picture);
+}
+
+void CMainWnd::NoteSourceName(const std::wstring& path)
+{
+    std::wstring name = path;
+    SkinUI::CUIString extension;
+    SplitFileNameW(name, extension);
+    m_exportInfo.name = name;
+    m_exportInfo.format = extension;
+    m_strSourceExt = extension.GetData();
 }
 
 void CMainWnd::LoadCutPageFile(const std::wstring& path)
@@ -108,12 +117,7 @@ void CMainWnd::LoadCutPageFile(const std::wstring& path)
     m_nCutLength = m_nCutDurationMs = static_cast<int>(Milliseconds(details));
     m_strCutDuration = details.clockText.c_str();
     m_strCutDurationMs = details.durationMs.c_str();
-    std::wstring name = path;
-    SkinUI::CUIString extension;
-    SplitFileNameW(name, extension);
-    m_exportInfo.name = name;
-    m_exportInfo.format = extension;
-    m_strSourceExt = extension.GetData();
+    NoteSourceName(path);
     LayCutOverlay();
 
     SkinUI::CControlUI* const starts[] = { m_pstartHour, m_pstartMinute, m_pstartsecound, m_pstartmillsecond };
@@ -135,16 +139,32 @@ void CMainWnd::LayCutOverlay()
                                                m_nPreviewHeight, origin.x, origin.y);
     CropCanvasWidth = place.width;
     CropCanvasHeight = place.height;
+    // Both windows delete themselves with their native windows. The frame is owned by the mask,
+    // so that whoever closes the mask (the page, the window's own end) closes the frame first: the
+    // frame speaks to its mask until its very last message.
+    auto* cover = new CCover(place.width, place.height, m_pXwidth, m_pYheight, m_pcut_width, m_pcut_height);
+    m_hCover = cover->Create(m_hWnd, L"", WS_VISIBLE | WS_OVERLAPPEDWINDOW, WS_EX_WINDOWEDGE);
+    m_hConceal = nullptr;
+    if (m_hCover) {
+        ::MoveWindow(m_hCover, place.x, place.y, place.width, place.height, TRUE);
+        auto* frame = new CConceal(cover, this, place.width, place.height, m_pXwidth, m_pYheight, m_pcut_width,
+                                   m_pcut_height);
+        m_hConceal = frame->Create(m_hCover, L"", WS_VISIBLE | WS_OVERLAPPEDWINDOW, WS_EX_WINDOWEDGE);
+    }
     m_strCutViewWidth = FormatWide(L"%d", place.width);
     m_strCutViewHeight = FormatWide(L"%d", place.height);
+    if (m_hConceal)
+        ::MoveWindow(m_hConceal, place.x, place.y, place.width, place.height, TRUE);
     m_rcCropOverlay = { place.x, place.y, place.x + place.width, place.y + place.height };
+    CropDragBounds = m_rcCropOverlay;
 }
 
 void CMainWnd::LoadSplitPageFile(const std::wstring& path)
 {
     Show(m_pSegmentationAddfile, false);
     Show(m_pSegmentationHor, true);
-    const MediaDetails details = ReadMediaDetails(path, true);
+    m_strSplitThumbnail = NewWorkPicturePath(L"split-thumbnail", L".jpg");
+    const MediaDetails details = ReadMediaDetails(path, !m_strSplitThumbnail.empty(), m_strSplitThumbnail);
     m_strSplitInfo = details.frameRate;
     OpenPagePlayer(m_pVideoSegmenPlayer, path);
     m_nSplitDuration = static_cast<int>(Milliseconds(details));
@@ -162,12 +182,7 @@ void CMainWnd::LoadAdjustPageFile(const std::wstring& path)
     OpenPagePlayer(m_pOptimizationPlayer, path);
     m_nAdjustDuration = m_nAdjustSourceMs = static_cast<int>(Milliseconds(details));
     m_strAspect = details.width + L":" + details.height;
-    std::wstring name = path;
-    SkinUI::CUIString extension;
-    SplitFileNameW(name, extension);
-    m_exportInfo.name = name;
-    m_exportInfo.format = extension;
-    m_strSourceExt = extension.GetData();
+    NoteSourceName(path);
 }
 
 void CMainWnd::LoadScreenshotPageFile(const std::wstring& path)
@@ -178,12 +193,7 @@ void CMainWnd::LoadScreenshotPageFile(const std::wstring& path)
     OpenPagePlayer(m_pPicplayer, path);
     m_nShotDuration = static_cast<int>(Milliseconds(details));
     m_strShotDuration = details.clockText.c_str();
-    std::wstring name = path;
-    SkinUI::CUIString extension;
-    SplitFileNameW(name, extension);
-    m_exportInfo.name = name;
-    m_exportInfo.format = extension;
-    m_strSourceExt = extension.GetData();
+    NoteSourceName(path);
     SkinUI::CControlUI* const ends[] = { m_pOVerPictHour, m_pOVerPicMinute, m_pOVerPicsecound };
     SetTexts(ends, SecondsParts(Milliseconds(details) / 1000));
 }

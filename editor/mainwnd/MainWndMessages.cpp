@@ -7,7 +7,10 @@
 
 #include "base/FileHelpers.h"
 #include "base/StringHelpers.h"
+#include "editor/dialogs/ConcealWnd.h"
 #include "editor/dialogs/MessageWnd.h"
+#include "editor/dialogs/OverlayShared.h"
+#include "editor/mainwnd/ClipSubPage.h"
 #include "editor/mainwnd/MainWnd.h"
 #include "media/PlayerUI.h"
 #include "platform/Windows.h"
@@ -46,6 +49,8 @@ LRESULT CMainWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
         printf("Main window: destroyed with %d worker(s) still running\n", RunningWorkers());
     if (!StepFocusedField(uMsg, wParam))
         return 0;
+    if (uMsg == WM_PAINT && !m_bWarmUpStarted)
+        return PaintThenWarmUp(wParam, lParam);
     switch (uMsg) {
     case WM_CLOSE:
         if (m_bShutDown || !ConfirmClose())
@@ -194,19 +199,14 @@ LRESULT CMainWnd::OnMainWindowMoved()
         if (m_hConceal)
             MoveKeepingSize(m_hConceal, { corner.x + m_ptConcealOffset.x, corner.y + m_ptConcealOffset.y });
         MoveKeepingSize(m_hCover, { corner.x + m_ptCoverOffset.x, corner.y + m_ptCoverOffset.y });
+        ::GetWindowRect(m_hCover, &CropDragBounds);  // the frame is dragged within the mask where it now lies
     }
-    // The overlays lie centred on the preview areas, given at 100 % and placed in device pixels.
-    struct Overlay { SkinUI::CWindowWnd* window; int top; int areaWidth; };
-    const Overlay overlays[] = { { m_pWatermarkWnd, 129, 975 }, { m_pTextLayerWnd, 127, 724 } };
-    for (const Overlay& overlay : overlays) {
-        if (overlay.window == nullptr)
-            continue;
-        POINT q { ScaleByDpi(24), ScaleByDpi(overlay.top) };
-        ::ClientToScreen(m_hWnd, &q);
-        const int x = q.x + static_cast<int>((ScaleByDpi(overlay.areaWidth) - m_nSubPagePicWidth) / 2.0);
-        const int y = q.y + static_cast<int>((ScaleByDpi(360) - m_nSubPagePicHeight) / 2.0);
-        ::MoveWindow(overlay.window->GetHWND(), x, y, m_nSubPagePicWidth, m_nSubPagePicHeight, TRUE);
-    }
+    // The overlays lie centred on their preview controls, as the sub-pages placed them.
+    const std::pair<SkinUI::CWindowWnd*, SkinUI::CControlUI*> overlays[] = { { m_pWatermarkWnd, m_pWaterMakerPlayer },
+                                                                            { m_pTextLayerWnd, m_psubtitlePlayer } };
+    for (const auto& [window, preview] : overlays)
+        if (window)
+            PlaceOverlay(window, preview, window == m_pTextLayerWnd);
     return 0;
 }
 
@@ -320,9 +320,9 @@ LRESULT CMainWnd::OnTimer(UINT_PTR id)
                 edit->SetText(SkinUI::CUIString(edit->GetText()));
         break;
     case kTimerRestoreOverlays:
-        if (m_hCover)
-            ::MoveWindow(m_hCover, m_rcCover.left, m_rcCover.top, m_rcCover.right - m_rcCover.left,
-                         m_rcCover.bottom - m_rcCover.top, TRUE);
+        if (m_hCover && ::MoveWindow(m_hCover, m_rcCover.left, m_rcCover.top, m_rcCover.right - m_rcCover.left,
+                                     m_rcCover.bottom - m_rcCover.top, TRUE))
+            CropDragBounds = m_rcCover;
         if (m_hConceal)
             ::MoveWindow(m_hConceal, m_rcConceal.left, m_rcConceal.top, m_rcConceal.right - m_rcConceal.left,
                          m_rcConceal.bottom - m_rcConceal.top, TRUE);

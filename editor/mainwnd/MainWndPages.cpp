@@ -10,8 +10,10 @@
 #include <vector>
 
 #include "base/StringHelpers.h"
+#include "editor/dialogs/ChildWnd.h"
 #include "editor/dialogs/TimelineHandleUI.h"
 #include "editor/dialogs/WaterFloatWnd.h"
+#include "editor/mainwnd/ControlAccess.h"
 #include "editor/mainwnd/MainWnd.h"
 #include "editor/mainwnd/SelectedTextItem.h"
 #include "media/PlayerUI.h"
@@ -23,6 +25,8 @@
 #include "ui/controls/SliderUI.h"
 #include "ui/core/ContainerUI.h"
 #include "ui/core/TabLayoutUI.h"
+
+using namespace control_access;
 
 namespace {
 
@@ -92,51 +96,15 @@ const std::vector<PageTab>& PageTabs()
     return tabs;
 }
 
-CAVPlayer* PlayerOf(SkinUI::CControlUI* control)
-{
-    auto* player = dynamic_cast<CPlayerUI*>(control);
-    return player ? &player->Player() : nullptr;
-}
-
 bool Visible(SkinUI::CControlUI* control)
 {
     return control != nullptr && control->IsVisible();
-}
-
-bool IsChecked(SkinUI::CControlUI* control)
-{
-    auto* option = control ? static_cast<SkinUI::COptionUI*>(control->GetInterface(L"Option")) : nullptr;
-    return option != nullptr && option->IsSelected();
 }
 
 void SetMouse(SkinUI::CControlUI* control, bool enable)
 {
     if (control)
         control->SetMouseEnabled(enable);
-}
-
-void SetShown(SkinUI::CControlUI* control, bool show)
-{
-    if (control)
-        control->SetVisible(show);
-}
-
-void SetTextColour(SkinUI::CControlUI* control, DWORD colour)
-{
-    if (auto* label = control ? static_cast<SkinUI::CLabelUI*>(control->GetInterface(L"Label")) : nullptr)
-        label->SetTextColor(colour);
-}
-
-void SetBarValue(SkinUI::CControlUI* control, int value)
-{
-    if (auto* bar = control ? static_cast<SkinUI::CProgressUI*>(control->GetInterface(L"Progress")) : nullptr)
-        bar->SetValue(value);
-}
-
-int BarValue(SkinUI::CControlUI* control)
-{
-    auto* bar = control ? static_cast<SkinUI::CProgressUI*>(control->GetInterface(L"Progress")) : nullptr;
-    return bar ? bar->GetValue() : 0;
 }
 
 void SetButtonImages(SkinUI::CControlUI* control, const wchar_t* image)
@@ -149,19 +117,13 @@ void SetButtonImages(SkinUI::CControlUI* control, const wchar_t* image)
     button->SetPushedImage(image);
 }
 
-SkinUI::CControlUI* ChildAt(SkinUI::CControlUI* container, int index)
-{
-    auto* box = container ? static_cast<SkinUI::IContainerUI*>(container->GetInterface(L"IContainer")) : nullptr;
-    return box ? box->GetItemAt(index) : nullptr;
-}
-
 // The three split modes: which add button shows, which labels are dark, which inputs take the
 // mouse and which edit takes the focus.
 void ApplySplitMode(CMainWnd& w, int mode)
 {
-    SetShown(w.m_pAddSengenTime, mode == 0);
-    SetShown(w.m_pAddSengenNum, mode == 1);
-    SetShown(w.m_pAddSengenTimeNum, mode == 2);
+    Show(w.m_pAddSengenTime, mode == 0);
+    Show(w.m_pAddSengenNum, mode == 1);
+    Show(w.m_pAddSengenTimeNum, mode == 2);
     SetTextColour(w.m_pSegmenTime, mode == 0 ? kDarkText : kGreyText);
     SetTextColour(w.m_pSegmennameNum, mode == 1 ? kDarkText : kGreyText);
     SetTextColour(w.m_pSegmenname, mode == 2 ? kDarkText : kGreyText);
@@ -205,8 +167,8 @@ void ApplyScreenMode(CMainWnd& w, bool series)
         tabs->SelectItem(series ? 1 : 0);
     if (w.m_pScreenprogress)
         w.m_pScreenprogress->SetForeColor(series ? kSeriesShotColour : kSingleShotColour);
-    SetShown(w.GetPaintManager().FindControl(L"MyHor"), series);
-    SetShown(w.m_pScreenlabel, series);
+    Show(w.GetPaintManager().FindControl(L"MyHor"), series);
+    Show(w.m_pScreenlabel, series);
     if (series)
         ::SetTimer(w.GetHWND(), CMainWnd::kTimerShotHours, 10, nullptr);
 }
@@ -224,7 +186,7 @@ void ApplyScreenRows(CMainWnd& w, bool captions)
     const int rowHeight = static_cast<int>(height / (width / kScreenRowFrameWidth)) + (captions ? kScreenRowCaption : 0);
     for (int i = 0; i < list->GetCount(); ++i) {
         SkinUI::CControlUI* row = list->GetItemAt(i);
-        SetShown(ChildAt(ChildAt(row, 0), 0), captions);
+        Show(ChildAt(ChildAt(row, 0), 0), captions);
         row->SetFixedHeight(rowHeight);
     }
 }
@@ -240,8 +202,8 @@ void ApplyWatermarkKind(CMainWnd& w, bool text)
     }
     if (auto* tabs = w.m_pWaterTab ? static_cast<SkinUI::CTabLayoutUI*>(w.m_pWaterTab->GetInterface(L"TabLayout")) : nullptr)
         tabs->SelectItem(text ? 0 : 1);
-    SetShown(w.m_pWaterAddPic, !text);
-    SetShown(w.m_pWaterTextRich, text);
+    Show(w.m_pWaterAddPic, !text);
+    Show(w.m_pWaterTextRich, text);
     WatermarkRecenterFlag = 1;
 }
 
@@ -249,6 +211,8 @@ void ApplyWatermarkFontStyle(CMainWnd& w)
 {
     const bool bold = IsChecked(w.m_pBlod), italic = IsChecked(w.m_pItalic);
     WatermarkSettings.fontStyle = (bold ? kFontBold : 0) | (italic ? kFontItalic : 0);
+    if (CChildWnd* overlay = w.WatermarkOverlay())
+        overlay->InvalidateTextItem();
 }
 
 void ApplyTextPlacement(CMainWnd& w, bool tiled)
@@ -489,8 +453,7 @@ void CMainWnd::ApplyPreviewRotation(std::wstring rotation)
     for (const Rotation& r : rotations) {
         if (rotation != r.text)
             continue;
-        const int at = player->PositionPermille();
-        player->OpenAndPlay(WideToUtf8(m_strAdjustSourcePath), at, *r.filter ? "--video-filter" : "", r.filter);
+        OpenPlayerNow(m_pOptimizationPlayer, m_strAdjustSourcePath, player->PositionPermille(), r.filter);
     }
     const bool aspect = m_pVideoAcpect && m_pVideoAcpect->GetText() != L"原始";
     const bool speed = m_pSpeed && m_pSpeed->GetText() != L"1.0x";

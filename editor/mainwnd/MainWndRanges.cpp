@@ -13,6 +13,7 @@
 #include "base/StringHelpers.h"
 #include "editor/dialogs/TimelineHandleUI.h"
 #include "editor/dialogs/WaterFloatWnd.h"
+#include "editor/mainwnd/ControlAccess.h"
 #include "editor/mainwnd/MainWnd.h"
 #include "editor/mainwnd/SelectedTextItem.h"
 #include "editor/mainwnd/TimeFieldStepping.h"
@@ -24,41 +25,14 @@
 #include "ui/core/ContainerUI.h"
 #include "ui/core/DPI.h"
 
+using namespace control_access;
+
 namespace {
 
 constexpr int kOrigin = 197;
 constexpr int kMarkerWidth = 6;
 constexpr int kSplitMarkerWidth = 12;
 constexpr long long kLongMediaHours = 12;
-
-CAVPlayer* PlayerOf(SkinUI::CControlUI* control)
-{
-    auto* player = dynamic_cast<CPlayerUI*>(control);
-    return player ? &player->Player() : nullptr;
-}
-
-SkinUI::CProgressUI* AsBar(SkinUI::CControlUI* control)
-{
-    return control ? static_cast<SkinUI::CProgressUI*>(control->GetInterface(L"Progress")) : nullptr;
-}
-
-void SetBar(SkinUI::CControlUI* control, int value)
-{
-    if (SkinUI::CProgressUI* bar = AsBar(control))
-        bar->SetValue(value);
-}
-
-int BarValue(SkinUI::CControlUI* control)
-{
-    SkinUI::CProgressUI* bar = AsBar(control);
-    return bar ? bar->GetValue() : 0;
-}
-
-void SetText(SkinUI::CControlUI* control, const std::wstring& text)
-{
-    if (control)
-        control->SetText(text.c_str());
-}
 
 std::wstring ClockText(long long seconds)
 {
@@ -178,8 +152,8 @@ struct Ranges {
             if (cutPage && w.m_bMaximized)
                 f = (left - 191) * 1.0 / (608 * ScreenScale);
             const int v = static_cast<int>(f * 1000);
-            SetBar(t.slider, v);
-            SetBar(t.progress, BarValue(t.slider));
+            SetBarValue(t.slider, v);
+            SetBarValue(t.progress, BarValue(t.slider));
             if (player)
                 player->SetPositionPermille(v == 0 ? 0.0f : v >= t.threshold ? 1000.0f : BarValue(t.slider) + 1.0f);
         }
@@ -207,11 +181,11 @@ struct Ranges {
         if (marker == nullptr)
             return;
         const float pos = static_cast<float>((marker->GetPos().left - S(kOrigin)) * 1.0 / S(t.width) * 1000);
-        SetBar(t.slider, static_cast<int>(pos));
+        SetBarValue(t.slider, static_cast<int>(pos));
         CAVPlayer* player = PlayerOf(t.player);
         if (player)
             player->SetPositionPermille(pos);
-        SetBar(t.progress, static_cast<int>(pos));
+        SetBarValue(t.progress, static_cast<int>(pos));
         const long long now = player ? player->PlaybackTimeMs() / 1000 : 0;
         const std::vector<std::wstring> parts = SplitAt(CMainWnd::FormatDuration(FormatWide(L"%lld", now)), L':');
         const TimeGroup& g = marker == t.end ? t.endEdits : t.startEdits;
@@ -236,8 +210,8 @@ struct Ranges {
             pos = 1000.0;
         RECT s = t.start->GetPos(), e = t.end->GetPos();
         const RECT endBefore = e;
-        SetBar(t.slider, static_cast<int>(pos));
-        SetBar(t.progress, static_cast<int>(pos));
+        SetBarValue(t.slider, static_cast<int>(pos));
+        SetBarValue(t.progress, static_cast<int>(pos));
         CAVPlayer* player = PlayerOf(t.player);
         const bool seekOff = subtitlePage && w.m_bSubtitleSeekOff;
         if (player && !seekOff && (isStart || w.m_bCutLoaded))
@@ -265,8 +239,8 @@ struct Ranges {
             if (limits && e.left < s.right) {
                 if (seek != 0 && player) {
                     player->SetPlaybackTimeMs(seek);
-                    SetBar(t.slider, static_cast<int>(pos));
-                    SetBar(t.progress, static_cast<int>(pos));
+                    SetBarValue(t.slider, static_cast<int>(pos));
+                    SetBarValue(t.progress, static_cast<int>(pos));
                 }
                 e.left = s.right;
                 e.right = e.left + S(kMarkerWidth);
@@ -385,8 +359,8 @@ void CMainWnd::PlaceScreenMarker(float seconds, bool isStart)
     double pos = length > 0 ? seconds * 1.0 / length * 1000 : 0;
     if (pos > 999.0)
         pos = 1000.0;
-    SetBar(t.slider, static_cast<int>(pos));
-    SetBar(t.progress, static_cast<int>(pos));
+    SetBarValue(t.slider, static_cast<int>(pos));
+    SetBarValue(t.progress, static_cast<int>(pos));
     if (CAVPlayer* player = PlayerOf(t.player))
         player->SetPositionPermille(static_cast<float>(pos));
     const int x = static_cast<int>(r.S(t.width) * pos / 1000);
@@ -473,11 +447,11 @@ void SeekSliderChanged(CMainWnd& w, const SeekSlider& row, SkinUI::CControlUI* s
     CAVPlayer* player = PlayerOf(w.*row.player);
     SkinUI::CControlUI* progress = w.*row.progress;
     if (row.progressFirst)
-        SetBar(progress, v);
+        SetBarValue(progress, v);
     if (player)
         player->SetPositionPermille(SeekTarget(v, row.offset));
     if (row.seekFirst)
-        SetBar(progress, v);
+        SetBarValue(progress, v);
     const long long now = player ? player->PlaybackTimeMs() / 1000 : 0;
     const long long playerLength = player ? player->MediaLengthMs() / 1000 : 0;
     const long long length = playerLength != 0 || row.stored == nullptr ? playerLength : (w.*row.stored) / 1000;
@@ -485,14 +459,8 @@ void SeekSliderChanged(CMainWnd& w, const SeekSlider& row, SkinUI::CControlUI* s
     SetText(w.*row.label, longMedia ? LongMediaLabel(now, playerLength) : TimeLabel(now, length));
     if (!row.readBack || player == nullptr)
         return;
-    SetBar(slider, std::min(1000, player->PositionPermille() + 1));
-    SetBar(progress, BarValue(slider));
-}
-
-SkinUI::CControlUI* ChildAt(SkinUI::CControlUI* container, int index)
-{
-    auto* box = container ? static_cast<SkinUI::IContainerUI*>(container->GetInterface(L"IContainer")) : nullptr;
-    return box ? box->GetItemAt(index) : nullptr;
+    SetBarValue(slider, std::min(1000, player->PositionPermille() + 1));
+    SetBarValue(progress, BarValue(slider));
 }
 
 bool VolumeSliderChanged(CMainWnd& w, SkinUI::CControlUI* slider, int v)
@@ -505,7 +473,7 @@ bool VolumeSliderChanged(CMainWnd& w, SkinUI::CControlUI* slider, int v)
             label->SetText(FormatWide(L"%d", v).c_str());
             label->SetTextPadding({ static_cast<int>(35 + v * 140 / 200), 0, 0, 0 });
         }
-        SetBar(w.m_pSoundPro, v);
+        SetBarValue(w.m_pSoundPro, v);
         if (CAVPlayer* player = PlayerOf(w.m_pVideoCutPlayer))
             player->SetVolumeLevel(v);
         w.m_nCutVolume = v;
@@ -513,7 +481,7 @@ bool VolumeSliderChanged(CMainWnd& w, SkinUI::CControlUI* slider, int v)
     }
     if (name == L"VideoSlider" || name == L"MusicSlider") {
         const bool video = name == L"VideoSlider";
-        SetBar(video ? w.m_pVideoPro : w.m_pMusicPro, v);
+        SetBarValue(video ? w.m_pVideoPro : w.m_pMusicPro, v);
         SkinUI::CControlUI* label = video ? w.m_pVideoValue : w.m_pMusicValue;
         if (label) {
             const int x = static_cast<int>(v * 0.01 / 2.0 * 144 + 82);
@@ -527,7 +495,7 @@ bool VolumeSliderChanged(CMainWnd& w, SkinUI::CControlUI* slider, int v)
         // The popup's own controls, found through the slider's manager: the menu may be gone by
         // the time anything else would look for it.
         SkinUI::CPaintManagerUI* menu = slider->GetManager();
-        SetBar(menu ? menu->FindControl(L"MusicVPro") : nullptr, v);
+        SetBarValue(menu ? menu->FindControl(L"MusicVPro") : nullptr, v);
         SetText(menu ? menu->FindControl(L"MusicVSInfo") : nullptr, FormatWide(L"%d%%", v));
         if (CAVPlayer* player = PlayerOf(w.m_pVideoSegmenPlayer))
             player->SetVolumeLevel(v);
@@ -547,7 +515,7 @@ bool PictureSliderChanged(CMainWnd& w, SkinUI::CControlUI* slider, int v)
     for (const Row& row : rows) {
         if (slider->GetName() != row.name)
             continue;
-        SetBar(row.bar, v);
+        SetBarValue(row.bar, v);
         const std::wstring text = FormatWide(L"%d", BarValue(row.bar));
         SetText(row.box, text);
         if (CAVPlayer* player = PlayerOf(w.m_pOptimizationPlayer))
@@ -566,22 +534,22 @@ bool WatermarkSliderChanged(CMainWnd& w, SkinUI::CControlUI* slider, int v)
 {
     const SkinUI::CUIString name = slider->GetName();
     if (name == L"MarkSlider") {
-        SetBar(w.m_pMarkPro, v);
+        SetBarValue(w.m_pMarkPro, v);
         WatermarkSettings.textAlpha = v;
         SetText(w.m_pMaskInfo, PercentOfAlpha(v));
     } else if (name == L"WaterSpinSlider") {
-        SetBar(w.m_pWaterSpinPro, v);
+        SetBarValue(w.m_pWaterSpinPro, v);
         WatermarkSettings.textAngle = v;
         SetText(w.m_pSpinInfo, FormatWide(L"%d°", v));
     } else if (name == L"PicSizeSlider") {
-        SetBar(w.m_pPicSizePro, v);
+        SetBarValue(w.m_pPicSizePro, v);
         SetText(w.m_pPicSize, FormatWide(L"%d%%", v));
     } else if (name == L"PicSpinSlider") {
-        SetBar(w.m_pPicSpinPro, v);
+        SetBarValue(w.m_pPicSpinPro, v);
         WatermarkSettings.pictureAngle = v;
         SetText(w.m_pPicSpinInfo, FormatWide(L"%d°", v));
     } else if (name == L"PicMarkSlider") {
-        SetBar(w.m_pPicMarkPro, v);
+        SetBarValue(w.m_pPicMarkPro, v);
         WatermarkSettings.pictureAlpha = v;
         SetText(w.m_pPicMarkInfo, PercentOfAlpha(v));
     } else {
@@ -597,11 +565,11 @@ bool TextItemSliderChanged(CMainWnd& w, SkinUI::CControlUI* slider, int v)
     const SkinUI::CUIString name = slider->GetName();
     SelectedTextItem selected = FindSelectedTextItem(w);
     if (name == L"SubtitleMarkSlider") {
-        SetBar(w.m_pSubtitleMarkPro, v);
+        SetBarValue(w.m_pSubtitleMarkPro, v);
         SetText(w.m_pSubtitleMarkInfo, PercentOfAlpha(v));
         (selected.record ? selected.record->alpha : WatermarkSettings.textAlpha) = 255 - v;
     } else if (name == L"SubtitleSizeSlider") {
-        SetBar(w.m_pSubtitleSizePro, v);
+        SetBarValue(w.m_pSubtitleSizePro, v);
         SetText(w.m_pSubtitleSize, FormatWide(L"%d%%", v));
         const int size = static_cast<int>(
             (w.m_pSubtitleFontSize ? ReadFieldNumber(w.m_pSubtitleFontSize->GetText()) : 0) * v * 0.01);
@@ -610,7 +578,7 @@ bool TextItemSliderChanged(CMainWnd& w, SkinUI::CControlUI* slider, int v)
         else
             WatermarkSettings.size = size;
     } else if (name == L"SubtitleSpinSlider") {
-        SetBar(w.m_pSubtitleSpinPro, v);
+        SetBarValue(w.m_pSubtitleSpinPro, v);
         SetText(w.m_pSubtitleSpinInfo, FormatWide(L"%d°", v));
         (selected.record ? selected.record->angle : WatermarkSettings.textAngle) = v;
     } else {

@@ -15,13 +15,19 @@
 #include "base/FileHelpers.h"
 #include "base/StringHelpers.h"
 #include "editor/dialogs/MessageWnd.h"
+#include "editor/mainwnd/ClipSubPage.h"
+#include "editor/mainwnd/ControlAccess.h"
+#include "editor/mainwnd/ListRowViews.h"
 #include "editor/mainwnd/MainWnd.h"
 #include "editor/mainwnd/TextFile.h"
 #include "media/CommandText.h"
+#include "media/MediaProbe.h"
 #include "platform/Windows.h"
 #include "ui/controls/ListUI.h"
 #include "ui/core/ScrollBarUI.h"
 #include "ui/core/SkinArchiveItem.h"
+
+using namespace control_access;
 
 namespace {
 
@@ -30,25 +36,6 @@ constexpr const wchar_t* kDamagedNotice = L"抱歉！此文件可能为损坏文
 constexpr int kRowScrollStep = 100;
 
 std::atomic<int> GifRowCounter { 0 };  // names GIF rows "Gif%d" for the life of the process
-
-SkinUI::CControlUI* Child(SkinUI::CControlUI* control, int index)
-{
-    auto* container = control ? static_cast<SkinUI::IContainerUI*>(control->GetInterface(L"IContainer")) : nullptr;
-    return container ? container->GetItemAt(index) : nullptr;
-}
-
-SkinUI::CControlUI* Path(SkinUI::CControlUI* control, std::initializer_list<int> indexes)
-{
-    for (int index : indexes)
-        control = Child(control, index);
-    return control;
-}
-
-void SetText(SkinUI::CControlUI* control, const std::wstring& text)
-{
-    if (control)
-        control->SetText(text.c_str());
-}
 
 void SetUserData(SkinUI::CControlUI* control, const std::wstring& data)
 {
@@ -180,8 +167,10 @@ void CMainWnd::BuildRows(RowPage page)
         if (page == RowPage::Gif)
             facts.gifRowName = FormatWide(L"Gif%d", ++GifRowCounter);
         facts.details = ReadMediaDetails(facts.path, false);
-        facts.thumbnailMade = MakeFirstFrameThumbnail(ToInt(facts.details.width), ToInt(facts.details.height),
-                                                      facts.path, facts.picture, true, &facts.fitted);
+        // A file that is no readable video fails as a thumbnail would, without an encoder run.
+        facts.thumbnailMade = MediaProbe::HasVideoStream(facts.path)
+            && MakeFirstFrameThumbnail(ToInt(facts.details.width), ToInt(facts.details.height), facts.path,
+                                       facts.picture, true, &facts.fitted);
         facts.name = facts.path;
         SplitFileNameW(facts.name, facts.extension);
         PostUiTask([this, facts = std::move(facts)] { AddListRow(facts); });
@@ -191,6 +180,11 @@ void CMainWnd::BuildRows(RowPage page)
 void CMainWnd::ShowNotice(const std::wstring& text)
 {
     CMessageWnd::Ask(m_hWnd, text, L"", L"", L"确定");
+}
+
+void CMainWnd::ShowDamagedNotice(const std::wstring& shownName)
+{
+    ShowNotice(FormatWide(kDamagedNotice, shownName.c_str()));
 }
 
 void CMainWnd::AddListRow(const RowFacts& facts)
@@ -210,7 +204,7 @@ void CMainWnd::AddListRow(const RowFacts& facts)
         const std::wstring shown = facts.page == RowPage::Merge && !facts.extension.empty()
             ? facts.name + L"." + facts.extension
             : facts.name;
-        ShowNotice(FormatWide(kDamagedNotice, shown.c_str()));
+        ShowDamagedNotice(shown);
         return;
     }
     SkinUI::CDialogBuilder& builder = facts.page == RowPage::Merge ? m_builderMergeRow
@@ -244,12 +238,12 @@ void CMainWnd::AddListRow(const RowFacts& facts)
 void CMainWnd::FillRowDetails(SkinUI::CControlUI* info, const RowFacts& facts)
 {
     const MediaDetails& d = facts.details;
-    SetText(Path(info, { 1, 0 }), FormatWide(L"格式:%s", Upper(facts.extension).c_str()));
-    SkinUI::CControlUI* time = Path(info, { 1, 1 });
+    SetText(RowChild(info, { 1, 0 }), FormatWide(L"格式:%s", Upper(facts.extension).c_str()));
+    SkinUI::CControlUI* time = RowChild(info, { 1, 1 });
     SetUserData(time, d.durationMs);
     SetText(time, FormatWide(L"时长:%s", d.clockText.c_str()));
-    SetText(Path(info, { 2, 0 }), SizeText(FileBytes(facts.path)));
-    SkinUI::CControlUI* resolution = Path(info, { 2, 1 });
+    SetText(RowChild(info, { 2, 0 }), SizeText(FileBytes(facts.path)));
+    SkinUI::CControlUI* resolution = RowChild(info, { 2, 1 });
     SetText(resolution, ResolutionText(d.width, d.height));
     SetUserData(resolution, FormatWide(L"%sx%s", d.width.c_str(), d.height.c_str()));
 }
@@ -265,19 +259,20 @@ void CMainWnd::FillGifRow(SkinUI::CControlUI* row, const RowFacts& facts)
     m_gifItem.width = d.width.c_str();
     m_gifItem.height = d.height.c_str();
     m_pVideoGif->NeedParentUpdate();
-    SetUserData(Child(row, 0), facts.gifRowName);
-    if (SkinUI::CControlUI* picture = Path(row, { 1, 0 }))
+    SetUserData(ChildAt(row, 0), facts.gifRowName);
+    if (SkinUI::CControlUI* picture = RowChild(row, { 1, 0 }))
         picture->SetForeImage(ThumbnailImage(facts.picture, ToInt(d.width), ToInt(d.height), facts.fitted).c_str());
     m_gifItem.outputName = facts.name.c_str();
     m_gifItem.frameRate = d.frameRate.c_str();
-    SkinUI::CControlUI* info = Path(row, { 2, 0 });
-    SetText(Path(info, { 0, 0 }), facts.name);
+    SkinUI::CControlUI* info = RowChild(row, { 2, 0 });
+    SetText(RowChild(info, { 0, 0 }), facts.name);
     FillRowDetails(info, facts);
-    SkinUI::CControlUI* details = Path(row, { 2, 4 });
-    SetText(Path(details, { 0, 0 }), facts.name);
-    SetText(Path(details, { 1, 3 }), FormatWide(L"%sx%s", d.width.c_str(), d.height.c_str()));
-    SetText(Path(details, { 2, 1 }), d.clockText);
-    SetUserData(Path(details, { 2, 3 }), d.frameRate);
+    SkinUI::CControlUI* details = RowChild(row, { 2, 4 });
+    SetText(RowChild(details, { 0, 0 }), facts.name);
+    SetUserData(RowChild(details, { 0, 0 }), facts.gifRowName);  // the row's exports find their item by it
+    SetText(RowChild(details, { 1, 3 }), FormatWide(L"%sx%s", d.width.c_str(), d.height.c_str()));
+    SetText(RowChild(details, { 2, 1 }), d.clockText);
+    SetUserData(RowChild(details, { 2, 3 }), d.frameRate);
     m_vecGifRows.push_back(m_gifItem);
     ScrollToEnd(m_pVideoGif);
 }
@@ -288,11 +283,11 @@ void CMainWnd::FillMergeRow(SkinUI::CControlUI* row, const RowFacts& facts)
     m_strMergeWidth = d.width;
     m_strMergeHeight = d.height;
     if (d.noAudio)
-        SetUserData(Child(row, 3), L"mute");
-    if (SkinUI::CControlUI* picture = Path(row, { 1, 0 }))
+        SetUserData(ChildAt(row, 3), L"mute");
+    if (SkinUI::CControlUI* picture = RowChild(row, { 1, 0 }))
         picture->SetForeImage(ThumbnailImage(facts.picture, ToInt(d.width), ToInt(d.height), facts.fitted).c_str());
-    SkinUI::CControlUI* info = Child(row, 2);
-    SetText(Path(info, { 0, 1 }), facts.name);
+    SkinUI::CControlUI* info = ChildAt(row, 2);
+    SetText(RowChild(info, { 0, 1 }), facts.name);
     FillRowDetails(info, facts);
     row->SetVisible(true);
     UpdateMergeLinkIcons();
@@ -301,25 +296,62 @@ void CMainWnd::FillMergeRow(SkinUI::CControlUI* row, const RowFacts& facts)
 
 void CMainWnd::FillClipRow(SkinUI::CControlUI* row, const RowFacts& facts)
 {
+    ShowClipFile(row, facts);
+    m_vecClipInfos.push_back(m_clipInfo);
+    row->SetVisible(true);
+}
+
+void CMainWnd::ShowClipFile(SkinUI::CControlUI* row, const RowFacts& facts)
+{
     const MediaDetails& d = facts.details;
     m_clipInfo.path = facts.path.c_str();
     m_clipInfo.frameRate = ToInt(d.frameRate) < 24 ? L"24" : d.frameRate;
     m_clipInfo.width = d.width.c_str();
     m_clipInfo.height = d.height.c_str();
     m_pVideoAddfileL->NeedParentUpdate();
-    SetUserData(Child(row, 1), d.aspect);
-    if (SkinUI::CControlUI* picture = Path(row, { 1, 0 }))
+    row->SetUserData(facts.path.c_str());
+    SetUserData(ChildAt(row, 1), d.aspect);
+    SkinUI::CControlUI* picture = RowChild(row, { 1, 0 });
+    if (picture && facts.thumbnailMade)
         picture->SetForeImage(ThumbnailImage(facts.picture, ToInt(d.width), ToInt(d.height), facts.fitted).c_str());
-    if (d.noAudio)
-        SetUserData(Child(row, 2), L"mute");
-    SkinUI::CControlUI* info = Path(row, { 2, 0 });
-    SetText(Path(info, { 0, 0 }), facts.name);
+    SetUserData(ChildAt(row, 2), d.noAudio ? L"mute" : L"");
+    SkinUI::CControlUI* info = RowChild(row, { 2, 0 });
+    SetText(RowChild(info, { 0, 0 }), facts.name);
     m_clipInfo.format = Upper(facts.extension).c_str();
     m_clipInfo.name = facts.name;
     m_clipInfo.duration = d.clockText.c_str();
     FillRowDetails(info, facts);
-    m_vecClipInfos.push_back(m_clipInfo);
-    row->SetVisible(true);
+}
+
+void CMainWnd::RefillClipRow(SkinUI::CControlUI* row, const std::wstring& path, const MediaDetails& details)
+{
+    if (row == nullptr)
+        return;
+    const std::wstring oldPath = row->GetUserData().GetData();
+    RowFacts facts;
+    facts.page = RowPage::Clip;
+    facts.path = path;
+    facts.details = details;
+    facts.name = path;
+    SplitFileNameW(facts.name, facts.extension);
+    ShowClipFile(row, facts);
+    for (MediaFileInfo& info : m_vecClipInfos)
+        if (std::wstring(info.path.GetData()) == oldPath) {
+            info = m_clipInfo;
+            break;
+        }
+    // The old thumbnail stays until the new one is made; a row that took yet another file since
+    // keeps that one's.
+    StartWorker([this, facts]() mutable {
+        const int w = ToInt(facts.details.width), h = ToInt(facts.details.height);
+        if (!MakeFirstFrameThumbnail(w, h, facts.path, facts.picture, true, &facts.fitted))
+            return;
+        PostUiTask([this, facts, w, h] {
+            SkinUI::CControlUI* picture = RowChild(FindClipRow(m_pVideoAddfileL, facts.path), { 1, 0 });
+            if (picture)
+                picture->SetForeImage(ThumbnailImage(facts.picture, w, h, facts.fitted).c_str());
+        });
+    });
 }
 
 void CMainWnd::UpdateMergeLinkIcons()
@@ -333,18 +365,18 @@ void CMainWnd::UpdateMergeLinkIcons()
         const bool first = i == 0, last = i == n - 1;
         const wchar_t* upper = n == 1 || first ? L"" : L"file='images/lianjie_02.png' ";
         const wchar_t* lower = n == 1 || last ? L"" : L"file='images/lianjie_01.png' ";
-        SkinUI::CControlUI* info = Child(row, 2);
-        SkinUI::CControlUI* middle = Child(row, 4);
-        for (SkinUI::CControlUI* label : { Path(info, { 0, 0 }), Child(middle, 0) })
+        SkinUI::CControlUI* info = ChildAt(row, 2);
+        SkinUI::CControlUI* middle = ChildAt(row, 4);
+        for (SkinUI::CControlUI* label : { RowChild(info, { 0, 0 }), ChildAt(middle, 0) })
             if (label)
                 label->SetBkImage(upper);
-        for (SkinUI::CControlUI* label : { Child(info, 3), Child(middle, 2) })
+        for (SkinUI::CControlUI* label : { ChildAt(info, 3), ChildAt(middle, 2) })
             if (label)
                 label->SetBkImage(lower);
-        SkinUI::CControlUI* moves = Path(row, { 5, 1 });
-        if (SkinUI::CControlUI* down = Child(moves, 1))
+        SkinUI::CControlUI* moves = RowChild(row, { 5, 1 });
+        if (SkinUI::CControlUI* down = ChildAt(moves, 1))
             down->SetVisible(n > 1 && !last);
-        if (SkinUI::CControlUI* up = Child(moves, 2))
+        if (SkinUI::CControlUI* up = ChildAt(moves, 2))
             up->SetVisible(n > 1 && !first);
     }
 }

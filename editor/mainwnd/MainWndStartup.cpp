@@ -2,6 +2,9 @@
 // built and before the window is first shown. No step reports a failure or stops the steps after it.
 // Programs and libraries beside the editor are found in the program folder (never the current
 // folder, which dialogs change); files the editor writes go to the per-user data folder.
+// Two costly steps wait so that the window shows sooner: the warm-up of the preview engine starts
+// once the window has been painted, and the HTTP helper library is loaded when a download first
+// needs it.
 
 #include <tinyxml.h>
 
@@ -109,12 +112,7 @@ void CMainWnd::InitWindow()
 
     CreateWorkFolders();
     CenterWindow();
-    StartWorker([this] { WarmUpPlayer(); });
     LoadHistory();
-    if (m_httpLibrary.LoadModule(".\\vellorin.dll")) {
-        if (auto init = reinterpret_cast<int (*)()>(m_httpLibrary.FindFunction("http_init")))
-            init();
-    }
     SIZE workArea {};
     GetWorkAreaSize(workArea);
     ScreenScale = static_cast<float>((workArea.cx - 416) / 608.0);
@@ -140,15 +138,27 @@ void CMainWnd::CreateWorkFolders()
     CreateFolderIfMissing(m_strDataFolder + L"Config");
 }
 
+LRESULT CMainWnd::PaintThenWarmUp(WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = WindowImplBase::HandleMessage(WM_PAINT, wParam, lParam);
+    m_bWarmUpStarted = true;
+    if (!m_bShutDown)
+        StartWorker([this] { WarmUpPlayer(); });
+    return result;
+}
+
 void CMainWnd::WarmUpPlayer()
 {
     auto* player = dynamic_cast<CPlayerUI*>(m_pVideoCutPlayer);
-    if (player == nullptr)
+    if (player == nullptr || m_bClosing)
         return;
+    // The clip stands in only while no file has been asked of the cut preview, so that a file
+    // dropped or loaded meanwhile is never replaced or stopped by it.
     const std::string clip = WideToUtf8(m_strAppFolder + L"Loading.mp4");
-    player->Player().OpenAndPlay(clip, 0, "", "");
+    if (!RunWhilePlayerUnasked(m_pVideoCutPlayer, [&] { player->Player().OpenAndPlay(clip, 0, "", ""); }))
+        return;
     std::this_thread::sleep_for(std::chrono::milliseconds(kWarmUpMs));
-    player->Player().StopPlayback();
+    RunWhilePlayerUnasked(m_pVideoCutPlayer, [&] { player->Player().StopPlayback(); });
 }
 
 void CMainWnd::LoadOutputFolder()

@@ -8,6 +8,7 @@
 const FractionRule kCutMilliseconds { 999, L"000", L"999", false };
 const FractionRule kCoverMilliseconds { 999, L"00", L"999", false };
 const FractionRule kTenths { 9, L"0", L"9", false };
+const FractionRule kHundredths { 99, L"00", L"99", false };
 const FractionRule kKeyTenths { 9, L"0", L"9", true };
 
 namespace {
@@ -152,6 +153,8 @@ std::wstring FormatFraction(int value, const FractionRule& rule)
 {
     if (rule.max < 10)
         return FormatWide(L"%d", value);
+    if (rule.max < 100)
+        return FormatClockField(value);
     return FormatWide(value < 10 ? L"00%d" : value < 100 ? L"0%d" : L"%d", value);
 }
 
@@ -160,4 +163,14 @@ StepResult StepTimeField(const TimeGroup& group, SkinUI::CControlUI* field, bool
     if (!group.Holds(field))
         return StepResult::Unchanged;
     return up ? StepUp(group, field, rule) : StepDown(group, field, rule);
+}
+
+void WriteTimeGroup(const TimeGroup& group, const std::wstring& hours, const std::wstring& minutes,
+                    const std::wstring& seconds, const std::wstring& fraction)
+{
+    SkinUI::CControlUI* const fields[] = { group.hours, group.minutes, group.seconds, group.fraction };
+    const std::wstring* const texts[] = { &hours, &minutes, &seconds, &fraction };
+    for (int i = 0; i < 4; ++i)
+        if (fields[i])
+            fields[i]->SetText(texts[i]->c_str());
 }

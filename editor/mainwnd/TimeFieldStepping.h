@@ -25,6 +25,10 @@ struct TimeGroup {
     }
 };
 
+// Writes the group's four texts; a field the group lacks is skipped.
+void WriteTimeGroup(const TimeGroup& group, const std::wstring& hours, const std::wstring& minutes,
+                    const std::wstring& seconds, const std::wstring& fraction);
+
 struct FractionRule {
     int max;                 // 999 for milliseconds, 9 for tenths
     const wchar_t* upWrap;   // written when the fraction passes its maximum
@@ -37,6 +41,7 @@ struct FractionRule {
 extern const FractionRule kCutMilliseconds;
 extern const FractionRule kCoverMilliseconds;
 extern const FractionRule kTenths;
+extern const FractionRule kHundredths;  // the split page's groups, written with two digits
 extern const FractionRule kKeyTenths;
 
 enum class StepResult { Unchanged, Stepped, Refused };  // Refused: hours would go below 0
@@ -45,7 +50,8 @@ enum class StepResult { Unchanged, Stepped, Refused };  // Refused: hours would 
 int ReadFieldNumber(const SkinUI::CUIString& text);
 // Hours, minutes and seconds: "0%d" below 10, else "%d".
 std::wstring FormatClockField(int value);
-// The fraction in its group's format: milliseconds padded to three digits, tenths as "%d".
+// The fraction in its group's format: milliseconds padded to three digits, hundredths to two,
+// tenths as "%d".
 std::wstring FormatFraction(int value, const FractionRule& rule);
 
 StepResult StepTimeField(const TimeGroup& group, SkinUI::CControlUI* field, bool up, const FractionRule& rule);

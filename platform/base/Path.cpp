@@ -76,6 +76,11 @@ std::wstring ToWidePath(const std::string& path)
     return Utf8ToWide(path);
 }
 
+std::wstring ToNativePath(std::wstring_view path)
+{
+    return ToWidePath(ToPosixPath(path));
+}
+
 std::string HomeFolder()
 {
     const char* home = getenv("HOME");

@@ -15,6 +15,9 @@ namespace platform {
 std::string ToPosixPath(std::wstring_view path);
 std::string ToPosixPath(LPCWSTR path);  // null gives ""
 std::wstring ToWidePath(const std::string& path);
+// The path as this desktop writes it, for showing to the user: separators and drive as the file
+// functions map them.
+std::wstring ToNativePath(std::wstring_view path);
 
 std::string HomeFolder();
 // The running executable and its folder (the folder ends with "/").

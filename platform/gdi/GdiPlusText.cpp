@@ -66,6 +66,26 @@ InstalledFontCollection::InstalledFontCollection()
     m_names.assign(names.begin(), names.end());
 }
 
+std::wstring InstalledFontCollection::DrawnFamily(const std::wstring& family)
+{
+    std::lock_guard guard(platform::TextLock());
+    platform::TextContext(true);  // fontconfig set up with the Windows faces' aliases
+    FcPattern* pattern = FcPatternCreate();
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(platform::WideToUtf8(family).c_str()));
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    std::wstring drawn = family;
+    FcChar8* name = nullptr;
+    if (match && FcPatternGetString(match, FC_FAMILY, 0, &name) == FcResultMatch)
+        drawn = platform::Utf8ToWide(reinterpret_cast<const char*>(name));
+    if (match)
+        FcPatternDestroy(match);
+    FcPatternDestroy(pattern);
+    return drawn;
+}
+
 Status InstalledFontCollection::GetFamilies(INT wanted, FontFamily* families, INT* found) const
 {
     if (!families || !found || wanted < 0)

@@ -186,6 +186,8 @@ void RequestClose(HWND hwnd) { WindowManager::Get().DeliverClose(hwnd); }
 
 void Advance(unsigned ms) { WindowManager::Get().Advance(ms); }
 
+void HoldClock(bool hold) { WindowManager::Get().Hold(hold); }
+
 void DropFiles(int x, int y, const std::vector<std::wstring>& files, DWORD keyState)
 {
     platform::DroppedData data;

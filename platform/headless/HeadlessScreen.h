@@ -54,6 +54,17 @@ void DropBmp(int x, int y, const std::vector<BYTE>& bmpFile, DWORD keyState = 0)
 
 // Moves the window system's clock (timers, hover, double-click times) forward.
 void Advance(unsigned ms);
+// The clock runs on real time besides Advance, so a timer can come due while a slow machine
+// pumps. Held, it moves only by Advance: a test can then check the state before a timer is due.
+// Released, it runs on from where it stood.
+void HoldClock(bool hold);
+class HeldClock {
+public:
+    HeldClock() { HoldClock(true); }
+    ~HeldClock() { HoldClock(false); }
+    HeldClock(const HeldClock&) = delete;
+    HeldClock& operator=(const HeldClock&) = delete;
+};
 // Dispatches every message waiting for the calling thread, including paints and due timers;
 // returns how many were dispatched. Never waits.
 int PumpMessages();

@@ -5,8 +5,10 @@
 // input and desktop-made changes through WindowManager's Deliver* operations from its own
 // thread, without holding its own locks.
 
+#include "platform/window/DragDrop.h"
 #include "platform/window/Window.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -53,6 +55,12 @@ public:
     // shows (window coordinates).
     virtual void SetInputMethod(Window&, bool /*on*/) {}
     virtual void SetInputSpot(Window&, POINT) {}
+    // Carries a drag out of `source` to drop targets of other programs (and our own); null when
+    // this display has no drag protocol, and the drag then reaches only our own windows.
+    virtual std::unique_ptr<DragTransport> StartDrag(Window& /*source*/, std::shared_ptr<const DragOffer> /*offer*/)
+    {
+        return nullptr;
+    }
 };
 
 }  // namespace platform

@@ -18,6 +18,8 @@
 #include <optional>
 #include <utility>
 
+#include <unistd.h>
+
 namespace {
 
 // Between the paths of a multiple choice: a canonical path never holds "//", and a chosen file's
@@ -123,36 +125,67 @@ std::vector<std::string> FilterArguments(LPCWSTR filter, DWORD chosenIndex)
     return filters;
 }
 
+// zenity prints absolute paths; a relative one is taken against the working folder it ran in, and
+// an empty one (a place the desktop could not give as a file) is no file at all.
+std::optional<std::string> ChosenPath(std::string path)
+{
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    if (path.empty() || path == "/")
+        return std::nullopt;
+    if (path.front() == '/')
+        return path;
+    char* here = getcwd(nullptr, 0);
+    if (!here)
+        return std::nullopt;
+    std::string absolute = here;
+    std::free(here);
+    if (absolute.back() != '/')
+        absolute += '/';
+    return absolute + path;
+}
+
 std::vector<std::string> SplitPaths(const std::string& output, bool multiple)
 {
     const std::string text = TrimNewline(output);
     std::vector<std::string> paths;
-    if (text.empty())
+    auto add = [&paths](std::string path) {
+        if (std::optional<std::string> chosen = ChosenPath(std::move(path)))
+            paths.push_back(std::move(*chosen));
+    };
+    if (!multiple) {
+        add(text);
         return paths;
-    if (!multiple)
-        return { text };
-    size_t start = 0;
-    for (;;) {
+    }
+    for (size_t start = 0;;) {
         const size_t end = text.find(kPathSeparator, start);
-        paths.push_back(text.substr(start, end - start));
+        add(text.substr(start, end - start));
         if (end == std::string::npos)
             return paths;
         start = end + std::strlen(kPathSeparator);
     }
 }
 
+// The folder of an absolute path; "/" for a path in the root and for the root itself.
 std::string FolderOf(const std::string& path)
 {
     const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash == 0 ? 1 : slash);
+    return slash == 0 || slash == std::string::npos ? std::string("/") : path.substr(0, slash);
 }
 
-// The deepest folder holding every path.
+bool IsBelow(const std::string& path, const std::string& folder)
+{
+    if (folder == "/")
+        return path.size() > 1 && path.front() == '/';
+    return path.size() > folder.size() + 1 && path.compare(0, folder.size(), folder) == 0 && path[folder.size()] == '/';
+}
+
+// The deepest folder holding every (absolute) path: their common ancestor, "/" at the least.
 std::string CommonFolder(const std::vector<std::string>& paths)
 {
     std::string folder = FolderOf(paths.front());
     for (const std::string& path : paths) {
-        while (folder.size() > 1 && !(path.compare(0, folder.size(), folder) == 0 && path[folder.size()] == '/'))
+        while (folder != "/" && !IsBelow(path, folder))
             folder = FolderOf(folder);
     }
     return folder;
@@ -167,7 +200,7 @@ std::wstring MultipleChoiceBuffer(const std::vector<std::string>& paths, WORD* f
         return path + L'\0';
     }
     const std::string folder = CommonFolder(paths);
-    const size_t nameStart = folder.size() == 1 ? 1 : folder.size() + 1;
+    const size_t nameStart = folder == "/" ? 1 : folder.size() + 1;
     std::wstring buffer = platform::ToWidePath(folder) + L'\0';
     *fileOffset = static_cast<WORD>(buffer.size());
     for (const std::string& path : paths)

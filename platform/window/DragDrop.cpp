@@ -210,6 +210,29 @@ std::vector<std::wstring> FilesFromUriList(std::string_view list)
     return files;
 }
 
+DroppedData DroppedFromBytes(std::string_view type, std::string_view bytes)
+{
+    DroppedData data;
+    if (type == "text/uri-list")
+        data.files = FilesFromUriList(bytes);
+    else if (type == "image/bmp")
+        data.bmp.assign(bytes.begin(), bytes.end());
+    else if (type == "text/plain;charset=utf-8" || type == "UTF8_STRING")
+        data.text = Utf8ToWide(bytes);
+    return data;
+}
+
+HWND DropReceiverAt(POINT screen, const DroppedData& data)
+{
+    HWND under = WindowFromPoint(screen);
+    if (under == nullptr)
+        return nullptr;
+    HWND top = GetAncestor(under, GA_ROOT);
+    if (!data.files.empty() && FileReceiver(under) != nullptr)
+        return top;
+    return GetProp(top, kTargetProp) != nullptr ? top : nullptr;
+}
+
 DWORD DeliverDrop(POINT screen, DWORD keyState, const DroppedData& data)
 {
     HWND under = WindowFromPoint(screen);

@@ -368,6 +368,8 @@ BOOL EnableWindow(HWND hwnd, BOOL enable)
             window->style &= ~WS_DISABLED;
         else
             window->style |= WS_DISABLED;
+        if (changed && !window->parent && window->native)
+            wm.backend->TopLevelChanged(*window, platform::ChangeStyle);  // whether its popups may hold the pointer
         Window* focus = wm.Find(wm.focus);
         for (Window* w = focus; w && !enable; w = w->parent)
             loseFocus = loseFocus || w == window;

@@ -96,6 +96,8 @@ void FollowHover(WindowManager& wm, HWND over, POINT screen)
 
 std::shared_ptr<platform::MessageQueue> QueueForInput(WindowManager& wm, const RawInput& input)
 {
+    if (wm.dragThread != 0 && input.kind <= RawInput::KeyUp)
+        return wm.QueueOf(wm.dragThread);
     Window* target = nullptr;
     switch (input.kind) {
     case RawInput::KeyDown:
@@ -133,6 +135,15 @@ std::shared_ptr<platform::MessageQueue> QueueForInput(WindowManager& wm, const R
 }
 
 bool IsMouse(RawInput::Kind kind) { return kind <= RawInput::Wheel; }
+
+// A drag run by the calling thread takes its mouse and key input, with the state after it.
+bool TakenByDrag(WindowManager& wm, const RawInput& input)
+{
+    if (wm.dragThread == 0 || wm.dragThread != GetCurrentThreadId())
+        return false;
+    wm.dragInput.emplace_back(input, static_cast<DWORD>(platform::MouseKeyState(wm)));
+    return true;
+}
 
 std::vector<QueuedMessage> One(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, DWORD time, POINT pt)
 {
@@ -193,6 +204,8 @@ std::vector<QueuedMessage> ConvertMouse(platform::MessageQueue& queue, const Raw
     wm.cursor = input.screen;
     if (input.kind == RawInput::ButtonDown || input.kind == RawInput::ButtonUp)
         SetKey(wm, ButtonKey(input.button), input.kind == RawInput::ButtonDown);
+    if (TakenByDrag(wm, input))
+        return {};
     Window* target = wm.Find(wm.capture);
     const bool captured = target != nullptr;
     if (!target) {
@@ -283,10 +296,18 @@ std::vector<QueuedMessage> ConvertKey(platform::MessageQueue& queue, const RawIn
 {
     WindowManager& wm = WindowManager::Get();
     std::lock_guard guard(wm.lock);
+    if (input.kind != RawInput::Text && wm.dragThread == GetCurrentThreadId()) {
+        SetKey(wm, input.vk, input.kind == RawInput::KeyDown);
+        TakenByDrag(wm, input);
+        return {};
+    }
     Window* target = wm.Find(wm.focus);
     if (!target)
         target = wm.Find(wm.active);
     if (!target)
+        return {};
+    // A window a modal dialog disabled takes no keys either: a key on it could start a second dialog.
+    if ((target->style & WS_DISABLED) || (wm.TopLevelOf(target)->style & WS_DISABLED))
         return {};
     if (target->queue.get() != &queue) {
         QueuedMessage forward;

@@ -270,11 +270,36 @@ void WindowManager::EndThread(DWORD threadId)
         Forget(*window);
 }
 
-uint64_t WindowManager::Now() const
+namespace {
+
+uint64_t RealMs()
 {
     using namespace std::chrono;
-    const uint64_t real = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-    return real + clockOffset.load();
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace
+
+uint64_t WindowManager::Now() const
+{
+    const uint64_t held = heldAt.load();
+    return (held ? held : RealMs()) + clockOffset.load();
+}
+
+void WindowManager::Hold(bool hold)
+{
+    const uint64_t held = heldAt.load();
+    if (hold == (held != 0))
+        return;
+    if (hold) {
+        heldAt = RealMs();
+        return;
+    }
+    // Leave out the real time that passed while held, so the clock goes on from where it stood.
+    clockOffset -= RealMs() - held;
+    heldAt = 0;
+    std::lock_guard guard(lock);
+    WakeAll();
 }
 
 void WindowManager::Advance(uint64_t ms)

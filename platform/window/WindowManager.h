@@ -69,6 +69,10 @@ public:
     BYTE keys[256] {};
     HCURSOR cursorShape = nullptr;
     HWND lastMouseWindow = nullptr;  // the window the last mouse message went to
+    // While a thread runs a drag out of one of its windows, its mouse and key input goes to the
+    // drag instead of its windows (taken in order by the drag loop).
+    DWORD dragThread = 0;
+    std::vector<std::pair<RawInput, DWORD>> dragInput;  // with the button and key state after it
     struct Tracking {
         HWND hwnd = nullptr;
         DWORD flags = 0;
@@ -80,7 +84,11 @@ public:
     // ---- Clock ----
     uint64_t Now() const;  // milliseconds; tests move it forward
     void Advance(uint64_t ms);
+    // A held clock leaves out real time: it moves only by Advance, so a test can look at the
+    // state before a timer is due however slow the machine is. Released, it runs on from there.
+    void Hold(bool hold);
     std::atomic<uint64_t> clockOffset { 0 };
+    std::atomic<uint64_t> heldAt { 0 };  // the real time the clock was held at; 0 while it runs
 
     // ---- Monitors (lock held) ----
     std::vector<MonitorDesc> Monitors() const;

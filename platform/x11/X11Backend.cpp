@@ -9,6 +9,7 @@
 #include "platform/WinBase.h"
 #include "platform/gdi/Region.h"
 #include "platform/window/UserInternal.h"
+#include "platform/x11/XdndSource.h"
 #include "platform/x11/XdndTarget.h"
 
 #include <X11/XKBlib.h>
@@ -26,6 +27,7 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -46,6 +48,7 @@ struct NativeWindow {
     bool mapped = false;
     int ownMapChanges = 0;  // map and unmap notifications still due for our own requests
     bool framed = false;    // a window manager reparented it into a frame
+    std::optional<bool> decorated;  // what the desktop was last asked for; unset before the first ask
     RECT rect {};  // as last set or reported
     // The geometry the server last confirmed, then those we asked for since, oldest first. The
     // server reports each one late, so a report matching one of them is an echo of our own
@@ -130,6 +133,37 @@ unsigned CursorShapeOf(int idc)
     }
 }
 
+// A drag out of our windows as the drag loop drives it: each step takes the X lock.
+class XdndTransport final : public DragTransport {
+public:
+    XdndTransport(std::mutex& x, XdndSource& source) : m_x(x), m_source(source) {}
+    ~XdndTransport() override { Cancel(); }
+    void Move(POINT screen, DWORD keyState) override
+    {
+        std::lock_guard guard(m_x);
+        m_source.Move(screen, keyState);
+    }
+    void Drop() override
+    {
+        std::lock_guard guard(m_x);
+        m_source.Drop();
+    }
+    void Cancel() override
+    {
+        std::lock_guard guard(m_x);
+        m_source.Cancel();
+    }
+    State Poll() override
+    {
+        std::lock_guard guard(m_x);
+        return m_source.Poll();
+    }
+
+private:
+    std::mutex& m_x;
+    XdndSource& m_source;
+};
+
 class X11Backend final : public Backend {
 public:
     explicit X11Backend(Display* display) : m_display(display), m_xdnd(display) { Setup(); }
@@ -146,6 +180,7 @@ public:
     void SetClipboardText(const std::wstring& text) override;
     bool ForeignClipboardText(std::wstring& text) override;
     bool WarpPointer(POINT point) override;
+    std::unique_ptr<DragTransport> StartDrag(Window& source, std::shared_ptr<const DragOffer> offer) override;
     // While a popup that takes the focus is mapped, the pointer is grabbed (our own windows
     // still get their events), so a press outside the program reaches us and closes it.
     void UpdatePopupGrab();
@@ -158,6 +193,7 @@ private:
     void AnswerSelection(const XSelectionRequestEvent& request);
     void Restack();
     void SetInputShape(const Window& window);
+    void SetDecorations(const Window& window, NativeWindow& native);
     NativeWindow* NativeOf(::Window xid);
     Atom AtomOf(const char* name) { return XInternAtom(m_display, name, False); }
     bool Supports(const char* name);
@@ -174,6 +210,8 @@ private:
     UINT m_dpi = 96;
     std::unordered_map<::Window, NativeWindow*> m_byXid;
     bool m_popupGrab = false;
+    // The serial of our last focus request: focus events the server made before it are stale.
+    unsigned long m_focusRequest = 0;
     std::map<unsigned, Cursor> m_cursors;
 
     std::wstring m_clipText;
@@ -183,6 +221,7 @@ private:
     std::wstring m_selectionText;
 
     XdndTarget m_xdnd;
+    std::unique_ptr<XdndSource> m_dragSource;  // made with the helper window
 };
 
 void X11Backend::Setup()
@@ -206,6 +245,7 @@ void X11Backend::Setup()
     XSetLocaleModifiers("");
     m_im = XOpenIM(m_display, nullptr, nullptr, nullptr);
     m_helper = XCreateSimpleWindow(m_display, m_root, -10, -10, 1, 1, 0, 0, 0);
+    m_dragSource = std::make_unique<XdndSource>(m_display, m_helper, [this](::Window xid) { return NativeOf(xid) != nullptr; });
     const char* env = std::getenv("QUILL_DPI");
     if (env && std::atoi(env) > 0) {
         m_dpi = static_cast<UINT>(std::atoi(env));
@@ -289,12 +329,7 @@ void X11Backend::TopLevelCreated(Window& window)
     native->gc = XCreateGC(m_display, native->xid, 0, nullptr);
     Atom protocols[] = { AtomOf("WM_DELETE_WINDOW") };
     XSetWMProtocols(m_display, native->xid, protocols, 1);
-    if (!(window.style & WS_CAPTION)) {
-        // Self-drawn frames: ask the desktop for no decorations (Motif hints: flags, functions, decorations).
-        long hints[5] = { 2, 0, 0, 0, 0 };
-        XChangeProperty(m_display, native->xid, AtomOf("_MOTIF_WM_HINTS"), AtomOf("_MOTIF_WM_HINTS"), 32, PropModeReplace,
-                        reinterpret_cast<unsigned char*>(hints), 5);
-    }
+    SetDecorations(window, *native);
     if (window.owner && window.owner->native)
         XSetTransientForHint(m_display, native->xid, static_cast<NativeWindow*>(window.owner->native)->xid);
     XSizeHints size {};
@@ -309,6 +344,24 @@ void X11Backend::TopLevelCreated(Window& window)
     window.native = native;
     m_byXid[native->xid] = native;
     SetInputShape(window);
+}
+
+void X11Backend::SetDecorations(const Window& window, NativeWindow& native)
+{
+    // Self-drawn frames ask the desktop for no decorations (Motif hints: flags, functions,
+    // decorations). Windows usually drop their caption in WM_CREATE, after the X window exists,
+    // so the hint follows every style change; a mapped window's manager reads it again.
+    const bool captioned = window.style & WS_CAPTION;
+    if (native.decorated.has_value() && *native.decorated == captioned)
+        return;
+    native.decorated = captioned;
+    if (captioned) {
+        XDeleteProperty(m_display, native.xid, AtomOf("_MOTIF_WM_HINTS"));
+        return;
+    }
+    long hints[5] = { 2, 0, 0, 0, 0 };
+    XChangeProperty(m_display, native.xid, AtomOf("_MOTIF_WM_HINTS"), AtomOf("_MOTIF_WM_HINTS"), 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(hints), 5);
 }
 
 void X11Backend::SetInputShape(const Window& window)
@@ -344,7 +397,12 @@ void X11Backend::UpdatePopupGrab()
     bool popupShown = false;
     for (const auto& [xid, native] : m_byXid) {
         const Window* window = native->hwnd ? WindowManager::Get().Find(native->hwnd) : nullptr;
-        if (native->overrideRedirect && native->mapped && window && !(window->exStyle & WS_EX_NOACTIVATE))
+        // A click-through window (a shadow, a tip) takes no input, so it never holds the pointer:
+        // while it is shown, other programs' windows must still get their clicks. Nor does a
+        // dialog whose owner it disables: it may stay up for the length of an export.
+        if (native->overrideRedirect && native->mapped && window
+            && !(window->exStyle & (WS_EX_NOACTIVATE | WS_EX_TRANSPARENT))
+            && !(window->owner && (window->owner->style & WS_DISABLED)))
             popupShown = true;
     }
     if (popupShown == m_popupGrab)
@@ -400,8 +458,10 @@ void X11Backend::TopLevelChanged(Window& window, unsigned what)
     }
     if (what & (ChangeVisibility | ChangeStyle))
         UpdatePopupGrab();
-    if (what & ChangeStyle)
+    if (what & ChangeStyle) {
         SetInputShape(window);
+        SetDecorations(window, *native);
+    }
     if (what & ChangeTitle) {
         const std::string title = WideToUtf8(window.title);
         XChangeProperty(m_display, native->xid, AtomOf("_NET_WM_NAME"), AtomOf("UTF8_STRING"), 8, PropModeReplace,
@@ -478,7 +538,8 @@ void X11Backend::Activate(Window& window)
     auto* native = static_cast<NativeWindow*>(window.native);
     if (!native || !native->mapped)
         return;
-    XRaiseWindow(m_display, native->xid);
+    // No raise here: the manager has just restacked the window with its owned popups above it.
+    m_focusRequest = NextRequest(m_display);
     XSetInputFocus(m_display, native->xid, RevertToParent, CurrentTime);
     if (native->ic && !native->inputMethodOff)
         XSetICFocus(native->ic);
@@ -563,6 +624,16 @@ bool X11Backend::ForeignClipboardText(std::wstring& text)
     return true;
 }
 
+std::unique_ptr<DragTransport> X11Backend::StartDrag(Window& source, std::shared_ptr<const DragOffer> offer)
+{
+    std::lock_guard guard(m_x);
+    auto* native = static_cast<NativeWindow*>(source.native);
+    if (!native)
+        return nullptr;
+    m_dragSource->Begin(std::move(offer), native->xid);
+    return std::make_unique<XdndTransport>(m_x, *m_dragSource);
+}
+
 bool X11Backend::WarpPointer(POINT point)
 {
     std::lock_guard guard(m_x);
@@ -625,9 +696,14 @@ void X11Backend::HandleKey(XKeyEvent& event, NativeWindow* native, std::vector<s
 void X11Backend::Handle(XEvent& event, std::vector<std::function<void()>>& reports)
 {
     if (event.type == SelectionRequest) {
-        AnswerSelection(event.xselectionrequest);
+        if (!m_dragSource->OnSelectionRequest(event.xselectionrequest))
+            AnswerSelection(event.xselectionrequest);
         return;
     }
+    if (event.type == ClientMessage && m_dragSource->OnClientMessage(event.xclient))
+        return;
+    if (event.type == DestroyNotify)
+        m_dragSource->OnDestroyed(event.xdestroywindow.window);
     if (event.type == SelectionNotify && event.xselection.requestor == m_helper) {
         m_selectionGot = false;
         if (event.xselection.property != None) {
@@ -763,6 +839,10 @@ void X11Backend::Handle(XEvent& event, std::vector<std::function<void()>>& repor
         break;
     case FocusIn:
     case FocusOut:
+        // A report older than our own last focus request would take the focus back from where we
+        // just put it, and the two would chase each other for ever.
+        if (event.xfocus.serial < m_focusRequest)
+            break;
         if (event.xfocus.mode == NotifyNormal || event.xfocus.mode == NotifyWhileGrabbed) {
             const bool on = event.type == FocusIn;
             if (native->ic)

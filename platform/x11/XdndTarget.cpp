@@ -116,14 +116,11 @@ std::shared_ptr<DroppedData> XdndTarget::ReadDropped(::Window requestor, Atom pr
                                           &type, &format, &count, &after, &bytes);
     std::shared_ptr<DroppedData> data;
     if (status == Success && bytes && format == 8 && after == 0 && type != AtomOf("INCR")) {
-        data = std::make_shared<DroppedData>();
+        char* typeName = XGetAtomName(m_display, m_type);
         const std::string_view raw(reinterpret_cast<const char*>(bytes), count);
-        if (m_type == AtomOf("text/uri-list"))
-            data->files = FilesFromUriList(raw);
-        else if (m_type == AtomOf("image/bmp"))
-            data->bmp.assign(raw.begin(), raw.end());
-        else
-            data->text = Utf8ToWide(raw);
+        data = std::make_shared<DroppedData>(DroppedFromBytes(typeName != nullptr ? typeName : "", raw));
+        if (typeName)
+            XFree(typeName);
     }
     if (bytes)
         XFree(bytes);

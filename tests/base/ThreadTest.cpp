@@ -221,7 +221,7 @@ TEST(FrameworkThread, DelayedFloodStarvesNeitherImmediateNorDueTasksNorHalt)
     std::atomic<bool> dueTaskRan { false };
     std::atomic<bool> stopProducing { false };
     int markersAccepted = 0;
-    int refused = 0;
+    std::atomic<int> refused { 0 };
     proxy->PostDelayed([&] { dueTaskRan = true; }, 2000);
 
     std::thread producer([&] {
@@ -235,7 +235,8 @@ TEST(FrameworkThread, DelayedFloodStarvesNeitherImmediateNorDueTasksNorHalt)
             markersAccepted += proxy->Post([&] { ++markersRun; });
         }
     });
-    const int64_t deadline = tbase::TickClock::Now() + 10 * kSecondUs;
+    // Bounds for a loaded machine; each wait ends as soon as what it waits for has happened.
+    const int64_t deadline = tbase::TickClock::Now() + 30 * kSecondUs;
     while ((markersRun < 200 || !dueTaskRan) && tbase::TickClock::Now() < deadline)
         ::Sleep(1);
     EXPECT_TRUE(dueTaskRan) << "a delayed task came due during the flood and never ran";
@@ -249,14 +250,16 @@ TEST(FrameworkThread, DelayedFloodStarvesNeitherImmediateNorDueTasksNorHalt)
     // Halt runs the delayed tasks already due when the quit came; a slow (sanitizer) build may
     // have a long backlog of them, so the bound is generous. Without the mend it never returns.
     const bool haltReturned = ::WaitForSingleObject(halted, 60000) == WAIT_OBJECT_0;
-    ::Sleep(5);  // the producer runs on against the closed loop
+    // The producer runs on against the closed loop until a post of it has been refused.
+    for (const int64_t until = tbase::TickClock::Now() + 30 * kSecondUs; refused == 0 && tbase::TickClock::Now() < until;)
+        ::Sleep(1);
     stopProducing = true;
     producer.join();
     halter.join();
     ::CloseHandle(halted);
 
     EXPECT_TRUE(haltReturned) << "Halt waited for the producer to stop";
-    EXPECT_GT(refused, 0) << "posts after the quit are refused";
+    EXPECT_GT(refused.load(), 0) << "posts after the quit are refused";
     EXPECT_EQ(markersRun, markersAccepted) << "every marker accepted before the quit ran";
 }
 

@@ -1,7 +1,7 @@
 // The animated editor controls on the headless display: the feature button's rise and sink, the
 // tab column's underline at 100 and 150 %, the selected tab's full underline, and the enter/leave
-// button. Steps are driven by timer ticks given to the control, so counts do not depend on the
-// machine's pace; the window's own timers may add ticks while input is pumped, which the checks allow.
+// button. Steps are driven by timer ticks given to the control, and the window's clock is held, so
+// its own timers never add a tick while a slow machine pumps: counts do not depend on the pace.
 #include "editor/dialogs/EditorButtonsUI.h"
 
 #include <gtest/gtest.h>
@@ -58,7 +58,9 @@ protected:
         ASSERT_TRUE(hl::Use());
         ASSERT_TRUE(InstallEditorSkins());
         hl::SetMonitors({ { 0, 0, 1920, 1080 } });
+        hl::HoldClock(true);
     }
+    void TearDown() override { hl::HoldClock(false); }
     static POINT Centre(SkinUI::CControlUI* c)
     {
         const RECT rc = c->GetPos();

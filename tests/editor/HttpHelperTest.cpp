@@ -19,7 +19,8 @@ void Finished() { ++g_finished; }
 
 bool WaitForFinished(int count)
 {
-    for (int i = 0; i < 500 && g_finished < count; ++i)
+    for (const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+         g_finished < count && std::chrono::steady_clock::now() < until;)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     return g_finished >= count;
 }
@@ -40,7 +41,8 @@ public:
         const std::string portFile = work + "/port";
         m_process = std::make_unique<ChildProcess>(std::vector<std::string> { "/usr/bin/python3", m_script, root, portFile },
                                                    std::vector<std::string> {});
-        for (int i = 0; i < 500 && !std::filesystem::exists(portFile) && m_process->Running(); ++i)
+        for (const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+             !std::filesystem::exists(portFile) && m_process->Running() && std::chrono::steady_clock::now() < until;)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         m_port = ReadFileText(portFile);
     }

@@ -50,8 +50,9 @@ inline std::wstring VideoWithSound(const std::string& name = "clip.mp4", double 
                                + kH264 + " -c:a aac");
 }
 
-// Pumps the window's messages until the condition holds or the time is up.
-inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 10000)
+// Pumps the window's messages until the condition holds or the time is up. The bound is generous: row
+// builders and players run the encoder and libVLC, which take many seconds on a loaded sanitizer build.
+inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 60000)
 {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (!done()) {

@@ -14,6 +14,7 @@
 #include "base/StringHelpers.h"
 #include "platform/Windows.h"
 #include "platform/headless/HeadlessScreen.h"
+#include "ui/controls/ComboUI.h"
 #include "ui/core/ControlFactory.h"
 #include "ui/core/TabLayoutUI.h"
 
@@ -137,6 +138,30 @@ TEST(MainSkinLint, EveryBoundNameIsInTheSkinWithItsClass)
     }
 }
 
+TEST(MainSkinLint, EveryButtonRunsACommand)
+{
+    // A button that does nothing when clicked is a fault a user meets at once; only the account
+    // badge is a picture shaped as a button.
+    const std::string text = ReadFileText(QUILL_SOURCE_DIR "/skins/main.xml");
+    TiXmlDocument document;
+    document.Parse(text.c_str(), nullptr, TIXML_ENCODING_UTF8);
+    ASSERT_FALSE(document.Error());
+    int buttons = 0;
+    std::vector<const TiXmlElement*> pending { document.RootElement() };
+    while (!pending.empty()) {
+        const TiXmlElement* element = pending.back();
+        pending.pop_back();
+        for (const TiXmlElement* child = element->FirstChildElement(); child; child = child->NextSiblingElement())
+            pending.push_back(child);
+        const char* name = element->Attribute("name");
+        if (std::string(element->Value()) != "Button" || !name || std::string(name) == "AccountBadge")
+            continue;
+        ++buttons;
+        EXPECT_TRUE(CMainWnd::HasClickCommand(platform::Utf8ToWide(name))) << name << " does nothing when clicked";
+    }
+    EXPECT_GT(buttons, 50) << "the skin was read";
+}
+
 TEST(MainSkinLint, ChildOrdersTheCodeWalksHold)
 {
     SkinTree skin;
@@ -176,11 +201,15 @@ TEST(MainSkinLint, ChildOrdersTheCodeWalksHold)
             underline |= SkinTree::NameOf(c) == "xxx";
         EXPECT_TRUE(underline) << tab;
     }
-    // The colour buttons' first sibling is their swatch.
+    // Each swatch is the first child of a row that holds its "ColorBtn".
     for (const char* swatch : { "StrokeColor", "borderColor", "shadowColor" }) {
-        const TiXmlElement* button = skin.Find(std::string(swatch) + "Btn");
-        ASSERT_NE(button, nullptr) << swatch;
-        EXPECT_EQ(SkinTree::NameOf(SkinTree::Child(skin.Parent(button), 0)), swatch);
+        const TiXmlElement* row = skin.Parent(skin.Find(swatch));
+        ASSERT_NE(row, nullptr) << swatch;
+        EXPECT_EQ(SkinTree::NameOf(SkinTree::Child(row, 0)), swatch);
+        bool button = false;
+        for (const TiXmlElement* c = row->FirstChildElement(); c; c = c->NextSiblingElement())
+            button |= SkinTree::NameOf(c) == "ColorBtn";
+        EXPECT_TRUE(button) << swatch;
     }
 }
 
@@ -259,6 +288,19 @@ TEST(MainSkinLint, BuiltWindowBindsAndPlacesTheCutPage)
     EXPECT_NE(main->m_pLastPlayer, nullptr);
     EXPECT_NE(main->m_hMediaWnd, nullptr);
     EXPECT_EQ(main->m_pConfig, nullptr);
+    // A list element that carries "selected" at all is selected, whatever its value: each combo
+    // starts at its one default (a stray "false" made the last element the default).
+    const std::pair<const wchar_t*, const wchar_t*> defaults[] = {
+        { L"Speed", L"1.0x" }, { L"VideoAcpect", L"原始" }, { L"Comspin", L"原始" }, { L"CorverComspin", L"90°" },
+        { L"Corver", L"添加单张封面图" }, { L"CorverType", L"保持图片比例缩放" }, { L"waterFontSize", L"28" },
+        { L"SubtitleFontSize", L"28" },
+    };
+    for (const auto& [name, text] : defaults) {
+        auto* combo = static_cast<SkinUI::CComboUI*>(pm.FindControl(name)->GetInterface(L"Combo"));
+        ASSERT_NE(combo, nullptr) << Narrow(name);
+        ASSERT_GE(combo->GetCurSel(), 0) << Narrow(name);
+        EXPECT_EQ(std::wstring(combo->GetItemAt(combo->GetCurSel())->GetText().GetData()), text) << Narrow(name);
+    }
 
     auto* pages = static_cast<SkinUI::CTabLayoutUI*>(pm.FindControl(L"tab_Tran")->GetInterface(L"TabLayout"));
     ASSERT_NE(pages, nullptr);

@@ -8,13 +8,16 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <future>
 #include <map>
 #include <mutex>
 #include <thread>
 
+#include "DialogTestSupport.h"
 #include "EditorTestSupport.h"
 #include "base/StringHelpers.h"
 #include "editor/dialogs/MessageWnd.h"
+#include "editor/dialogs/ShowProgress.h"
 #include "media/ExportPageView.h"
 #include "media/MediaProbe.h"
 #include "platform/Windows.h"
@@ -270,14 +273,17 @@ TEST_F(CommandsTest, OnlyTheExportResultStartsAJobAndCancelsPutBackWhatTheButton
             EXPECT_EQ(started, result == 0);
             ASSERT_EQ(m_modes.size(), 1u);
             EXPECT_EQ(m_modes[0], b.mode);
-            if (result != 0)
+            if (result != 0) {
                 EXPECT_EQ(Main().RunningWorkers(), 0);
+            }
             ASSERT_TRUE(Main().WaitForWorkers(20000));
             const bool cut = std::wstring_view(b.name) == L"CutVideo";
-            if (cut && result != 0)
+            if (cut && result != 0) {
                 EXPECT_EQ(view.overlays, (std::vector<bool> { false, true }));  // hidden for the dialog, back after
-            if (std::wstring_view(b.name) == L"AllMerge" && result != 0)
+            }
+            if (std::wstring_view(b.name) == L"AllMerge" && result != 0) {
                 EXPECT_EQ(Main().m_exportInfo.name, L"视频合并");
+            }
         }
     }
     // An empty cut range is the job's to refuse: it ran exactly once, for the one export answer.
@@ -326,9 +332,16 @@ TEST_F(CommandsTest, CancelStopsOnlyItsOwnExportAndEachExportKeepsItsSettings)
     Main().m_strCutFile = AnsiToWide(longClip);
     SetCutRange(L"00", L"10");
     AnswerSettings(0, cutFolder, L"cancelled");
-    ASSERT_TRUE(Main().LaunchExport(L"CutVideo"));
-    std::this_thread::sleep_for(std::chrono::milliseconds(700));
-    Main().CancelPageExport();
+    bool progressShown = false;
+    Main().PostUiTask(700, [this, &progressShown] {
+        // Inside the progress window's own loop: the user presses its cancel button.
+        CShowProgress* progress = Main().m_pProgressWnd;
+        progressShown = progress && ::IsWindowVisible(progress->GetHWND());
+        if (progress)
+            ClickControl(progress->GetPaintManager().FindControl(L"cancel"));
+    });
+    ASSERT_TRUE(Main().LaunchExport(L"CutVideo"));  // returns when the progress window has closed
+    EXPECT_TRUE(progressShown);
     ASSERT_TRUE(Main().WaitForWorkers(30000));
 
     EXPECT_FALSE(std::filesystem::exists(cutFolder + "/cancelled.mp4"));
@@ -345,6 +358,112 @@ TEST_F(CommandsTest, CancelStopsOnlyItsOwnExportAndEachExportKeepsItsSettings)
     EXPECT_NEAR(ProbeFile(cutFolder + "/next.mp4").seconds, 1.0, 0.15);
 }
 
+TEST_F(CommandsTest, ACancelledPageJobStillEndingKeepsItsCancelAndTheNextExportRunsWhole)
+{
+    const std::string clip = Clip("in put.mp4", 2);
+    ASSERT_FALSE(clip.empty());
+    const std::string out = FreshFolder("after-cancel-out");
+    const auto waitFor = [](const std::function<bool()>& done) {
+        for (int i = 0; i < 1000 && !done(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    };
+
+    // A page job that ends slowly once cancelled: it is still running when the next export is
+    // pressed, then asks the UI thread something (as a job asking the user does), and only then
+    // reaches a step that its cancel must still stop.
+    std::atomic<bool> nextPressed { false }, answered { false }, cancelSeenAtLastStep { false }, ended { false };
+    Main().PostUiTask(100, [this] {
+        if (CShowProgress* progress = Main().m_pProgressWnd)
+            ClickControl(progress->GetPaintManager().FindControl(L"cancel"));
+    });
+    Main().RunWithProgressWindow(L"加载", [&, this] {
+        Main().m_fJobPercent = 40;
+        waitFor([] { return CancelFlag != 0; });
+        waitFor([&] { return nextPressed.load(); });
+        auto reply = std::make_shared<std::promise<void>>();
+        std::future<void> replied = reply->get_future();
+        Main().PostUiTask(0, [reply] { reply->set_value(); });
+        answered = replied.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+        cancelSeenAtLastStep = CancelFlag != 0;
+        Main().m_fJobPercent = 100;
+        Main().CloseProgressWindow();
+        ended = true;
+    });
+    ASSERT_FALSE(ended) << "the cancel closed the window only once the job had ended";
+
+    Main().m_strCutFile = AnsiToWide(clip);
+    SetCutRange(L"00", L"01");
+    AnswerSettings(0, out, L"after cancel");
+    nextPressed = true;
+    ASSERT_TRUE(Main().LaunchExport(L"CutVideo"));
+    ASSERT_TRUE(Main().WaitForWorkers(30000));
+    EXPECT_TRUE(ended);
+    EXPECT_TRUE(answered) << "the launch served no messages while the cancelled job ended";
+    EXPECT_TRUE(cancelSeenAtLastStep) << "the next launch let the cancelled job go on";
+    EXPECT_NEAR(ProbeFile(out + "/after cancel.mp4").seconds, 1.0, 0.15) << "the next export was stopped";
+}
+
+// The paint manager of the open top-level window that holds a control of that name, or null.
+SkinUI::CPaintManagerUI* WindowWith(const wchar_t* controlName)
+{
+    SkinUI::CStdPtrArray* managers = SkinUI::CPaintManagerUI::GetPaintManagers();
+    for (int i = 0; managers && i < managers->GetSize(); ++i) {
+        auto* pm = static_cast<SkinUI::CPaintManagerUI*>(managers->GetAt(i));
+        if (pm && ::IsWindowVisible(pm->GetPaintWindow()) && pm->FindControl(controlName))
+            return pm;
+    }
+    return nullptr;
+}
+
+TEST_F(CommandsTest, CutThroughTheRealSettingsDialogAndProgressWindow)
+{
+    const std::string clip = Clip("dialog source.mp4", 2);
+    ASSERT_FALSE(clip.empty());
+    const std::string out = FreshFolder("dialog-out");
+    Main().m_strEncoder = RealTimeEncoder().c_str();  // the export lasts about as long as its range
+    Main().m_strOutFolder = AnsiToWide(out);
+    Main().m_strCutFile = AnsiToWide(clip);
+    SetCutRange(L"00", L"01");
+    ASSERT_TRUE(Main().WaitForWorkers(30000)) << "the start-up warm-up is still running";
+
+    // Escape in the dialog starts nothing.
+    bool dialogShown = false;
+    Main().PostUiTask(200, [&] {
+        dialogShown = WindowWith(L"Dircte") != nullptr;
+        hl::PressKey(VK_ESCAPE);
+    });
+    EXPECT_FALSE(Main().LaunchExport(L"CutVideo"));
+    EXPECT_TRUE(dialogShown);
+    EXPECT_EQ(Main().RunningWorkers(), 0);
+    EXPECT_TRUE(Messages().empty());
+
+    // The user names the output and presses export; the progress window shows until the job ends.
+    bool progressShown = false;
+    Main().PostUiTask(200, [&] {
+        SkinUI::CPaintManagerUI* dialog = WindowWith(L"Dircte");
+        ASSERT_NE(dialog, nullptr);
+        dialog->FindControl(L"FileName")->SetText(L"from the dialog");
+        ClickControl(dialog->FindControl(L"Open"));
+        Main().PostUiTask(400, [&] {
+            CShowProgress* progress = Main().m_pProgressWnd;
+            progressShown = progress && WindowWith(L"progressbar") == &progress->GetPaintManager();
+        });
+    });
+    Click(L"CutVideo");
+    EXPECT_TRUE(progressShown);
+    EXPECT_EQ(Main().m_pProgressWnd.load(), nullptr);
+    EXPECT_EQ(WindowWith(L"progressbar"), nullptr) << "the progress window closed with its job";
+    ASSERT_TRUE(Main().WaitForWorkers(30000));
+    const Probed probed = ProbeFile(out + "/from the dialog.mp4");
+    EXPECT_NEAR(probed.seconds, 1.0, 0.15);
+    EXPECT_EQ(probed.width, 160);
+    EXPECT_EQ(probed.height, 120);
+    EXPECT_TRUE(probed.sound);
+    const std::vector<std::wstring> messages = Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find(L"剪切完成"), std::wstring::npos) << Narrow(messages[0]);
+}
+
 TEST_F(CommandsTest, DeferredTasksRunOnTheUiThreadAfterTheirDelay)
 {
     const std::thread::id ui = std::this_thread::get_id();
@@ -359,7 +478,8 @@ TEST_F(CommandsTest, DeferredTasksRunOnTheUiThreadAfterTheirDelay)
             ++ran;
         });
     }).join();
-    for (int i = 0; i < 200 && ran == 0; ++i) {
+    // The task's timer runs on the real clock: give a loaded machine time to reach it.
+    for (const auto until = posted + std::chrono::seconds(10); ran == 0 && std::chrono::steady_clock::now() < until;) {
         hl::PumpMessages();
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }

@@ -163,22 +163,40 @@ TEST_F(MainWndFieldsTest, WithoutAKnownLengthTheMarkersStayAtTheOrigin)
     EXPECT_EQ(ValueOf(w.m_pSegmenSliderPlay), 0);
 }
 
-TEST_F(MainWndFieldsTest, SplitPointBeyondTheFileIsClampedToIt)
+TEST_F(MainWndFieldsTest, SplitPointReadsHundredthsAndIsClampedToTheFileInHundredths)
 {
     CMainWnd& w = Open();
-    w.m_nSplitDuration = 125678;
-    w.m_pstartSegmenHour->SetText(L"00");
-    w.m_pstartSegmenminute->SetText(L"00");
-    w.m_pstartSegmenMillsecond->SetText(L"000");
-    w.m_pstartSegmensecond->SetText(L"75");  // 75 s counts as 75 s here
-    EXPECT_EQ(Text(w.m_pstartSegmensecond), L"75");
-    EXPECT_EQ(ValueOf(w.m_pSegmenSliderPlay), static_cast<int>(75000.0 / 125678 * 1000));
-    w.m_pstartSegmenminute->SetText(L"09");
-    EXPECT_EQ(Text(w.m_pstartSegmenHour) + L":" + Text(w.m_pstartSegmenminute) + L":" + Text(w.m_pstartSegmensecond)
-                  + L"." + Text(w.m_pstartSegmenMillsecond),
-              L"00:02:05.678");
-    EXPECT_EQ(ValueOf(w.m_pSegmenSliderPlay), 1000);
-    EXPECT_EQ(Text(w.m_pSegemshowtime), L"00:02:05/00:02:05");
+    struct Case {
+        int durationMs;
+        const wchar_t* typed[4];  // hours, minutes, seconds, hundredths
+        const wchar_t* shown;     // the group after the change
+        int slider;
+        const wchar_t* label;
+    };
+    const Case cases[] = {
+        { 125678, { L"00", L"09", L"00", L"00" }, L"00:02:05.67", 1000, L"00:02:05/00:02:05" },  // past the file: its length, milliseconds dropped
+        { 10500, { L"00", L"00", L"11", L"00" }, L"00:00:10.50", 1000, L"00:00:10/00:00:10" },
+        { 60005, { L"00", L"05", L"00", L"00" }, L"00:01:00.00", 1000, L"00:01:00/00:01:00" },
+        { 10500, { L"00", L"00", L"10", L"50" }, L"00:00:10.50", 1000, L"00:00:10/00:00:10" },  // exactly the length: kept
+        { 125678, { L"00", L"00", L"10", L"50" }, L"00:00:10.50", static_cast<int>(10500.0 / 125678 * 1000), L"00:00:10/00:02:05" },
+        { 125678, { L"00", L"00", L"75", L"00" }, L"00:00:75.00", static_cast<int>(75000.0 / 125678 * 1000),
+          L"00:01:15/00:02:05" },  // 75 s counts as 75 s
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.durationMs << " ms, " << WideToUtf8(c.shown));
+        w.m_nSplitDuration = 0;  // fill the group without handling, then type its last field
+        w.m_pstartSegmenHour->SetText(c.typed[0]);
+        w.m_pstartSegmenminute->SetText(c.typed[1]);
+        w.m_pstartSegmenMillsecond->SetText(c.typed[3]);
+        w.m_pstartSegmensecond->SetText(L"");
+        w.m_nSplitDuration = c.durationMs;
+        w.m_pstartSegmensecond->SetText(c.typed[2]);
+        EXPECT_EQ(Text(w.m_pstartSegmenHour) + L":" + Text(w.m_pstartSegmenminute) + L":" + Text(w.m_pstartSegmensecond)
+                      + L"." + Text(w.m_pstartSegmenMillsecond),
+                  c.shown);
+        EXPECT_EQ(ValueOf(w.m_pSegmenSliderPlay), c.slider);
+        EXPECT_EQ(Text(w.m_pSegemshowtime), c.label);
+    }
 }
 
 TEST_F(MainWndFieldsTest, SubtitleTimesFillTheDefaultItemAndReadTenthsAsTenths)
@@ -352,6 +370,7 @@ TEST_F(MainWndFieldsTest, ACutRangeSetByTypingAndByDraggingReadsBackFromTheField
                              + clip + "\" </dev/null";
     ASSERT_EQ(std::system(make.c_str()), 0);
     CMainWnd& w = Open();
+    ASSERT_TRUE(w.WaitForWorkers(10000));  // the start-up's warm-up of the cut preview is over
     static_cast<SkinUI::COptionUI*>(w.m_ptabVideoCut->GetInterface(L"Option"))->Selected(true);
     w.m_strCutFile = AnsiToWide(clip);
     w.LoadCutPageFile(w.m_strCutFile);

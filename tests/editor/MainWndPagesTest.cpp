@@ -1,6 +1,8 @@
 // The main window's page tabs and the mode options inside the pages, on the real skin.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "MainWndFixture.h"
 #include "editor/dialogs/WaterFloatWnd.h"
 #include "ui/controls/LabelUI.h"
@@ -53,11 +55,12 @@ TEST_F(MainWndPagesTest, EachTabShowsItsPageAndSetsThePageState)
 {
     CMainWnd& w = Open(144);
     w.m_pctnClient->SetVisible(true);  // the feature area, as a home page entry shows it
-    PlainWnd cover, frame, watermark;
+    PlainWnd cover, frame;
     w.m_hCover = cover.Create(w.GetHWND(), L"", WS_POPUP | WS_VISIBLE, 0, 0, 0, 40, 40);
     w.m_hConceal = frame.Create(w.GetHWND(), L"", WS_POPUP | WS_VISIBLE, 0, 0, 0, 40, 40);
-    watermark.Create(w.GetHWND(), L"", WS_POPUP | WS_VISIBLE, 0, 0, 0, 40, 40);
-    w.m_pWatermarkWnd = &watermark;
+    auto* watermark = new CChildWnd();  // deletes itself with its window
+    const HWND watermarkWnd = watermark->Create(w.GetHWND(), L"", WS_POPUP | WS_VISIBLE, WS_EX_TOOLWINDOW, 0, 0, 40, 40);
+    w.m_pWatermarkWnd = watermark;
     w.m_pWaterMaker->SetVisible(true);
     struct Case { const wchar_t* tab; const wchar_t* page; const wchar_t* pageKey; int limit; bool pairShown; bool watermarkShown; };
     const Case cases[] = {
@@ -85,14 +88,14 @@ TEST_F(MainWndPagesTest, EachTabShowsItsPageAndSetsThePageState)
         if (::IsWindow(w.m_hCover)) {
             EXPECT_EQ(::IsWindowVisible(w.m_hCover) != FALSE, c.pairShown);
         }
-        EXPECT_EQ(::IsWindowVisible(watermark.GetHWND()) != FALSE, c.watermarkShown);
+        EXPECT_EQ(::IsWindowVisible(watermarkWnd) != FALSE, c.watermarkShown);
     }
     platform::headless::PumpMessages();
     EXPECT_FALSE(::IsWindow(w.m_hCover)) << "leaving for the list pages closes the crop pair";
     EXPECT_FALSE(::IsWindow(w.m_hConceal));
     w.m_hCover = w.m_hConceal = nullptr;
-    w.m_pWatermarkWnd = nullptr;
-    ::DestroyWindow(watermark.GetHWND());  // before the object on the stack goes
+    ::DestroyWindow(watermarkWnd);
+    EXPECT_EQ(w.m_pWatermarkWnd, nullptr) << "the overlay forgets itself in the main window";
 }
 
 TEST_F(MainWndPagesTest, TheUnderlineOfAnUnselectedTabHidesOnly)
@@ -292,7 +295,9 @@ TEST_F(MainWndPagesTest, MusicPlacementFillsAfterADelayOnTheWindowsThread)
     w.m_pVideoTimersecond->SetText(L"07");
     w.FillMusicPlacementEdits(false, 100, 150, { L"", L"", L"", L"", L"00", L"00", L"30", L"5" });
     EXPECT_EQ(std::wstring(w.m_pVideoTimersecond->GetText().GetData()), L"07") << "not at once";
-    for (int i = 0; i < 100 && ValueOf(w.m_pMusicSlider) != 150; ++i) {
+    // The delay runs on the real clock: a loaded machine may take long to reach it.
+    for (const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+         ValueOf(w.m_pMusicSlider) != 150 && std::chrono::steady_clock::now() < until;) {
         ::Sleep(10);
         platform::headless::PumpMessages();
     }

@@ -110,7 +110,8 @@ TEST(AccountArea, UpdaterCommandLineIsQuotedAndRuns)
     EXPECT_EQ(main.UpdaterCommandLine(),
               L"\"" + main.m_strAppFolder + L"vkupdate.exe\" -o=tmqrx -e=Quillmoor.exe -c=Top");
     main.StartUpdater();
-    for (int i = 0; i < 250 && !std::filesystem::exists(argsFile); ++i)
+    for (const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+         !std::filesystem::exists(argsFile) && std::chrono::steady_clock::now() < until;)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_EQ(ReadFileText(argsFile), "-o=tmqrx\n-e=Quillmoor.exe\n-c=Top\n");
 }

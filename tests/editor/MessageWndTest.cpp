@@ -148,9 +148,11 @@ TEST_F(MessageWndTest, JobQuestionIsShownByTheUiThreadWhileTheJobWaits)
     std::atomic<bool> boxOwnedByMain { false };
     std::atomic<int> answer { -1 };
     // Stands in for the user: waits for the box, notes who owns it, and presses Escape in it.
+    // Both waits are bounded generously: on a loaded machine the box can take seconds to come.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     std::thread user([&] {
         HWND box = nullptr;
-        for (int i = 0; i < 500 && !box; ++i) {
+        while (!box && std::chrono::steady_clock::now() < until) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
             box = ::FindWindow(L"message_wnd", nullptr);
         }
@@ -161,7 +163,7 @@ TEST_F(MessageWndTest, JobQuestionIsShownByTheUiThreadWhileTheJobWaits)
         ::PostMessage(box, WM_KEYDOWN, VK_ESCAPE, 0);
     });
     std::thread job([&] { answer = main->AskUser(L"您的视频文件已剪切完成，需要现在打开吗？", L"取消", L"打开"); });
-    for (int i = 0; i < 1000 && answer < 0; ++i) {
+    while (answer < 0 && std::chrono::steady_clock::now() < until) {
         hl::PumpMessages();
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }

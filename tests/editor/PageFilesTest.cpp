@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "IncomingFilesFixture.h"
+#include "editor/dialogs/ConcealWnd.h"
 #include "media/MediaProbe.h"
 #include "media/PlayerUI.h"
 
@@ -272,4 +273,104 @@ TEST_F(PageFiles, ThumbnailCommandKeepsAUsersNameOneArgument)
     ASSERT_TRUE(window->MakeFirstFrameThumbnail(320, 240, clip, second, true));
     EXPECT_NE(second, picture);  // numbered files are never reused
     EXPECT_FALSE(window->MakeFirstFrameThumbnail(0, 0, clip, second, true));
+}
+
+namespace {
+
+RECT WindowRect(HWND window)
+{
+    RECT rc {};
+    ::GetWindowRect(window, &rc);
+    return rc;
+}
+
+bool SameRect(const RECT& a, const RECT& b)
+{
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+std::wstring TextOf(SkinUI::CControlUI* control)
+{
+    return control->GetText().GetData();
+}
+
+}  // namespace
+
+TEST_F(PageFiles, CutLoadLaysTheCropPairThatFollowsTheWindow)
+{
+    const std::wstring clip = incoming::VideoWithSound("crop.mp4", 1);
+    ASSERT_FALSE(clip.empty());
+    CMainWnd& w = *window;
+    ASSERT_TRUE(Settle());  // the start-up's warm-up of the cut preview is over
+    incoming::ShowPageOf(w, w.m_pVideoCutShow);
+    incoming::Select(w.m_ptabVideoCut);
+    w.m_strCutFile = clip;
+    w.LoadCutPageFile(clip);
+    platform::headless::PumpMessages();
+    ASSERT_TRUE(::IsWindow(w.m_hCover));
+    ASSERT_TRUE(::IsWindow(w.m_hConceal));
+
+    // A 4:3 picture fills the preview's height and is centred in its width (the place's own
+    // arithmetic is the table above).
+    POINT origin { w.ScaleByDpi(24), w.ScaleByDpi(130) };
+    ::ClientToScreen(w.GetHWND(), &origin);
+    const OverlayPlace place = PlaceCutOverlay(std::wcstod(w.m_strCutAspect.c_str(), nullptr), w.m_nPreviewWidth,
+                                               w.m_nPreviewHeight, origin.x, origin.y);
+    const int width = place.width;
+    EXPECT_NEAR(width, w.m_nPreviewHeight * 4 / 3, 1);
+    const RECT picture { place.x, place.y, place.x + width, place.y + place.height };
+    EXPECT_TRUE(SameRect(WindowRect(w.m_hCover), picture));
+    EXPECT_TRUE(SameRect(WindowRect(w.m_hConceal), picture));
+    EXPECT_TRUE(SameRect(CropDragBounds, picture));
+    EXPECT_EQ(CropCanvasWidth, width);
+    EXPECT_EQ(TextOf(w.m_pcut_width), std::to_wstring(width));  // the frame starts on the whole picture
+    EXPECT_EQ(TextOf(w.m_pcut_height), std::to_wstring(w.m_nPreviewHeight));
+
+    // Another page hides the pair, the cut page shows it again.
+    incoming::Select(w.m_ptabFenge);
+    EXPECT_FALSE(::IsWindowVisible(w.m_hCover));
+    EXPECT_FALSE(::IsWindowVisible(w.m_hConceal));
+    incoming::Select(w.m_ptabVideoCut);
+    EXPECT_TRUE(::IsWindowVisible(w.m_hCover));
+    EXPECT_TRUE(::IsWindowVisible(w.m_hConceal));
+
+    // A caption drag carries the pair along, the edits stay as the user left them.
+    const RECT main = WindowRect(w.GetHWND());
+    ::SendMessage(w.GetHWND(), WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(main.left + 5, main.top + 5));
+    ::SetWindowPos(w.GetHWND(), nullptr, main.left + 30, main.top + 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    RECT moved = picture;
+    ::OffsetRect(&moved, 30, 20);
+    EXPECT_TRUE(SameRect(WindowRect(w.m_hCover), moved));
+    EXPECT_TRUE(SameRect(WindowRect(w.m_hConceal), moved));
+    EXPECT_TRUE(SameRect(CropDragBounds, moved));
+    EXPECT_EQ(TextOf(w.m_pXwidth), L"0");
+    EXPECT_EQ(TextOf(w.m_pcut_width), std::to_wstring(width));
+
+    // Minimised the pair hides; restored it shows and comes back to its place.
+    ::SendMessage(w.GetHWND(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_FALSE(::IsWindowVisible(w.m_hCover));
+    EXPECT_FALSE(::IsWindowVisible(w.m_hConceal));
+    ::SendMessage(w.GetHWND(), WM_SYSCOMMAND, SC_RESTORE, 0);
+    EXPECT_TRUE(::IsWindowVisible(w.m_hCover));
+    EXPECT_TRUE(::IsWindowVisible(w.m_hConceal));
+    EXPECT_TRUE(incoming::PumpUntil([&] { return SameRect(WindowRect(w.m_hCover), moved); }));
+
+    // A new file closes the old pair (the caller's part, as a drop does) and lays a new one.
+    const HWND oldCover = w.m_hCover, oldFrame = w.m_hConceal;
+    w.CloseOverlayWindows();
+    w.LoadCutPageFile(clip);
+    platform::headless::PumpMessages();
+    EXPECT_FALSE(::IsWindow(oldCover));
+    EXPECT_FALSE(::IsWindow(oldFrame));
+    EXPECT_TRUE(::IsWindow(w.m_hCover));
+    EXPECT_TRUE(::IsWindow(w.m_hConceal));
+
+    // The list pages close it; the window's end takes any pair still open with it.
+    incoming::Select(w.m_ptabmerge);
+    platform::headless::PumpMessages();
+    EXPECT_FALSE(::IsWindow(w.m_hCover));
+    EXPECT_FALSE(::IsWindow(w.m_hConceal));
+    incoming::Select(w.m_ptabVideoCut);
+    w.LoadCutPageFile(clip);
+    EXPECT_TRUE(Settle());
 }

@@ -28,6 +28,9 @@ TEST(VideoPupTexts, NamesAreMadeSafeAndSizesEven)
         { L"  ..  ", L"无名称" },
         { L".hidden.", L"hidden" },
         { std::wstring(L"tab\there\n"), L"tabhere" },
+        { std::wstring(300, L'y'), std::wstring(200, L'y') },        // a file name holds 255 bytes
+        { std::wstring(100, L'长'), std::wstring(66, L'长') },       // three bytes each in UTF-8
+        { std::wstring(199, L'y') + L" 长", std::wstring(199, L'y') },  // no blank left at the cut
     };
     for (const NameCase& c : names)
         EXPECT_EQ(CVideoPup::CleanOutputName(c.typed), c.stored) << WideToUtf8(c.typed);
@@ -226,4 +229,33 @@ TEST_F(VideoPupTest, SizeEditsTakeDigitsOnlyAndTheNameTakesAnything)
     });
     EXPECT_EQ(result, 0u);
     EXPECT_EQ(std::wstring(m_main.m_exportInfo.width.GetData()), L"64");
+}
+
+TEST_F(VideoPupTest, DefaultFolderIsShownAsANativePathAndMadeOnOpening)
+{
+    // Start-up keeps the folder in its stored form, "<desktop>\Tessaly"; a saved one may be
+    // drive-rooted. The box shows the desktop's own path, and that is what the export gets.
+    m_main.m_strOutFolder.clear();
+    m_main.LoadOutputFolder();
+    const std::wstring stored = m_main.m_strOutFolder;
+    ASSERT_NE(stored.find(L'\\'), std::wstring::npos) << "the stored form, as start-up makes it";
+    const std::wstring home = AnsiToWide(std::getenv("HOME"));
+    const std::wstring shown = home + L"/Desktop/Tessaly";
+    std::wstring box;
+    const UINT result = Run(L"", [&](SkinUI::CPaintManagerUI& pm) {
+        box = pm.FindControl(L"Dircte")->GetText().GetData();
+        ClickControl(pm.FindControl(L"Open"));
+    });
+    EXPECT_EQ(result, 0u);
+    EXPECT_EQ(box, shown);
+    EXPECT_EQ(std::wstring(m_main.m_exportInfo.folder.GetData()), shown);
+    EXPECT_TRUE(::PathIsDirectoryW(shown.c_str())) << "the default folder is made when the dialog opens";
+    EXPECT_EQ(m_main.m_strOutFolder, stored) << "what is stored keeps its form";
+
+    m_main.m_strOutFolder = L"C:\\Clips\\出口";
+    Run(L"", [&](SkinUI::CPaintManagerUI& pm) {
+        box = pm.FindControl(L"Dircte")->GetText().GetData();
+        ClickControl(pm.FindControl(L"Open"));
+    });
+    EXPECT_EQ(box, home + L"/Clips/出口");
 }

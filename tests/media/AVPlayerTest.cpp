@@ -25,6 +25,10 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
+// Bound of every wait for libVLC: a first open loads its plug-ins, which takes long under the
+// sanitizers on a busy machine. Waits end as soon as the answer is there.
+constexpr int kLibVlcMs = 60000;
+
 struct PlayerMessage {
     UINT message;
     WPARAM player;
@@ -143,15 +147,15 @@ TEST_F(PlayerTest, PlayingThenPositionsThenEndReachedInTheParentsQueue)
 {
     CAVPlayer& player = AddPlayer().Player();
     ASSERT_TRUE(player.OpenAndPlay(ColourClip(), 0, "--no-audio", ""));
-    ASSERT_TRUE(PumpUntil([&] { return Played(player); }, 10000)) << "no playing message";
-    ASSERT_TRUE(PumpUntil([&] { return Count(CPlayerUI::kMsgPosition, &player) >= 2; }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return Played(player); }, kLibVlcMs)) << "no playing message";
+    ASSERT_TRUE(PumpUntil([&] { return Count(CPlayerUI::kMsgPosition, &player) >= 2; }, kLibVlcMs));
     EXPECT_TRUE(player.IsValid());
     EXPECT_TRUE(player.IsPlaybackActive());
     EXPECT_NEAR(player.MediaLengthMs(), 4000, 40);  // one frame at 25 fps
     const int64_t time = player.PlaybackTimeMs();
     EXPECT_GT(time, 0);
     EXPECT_NEAR(player.PositionPermille(), time * 1000 / 4000, 20);
-    ASSERT_TRUE(PumpUntil([&] { return Ended(player); }, 10000)) << "no end reached message";
+    ASSERT_TRUE(PumpUntil([&] { return Ended(player); }, kLibVlcMs)) << "no end reached message";
 
     // In the order the events happen, all carrying this player.
     ASSERT_GE(g_messages.size(), 4u);
@@ -173,17 +177,17 @@ TEST_F(PlayerTest, SeeksByPerMilleAndByTimeAndStartsFromAGivenPlace)
     CAVPlayer& player = AddPlayer().Player();
     // Reopened at the middle, as a preview turned to a new rotation keeps its place.
     ASSERT_TRUE(player.OpenAndPlay(ColourClip(), 500, "--no-audio", ""));
-    ASSERT_TRUE(PumpUntil([&] { return player.PlaybackTimeMs() > 0; }, 10000));
+    ASSERT_TRUE(PumpUntil([&] { return player.PlaybackTimeMs() > 0; }, kLibVlcMs));
     EXPECT_GE(player.PlaybackTimeMs(), 1900);
 
     player.PausePlayback();
     player.PausePlayback();  // pause is a state, not a toggle
-    ASSERT_TRUE(PumpUntil([&] { return !player.IsPlaybackActive(); }, 3000));
+    ASSERT_TRUE(PumpUntil([&] { return !player.IsPlaybackActive(); }, kLibVlcMs));
     player.SetPositionPermille(250);
-    EXPECT_TRUE(PumpUntil([&] { return std::abs(player.PlaybackTimeMs() - 1000) <= 100; }, 3000))
+    EXPECT_TRUE(PumpUntil([&] { return std::abs(player.PlaybackTimeMs() - 1000) <= 100; }, kLibVlcMs))
         << player.PlaybackTimeMs();
     player.SetPlaybackTimeMs(3000);
-    EXPECT_TRUE(PumpUntil([&] { return std::abs(player.PlaybackTimeMs() - 3000) <= 100; }, 3000))
+    EXPECT_TRUE(PumpUntil([&] { return std::abs(player.PlaybackTimeMs() - 3000) <= 100; }, kLibVlcMs))
         << player.PlaybackTimeMs();
     for (float outside : { -1.0f, 1001.0f }) {
         player.SetPositionPermille(outside);
@@ -192,19 +196,27 @@ TEST_F(PlayerTest, SeeksByPerMilleAndByTimeAndStartsFromAGivenPlace)
     }
     player.ResumePlayback();
     player.ResumePlayback();
-    EXPECT_TRUE(PumpUntil([&] { return Ended(player); }, 5000));
+    EXPECT_TRUE(PumpUntil([&] { return Ended(player); }, kLibVlcMs));
 }
 
-TEST_F(PlayerTest, DoubleRateHalvesTheTimeToTheEnd)
+// The media's own time against the wall clock over a stretch after the rate took hold: at normal
+// speed it never gains on the clock, at double speed it gains a second each second. Start-up and
+// the end's report are left out, so a slow machine changes neither side of the comparison.
+TEST_F(PlayerTest, DoubleRateRunsTheMediaAtTwiceTheClock)
 {
     CAVPlayer& player = AddPlayer().Player();
-    ASSERT_TRUE(player.OpenAndPlay(ColourClip(), 0, "--no-audio", ""));
-    ASSERT_TRUE(PumpUntil([&] { return Played(player); }, 10000));
+    ASSERT_TRUE(player.OpenAndPlay(MakeClip("twenty seconds.mp4", "color=c=0x3060C0:size=320x240:rate=25", 20), 0,
+                                   "--no-audio", ""));
+    ASSERT_TRUE(PumpUntil([&] { return Played(player); }, kLibVlcMs));
     player.SetPlaybackRate(2.0f);
-    const auto start = Clock::now();
-    ASSERT_TRUE(PumpUntil([&] { return Ended(player); }, 10000));
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-    EXPECT_LT(ms, 3200) << "4 s of media at double speed";  // about 2 s; 4 s at normal speed
+    PumpUntil([] { return false; }, 500);
+    const int64_t mediaFrom = player.PlaybackTimeMs();
+    const auto wallFrom = Clock::now();
+    PumpUntil([] { return false; }, 2000);
+    const int64_t media = player.PlaybackTimeMs() - mediaFrom;
+    const auto wall = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - wallFrom).count();
+    EXPECT_FALSE(Ended(player)) << "the stretch ran past the end of the media";
+    EXPECT_GT(media, wall * 3 / 2) << media << " ms of media in " << wall << " ms";
 }
 
 TEST_F(PlayerTest, SubtitleFileIsTakenOnlyByAnOpenPlayerAndOnlyWhenItExists)
@@ -216,7 +228,7 @@ TEST_F(PlayerTest, SubtitleFileIsTakenOnlyByAnOpenPlayerAndOnlyWhenItExists)
     ASSERT_TRUE(player.OpenAndPlay(ColourClip(), 0, "--no-audio", ""));
     EXPECT_TRUE(player.SetSubtitleFile(srt));
     EXPECT_FALSE(player.SetSubtitleFile(mediatest::Folder() + "missing.srt"));
-    EXPECT_TRUE(PumpUntil([&] { return Played(player); }, 10000));
+    EXPECT_TRUE(PumpUntil([&] { return Played(player); }, kLibVlcMs));
 }
 
 TEST_F(PlayerTest, EndingOnePlayerLeavesTheOtherValidAndPlaying)
@@ -226,10 +238,10 @@ TEST_F(PlayerTest, EndingOnePlayerLeavesTheOtherValidAndPlaying)
     ASSERT_TRUE(shortOne.OpenAndPlay(MakeClip("short.mp4", "color=c=green:size=160x120:rate=25", 1), 0, "--no-audio", ""));
     // Long enough that a slow start on a busy machine can't let it end with the short one.
     ASSERT_TRUE(longOne.OpenAndPlay(MakeClip("long.mp4", "color=c=blue:size=160x120:rate=25", 30), 0, "--no-audio", ""));
-    ASSERT_TRUE(PumpUntil([&] { return Ended(shortOne); }, 10000));
+    ASSERT_TRUE(PumpUntil([&] { return Ended(shortOne); }, kLibVlcMs));
     EXPECT_FALSE(shortOne.IsValid());
     EXPECT_EQ(shortOne.PlaybackTimeMs(), 0);
-    EXPECT_TRUE(PumpUntil([&] { return longOne.PlaybackTimeMs() > 0; }, 10000));
+    EXPECT_TRUE(PumpUntil([&] { return longOne.PlaybackTimeMs() > 0; }, kLibVlcMs));
     EXPECT_FALSE(Ended(longOne));
     EXPECT_TRUE(longOne.IsValid());
     EXPECT_TRUE(longOne.IsPlaybackActive());
@@ -258,7 +270,7 @@ TEST_F(PlayerTest, DestroyedPlayerIsNoLongerAliveAndGetsNoEvents)
     EXPECT_TRUE(CAVPlayer::IsAlive(address));
     player->SetPositionHandler([](CAVPlayer* p) { EXPECT_TRUE(CAVPlayer::IsAlive(p)); });
     ASSERT_TRUE(player->OpenAndPlay(ColourClip(), 0, "--no-audio", ""));
-    ASSERT_TRUE(PumpUntil([&] { return player->PlaybackTimeMs() > 200; }, 10000));
+    ASSERT_TRUE(PumpUntil([&] { return player->PlaybackTimeMs() > 200; }, kLibVlcMs));
     player.reset();  // while libVLC still plays and sends position events
     EXPECT_FALSE(CAVPlayer::IsAlive(address));
 }
@@ -282,10 +294,10 @@ TEST_F(PlayerTest, OutputWindowShowsTheFrame)
 {
     CAVPlayer& player = AddPlayer({ 0, 0, 320, 240 }).Player();
     ASSERT_TRUE(player.OpenAndPlay(HalvesClip(), 0, "--no-audio", ""));
-    ASSERT_TRUE(PumpUntil([&] { return player.Frames()->FramesPublished() >= 3; }, 10000));
+    ASSERT_TRUE(PumpUntil([&] { return player.Frames()->FramesPublished() >= 3; }, kLibVlcMs));
     for (const auto& [probe, want] : { std::pair { POINT { 160, 60 }, 0xFF0000u }, std::pair { POINT { 160, 180 }, 0x0000FFu },
                                         std::pair { POINT { 5, 5 }, 0xFF0000u } }) {  // no bars: the same shape
-        EXPECT_TRUE(PumpUntil([&] { return Near(hl::PixelAt(probe.x, probe.y), want); }, 2000))
+        EXPECT_TRUE(PumpUntil([&] { return Near(hl::PixelAt(probe.x, probe.y), want); }, kLibVlcMs))
             << std::hex << hl::PixelAt(probe.x, probe.y) << " at " << std::dec << probe.x << "," << probe.y;
     }
 }
@@ -312,14 +324,14 @@ TEST_F(PlayerTest, RotationOptionTurnsTheFrame)
         // The two options exactly as the main window passes them.
         ASSERT_TRUE(player.OpenAndPlay(HalvesClip(), 0, "--video-filter", c.filter));
         const uint64_t frames = player.Frames()->FramesPublished();
-        ASSERT_TRUE(PumpUntil([&] { return player.Frames()->FramesPublished() >= frames + 3; }, 10000));
+        ASSERT_TRUE(PumpUntil([&] { return player.Frames()->FramesPublished() >= frames + 3; }, kLibVlcMs));
         const struct {
             POINT probe;
             uint32_t want;
         } probes[] = { { { 215, 30 }, c.right }, { { 215, 210 }, c.right }, { { 105, 30 }, c.left },
                        { { 105, 210 }, c.left }, { { 30, 120 }, 0 }, { { 290, 120 }, 0 } };
         for (const auto& p : probes)
-            EXPECT_TRUE(PumpUntil([&] { return Near(hl::PixelAt(p.probe.x, p.probe.y), p.want); }, 2000))
+            EXPECT_TRUE(PumpUntil([&] { return Near(hl::PixelAt(p.probe.x, p.probe.y), p.want); }, kLibVlcMs))
                 << std::hex << hl::PixelAt(p.probe.x, p.probe.y) << " at " << std::dec << p.probe.x << "," << p.probe.y;
     }
 }
@@ -345,13 +357,28 @@ TEST_F(PlayerTest, BrightnessContrastAndSaturationSwitchTheAdjustFilterOn)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ASSERT_TRUE(player.OpenAndPlay(ColourClip(), 0, "--no-audio", ""));
-        ASSERT_TRUE(PumpUntil([&] { return Near(hl::PixelAt(160, 120), 0x3060C0); }, 10000))
+        ASSERT_TRUE(PumpUntil([&] { return Near(hl::PixelAt(160, 120), 0x3060C0); }, kLibVlcMs))
             << std::hex << hl::PixelAt(160, 120);
         const uint32_t before = hl::PixelAt(160, 120);
         (player.*c.set)(c.value);
-        EXPECT_TRUE(PumpUntil([&] { return c.changed(before, hl::PixelAt(160, 120)); }, 3000))
+        EXPECT_TRUE(PumpUntil([&] { return c.changed(before, hl::PixelAt(160, 120)); }, kLibVlcMs))
             << std::hex << before << " then " << hl::PixelAt(160, 120);
     }
 }
 
 }  // namespace
+
+// The editor opens a preview on a worker while its start-up warm-up opens the same player on
+// another: neither may release the libVLC instance the other is still building on.
+TEST_F(PlayerTest, OpensOfOnePlayerFromTwoThreadsTakeTurns)
+{
+    CAVPlayer& player = AddPlayer().Player();
+    const std::string clip = ColourClip(), missing = mediatest::Folder() + "missing.mp4";
+    for (int round = 0; round < 8; ++round) {
+        std::thread other([&] { player.OpenAndPlay(missing, 0, "--no-audio", ""); });
+        EXPECT_TRUE(player.OpenAndPlay(clip, 0, "--no-audio", "")) << "round " << round;
+        other.join();
+    }
+    ASSERT_TRUE(player.OpenAndPlay(clip, 0, "--no-audio", ""));
+    EXPECT_TRUE(PumpUntil([&] { return Played(player); }, kLibVlcMs));
+}

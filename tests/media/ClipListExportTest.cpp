@@ -167,6 +167,7 @@ TEST_F(ClipListExportTest, CoverBecomesAttachedPictureOrLeadingStill)
     ClipExportEntry other = Cover("in put.mp4", 1.0f, &unknown);
     other.kind = 7;
     m_main.QueueClipExport(other);
+    m_main.m_bClipRunning = 1;  // as the launcher does
     m_main.ExportClipList(1, m_main.m_exportInfo);
 
     ASSERT_TRUE(attached.succeeded);
@@ -204,6 +205,7 @@ TEST_F(ClipListExportTest, ClearingTheListStopsAndLeavesNothing)
     m_main.QueueClipExport(Cover("in put.mp4", 0.1f, &second));
     // The user clears the list once the first job shows progress, while its encoder runs.
     first.onProgress = [&] { m_main.m_bClipRunning = 0; };
+    m_main.m_bClipRunning = 1;  // as the launcher does
     m_main.ExportClipList(0, m_main.m_exportInfo);
     EXPECT_GT(first.lastPercent, 0);
     EXPECT_EQ(second.finished, 0);
@@ -256,6 +258,7 @@ TEST_F(ClipListExportTest, MusicReplacesOrMixesOverItsPlacement)
         entry.loopMusic = c.loop;
         entry.row = &row;
         m_main.QueueClipExport(entry);
+        m_main.m_bClipRunning = 1;  // as the launcher does
         m_main.ExportClipList(0, m_main.m_exportInfo);
         ASSERT_TRUE(row.succeeded);
         const OutputInfo info = Probe(EncoderPath(row.output));
@@ -278,6 +281,7 @@ TEST_F(ClipListExportTest, MusicReplacesOrMixesOverItsPlacement)
     zero.placeEnd = 2;  // a cut from 0 to 0: nothing to place
     zero.row = &empty;
     m_main.QueueClipExport(zero);
+    m_main.m_bClipRunning = 1;  // as the launcher does
     m_main.ExportClipList(0, m_main.m_exportInfo);
     EXPECT_EQ(empty.finished, 1);
     EXPECT_FALSE(empty.succeeded);
@@ -318,6 +322,7 @@ TEST_F(ClipListExportTest, WatermarkAndSubtitlesAreLaidOverThePicture)
     file.row = &burnt;
     for (const ClipExportEntry& entry : { watermark, subtitles, file })
         m_main.QueueClipExport(entry);
+    m_main.m_bClipRunning = 1;  // as the launcher does
     m_main.ExportClipList(1, m_main.m_exportInfo);
 
     ASSERT_TRUE(watermarked.succeeded);

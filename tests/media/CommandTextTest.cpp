@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "media/CommandText.h"
+
+#include <cstdlib>
+
+#include "base/StringHelpers.h"
 #include "platform/WinBase.h"
 
 // A quoted argument comes back from the command-line splitter exactly as the user's file is named.
@@ -27,6 +31,8 @@ TEST(CommandText, QuotedArgumentSurvivesSplitting)
 TEST(CommandText, PathsForTheEncoder)
 {
     EXPECT_EQ(EncoderPath(L"/home/u/Tessaly\\out.mp4"), L"/home/u/Tessaly/out.mp4");
+    // A drive-rooted work folder is the home folder's, as the file functions have it.
+    EXPECT_EQ(EncoderPath(L"C:\\ZaDaro\\temp1.png"), AnsiToWide(std::getenv("HOME")) + L"/ZaDaro/temp1.png");
     // Quoted for the option parser, then every graph-special character escaped once more.
     EXPECT_EQ(EscapeFilterPath(L"/v/[a] b'c,d;e:f.mkv"), L"\\'/v/\\[a\\] b\\'\\\\\\'\\'c\\,d\\;e:f.mkv\\'");
 }

@@ -131,8 +131,9 @@ TEST(EncoderRunner, StoppedRunKillsAndReapsItsEncoder)
         std::ifstream(pidFile) >> pid;
         // A cancel that came first ends the encoder as soon as it is started, maybe before it
         // wrote its id; a cleared list stops one that is running.
-        if (c.job == EncoderJobKind::GifList)
+        if (c.job == EncoderJobKind::GifList) {
             ASSERT_GT(pid, 0);
+        }
         if (pid > 0) {
             EXPECT_EQ(kill(pid, 0), -1);  // gone, and not left as a zombie either
             EXPECT_EQ(errno, ESRCH);

@@ -4,6 +4,8 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <future>
 #include <thread>
 
 #include "MediaTestSupport.h"
@@ -53,6 +55,7 @@ TEST_F(GifExportTest, RowsShowTheirProgressAndResult)
     std::ofstream(Narrow(m_outFolder + L"/anim.gif")) << "an older GIF of the same name";
     m_main.AddGifToQueue(Item(Fixture("in put.mp4"), L"anim", L"10", L"Gif1", L"161", L"121", L"4000"));
     m_main.AddGifToQueue(Item(Fixture("clip.webm"), L"small", L"", L"Gif2", L"", L"", L"2000"));
+    m_main.m_bGifRunning = 1;  // as the launcher does
     ASSERT_EQ(m_main.ExportGif(m_main.m_exportInfo), ExportOutcome::Succeeded);
 
     for (FakeGifRow* row : { &m_row1, &m_row2 }) {
@@ -93,6 +96,7 @@ TEST_F(GifExportTest, ClearingTheListStopsTheJob)
         }
         m_main.m_bGifRunning = 0;  // the user cleared the GIF list
     });
+    m_main.m_bGifRunning = 1;  // as the launcher does
     const ExportOutcome outcome = m_main.ExportGif(m_main.m_exportInfo);
     user.join();
     EXPECT_EQ(outcome, ExportOutcome::Cancelled);
@@ -100,4 +104,46 @@ TEST_F(GifExportTest, ClearingTheListStopsTheJob)
     EXPECT_TRUE(std::filesystem::is_empty(Narrow(m_outFolder)));
     EXPECT_EQ(ChildProcessCount(), 0);
     EXPECT_TRUE(m_main.HistorySnapshot().empty());
+}
+
+namespace {
+
+// Calls back when the job reports its list busy or free: the free report is the job's end.
+class EndHookView : public FakePageView {
+public:
+    void SetGifListBusy(bool busy) override
+    {
+        FakePageView::SetGifListBusy(busy);
+        if (!busy && onEnd)
+            onEnd();
+    }
+    std::function<void()> onEnd;
+};
+
+}  // namespace
+
+TEST_F(GifExportTest, ARowOfferedAsTheJobEndsIsTakenAndFinishedOrLeftForANewExport)
+{
+    EndHookView view;
+    view.gifRows = { { L"Gif1", &m_row1 }, { L"Gif2", &m_row2 } };
+    m_main.m_pPageView = &view;
+    m_main.m_strEncoder = L"/bin/true";  // ends at once; the row's result does not matter here
+    // At the job's end another thread presses row 2's export. It is either taken by this job, or
+    // refused so that the press launches a new export; it must never be taken and then dropped.
+    std::future<bool> offered;
+    view.onEnd = [&] {
+        offered = std::async(std::launch::async, [&] {
+            return m_main.OfferGifToRunningJob({ Item(Fixture("small.mp4"), L"b", L"", L"Gif2", L"", L"", L"1000") });
+        });
+        offered.wait_for(std::chrono::milliseconds(300));
+    };
+    m_main.m_bGifRunning = 1;  // as the launcher does
+    m_main.AddGifToQueue(Item(Fixture("small.mp4"), L"a", L"", L"Gif1", L"", L"", L"1000"));
+    m_main.ExportGif(m_main.m_exportInfo);
+    ASSERT_TRUE(offered.valid());
+    const bool taken = offered.get();
+    EXPECT_FALSE(taken) << "the job took a row after it had decided to end";
+    EXPECT_EQ(m_row2.finished, taken ? 1 : 0);
+    EXPECT_TRUE(m_main.m_vecGifQueue.empty());
+    EXPECT_EQ(m_main.m_bGifRunning.load(), 0);
 }

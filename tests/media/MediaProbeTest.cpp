@@ -132,3 +132,25 @@ TEST(MediaProbe, EncoderGetsTheExactRate)
     EXPECT_LT(MediaProbe::DurationSeconds(Fixture("notmedia.mp4")), 0);
     EXPECT_LT(MediaProbe::DurationSeconds(WideFolder() + L"missing.mp4"), 0);
 }
+
+// What the pages may load: a picture stream, whether or not there is sound or a known duration;
+// a file named like a video with no picture in it is not one.
+TEST(MediaProbe, OnlyFilesWithAPictureStreamCountAsVideo)
+{
+    struct Case { std::string fixture; bool video; } cases[] = {
+        { "in put.mp4", true },
+        { "silent.mp4", true },
+        { "clip.webm", true },
+        { "[a] b'c.mkv", true },
+        { "stream.h264", true },      // no duration: the page assumes one
+        { "tone.m4a", false },
+        { "cover.m4a", false },       // its one picture is the cover, not a video
+        { "notmedia.mp4", false },
+        { "empty.mp4", false },
+    };
+    for (const Case& c : cases) {
+        ASSERT_FALSE(Fixture(c.fixture).empty()) << c.fixture;
+        EXPECT_EQ(MediaProbe::HasVideoStream(Fixture(c.fixture)), c.video) << c.fixture;
+    }
+    EXPECT_FALSE(MediaProbe::HasVideoStream(WideFolder() + L"missing.mp4"));
+}

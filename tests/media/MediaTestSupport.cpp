@@ -54,6 +54,9 @@ const std::map<std::string, std::string>& FixtureRecipes()
         { "small.mp4", "-f lavfi -i testsrc=size=160x120:rate=25 -f lavfi -i sine -t 1" + encode + " -c:a aac" },
         { "twovideo.mkv", "-f lavfi -i testsrc=size=320x240:rate=25 -f lavfi -i testsrc=size=160x120:rate=25 "
                           "-f lavfi -i sine -t 1 -map 0 -map 1 -map 2" + encode + " -c:a aac" },
+        { "cover.m4a", "-f lavfi -i sine -f lavfi -i color=c=red:size=32x32 -t 1 -map 0:a -map 1:v -frames:v 1 "
+                       "-c:v mjpeg -disposition:v:0 attached_pic -c:a aac" },
+        { "stream.h264", "-f lavfi -i testsrc=size=160x120:rate=25 -t 1" + encode + " -f h264" },
     };
     return recipes;
 }
@@ -62,6 +65,10 @@ bool MakeFixture(const std::string& name, const std::string& path)
 {
     if (name == "notmedia.mp4") {
         std::ofstream(path) << "this is a note, not a video\n";
+        return true;
+    }
+    if (name == "empty.mp4") {
+        std::ofstream file(path);
         return true;
     }
     if (name == "[a] b'c.mkv") {

@@ -134,7 +134,7 @@ TEST_F(ScreenshotTest, StripAddsOneRowPerInterval)
     m_main.BuildScreenshotStrip();
     ASSERT_EQ(m_list.rows.size(), 6u);
     EXPECT_EQ(m_list.rows[5].time, L"1.00");
-    EXPECT_EQ(m_main.m_nScreenshotCounter, 6);
+    EXPECT_EQ(m_main.m_nScreenshotCounter.load(), 6);
 
     SetRange(L"5", L"5", L"1");
     m_main.BuildScreenshotStrip();
@@ -199,4 +199,13 @@ TEST_F(ScreenshotTest, CancelStopsAndRemovesThisExportsPictures)
     EXPECT_TRUE(OutputFiles().empty());
     EXPECT_EQ(CancelFlag.load(), 0);
     EXPECT_TRUE(m_messages.Messages().empty());
+}
+
+TEST_F(ScreenshotTest, AnEmptyListIsNothingToExportNotASuccess)
+{
+    UseVideo("small.mp4", L"160", L"120");
+    EXPECT_EQ(m_main.ExportScreenshots(m_main.m_exportInfo), ExportOutcome::Refused);
+    ASSERT_EQ(m_messages.Messages().size(), 1u);
+    EXPECT_EQ(m_messages.Messages()[0], L"截图列表是空的，没有可导出的图片。");
+    EXPECT_TRUE(OutputFiles().empty());
 }

@@ -9,7 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cwchar>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -93,18 +97,41 @@ TEST_F(DesktopDialogsTest, SingleFileComesBackAsItsPathWithNameAndExtensionOffse
     EXPECT_FALSE(Ran("--multiple"));
 }
 
-TEST_F(DesktopDialogsTest, MultipleChoiceFillsTheFolderAndNamesBuffer)
+namespace {
+
+// The folder and the files of a choice, read as the callers read the buffer: the text before the
+// first name's offset (up to its NUL) is the folder, each name up to the empty one joins it.
+std::pair<std::wstring, std::vector<std::wstring>> ReadChoice(const wchar_t* buffer, WORD fileOffset)
 {
+    std::wstring folder(buffer, std::min<size_t>(fileOffset, std::wcslen(buffer)));
+    const std::wstring base = !folder.empty() && folder.back() == L'/' ? folder : folder + L'/';
+    std::vector<std::wstring> files;
+    for (const wchar_t* name = buffer + fileOffset; *name; name += std::wcslen(name) + 1)
+        files.push_back(base + name);
+    return { folder, files };
+}
+
+}  // namespace
+
+TEST_F(DesktopDialogsTest, MultipleChoiceGivesAFolderAndNamesThatJoinToEveryChosenFile)
+{
+    char here[4096] = {};
+    ASSERT_NE(getcwd(here, sizeof here), nullptr);
+    const std::wstring cwd = platform::ToWidePath(here);
     struct Case {
         std::string output;
-        std::wstring buffer;  // with its NULs, up to and including the closing empty name
-        std::wstring firstName;
+        std::wstring folder;
+        std::vector<std::wstring> files;
     };
     const Case cases[] = {
-        { "/v/a.mp4\n", L"/v/a.mp4\0\0"s, L"a.mp4" },  // one file: its path
-        { "/v/a.mp4///v/b c.mkv\n", L"/v\0a.mp4\0b c.mkv\0\0"s, L"a.mp4" },
-        { "/v/x/a.mp4///v/y/b.mp4\n", L"/v\0x/a.mp4\0y/b.mp4\0\0"s, L"x/a.mp4" },  // from two folders
-        { "/a.mp4///b.mp4\n", L"/\0a.mp4\0b.mp4\0\0"s, L"a.mp4" },  // the root folder
+        { "/v/a.mp4\n", L"/v/", { L"/v/a.mp4" } },  // one file: its path
+        { "/v/a.mp4///v/b c.mkv\n", L"/v", { L"/v/a.mp4", L"/v/b c.mkv" } },
+        { "/v/x/a.mp4///v/y/b.mp4\n", L"/v", { L"/v/x/a.mp4", L"/v/y/b.mp4" } },  // from two folders
+        { "/v/ab/a.mp4///v/a/b.mp4\n", L"/v", { L"/v/ab/a.mp4", L"/v/a/b.mp4" } },  // one folder name starts the other
+        { "/home/u/a.mp4///media/b.mp4\n", L"/", { L"/home/u/a.mp4", L"/media/b.mp4" } },  // nothing shared but the root
+        { "/a.mp4///b.mp4\n", L"/", { L"/a.mp4", L"/b.mp4" } },  // files in the root
+        { "/v/a.mp4/////w/b.mp4//\n", L"/", { L"/v/a.mp4", L"/w/b.mp4" } },  // empty entries are no files
+        { "clip.mp4//" + std::string(here) + "/b.mp4\n", cwd, { cwd + L"/clip.mp4", cwd + L"/b.mp4" } },  // relative: to the working folder
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.output);
@@ -113,11 +140,16 @@ TEST_F(DesktopDialogsTest, MultipleChoiceFillsTheFolderAndNamesBuffer)
         m_output = c.output;
         OPENFILENAMEW ofn = OpenFile(kMultiple);
         ASSERT_TRUE(GetOpenFileNameW(&ofn));
-        EXPECT_EQ(std::wstring(m_buffer, c.buffer.size()), c.buffer);
-        EXPECT_STREQ(m_buffer + ofn.nFileOffset, c.firstName.c_str());
+        const auto [folder, files] = ReadChoice(m_buffer, ofn.nFileOffset);
+        EXPECT_EQ(folder, c.folder);
+        EXPECT_EQ(files, c.files);
         EXPECT_TRUE(Ran("--multiple"));
         EXPECT_TRUE(Ran("--separator=//"));
     }
+    m_output = "//\n";  // nothing usable chosen: as a cancel
+    OPENFILENAMEW ofn = OpenFile(kMultiple);
+    EXPECT_FALSE(GetOpenFileNameW(&ofn));
+    EXPECT_EQ(CommDlgExtendedError(), 0u);
 }
 
 TEST_F(DesktopDialogsTest, CancelFailureAndShortBufferReturnFalse)

@@ -334,4 +334,12 @@ TEST_F(GdiPlusTest, InstalledFamiliesIncludeTheFallbackFonts)
     EXPECT_TRUE(dejavu);
 }
 
+TEST_F(GdiPlusTest, AFamilyIsDrawnWithItselfOrItsSubstitute)
+{
+    // An installed family stands for itself; a Windows face the skins name maps to a font of its kind.
+    EXPECT_EQ(InstalledFontCollection::DrawnFamily(L"DejaVu Sans"), L"DejaVu Sans");
+    EXPECT_EQ(InstalledFontCollection::DrawnFamily(L"微软雅黑"), L"WenQuanYi Micro Hei");
+    EXPECT_EQ(InstalledFontCollection::DrawnFamily(L"Microsoft YaHei"), L"WenQuanYi Micro Hei");
+}
+
 }  // namespace

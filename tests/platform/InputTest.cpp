@@ -130,6 +130,7 @@ TEST_F(Input, CaptureKeepsTheMouseAndLeaveComesOnceAfterRelease)
 
 TEST_F(Input, HoverArrivesOnceAfterTheHoverTime)
 {
+    hl::HeldClock held;  // half the hover time must not pass while a slow machine pumps
     hl::MoveMouse(20, 20);
     hl::PumpMessages();
     TRACKMOUSEEVENT track { sizeof(track), TME_HOVER, m_a, 100 };
@@ -154,6 +155,7 @@ TEST_F(Input, DoubleClickNeedsTheClassStyleTheTimeAndTheDistance)
         unsigned pauseMs;
         bool doubled;
     };
+    hl::HeldClock held;  // the pause is the one the case gives, not the machine's pace too
     const Case cases[] = {
         { m_a, 10, 100, true },
         { m_a, 10, 600, false },  // too slow
@@ -216,7 +218,13 @@ TEST_F(Input, ClickActivatesAndFocusesDisabledAndClickThroughWindowsTakeNothing)
     hl::Click(50, 50);
     hl::PumpMessages();
     EXPECT_TRUE(Messages(m_a, { WM_LBUTTONDOWN, WM_LBUTTONUP }).empty());
+    hl::PressKey('A');  // the focus stays on the window a modal dialog disabled: keys reach nothing
+    hl::PumpMessages();
+    EXPECT_TRUE(Messages(m_a, { WM_KEYDOWN, WM_CHAR, WM_KEYUP }).empty());
     EnableWindow(m_a, TRUE);
+    hl::PressKey('A');
+    hl::PumpMessages();
+    EXPECT_EQ(Messages(m_a, { WM_KEYDOWN }).size(), 1u);
 
     HWND glass = Make(L"InputWnd", 0, 0, WS_EX_TRANSPARENT);  // over A, lets clicks through
     g_seen.clear();

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -181,6 +182,42 @@ TEST_F(WindowMessages, TimerWithTheSameIdReplacesTheEarlierOne)
     platform::headless::Advance(60000);
     platform::headless::PumpMessages();
     EXPECT_EQ(Messages(m_seen, WM_TIMER, WM_TIMER).size(), 2u);
+    DestroyWindow(hwnd);
+}
+
+// Held, the clock leaves out real time: a timer waits for Advance however long the machine takes.
+// Released, it runs on from where it stood rather than jumping by the time it was held.
+TEST_F(WindowMessages, AHeldClockMovesOnlyByAdvanceAndRunsOnFromWhereItStood)
+{
+    namespace hl = platform::headless;
+    using namespace std::chrono;
+    HWND hwnd = Make();
+    hl::PumpMessages();
+    m_seen.clear();
+    auto stamp = [&] {
+        PostMessage(hwnd, WM_USER + 3, 0, 0);
+        MSG msg {};
+        EXPECT_TRUE(PeekMessage(&msg, hwnd, WM_USER + 3, WM_USER + 3, PM_REMOVE));
+        return msg.time;
+    };
+    hl::HoldClock(true);
+    ASSERT_TRUE(SetTimer(hwnd, 3, 50, nullptr));
+    std::this_thread::sleep_for(milliseconds(100));
+    hl::PumpMessages();
+    EXPECT_TRUE(Messages(m_seen, WM_TIMER, WM_TIMER).empty());
+    hl::Advance(50);
+    hl::PumpMessages();
+    EXPECT_EQ(Messages(m_seen, WM_TIMER, WM_TIMER).size(), 1u);
+    KillTimer(hwnd, 3);
+
+    const DWORD held = stamp();
+    std::this_thread::sleep_for(milliseconds(100));
+    const auto released = steady_clock::now();
+    hl::HoldClock(false);
+    const DWORD running = stamp();
+    const auto gap = duration_cast<milliseconds>(steady_clock::now() - released).count();
+    EXPECT_GE(running, held);
+    EXPECT_LE(running - held, static_cast<DWORD>(gap + 1)) << "the held time was counted";
     DestroyWindow(hwnd);
 }
 

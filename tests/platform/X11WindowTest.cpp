@@ -12,11 +12,40 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <optional>
 #include <string>
+#include <thread>
 
 namespace {
 
 constexpr int kLeft = 40, kTop = 30, kWidth = 200, kHeight = 120;
+
+// A shown window of the named class, registered with `proc` on first use.
+HWND ShowWindowOfClass(const wchar_t* cls, WNDPROC proc, DWORD exStyle, const wchar_t* title, DWORD style, RECT box,
+                       HWND owner = nullptr)
+{
+    WNDCLASSEXW wc {};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = proc;
+    wc.lpszClassName = cls;
+    RegisterClassEx(&wc);  // fails, harmlessly, when the class is already there
+    return CreateWindowEx(exStyle, cls, title, style, box.left, box.top, box.right - box.left, box.bottom - box.top, owner,
+                          nullptr, nullptr, nullptr);
+}
+
+// Reads until the answer is the wanted one or the time is up, and gives the last answer. The
+// program's requests reach the server over another connection, so a change may show a moment late.
+template <typename Read>
+auto AwaitAnswer(Read read, decltype(read()) wanted, std::chrono::seconds limit)
+{
+    const auto until = std::chrono::steady_clock::now() + limit;
+    auto answer = read();
+    while (answer != wanted && std::chrono::steady_clock::now() < until) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        answer = read();
+    }
+    return answer;
+}
 
 LRESULT GlassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
@@ -60,20 +89,12 @@ LRESULT PatternProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 // The window side, in the child process.
 void ShowPatternAndCheckScreen()
 {
-    WNDCLASSEXW wc {};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = PatternProc;
-    wc.lpszClassName = L"X11PatternWnd";
-    ASSERT_TRUE(RegisterClassEx(&wc));
-    HWND hwnd = CreateWindowEx(0, L"X11PatternWnd", L"pattern", WS_POPUP | WS_VISIBLE, kLeft, kTop, kWidth, kHeight,
-                               nullptr, nullptr, nullptr, nullptr);
+    HWND hwnd = ShowWindowOfClass(L"X11PatternWnd", PatternProc, 0, L"pattern", WS_POPUP | WS_VISIBLE,
+                                  { kLeft, kTop, kLeft + kWidth, kTop + kHeight });
     ASSERT_NE(hwnd, nullptr);
-    wc.lpfnWndProc = GlassProc;
-    wc.lpszClassName = L"X11GlassWnd";
-    ASSERT_TRUE(RegisterClassEx(&wc));
     // Half-transparent red over the white strip, right of the text.
-    HWND glass = CreateWindowEx(WS_EX_LAYERED, L"X11GlassWnd", nullptr, WS_POPUP | WS_VISIBLE, kLeft + 160, kTop + 85, 35, 30,
-                                hwnd, nullptr, nullptr, nullptr);
+    HWND glass = ShowWindowOfClass(L"X11GlassWnd", GlassProc, WS_EX_LAYERED, nullptr, WS_POPUP | WS_VISIBLE,
+                                   { kLeft + 160, kTop + 85, kLeft + 195, kTop + 115 }, hwnd);
     ASSERT_NE(glass, nullptr);
     ASSERT_TRUE(SetLayeredWindowAttributes(glass, 0, 128, LWA_ALPHA));
     xvfbtest::ScreenShot screen;
@@ -132,6 +153,201 @@ TEST(X11Window, PaintedPatternAndTextReadBackFromTheServer)
                                     status);
     ASSERT_TRUE(ran);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the window side failed; status " << status;
+}
+
+// What the desktop is asked for: true when the window carries no Motif hints (decorated), false
+// when they ask for no decorations; nothing while the window is not found.
+std::optional<bool> AskedForDecorations(Display* display, const char* title)
+{
+    ::Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
+        return std::nullopt;
+    std::optional<bool> found;
+    for (unsigned i = 0; i < count && !found; ++i) {
+        char* name = nullptr;
+        if (!XFetchName(display, children[i], &name) || !name)
+            continue;
+        const bool match = std::string(name) == title;
+        XFree(name);
+        if (!match)
+            continue;
+        const Atom hints = XInternAtom(display, "_MOTIF_WM_HINTS", False);
+        Atom type = 0;
+        int format = 0;
+        unsigned long items = 0, after = 0;
+        unsigned char* data = nullptr;
+        XGetWindowProperty(display, children[i], hints, 0, 5, False, AnyPropertyType, &type, &format, &items, &after, &data);
+        const long* values = reinterpret_cast<const long*>(data);
+        found = !(data && items == 5 && (values[0] & 2) && values[2] == 0);
+        if (data)
+            XFree(data);
+    }
+    if (children)
+        XFree(children);
+    return found;
+}
+
+// The window side: a window that drops its caption after it exists (as skinned windows do in
+// WM_CREATE) must lose the desktop's decorations, and get them back with its caption.
+void CheckDecorationsFollowCaption()
+{
+    HWND hwnd = ShowWindowOfClass(L"X11DecorWnd", DefWindowProc, 0, L"decor", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                  { 10, 10, 130, 90 });
+    ASSERT_NE(hwnd, nullptr);
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    auto awaitAsked = [&](bool decorated) {
+        return AwaitAnswer([&] { return AskedForDecorations(display, "decor"); }, decorated, std::chrono::seconds(5));
+    };
+    EXPECT_EQ(awaitAsked(true), std::optional<bool>(true));
+    SetWindowLong(hwnd, GWL_STYLE, GetWindowLong(hwnd, GWL_STYLE) & ~WS_CAPTION);
+    EXPECT_EQ(awaitAsked(false), std::optional<bool>(false));
+    SetWindowLong(hwnd, GWL_STYLE, GetWindowLong(hwnd, GWL_STYLE) | WS_CAPTION);
+    EXPECT_EQ(awaitAsked(true), std::optional<bool>(true));
+    XCloseDisplay(display);
+    DestroyWindow(hwnd);
+}
+
+// Whether another client could take the pointer now: false while this program holds it.
+bool PointerFree(Display* display)
+{
+    XSync(display, False);
+    const int result = XGrabPointer(display, DefaultRootWindow(display), False, ButtonPressMask, GrabModeAsync,
+                                    GrabModeAsync, 0, 0, CurrentTime);
+    if (result == GrabSuccess)
+        XUngrabPointer(display, CurrentTime);
+    XSync(display, False);
+    return result == GrabSuccess;
+}
+
+bool AwaitPointerFree(Display* display, bool wanted)
+{
+    return AwaitAnswer([display] { return PointerFree(display); }, wanted, std::chrono::seconds(2));
+}
+
+// The window side: a shown popup that takes input holds the pointer (a press elsewhere closes
+// it); a click-through one, such as a window's shadow, and a dialog that disables its owner (an
+// export's progress may stay up for minutes) must leave it to other programs.
+void CheckOnlyInputPopupsHoldThePointer()
+{
+    HWND owner = ShowWindowOfClass(L"X11GrabWnd", DefWindowProc, 0, L"owner", WS_POPUP | WS_VISIBLE, { 10, 10, 210, 160 });
+    ASSERT_NE(owner, nullptr);
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    struct Case {
+        const char* name;
+        DWORD exStyle;
+        bool ownerDisabled;
+        bool holds;
+    };
+    const Case cases[] = {
+        { "menu-like popup", WS_EX_TOOLWINDOW, false, true },
+        { "shadow", WS_EX_LAYERED | WS_EX_TRANSPARENT, false, false },
+        { "no-activate popup", WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, false, false },
+        { "modal dialog", WS_EX_TOOLWINDOW, true, false },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        HWND popup = ShowWindowOfClass(L"X11GrabWnd", DefWindowProc, c.exStyle, nullptr, WS_POPUP | WS_VISIBLE,
+                                       { 30, 30, 70, 70 }, owner);
+        ASSERT_NE(popup, nullptr);
+        EnableWindow(owner, !c.ownerDisabled);
+        EXPECT_EQ(AwaitPointerFree(display, !c.holds), !c.holds);
+        EnableWindow(owner, TRUE);
+        DestroyWindow(popup);
+        EXPECT_TRUE(AwaitPointerFree(display, true)) << "let go when the popup goes";
+    }
+    XCloseDisplay(display);
+    DestroyWindow(owner);
+}
+
+int g_activations = 0;
+
+LRESULT CountingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE)
+        ++g_activations;
+    return DefWindowProc(hwnd, msg, wParam, lParam);
+}
+
+void PumpFor(std::chrono::milliseconds span)
+{
+    const auto until = std::chrono::steady_clock::now() + span;
+    while (std::chrono::steady_clock::now() < until) {
+        MSG msg;
+        while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessage(&msg);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+// The window side: two activations in a row leave the server's focus reports of the first behind
+// the second. Taken as fresh news, each would move the focus back and make new reports, and the
+// windows would take turns for ever, eating every click on the way.
+void CheckFocusReportsDoNotChaseOwnActivations()
+{
+    HWND first = ShowWindowOfClass(L"X11FocusWnd", CountingProc, 0, L"first", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                   { 10, 10, 160, 110 });
+    HWND second = ShowWindowOfClass(L"X11FocusWnd", CountingProc, 0, L"second", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                    { 200, 10, 350, 110 });
+    ASSERT_TRUE(first && second);
+    PumpFor(std::chrono::milliseconds(300));
+    for (int round = 0; round < 3; ++round) {
+        SetActiveWindow(first);
+        SetActiveWindow(second);
+    }
+    PumpFor(std::chrono::milliseconds(300));
+    g_activations = 0;
+    PumpFor(std::chrono::milliseconds(700));
+    EXPECT_EQ(g_activations, 0) << "the windows still take the activation in turns";
+    EXPECT_EQ(GetActiveWindow(), second);
+    DestroyWindow(first);
+    DestroyWindow(second);
+}
+
+// Runs the named test again as a child on a fresh Xvfb server (no compositor) and checks that its
+// window side passed. Xvfb missing skips the test.
+void RunWindowSideOnPrivateServer(const char* testName)
+{
+    if (!xvfbtest::XvfbInstalled())
+        GTEST_SKIP() << "Xvfb is not installed";
+    xvfbtest::XvfbSession server(90, 400);
+    ASSERT_GE(server.Number(), 0) << "Xvfb did not start";
+    const xvfbtest::TempHome home("quill-x11");
+    ASSERT_TRUE(home.Made());
+    int status = -1;
+    ASSERT_TRUE(server.RunSelf(testName, { "QUILL_X11_CHILD=1", "HOME=" + home.Path(), "TMPDIR=" + home.Path() }, status));
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the window side failed; status " << status;
+}
+
+TEST(X11Window, OnlyPopupsThatTakeInputHoldThePointer)
+{
+    if (std::getenv("QUILL_X11_CHILD")) {
+        CheckOnlyInputPopupsHoldThePointer();
+        return;
+    }
+    RunWindowSideOnPrivateServer("X11Window.OnlyPopupsThatTakeInputHoldThePointer");
+}
+
+TEST(X11Window, DesktopDecorationsFollowTheCaptionStyle)
+{
+    if (std::getenv("QUILL_X11_CHILD")) {
+        CheckDecorationsFollowCaption();
+        return;
+    }
+    RunWindowSideOnPrivateServer("X11Window.DesktopDecorationsFollowTheCaptionStyle");
+}
+
+TEST(X11Window, FocusReportsDoNotChaseTheProgramsOwnActivations)
+{
+    if (std::getenv("QUILL_X11_CHILD")) {
+        CheckFocusReportsDoNotChaseOwnActivations();
+        return;
+    }
+    RunWindowSideOnPrivateServer("X11Window.FocusReportsDoNotChaseTheProgramsOwnActivations");
 }
 
 }  // namespace

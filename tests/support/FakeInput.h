@@ -61,7 +61,7 @@ struct FakeInput {
 // Pumps this thread's messages until done() holds or the time is up (a loaded machine shows
 // windows late); false when the time ran out.
 template <class Done>
-bool PumpUntil(Done done, int ms = 10000)
+bool PumpUntil(Done done, int ms = 30000)
 {
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     MSG msg;

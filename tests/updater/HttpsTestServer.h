@@ -35,7 +35,9 @@ public:
                                                certs + "/" + certName + ".pem", certs + "/" + certName + ".key", root, portFile },
                     std::vector<std::string> {})
     {
-        for (int i = 0; i < 500 && !std::filesystem::exists(portFile) && m_process.Running(); ++i)
+        // Python and its TLS set-up start slowly on a loaded machine.
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!std::filesystem::exists(portFile) && m_process.Running() && std::chrono::steady_clock::now() < until)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         m_port = ReadText(portFile);
     }

@@ -215,8 +215,12 @@ TEST_F(UpdaterEndToEnd, StalledDownloadEndsAndASecondInstanceLeavesAtOnce)
     Publish(Document(Url("/stall/update.zip")));
     const auto before = InstalledFiles();
     ChildProcess first(Command({ "-o=tmqrx", "-e=Quillmoor" }), Environment(), m_folder / "first.out");
-    for (int i = 0; i < 500 && !Contains(Log(), "parse cloud file"); ++i)
+    // The first one holds the product's lock once it has read the document; a sanitizer build of
+    // it on a loaded machine can take seconds to get there.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!Contains(Log(), "parse cloud file") && std::chrono::steady_clock::now() < until)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(Contains(Log(), "parse cloud file")) << Log();
 
     EXPECT_EQ(RunUpdater({ "-o", "tmqrx", "-e=Quillmoor" }), 0);  // same product: ends at once
     EXPECT_TRUE(first.Running());

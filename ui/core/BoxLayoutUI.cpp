@@ -357,9 +357,10 @@ void CBoxLayoutUI::SetBoxAttribute(const wchar_t* pstrThicknessName, const wchar
         CContainerUI::SetAttribute(pstrName, pstrValue);
 }
 
-void CBoxLayoutUI::DoPostPaint(HDC hDC, const RECT&)
+void CBoxLayoutUI::DoPostPaint(HDC hDC, const RECT& rcPaint)
 {
     PaintPreview(hDC, Axis { m_vertical }, m_sep, m_rcItem);
+    CControlUI::DoPostPaint(hDC, rcPaint);  // a layout dragged in layout-edit mode
 }
 
 // ---- vertical ----

@@ -446,6 +446,8 @@ void CContainerUI::DoEvent(tagTEventUI& event)
         m_bFocused = false;
         return;
     }
+    if (IsEditRightClickOnChild(event))
+        return;  // in layout-edit mode only the innermost control under the mouse toggles
     const bool wheel = event.Type == UiEventScrollWheel;
     const bool key = event.Type == UiEventKeyDown;
     const int wheelDir = static_cast<int>(LOWORD(event.wParam));
@@ -482,6 +484,18 @@ void CContainerUI::DoEvent(tagTEventUI& event)
         }
     }
     CControlUI::DoEvent(event);
+}
+
+bool CContainerUI::IsEditRightClickOnChild(const tagTEventUI& event) const
+{
+    if (event.Type != UiEventRButtonUp || m_pManager == nullptr || !m_pManager->GetShowLine()
+        || !::PtInRect(&m_rcItem, event.ptMouse))
+        return false;
+    for (int i = 0; i < m_items.GetSize(); ++i) {
+        if (::PtInRect(&static_cast<CControlUI*>(m_items[i])->GetPos(), event.ptMouse))
+            return true;
+    }
+    return false;
 }
 
 CControlUI* CContainerUI::FindControl(FINDCONTROLPROC Proc, void* pData, UINT uFlags)

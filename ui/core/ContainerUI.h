@@ -122,6 +122,7 @@ protected:
     // The position less the scaled inset and the thickness of each visible scroll bar.
     RECT GetInnerRect() const;
     bool IsBarVisible(const CScrollBarUI* pBar) const;
+    bool IsEditRightClickOnChild(const tagTEventUI& event) const;
     void DestroyChild(CControlUI* pControl);
     void ApplyBarStyle(CScrollBarUI* pBar, const wchar_t* pstrStyle);
 

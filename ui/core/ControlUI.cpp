@@ -688,6 +688,8 @@ void CControlUI::DoEvent(tagTEventUI& event)
     default:
         break;
     }
+    if (DoLayoutEditEvent(event))
+        return;
     if (m_pParent != nullptr)
         m_pParent->DoEvent(event);
 }

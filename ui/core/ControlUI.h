@@ -212,7 +212,8 @@ public:
     DWORD GetAdjustColor(DWORD dwColor) const;
     bool DrawImage(HDC hDC, const wchar_t* pStrImage, const wchar_t* pStrModify = nullptr);
 
-    // Layout-edit selection, kept for the window's design aid.
+    // Layout-edit mode, the window's design aid: a right click selects a control, a selected
+    // control is dragged with the left button and its new place is written back to the skin file.
     bool GetShowLine() const { return m_bShowLine; }
     void SetShowLine(bool bShow) { m_bShowLine = bShow; }
     void ShwoLineColor(DWORD dwColor) { m_dwShowLineColor = dwColor; }
@@ -234,6 +235,10 @@ protected:
     static bool NameIs(const wchar_t* pstrName, const wchar_t* key);
     // Applies name="value" pairs through SetAttribute, stopping at the first malformed pair.
     void ApplyAttributePairs(const wchar_t* pstrList);
+
+    // Layout-edit mode's share of DoEvent; true when the event's handling ends there.
+    bool DoLayoutEditEvent(tagTEventUI& event);
+    void PaintGuideLines(HDC hDC) const;
 
     // Scales a skin-unit value by the manager's DPI; unchanged without a manager.
     int ScaleValue(int value) const;
@@ -278,6 +283,10 @@ protected:
     DWORD m_dwBackColor3 { 0 };
     DWORD m_dwForeColor { 0 };
     DWORD m_dwShowLineColor { 0xFFFF0000 };
+    DWORD m_dwEditFlags { 0 };  // 0x40 while a layout-edit drag runs
+    RECT m_rcDragStart {};
+    RECT m_rcDrag {};
+    POINT m_ptDragStart {};
     CUIString m_sBkImage;
     CUIString m_sForeImage;
     DWORD m_dwBorderColor { 0 };
@@ -292,6 +301,15 @@ protected:
     RECT m_rcBorderSize {};
     HINSTANCE m_instance { nullptr };
     CStdStringPtrMap m_mCustomAttrHash;
+
+private:
+    void PaintBorderLines(HDC hDC);
+    bool OnEditRightButtonUp();
+    void OnEditButtonDown(const POINT& pt);
+    bool OnEditButtonUp();
+    bool OnEditMouseMove(const POINT& pt);
+    void DragFloat(const RECT& r);
+    void DragInLayout(const RECT& r);
 };
 
 }  // namespace SkinUI

@@ -260,6 +260,12 @@ void CControlUI::PaintText(HDC)
 
 void CControlUI::PaintBorder(HDC hDC)
 {
+    PaintBorderLines(hDC);
+    PaintGuideLines(hDC);
+}
+
+void CControlUI::PaintBorderLines(HDC hDC)
+{
     if (m_dwBorderColor == 0 && m_dwFocusBorderColor == 0)
         return;
     const int size = GetBorderSize();
@@ -293,10 +299,6 @@ void CControlUI::PaintBorder(HDC hDC)
     if (sides.bottom > 0)
         CRenderEngine::DrawLine(hDC, RECT { r.left, r.bottom - 1, r.right, r.bottom - 1 }, sides.bottom, colour,
                                 m_nBorderStyle);
-}
-
-void CControlUI::DoPostPaint(HDC, const RECT&)
-{
 }
 
 }  // namespace SkinUI

@@ -516,8 +516,7 @@ void CPaintManagerUI::OnButtonPress(UINT uMsg, WPARAM wParam, LPARAM lParam)
         return;
     }
     if (uMsg == WM_LBUTTONDOWN) {
-        // Dragging a control out of the window needs a drop-source system this build does not
-        // have; the press itself is handled as any other.
+        PrepareDrag(control);
         SetCapture();
         m_pEventClick = control;
         control->SetFocus();
@@ -595,10 +594,15 @@ void CPaintManagerUI::OnMouseMove(WPARAM wParam, LPARAM lParam)
         m_bMouseTracking = true;
     }
     const POINT pt = PointFromLParam(lParam);
+    const bool moved = pt.x != m_ptLastMousePos.x || pt.y != m_ptLastMousePos.y;
     m_ptLastMousePos = pt;
     CControlUI* control = FindControl(pt);
     if (control && control->GetManager() != this)
         return;
+    if (moved && m_bDragPending && wParam == MK_LBUTTON) {
+        StartDrag();
+        return;
+    }
     if (control != m_pEventHover && m_pEventHover) {
         CControlUI* old = m_pEventHover;
         m_pEventHover = nullptr;

@@ -284,7 +284,8 @@ public:
     static void SetAllDPI(int iDPI);
     void ResetDPIAssets();
 
-    // ---- Drops (the window's drop target; see PaintManagerUIDrop.cpp) ----
+    // ---- Drag and drop (the window's drop target and drags of its controls; see
+    // PaintManagerUIDrop.cpp) ----
     bool InitDragDrop();
     bool OnDrop(FORMATETC* pFmtEtc, STGMEDIUM& medium, DWORD* pdwEffect) override;
 
@@ -303,6 +304,8 @@ private:
     // Message dispatch pieces
     bool HandleMouseMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes);
     void OnMouseMove(WPARAM wParam, LPARAM lParam);
+    void PrepareDrag(CControlUI* pControl);
+    void StartDrag();
     bool OnMouseHover(WPARAM wParam, LPARAM lParam);
     void OnMouseLeave();
     void OnButtonPress(UINT uMsg, WPARAM wParam, LPARAM lParam);

@@ -1,10 +1,17 @@
-// The paint manager as its window's drop target: a picture dropped on the window (a device-
-// independent bitmap, a bitmap handle, or a .bmp file from a file list) is handed to the window as
-// STM_SETIMAGE. A window that keeps the picture answers with a non-zero value (its previous
-// picture, or the new one); an answer of 0 leaves the picture to the manager, which deletes it, so
-// windows that pass the message on unhandled leak nothing.
+// The paint manager in drag and drop. As its window's drop target: a picture dropped on the
+// window (a device-independent bitmap, a bitmap handle, or a .bmp file from a file list) is handed
+// to the window as STM_SETIMAGE. A window that keeps the picture answers with a non-zero value
+// (its previous picture, or the new one); an answer of 0 leaves the picture to the manager, which
+// deletes it, so windows that pass the message on unhandled leak nothing.
+//
+// As a drag source: a press on a drag-enabled control takes a picture of it, and the first move
+// with only the left button held drags that picture out of the window (to our own windows and to
+// other programs). The desktop has no drag-image service here, so the drag shows no image.
 
 #include "ui/core/PaintManagerUI.h"
+
+#include "ui/core/ControlUI.h"
+#include "ui/core/RenderEngine.h"
 
 #include <cstdint>
 #include <cstring>
@@ -110,6 +117,44 @@ bool CPaintManagerUI::OnDrop(FORMATETC* pFmtEtc, STGMEDIUM& medium, DWORD*)
     else if (answer != bitmap)
         ::DeleteObject(answer);  // the window's previous picture
     return result;
+}
+
+void CPaintManagerUI::PrepareDrag(CControlUI* pControl)
+{
+    if (!pControl->IsDragEnabled())
+        return;
+    m_bDragPending = true;
+    if (m_hDragBitmap)
+        ::DeleteObject(m_hDragBitmap);
+    m_hDragBitmap = CRenderEngine::GenerateBitmap(this, pControl, pControl->GetPos());
+}
+
+void CPaintManagerUI::StartDrag()
+{
+    ::ReleaseCapture();
+    auto* source = new CIDropSource;
+    source->AddRef();
+    auto* data = new CIDataObject(source);
+    data->AddRef();
+    STGMEDIUM medium {};
+    medium.tymed = TYMED_GDI;
+    medium.hBitmap = static_cast<HBITMAP>(::OleDuplicateData(m_hDragBitmap, CF_BITMAP, 0));
+    BITMAP info {};
+    if (medium.hBitmap != nullptr && ::GetObject(medium.hBitmap, sizeof(info), &info)) {
+        FORMATETC format { CF_BITMAP, nullptr, DVASPECT_CONTENT, -1, TYMED_GDI };
+        data->SetData(&format, &medium, TRUE);  // the data object owns the copy now
+        POINT cursor { info.bmWidth / 2, info.bmHeight / 2 };
+        RECT area { 0, 0, info.bmWidth, info.bmHeight };
+        CDragSourceHelper helper;
+        helper.InitializeFromBitmap(medium.hBitmap, cursor, area, data, ::GetSysColor(COLOR_WINDOW));
+    } else if (medium.hBitmap != nullptr) {
+        ::DeleteObject(medium.hBitmap);
+    }
+    DWORD effect = DROPEFFECT_NONE;
+    ::DoDragDrop(data, source, DROPEFFECT_COPY | DROPEFFECT_MOVE, &effect);
+    data->Release();
+    source->Release();
+    m_bDragPending = false;
 }
 
 }  // namespace SkinUI

@@ -155,6 +155,14 @@ void CPaintManagerUI::FreeImageTable(CStdStringPtrMap& table)
     table.RemoveAll();
 }
 
+// A level owns the strings of its styles and default attribute lists. A window's level has
+// usually freed them already; the shared level lasts as long as the process and frees them here.
+tagTResInfo::~tagTResInfo()
+{
+    for (CStdStringPtrMap* table : { &m_StyleHash, &m_AttrHash })
+        ForEachData<CUIString>(*table, [](const wchar_t*, CUIString* text) { delete text; });
+}
+
 void CPaintManagerUI::FreeStringTable(CStdStringPtrMap& table)
 {
     ForEachData<CUIString>(table, [](const wchar_t*, CUIString* text) { delete text; });

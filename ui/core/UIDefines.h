@@ -124,6 +124,8 @@ using TFontInfo = tagTFontInfo;
 
 // One level of named resources: the process-wide shared level or one window's own.
 struct tagTResInfo {
+    tagTResInfo() = default;
+    ~tagTResInfo();  // frees the strings of its styles and default attribute lists
     DWORD m_dwDefaultDisabledColor = 0;
     DWORD m_dwDefaultFontColor = 0;
     DWORD m_dwDefaultLinkFontColor = 0;

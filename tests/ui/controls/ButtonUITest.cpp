@@ -67,6 +67,32 @@ TEST_F(ControlTest, ButtonClicksOnlyWhenReleasedInside)
     EXPECT_EQ(host.log.size(), 1u);
 }
 
+// A press carries its own position: the control under it is clicked whether the pointer was last
+// seen outside the window, over another control, or never seen at all.
+TEST_F(ControlTest, PressWithoutAnEarlierMoveClicksTheButtonUnderIt)
+{
+    SkinHost host(Skin(L"<Button name=\"a\" height=\"30\" text=\"A\"/><Button name=\"b\" height=\"30\" "
+                       L"text=\"B\"/><Control/>"));
+    ASSERT_TRUE(host.Open(200, 100));
+    const POINT a = host.Centre(L"a"), b = host.Centre(L"b");
+    struct Case { const char* before; std::function<void()> move; };
+    const Case cases[] = {
+        { "pointer outside the window", [] { hl::LeaveScreen(); } },
+        { "pointer over the other button", [a] { hl::MoveMouse(a.x, a.y); } },
+        { "no pointer news at all", [] {} },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.before);
+        c.move();
+        host.Settle();
+        host.log.clear();
+        hl::PressButton(hl::Left, b.x, b.y);
+        hl::ReleaseButton(hl::Left, b.x, b.y);
+        host.Settle();
+        EXPECT_EQ(host.log, (std::vector<std::wstring> { L"click:b" }));
+    }
+}
+
 TEST_F(ControlTest, KeysClickAndSwitchTheBoundTabAfterTheClickHandler)
 {
     SkinHost host(Skin(L"<Button name=\"b\" height=\"30\" bindtablayoutname=\"tabs\" bindtabindex=\"2\"/>"

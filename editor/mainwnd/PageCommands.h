@@ -1,0 +1,29 @@
+#pragma once
+// The list, split and screenshot pages' buttons, each found by the sender's exact name. The click
+// dispatch hands these names here; every command runs on the UI thread.
+
+#include <string>
+#include <unordered_map>
+
+#include "ui/core/ControlUI.h"
+#include "ui/core/UIDefines.h"
+
+class CMainWnd;
+
+void RunListPageCommand(CMainWnd& main, SkinUI::TNotifyUI& msg);
+void RunSplitPageCommand(CMainWnd& main, SkinUI::TNotifyUI& msg);
+void RunScreenshotPageCommand(CMainWnd& main, SkinUI::TNotifyUI& msg);
+
+// What each page's files share: its table of commands by button name, and the rows' buttons.
+using PageCommand = void (*)(CMainWnd& main, SkinUI::CControlUI* sender);
+using PageCommandTable = std::unordered_map<std::wstring, PageCommand>;
+
+// Runs the sender's command; a name the table lacks does nothing.
+void RunPageCommand(const PageCommandTable& commands, CMainWnd& main, SkinUI::TNotifyUI& msg);
+
+// The row a button of a list row belongs to: three levels up (button, column, row part, row).
+SkinUI::CControlUI* RowOfButton(SkinUI::CControlUI* button);
+
+// A row's rename button: the name's editor takes the name's place and text and the focus; the
+// window ends the rename on the next click outside the editor.
+void StartRowRename(CMainWnd& main, SkinUI::CControlUI* renameButton);
