@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <thread>
@@ -33,8 +34,11 @@ inline bool Exists(const std::string& path)
 }
 
 // Starts a program found on PATH with extra environment entries before the inherited ones; its
-// standard output goes to /dev/null when quiet. The child's id, or -1.
-inline pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv, bool quiet)
+// standard output goes to /dev/null when quiet, and its error output too for a server (one left
+// behind by a crashed test would hold the test runner's output open until its time-out). The
+// child's id, or -1.
+inline pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv, bool quiet,
+                   bool server = false)
 {
     std::vector<char*> argv;
     for (const std::string& a : args)
@@ -51,6 +55,8 @@ inline pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::
     posix_spawn_file_actions_init(&actions);
     if (quiet)
         posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    if (server)
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     pid_t pid = 0;
     const int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
@@ -97,7 +103,7 @@ public:
     {
         if (!Exists("/usr/bin/xcompmgr"))
             return false;
-        compositor_ = Spawn({ "xcompmgr", "-d", Name() }, {}, true);
+        compositor_ = Spawn({ "xcompmgr", "-d", Name() }, {}, true, true);
         if (compositor_ > 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(300));
         return compositor_ > 0;
@@ -126,18 +132,34 @@ private:
         return text;
     }
 
+    // The process id written in the display's lock file, or -1. Another test program's server on
+    // the same number makes the socket appear before ours gives up, so the socket alone says
+    // nothing about whose server answers there.
+    static pid_t LockHolder(int n)
+    {
+        FILE* lock = std::fopen((Numbered("/tmp/.X", n) + "-lock").c_str(), "r");
+        if (lock == nullptr)
+            return -1;
+        long holder = -1;
+        if (std::fscanf(lock, "%ld", &holder) != 1)
+            holder = -1;
+        std::fclose(lock);
+        return static_cast<pid_t>(holder);
+    }
+
     void TryDisplay(int n, const std::string& screen)
     {
         const std::string socket = Numbered("/tmp/.X11-unix/X", n);
         if (Exists(socket) || Exists(Numbered("/tmp/.X", n) + "-lock"))
             return;
-        const pid_t pid = Spawn({ "Xvfb", Numbered(":", n), "-screen", "0", screen, "-nolisten", "tcp" }, {}, true);
+        const pid_t pid
+            = Spawn({ "Xvfb", Numbered(":", n), "-screen", "0", screen, "-nolisten", "tcp" }, {}, true, true);
         if (pid < 0)
             return;
         for (int i = 0; i < 200; ++i) {
             if (waitpid(pid, nullptr, WNOHANG) == pid)
                 return;  // lost a race for that number: try the next
-            if (Exists(socket)) {
+            if (Exists(socket) && LockHolder(n) == pid) {
                 server_ = pid;
                 display_ = n;
                 return;
