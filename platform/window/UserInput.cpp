@@ -815,8 +815,11 @@ BOOL ChangeCaret(HWND hwnd, Change change)
     platform::CaretRecord& caret = queue->caret;
     if (!caret.hwnd || (hwnd && caret.hwnd != hwnd))
         return FALSE;
-    RedrawCaret(wm, caret);
+    // The old place is shown again once the caret has left it: a screen that inverts the caret's
+    // pixels as it presents would otherwise keep it drawn there.
+    const platform::CaretRecord old = caret;
     change(caret);
+    RedrawCaret(wm, old);
     RedrawCaret(wm, caret);
     return TRUE;
 }
@@ -831,8 +834,9 @@ BOOL CreateCaret(HWND hwnd, HBITMAP, int width, int height)
     Window* window = wm.Find(hwnd);
     if (!window || window->queue != queue)
         return FALSE;
-    RedrawCaret(wm, queue->caret);
+    const platform::CaretRecord old = queue->caret;
     queue->caret = { hwnd, width > 0 ? width : 1, height > 0 ? height : 16, {}, 1 };
+    RedrawCaret(wm, old);
     return TRUE;
 }
 

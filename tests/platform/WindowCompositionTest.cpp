@@ -197,8 +197,14 @@ TEST_F(Composition, CaretShowsInvertedWhileShown)
     EXPECT_THAT(hl::PixelAt(10, 12), IsColour(255, 255, 255));  // created hidden
     ShowCaret(hwnd);
     EXPECT_THAT(hl::PixelAt(10, 12), IsColour(0, 0, 0));
-    HideCaret(hwnd);
+    SetCaretPos(40, 40);  // moved: nothing is left where it was
     EXPECT_THAT(hl::PixelAt(10, 12), IsColour(255, 255, 255));
+    EXPECT_THAT(hl::PixelAt(40, 42), IsColour(0, 0, 0));
+    HideCaret(hwnd);
+    EXPECT_THAT(hl::PixelAt(40, 42), IsColour(255, 255, 255));
+    ShowCaret(hwnd);
+    ASSERT_TRUE(CreateCaret(hwnd, nullptr, 2, 16));  // a new caret takes the shown one away
+    EXPECT_THAT(hl::PixelAt(40, 42), IsColour(255, 255, 255));
     DestroyCaret();
 }
 

@@ -129,6 +129,22 @@ void ShowPatternAndCheckScreen()
     if (composited) {
         EXPECT_EQ(rgb(kLeft + 175, kTop + 100), 0xFF7F7Fu);  // red at half alpha over white
     }
+    // The caret is inverted into the pixels as they go to the server: once moved, nothing of it
+    // may stay where it was.
+    const auto becomes = [&](int x, int y, uint32_t want) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (grab() && rgb(x, y) != want && std::chrono::steady_clock::now() < end)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        return rgb(x, y) == want;
+    };
+    ASSERT_TRUE(CreateCaret(hwnd, nullptr, 2, 16));
+    ShowCaret(hwnd);  // shown where it was created, before it is placed
+    EXPECT_TRUE(becomes(kLeft, kTop + 2, 0x00FFFFu));
+    SetCaretPos(60, 10);
+    EXPECT_TRUE(becomes(kLeft + 60, kTop + 12, 0x00FFFFu));
+    EXPECT_TRUE(becomes(kLeft, kTop + 2, 0xFF0000u));
+    DestroyCaret();
+    EXPECT_TRUE(becomes(kLeft + 60, kTop + 12, 0xFF0000u));
     screen.Close();
     DestroyWindow(hwnd);
 }
