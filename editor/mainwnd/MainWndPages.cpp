@@ -332,6 +332,11 @@ bool CMainWnd::OnPageTabSelected(const SkinUI::CUIString& name)
     const bool keepWatermark = tab->endLimit == 1002 && Visible(m_pWaterMaker);
     if (m_pWatermarkWnd)
         ::ShowWindow(m_pWatermarkWnd->GetHWND(), keepWatermark ? SW_SHOW : SW_HIDE);
+    // The typed subtitles' layer lies over the subtitle page's preview alone, as the watermark
+    // overlay lies over its own: another page must not show it.
+    const bool keepTextLayer = tab->endLimit == 1002 && Visible(m_psubtitleVer);
+    if (m_pTextLayerWnd && ::IsWindow(m_pTextLayerWnd->GetHWND()))
+        ::ShowWindow(m_pTextLayerWnd->GetHWND(), keepTextLayer ? SW_SHOWNOACTIVATE : SW_HIDE);
     for (Member member : kPlayers) {
         if (std::find(tab->keep.begin(), tab->keep.end(), member) != tab->keep.end())
             continue;

@@ -625,6 +625,11 @@ TEST_F(ClipSubPages, TypedSubtitlesStayOnThePicture)
             EXPECT_EQ(rc.left, client.left);
         }
     }
+    // Another tab hides the layer with the page it lies on; the multi-clip tab shows it again.
+    incoming::Select(w.m_ptabFenge);
+    EXPECT_FALSE(::IsWindowVisible(layer->GetHWND()));
+    incoming::Select(w.m_ptabAdd);
+    EXPECT_TRUE(::IsWindowVisible(layer->GetHWND()));
 }
 
 TEST_F(ClipSubPages, TypedSubtitlesAreRenderedSavedAndShownInTheirTimes)
