@@ -36,8 +36,10 @@ constexpr int kPageHeight = 675;
 constexpr int kMarkerLayoutDelayMs = 10;
 constexpr int kRefitResetMs = 500;
 constexpr int kRotationReapplyMs = 500;
-constexpr DWORD kDarkText = 0xFF333333;
-constexpr DWORD kGreyText = 0xFFCCCCCC;
+// The split mode's own labels stand out and the others recede: light and dim on our dark skin
+// (dark and light grey on a light one).
+constexpr DWORD kModeLabelActive = 0xFFE6E8EE;
+constexpr DWORD kModeLabelIdle = 0xFF6B7180;
 constexpr DWORD kSingleShotColour = 0xFF347AEB;
 constexpr DWORD kSeriesShotColour = 0xFF00FF00;
 constexpr int kScreenRowFrameWidth = 232;
@@ -117,17 +119,17 @@ void SetButtonImages(SkinUI::CControlUI* control, const wchar_t* image)
     button->SetPushedImage(image);
 }
 
-// The three split modes: which add button shows, which labels are dark, which inputs take the
+// The three split modes: which add button shows, which labels stand out, which inputs take the
 // mouse and which edit takes the focus.
 void ApplySplitMode(CMainWnd& w, int mode)
 {
     Show(w.m_pAddSengenTime, mode == 0);
     Show(w.m_pAddSengenNum, mode == 1);
     Show(w.m_pAddSengenTimeNum, mode == 2);
-    SetTextColour(w.m_pSegmenTime, mode == 0 ? kDarkText : kGreyText);
-    SetTextColour(w.m_pSegmennameNum, mode == 1 ? kDarkText : kGreyText);
-    SetTextColour(w.m_pSegmenname, mode == 2 ? kDarkText : kGreyText);
-    SetTextColour(w.m_pSegmeinnname, mode == 2 ? kDarkText : kGreyText);
+    SetTextColour(w.m_pSegmenTime, mode == 0 ? kModeLabelActive : kModeLabelIdle);
+    SetTextColour(w.m_pSegmennameNum, mode == 1 ? kModeLabelActive : kModeLabelIdle);
+    SetTextColour(w.m_pSegmenname, mode == 2 ? kModeLabelActive : kModeLabelIdle);
+    SetTextColour(w.m_pSegmeinnname, mode == 2 ? kModeLabelActive : kModeLabelIdle);
     SetButtonImages(w.m_pSegmenCut, mode == 0 ? L"33.png" : L"");
     SetMouse(w.m_pSegmenCut, mode == 0);
     for (SkinUI::CControlUI* c : { w.m_pstartSegmenHour, w.m_pstartSegmenminute, w.m_pstartSegmensecond,

@@ -79,8 +79,8 @@ void FollowRows(CMainWnd& main)
     const int count = rows ? rows->GetCount() : 0;
     if (main.m_pSegmenExport)
         main.m_pSegmenExport->SetEnabled(count > 0);
-    if (main.m_pSegmennameNum)
-        main.m_pSegmennameNum->SetText(FormatWide(L"%d", count).c_str());
+    if (SkinUI::CControlUI* shown = main.GetPaintManager().FindControl(L"SegmenCount"))
+        shown->SetText(FormatWide(L"%d", count).c_str());
 }
 
 // ---- the file and the player ----

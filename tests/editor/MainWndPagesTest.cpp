@@ -144,7 +144,16 @@ TEST_F(MainWndPagesTest, SplitModesSwitchInputsImagesAndFocus)
     EXPECT_FALSE(w.m_pAddSengenTime->IsVisible());
     EXPECT_TRUE(w.m_pstartSegmen->IsMouseEnabled());
     EXPECT_FALSE(w.m_pstartSegmenHour->IsMouseEnabled());
+    // The labels of the mode's own row stand out, the others' recede.
+    auto colour = [](SkinUI::CControlUI* label) {
+        return static_cast<SkinUI::CLabelUI*>(label->GetInterface(L"Label"))->GetTextColor();
+    };
+    EXPECT_GT(colour(w.m_pSegmennameNum), colour(w.m_pSegmenTime));
+    EXPECT_EQ(colour(w.m_pSegmenname), colour(w.m_pSegmenTime));
+    EXPECT_EQ(colour(w.m_pSegmeinnname), colour(w.m_pSegmenTime));
     Select(L"TimeAverage");
+    EXPECT_GT(colour(w.m_pSegmenname), colour(w.m_pSegmennameNum));
+    EXPECT_EQ(colour(w.m_pSegmeinnname), colour(w.m_pSegmenname));
     EXPECT_TRUE(w.m_pstartAverageHour->IsMouseEnabled());
     EXPECT_FALSE(w.m_pstartSegmen->IsMouseEnabled());
     EXPECT_TRUE(w.m_pAddSengenTimeNum->IsVisible());

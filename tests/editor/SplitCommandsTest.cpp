@@ -51,7 +51,7 @@ protected:
         return tasks;
     }
     bool ExportEnabled() { return window->m_pSegmenExport->IsEnabled(); }
-    std::wstring CountShown() { return window->m_pSegmennameNum->GetText().GetData(); }
+    std::wstring CountShown() { return window->GetPaintManager().FindControl(L"SegmenCount")->GetText().GetData(); }
     // The picture a split row shows, as the window loaded it when the row painted.
     const SkinUI::TImageInfo* RowThumbnail(int index)
     {
