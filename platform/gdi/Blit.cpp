@@ -87,14 +87,17 @@ bool Compose(DeviceContext* dest, DeviceContext* src, BlitRequest r, cairo_opera
     cairo_clip(cr);
     cairo_translate(cr, r.x, r.y);
     cairo_scale(cr, static_cast<double>(r.width) / area.width, static_cast<double>(r.height) / area.height);
-    cairo_set_source_surface(cr, view.Get(), 0, 0);
-    cairo_pattern_t* pattern = cairo_get_source(cr);
+    // Our own pattern, not cairo_get_source: on a context in an error state that hands out a new
+    // pattern nobody frees.
+    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(view.Get());
     const bool sameSize = area.width == r.width && area.height == r.height;
     // Only a scaled source samples past its edges; unscaled, the clip keeps every sample inside
     // it, and without an extend mode the compositor takes its fast paths.
     if (!sameSize)
         cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
     cairo_pattern_set_filter(pattern, sameSize ? CAIRO_FILTER_NEAREST : smooth ? CAIRO_FILTER_GOOD : CAIRO_FILTER_NEAREST);
+    cairo_set_source(cr, pattern);
+    cairo_pattern_destroy(pattern);
     if (alpha >= 1.0)
         cairo_paint(cr);
     else

@@ -177,6 +177,12 @@ cairo_t* DeviceContext::Cairo()
 {
     if (!m_target)
         return nullptr;
+    // A context cairo has put in an error (a singular transform, say) draws nothing ever again:
+    // the DC starts a new one. A canvas still working on the old one holds its own reference.
+    if (m_cairo && cairo_status(m_cairo) != CAIRO_STATUS_SUCCESS) {
+        cairo_destroy(m_cairo);
+        m_cairo = nullptr;
+    }
     if (!m_cairo) {
         m_cairo = cairo_create(m_target);
         m_cairoClipValid = false;
@@ -247,9 +253,11 @@ Canvas::Canvas(DeviceContext* dc)
     if (!dc)
         return;
     cairo_t* cr = dc->Cairo();
-    if (!cr || cairo_region_is_empty(dc->TargetClip()))
+    // A finished target (a window's buffer replaced while one of its DCs is held) gives only
+    // contexts in an error state: nothing to draw on.
+    if (!cr || cairo_status(cr) != CAIRO_STATUS_SUCCESS || cairo_region_is_empty(dc->TargetClip()))
         return;
-    m_cairo = cr;
+    m_cairo = cairo_reference(cr);
     cairo_save(m_cairo);
     cairo_translate(m_cairo, dc->ToTargetX(0), dc->ToTargetY(0));
 }
@@ -260,6 +268,7 @@ Canvas::~Canvas()
         return;
     cairo_restore(m_cairo);
     cairo_surface_flush(cairo_get_target(m_cairo));
+    cairo_destroy(m_cairo);
 }
 
 // ---- Pixels and the alpha rule ----------------------------------------------------------------

@@ -375,9 +375,11 @@ Status Graphics::DrawImage(Image* image, REAL x, REAL y, REAL width, REAL height
     }
     cairo_translate(cr, x, y);
     cairo_scale(cr, width / iw, height / ih);
-    cairo_set_source_surface(cr, source, 0, 0);
-    cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
-    cairo_pattern_set_filter(cairo_get_source(cr), FilterFor(m_interpolation));
+    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(source);  // as in a blit: never cairo_get_source
+    cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
+    cairo_pattern_set_filter(pattern, FilterFor(m_interpolation));
+    cairo_set_source(cr, pattern);
+    cairo_pattern_destroy(pattern);
     cairo_rectangle(cr, 0, 0, iw, ih);
     cairo_fill(cr);
     if (source != surface)

@@ -1,5 +1,6 @@
 // Pixel probes of the GDI-style drawing calls on memory DCs with 32-bit DIB sections.
 
+#include "platform/GdiPlus.h"
 #include "platform/WinGdi.h"
 
 #include <gtest/gtest.h>
@@ -163,6 +164,23 @@ TEST(GdiDraw, StretchBltScalesWithHalftoneSmoothing)
     ASSERT_TRUE(StretchBlt(dest.dc(), 0, 0, 8, 2, src.dc(), 0, 0, 2, 1, SRCCOPY));
     EXPECT_EQ(dest.at(3, 0), 0xFF000000u);
     EXPECT_EQ(dest.at(4, 0), 0xFFFFFFFFu);
+}
+
+// A drawing call that cairo refuses (a singular transform) spoils the DC's drawing state for no
+// later call: the next copy onto the DC still draws.
+TEST(GdiDraw, ARefusedTransformLeavesTheDCDrawing)
+{
+    Dib src(2, 2), dest(8, 8);
+    src.Fill(0xFF00FF00);
+    {
+        Gdiplus::Graphics graphics(dest.dc());
+        graphics.ScaleTransform(0, 0);
+        Gdiplus::SolidBrush red(Gdiplus::Color(255, 255, 0, 0));
+        graphics.FillRectangle(&red, 0.0f, 0.0f, 8.0f, 8.0f);
+    }
+    EXPECT_EQ(dest.at(4, 4), 0u) << "nothing can be drawn through a singular transform";
+    ASSERT_TRUE(StretchBlt(dest.dc(), 0, 0, 8, 8, src.dc(), 0, 0, 2, 2, SRCCOPY));
+    EXPECT_EQ(dest.at(4, 4), 0xFF00FF00u);
 }
 
 TEST(GdiDraw, BitBltWithinOneBitmapOverlapping)
