@@ -15,6 +15,7 @@
 #include "platform/Windows.h"
 #include "platform/headless/HeadlessScreen.h"
 #include "ui/controls/ComboUI.h"
+#include "ui/controls/OptionUI.h"
 #include "ui/core/ControlFactory.h"
 #include "ui/core/TabLayoutUI.h"
 
@@ -300,6 +301,13 @@ TEST(MainSkinLint, BuiltWindowBindsAndPlacesTheCutPage)
         ASSERT_NE(combo, nullptr) << Narrow(name);
         ASSERT_GE(combo->GetCurSel(), 0) << Narrow(name);
         EXPECT_EQ(std::wstring(combo->GetItemAt(combo->GetCurSel())->GetText().GetData()), text) << Narrow(name);
+    }
+    // A rotation box takes the mouse only once its option is ticked: both start unticked.
+    for (const auto& [option, box] : { std::pair { L"Spin", L"Comspin" }, std::pair { L"CoverSpin", L"CorverComspin" } }) {
+        auto* tick = static_cast<SkinUI::COptionUI*>(pm.FindControl(option)->GetInterface(L"Option"));
+        ASSERT_NE(tick, nullptr) << Narrow(option);
+        EXPECT_FALSE(tick->IsSelected()) << Narrow(option);
+        EXPECT_FALSE(pm.FindControl(box)->IsMouseEnabled()) << Narrow(box);
     }
 
     auto* pages = static_cast<SkinUI::CTabLayoutUI*>(pm.FindControl(L"tab_Tran")->GetInterface(L"TabLayout"));
