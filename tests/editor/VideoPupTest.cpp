@@ -178,6 +178,25 @@ TEST_F(VideoPupTest, FormatHostileNameAndTheTrimmedGifMode)
     EXPECT_EQ(std::wstring(m_main.m_exportInfo.folder.GetData()), L"/old/out");
 }
 
+// The split export pads the format label down (its name field is hidden): in every mode the label
+// stays whole in its row, level with its combo.
+TEST_F(VideoPupTest, TheFormatLabelStandsBesideItsComboInEveryMode)
+{
+    for (const wchar_t* mode : { L"", L"SengVideo" }) {
+        SCOPED_TRACE(WideToUtf8(mode));
+        Run(mode, [](SkinUI::CPaintManagerUI& pm) {
+            ::UpdateWindow(pm.GetPaintWindow());
+            const RECT label = pm.FindControl(L"ExportFormat")->GetPos();
+            const RECT combo = pm.FindControl(L"VideoFormat")->GetPos();
+            const RECT row = pm.FindControl(L"Hor1")->GetPos();
+            EXPECT_GE(label.top, row.top);
+            EXPECT_LE(label.bottom, row.bottom);
+            EXPECT_EQ(label.top + label.bottom, combo.top + combo.bottom);
+            ClickControl(pm.FindControl(L"Open"));
+        });
+    }
+}
+
 TEST_F(VideoPupTest, CancelledBrowserCloseAndEscapeChangeNothingAndStopNoEncoder)
 {
     WriteFileText(SettingsFile(), "<root><Element1 attribute1=\"/old/out\"/></root>");
