@@ -289,12 +289,11 @@ public:
     void ChangeMusicVideo();
     void OpenSubtitlePage(SkinUI::CControlUI* row, SkinUI::CControlUI* sender);
     CWaterFloatWnd* TextLayer() const;
-    void PlaceTextLayer(double aspect);
     void StartTextItem(bool samePlace);
     bool RenderTextItems();
     void OpenWatermarkPage(SkinUI::CControlUI* row);
     CChildWnd* WatermarkOverlay() const;
-    void PlaceWatermarkOverlay(double aspect);
+    void FitOverlay(SkinUI::CWindowWnd* overlay, SkinUI::CControlUI* preview, double aspect, bool textLayer);
     void PlaceOverlay(SkinUI::CWindowWnd* overlay, SkinUI::CControlUI* preview, bool textLayer);
     void RestoreWatermark(const ClipRecord& record);
     void ResetTextWatermarkControls();

@@ -33,6 +33,30 @@ constexpr int kJobStopWaitMs = 10000;
 
 using RowPage = CMainWnd::RowPage;
 
+// Items join a list export's queue only while it runs, under the queue's lock, so that an item is
+// either taken by the running export or starts a new one.
+template <class Item>
+bool AppendWhileRunning(std::mutex& lock, const std::atomic<uint8_t>& running, std::vector<Item>& queue,
+                        const std::vector<Item>& items)
+{
+    std::lock_guard guard(lock);
+    if (!running)
+        return false;
+    queue.insert(queue.end(), items.begin(), items.end());
+    return true;
+}
+
+// Ends a list export and waits, at most `timeoutMs`, until its job has let go of its rows.
+template <class Item>
+bool StopListJob(std::mutex& lock, std::atomic<uint8_t>& running, std::vector<Item>& queue,
+                 std::condition_variable& left, const int& inside, int timeoutMs)
+{
+    std::unique_lock guard(lock);
+    running = 0;
+    queue.clear();  // its rows are going: a later export starts from an empty queue
+    return left.wait_for(guard, std::chrono::milliseconds(timeoutMs), [&inside] { return inside == 0; });
+}
+
 RowPage SelectedListPage(CMainWnd& main)
 {
     return IsChecked(main.m_ptabGIF) ? RowPage::Gif : IsChecked(main.m_ptabAdd) ? RowPage::Clip : RowPage::Merge;
@@ -416,20 +440,12 @@ ListRowViews& CMainWnd::RowViews()
 
 bool CMainWnd::OfferGifToRunningJob(const std::vector<GifListItem>& items)
 {
-    std::lock_guard lock(m_gifQueueLock);
-    if (!m_bGifRunning)
-        return false;
-    m_vecGifQueue.insert(m_vecGifQueue.end(), items.begin(), items.end());
-    return true;
+    return AppendWhileRunning(m_gifQueueLock, m_bGifRunning, m_vecGifQueue, items);
 }
 
 bool CMainWnd::OfferClipToRunningJob(const std::vector<ClipExportEntry>& entries)
 {
-    std::lock_guard lock(m_clipQueueLock);
-    if (!m_bClipRunning)
-        return false;
-    m_vecExportQueue.insert(m_vecExportQueue.end(), entries.begin(), entries.end());
-    return true;
+    return AppendWhileRunning(m_clipQueueLock, m_bClipRunning, m_vecExportQueue, entries);
 }
 
 void CMainWnd::ClearGifQueue()
@@ -446,16 +462,10 @@ void CMainWnd::ClearClipQueue()
 
 bool CMainWnd::StopGifJob(int timeoutMs)
 {
-    std::unique_lock lock(m_gifQueueLock);
-    m_bGifRunning = 0;
-    m_vecGifQueue.clear();  // its rows are going: a later export starts from an empty queue
-    return m_gifJobLeft.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return m_nGifJobsInside == 0; });
+    return StopListJob(m_gifQueueLock, m_bGifRunning, m_vecGifQueue, m_gifJobLeft, m_nGifJobsInside, timeoutMs);
 }
 
 bool CMainWnd::StopClipJob(int timeoutMs)
 {
-    std::unique_lock lock(m_clipQueueLock);
-    m_bClipRunning = 0;
-    m_vecExportQueue.clear();
-    return m_clipJobLeft.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return m_nClipJobsInside == 0; });
+    return StopListJob(m_clipQueueLock, m_bClipRunning, m_vecExportQueue, m_clipJobLeft, m_nClipJobsInside, timeoutMs);
 }

@@ -55,14 +55,6 @@ CWaterFloatWnd* CMainWnd::TextLayer() const
     return dynamic_cast<CWaterFloatWnd*>(m_pTextLayerWnd);
 }
 
-void CMainWnd::PlaceTextLayer(double aspect)
-{
-    const SIZE picture = PictureSizeOnControl(m_psubtitlePlayer, aspect, m_strClipWidth, m_strClipHeight);
-    m_nSubPagePicWidth = picture.cx;
-    m_nSubPagePicHeight = picture.cy;
-    PlaceOverlay(TextLayer(), m_psubtitlePlayer, true);
-}
-
 void CMainWnd::StartTextItem(bool samePlace)
 {
     m_textItem.name = FormatWide(L"Index%d", ++m_nTextItemIndex);
@@ -93,7 +85,7 @@ void CMainWnd::OpenSubtitlePage(SkinUI::CControlUI* row, SkinUI::CControlUI* sen
     m_pTextLayerWnd = layer;
     layer->Create(m_hWnd, L"", WS_POPUP | WS_VISIBLE, WS_EX_TOOLWINDOW);
     ::ShowWindow(layer->GetHWND(), SW_SHOW);
-    PlaceTextLayer(facts.aspect);
+    FitOverlay(m_pTextLayerWnd, m_psubtitlePlayer, facts.aspect, true);
     FillFontCombo(m_pSubtitleFont, ListInstalledFonts(), L"微软雅黑");
     Enable(m_pInsertSubtitle, true);
     Enable(m_psubtitleText, true);
@@ -231,7 +223,7 @@ void CMainWnd::ChangeSubtitleVideo()
     const ClipRowFacts facts = ReplaceClipVideo(m_psubtitlePlayer, path);
     m_textItem.videoScale = TextLayerScale(std::wcstol(facts.width.c_str(), nullptr, 10),
                                            std::wcstol(facts.height.c_str(), nullptr, 10));
-    PlaceTextLayer(facts.aspect);
+    FitOverlay(m_pTextLayerWnd, m_psubtitlePlayer, facts.aspect, true);
     m_vecTextItems.clear();
     if (CWaterFloatWnd* layer = TextLayer())
         layer->RemoveAllItems();

@@ -110,12 +110,13 @@ CChildWnd* CMainWnd::WatermarkOverlay() const
     return dynamic_cast<CChildWnd*>(m_pWatermarkWnd);
 }
 
-void CMainWnd::PlaceWatermarkOverlay(double aspect)
+// Sizes the sub-page's picture to the clip's shape on its preview, then centres the overlay there.
+void CMainWnd::FitOverlay(SkinUI::CWindowWnd* overlay, SkinUI::CControlUI* preview, double aspect, bool textLayer)
 {
-    const SIZE picture = PictureSizeOnControl(m_pWaterMakerPlayer, aspect, m_strClipWidth, m_strClipHeight);
+    const SIZE picture = PictureSizeOnControl(preview, aspect, m_strClipWidth, m_strClipHeight);
     m_nSubPagePicWidth = picture.cx;
     m_nSubPagePicHeight = picture.cy;
-    PlaceOverlay(m_pWatermarkWnd, m_pWaterMakerPlayer, false);
+    PlaceOverlay(overlay, preview, textLayer);
 }
 
 // Centres an overlay on its preview at the sub-page's picture size. The rectangle is recorded
@@ -164,7 +165,7 @@ void CMainWnd::OpenWatermarkPage(SkinUI::CControlUI* row)
     if (m_pWatermarkWnd && ::IsWindow(m_pWatermarkWnd->GetHWND()))
         m_pWatermarkWnd->Close(1);
     m_pWatermarkWnd = nullptr;
-    PlaceWatermarkOverlay(facts.aspect);
+    FitOverlay(m_pWatermarkWnd, m_pWaterMakerPlayer, facts.aspect, false);
     auto* overlay = new CChildWnd;  // deletes itself with its window and clears m_pWatermarkWnd
     m_pWatermarkWnd = overlay;
     overlay->Create(m_hWnd, L"", WS_POPUP | WS_VISIBLE, WS_EX_TOOLWINDOW, VideoRectangle[0], VideoRectangle[1],
@@ -332,7 +333,7 @@ void CMainWnd::ChangeWatermarkVideo()
     if (CAVPlayer* player = PlayerOf(m_pWaterMakerPlayer))
         player->StopPlayback();
     const ClipRowFacts facts = ReplaceClipVideo(m_pWaterMakerPlayer, path);
-    PlaceWatermarkOverlay(facts.aspect);
+    FitOverlay(m_pWatermarkWnd, m_pWaterMakerPlayer, facts.aspect, false);
     ResetTextWatermarkControls();
     SetText(m_pWaterPath, L"");
     ResetPictureWatermarkControls();

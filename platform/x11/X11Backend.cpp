@@ -10,6 +10,7 @@
 #include "platform/gdi/Region.h"
 #include "platform/window/UserInternal.h"
 #include "platform/x11/XdndSource.h"
+#include "platform/x11/XMessages.h"
 #include "platform/x11/XdndTarget.h"
 
 #include <X11/XKBlib.h>
@@ -581,18 +582,9 @@ bool X11Backend::BeginMoveSize(Window& window, int edge, POINT screen)
     // _NET_WM_MOVERESIZE directions by WMSZ_ edge (index), 8 = move.
     static const long directions[] = { 8, 7, 3, 1, 0, 2, 5, 6, 4 };
     XUngrabPointer(m_display, CurrentTime);
-    XEvent event {};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = native->xid;
-    event.xclient.message_type = AtomOf("_NET_WM_MOVERESIZE");
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = screen.x;
-    event.xclient.data.l[1] = screen.y;
-    event.xclient.data.l[2] = directions[edge >= 0 && edge <= 8 ? edge : 0];
-    event.xclient.data.l[3] = Button1;
-    event.xclient.data.l[4] = 1;
-    XSendEvent(m_display, m_root, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
-    XFlush(m_display);
+    SendClientMessage(m_display, m_root, native->xid, AtomOf("_NET_WM_MOVERESIZE"),
+                      { screen.x, screen.y, directions[edge >= 0 && edge <= 8 ? edge : 0], Button1, 1 },
+                      SubstructureRedirectMask | SubstructureNotifyMask);
     return true;
 }
 
@@ -644,26 +636,20 @@ bool X11Backend::WarpPointer(POINT point)
 
 void X11Backend::AnswerSelection(const XSelectionRequestEvent& request)
 {
-    XSelectionEvent reply {};
-    reply.type = SelectionNotify;
-    reply.requestor = request.requestor;
-    reply.selection = request.selection;
-    reply.target = request.target;
-    reply.time = request.time;
-    reply.property = None;
+    Atom answered = None;
     const Atom utf8 = AtomOf("UTF8_STRING"), targets = AtomOf("TARGETS");
     if (request.target == targets) {
         Atom offered[] = { targets, utf8, XA_STRING };
         XChangeProperty(m_display, request.requestor, request.property, XA_ATOM, 32, PropModeReplace,
                         reinterpret_cast<unsigned char*>(offered), 3);
-        reply.property = request.property;
+        answered = request.property;
     } else if (request.target == utf8 || request.target == XA_STRING) {
         const std::string text = WideToUtf8(m_clipText);
         XChangeProperty(m_display, request.requestor, request.property, request.target, 8, PropModeReplace,
                         reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()));
-        reply.property = request.property;
+        answered = request.property;
     }
-    XSendEvent(m_display, request.requestor, False, 0, reinterpret_cast<XEvent*>(&reply));
+    SendSelectionNotify(m_display, request, answered);
 }
 
 void X11Backend::HandleKey(XKeyEvent& event, NativeWindow* native, std::vector<std::function<void()>>& reports)

@@ -1,5 +1,7 @@
 #include "platform/x11/XdndSource.h"
 
+#include "platform/x11/XMessages.h"
+
 #include <X11/Xatom.h>
 
 #include <vector>
@@ -182,13 +184,7 @@ bool XdndSource::OnSelectionRequest(const XSelectionRequestEvent& request)
 {
     if (request.selection != AtomOf("XdndSelection"))
         return false;
-    XSelectionEvent reply {};
-    reply.type = SelectionNotify;
-    reply.requestor = request.requestor;
-    reply.selection = request.selection;
-    reply.target = request.target;
-    reply.time = request.time;
-    reply.property = None;
+    Atom answered = None;
     const Atom property = request.property != None ? request.property : request.target;
     if (m_offer && request.target == AtomOf("TARGETS")) {
         std::vector<Atom> types { AtomOf("TARGETS") };
@@ -196,7 +192,7 @@ bool XdndSource::OnSelectionRequest(const XSelectionRequestEvent& request)
             types.push_back(AtomOf(type.c_str()));
         XChangeProperty(m_display, request.requestor, property, XA_ATOM, 32, PropModeReplace,
                         reinterpret_cast<const unsigned char*>(types.data()), static_cast<int>(types.size()));
-        reply.property = property;
+        answered = property;
     } else if (m_offer) {
         char* name = XGetAtomName(m_display, request.target);
         const std::string* bytes = name != nullptr ? m_offer->Find(name) : nullptr;
@@ -208,11 +204,10 @@ bool XdndSource::OnSelectionRequest(const XSelectionRequestEvent& request)
         if (bytes != nullptr && static_cast<long>(bytes->size()) < most * 4 - 1024) {
             XChangeProperty(m_display, request.requestor, property, request.target, 8, PropModeReplace,
                             reinterpret_cast<const unsigned char*>(bytes->data()), static_cast<int>(bytes->size()));
-            reply.property = property;
+            answered = property;
         }
     }
-    XSendEvent(m_display, request.requestor, False, NoEventMask, reinterpret_cast<XEvent*>(&reply));
-    XFlush(m_display);
+    SendSelectionNotify(m_display, request, answered);
     return true;
 }
 
@@ -229,19 +224,7 @@ void XdndSource::OnDestroyed(::Window window)
 
 void XdndSource::Send(::Window to, const char* type, long l1, long l2, long l3, long l4)
 {
-    XEvent event {};
-    event.xclient.type = ClientMessage;
-    event.xclient.display = m_display;
-    event.xclient.window = to;
-    event.xclient.message_type = AtomOf(type);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = static_cast<long>(m_owner);
-    event.xclient.data.l[1] = l1;
-    event.xclient.data.l[2] = l2;
-    event.xclient.data.l[3] = l3;
-    event.xclient.data.l[4] = l4;
-    XSendEvent(m_display, to, False, NoEventMask, &event);
-    XFlush(m_display);
+    SendClientMessage(m_display, to, to, AtomOf(type), { static_cast<long>(m_owner), l1, l2, l3, l4 });
 }
 
 // Another program's target is watched for its end; our own windows already report theirs.

@@ -1,5 +1,7 @@
 #include "platform/x11/XdndTarget.h"
 
+#include "platform/x11/XMessages.h"
+
 #include "platform/WinBase.h"
 
 #include <X11/Xatom.h>
@@ -129,32 +131,17 @@ std::shared_ptr<DroppedData> XdndTarget::ReadDropped(::Window requestor, Atom pr
 
 void XdndTarget::SendStatus(::Window target)
 {
-    XEvent reply {};
-    reply.xclient.type = ClientMessage;
-    reply.xclient.display = m_display;
-    reply.xclient.window = m_source;
-    reply.xclient.message_type = AtomOf("XdndStatus");
-    reply.xclient.format = 32;
-    reply.xclient.data.l[0] = static_cast<long>(target);
-    reply.xclient.data.l[1] = (m_type != 0 ? 1 : 0) | 2;  // accepted; keep sending positions
-    reply.xclient.data.l[4] = m_type != 0 ? static_cast<long>(AtomOf("XdndActionCopy")) : 0;
-    XSendEvent(m_display, m_source, False, NoEventMask, &reply);
-    XFlush(m_display);
+    const long action = m_type != 0 ? static_cast<long>(AtomOf("XdndActionCopy")) : 0;
+    // Bit 0: the drop is taken; bit 1: keep sending positions.
+    SendClientMessage(m_display, m_source, m_source, AtomOf("XdndStatus"),
+                      { static_cast<long>(target), (m_type != 0 ? 1 : 0) | 2, 0, 0, action });
 }
 
 void XdndTarget::SendFinished(::Window target, bool accepted)
 {
-    XEvent reply {};
-    reply.xclient.type = ClientMessage;
-    reply.xclient.display = m_display;
-    reply.xclient.window = m_source;
-    reply.xclient.message_type = AtomOf("XdndFinished");
-    reply.xclient.format = 32;
-    reply.xclient.data.l[0] = static_cast<long>(target);
-    reply.xclient.data.l[1] = accepted ? 1 : 0;
-    reply.xclient.data.l[2] = accepted ? static_cast<long>(AtomOf("XdndActionCopy")) : 0;
-    XSendEvent(m_display, m_source, False, NoEventMask, &reply);
-    XFlush(m_display);
+    const long action = accepted ? static_cast<long>(AtomOf("XdndActionCopy")) : 0;
+    SendClientMessage(m_display, m_source, m_source, AtomOf("XdndFinished"),
+                      { static_cast<long>(target), accepted ? 1 : 0, action, 0, 0 });
 }
 
 void XdndTarget::Reset()

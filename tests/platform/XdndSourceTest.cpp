@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 // After gtest: X11's macros (None, Bool ...) would clash with its names.
+#include "platform/x11/XMessages.h"
 #include "platform/x11/XdndSource.h"
 #include "support/XvfbSession.h"
 
@@ -100,16 +101,8 @@ struct PeerTarget {
     }
     void Answer(::Window source, const char* message, long l1, long l2, long l4 = 0)
     {
-        XEvent event {};
-        event.xclient.type = ClientMessage;
-        event.xclient.window = source;
-        event.xclient.message_type = AtomOf(connection, message);
-        event.xclient.format = 32;
-        event.xclient.data.l[0] = static_cast<long>(window);
-        event.xclient.data.l[1] = l1;
-        event.xclient.data.l[2] = l2;
-        event.xclient.data.l[4] = l4;
-        XSendEvent(connection, source, False, NoEventMask, &event);
+        platform::SendClientMessage(connection, source, source, AtomOf(connection, message),
+                                    { static_cast<long>(window), l1, l2, 0, l4 });
         XSync(connection, False);
     }
 

@@ -9,6 +9,8 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
+#include "platform/x11/XMessages.h"
+
 #include <string>
 
 namespace xvfbtest {
@@ -50,18 +52,7 @@ public:
     }
     void Send(::Window target, const char* message, long l1, long l2, long l3, long l4)
     {
-        XEvent event {};
-        event.xclient.type = ClientMessage;
-        event.xclient.window = target;
-        event.xclient.message_type = AtomOf(message);
-        event.xclient.format = 32;
-        event.xclient.data.l[0] = static_cast<long>(m_window);
-        event.xclient.data.l[1] = l1;
-        event.xclient.data.l[2] = l2;
-        event.xclient.data.l[3] = l3;
-        event.xclient.data.l[4] = l4;
-        XSendEvent(m_display, target, False, NoEventMask, &event);
-        XFlush(m_display);
+        platform::SendClientMessage(m_display, target, target, AtomOf(message), { static_cast<long>(m_window), l1, l2, l3, l4 });
     }
     void Begin(::Window target, int x, int y)
     {
@@ -87,17 +78,9 @@ public:
                 return true;
             } else if (event.type == SelectionRequest) {
                 const XSelectionRequestEvent& request = event.xselectionrequest;
-                XSelectionEvent reply {};
-                reply.type = SelectionNotify;
-                reply.requestor = request.requestor;
-                reply.selection = request.selection;
-                reply.target = request.target;
-                reply.time = request.time;
-                reply.property = request.property;
                 XChangeProperty(m_display, request.requestor, request.property, request.target, 8, PropModeReplace,
                                 reinterpret_cast<const unsigned char*>(uriList.data()), static_cast<int>(uriList.size()));
-                XSendEvent(m_display, request.requestor, False, NoEventMask, reinterpret_cast<XEvent*>(&reply));
-                XFlush(m_display);
+                platform::SendSelectionNotify(m_display, request, request.property);
             }
         }
         return false;
