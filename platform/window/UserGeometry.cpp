@@ -155,6 +155,10 @@ PosResult ApplyPosLocked(WindowManager& wm, const WINDOWPOS& pos, UINT flags)
         what |= (r.restacked || r.shown) ? unsigned(platform::ChangeZOrder) : 0u;
         if (what)
             wm.backend->TopLevelChanged(*window, what);
+        // Without a compositing manager a translucent window carries what lay below it: it is
+        // presented again where it now lies.
+        if ((window->exStyle & WS_EX_LAYERED) && window->layer != platform::LayerMode::None && (r.moved || r.sized))
+            platform::PresentLocked(wm, window, { 0, 0, window->Width(), window->Height() });
     }
     return r;
 }

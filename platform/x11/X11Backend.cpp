@@ -23,6 +23,7 @@
 #include <X11/keysym.h>
 #include <poll.h>
 
+#include <algorithm>
 #include <chrono>
 #include <clocale>
 #include <condition_variable>
@@ -31,6 +32,7 @@
 #include <optional>
 #include <map>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <unordered_map>
 #include <vector>
@@ -59,6 +61,57 @@ struct NativeWindow {
 };
 
 int IgnoreXError(Display*, XErrorEvent*) { return 0; }
+
+// Premultiplied `p` over the opaque `below`.
+uint32_t Over(uint32_t p, uint32_t below)
+{
+    const uint32_t rest = 255 - (p >> 24);
+    uint32_t out = 0xFF000000u;
+    for (int shift = 0; shift < 24; shift += 8)
+        out |= std::min<uint32_t>(255, ((p >> shift) & 0xFF) + ((below >> shift) & 0xFF) * rest / 255) << shift;
+    return out;
+}
+
+// A window's pixel as a display shows it: premultiplied, opaque unless the window is layered.
+uint32_t ShownPixel(const Window& window, uint32_t pixel)
+{
+    const bool layered = (window.exStyle & WS_EX_LAYERED) && window.layer != LayerMode {};  // {} is None, a name X11 takes
+    uint32_t p = layered && window.layer == LayerMode::PerPixel ? pixel : (pixel | 0xFF000000u);
+    const uint32_t alpha = layered ? window.constantAlpha : 255;
+    if (alpha == 255)
+        return p;
+    uint32_t out = 0;
+    for (int shift = 0; shift < 32; shift += 8)
+        out |= (((p >> shift) & 0xFF) * alpha / 255) << shift;
+    return out;
+}
+
+// What our own windows behind `layer` show under its area `dirty` (window coordinates), black
+// where none of them lies: with no compositing manager, a translucent window is blended over
+// this by us (wm's lock held).
+std::vector<uint32_t> BackdropOf(WindowManager& wm, const Window& layer, const RECT& dirty)
+{
+    const int width = dirty.right - dirty.left, height = dirty.bottom - dirty.top;
+    std::vector<uint32_t> below(static_cast<size_t>(width) * height, 0xFF000000u);
+    const auto at = std::find(wm.topLevels.begin(), wm.topLevels.end(), &layer);
+    const RECT area { dirty.left + layer.rect.left, dirty.top + layer.rect.top, dirty.right + layer.rect.left,
+                      dirty.bottom + layer.rect.top };
+    for (auto it = wm.topLevels.rbegin(); at != wm.topLevels.end() && it.base() != at + 1; ++it) {
+        const Window& w = **it;
+        if (!w.visible || (w.style & WS_MINIMIZE) || !w.buffer || !w.buffer->Data())
+            continue;
+        if ((w.exStyle & WS_EX_LAYERED) && w.layer == LayerMode {})
+            continue;  // shows nothing until it is given its picture or its alpha
+        const RECT meet = RectIntersect(area, w.rect);
+        for (int y = meet.top; y < meet.bottom; ++y) {
+            const auto* from = reinterpret_cast<const uint32_t*>(w.buffer->Data() + static_cast<size_t>(y - w.rect.top) * w.buffer->Stride());
+            uint32_t* to = below.data() + static_cast<size_t>(y - area.top) * width;
+            for (int x = meet.left; x < meet.right; ++x)
+                to[x - area.left] = Over(ShownPixel(w, from[x - w.rect.left]), to[x - area.left]);
+        }
+    }
+    return below;
+}
 
 void RememberRequest(NativeWindow& native, const RECT& rect)
 {
@@ -194,6 +247,8 @@ private:
     void AnswerSelection(const XSelectionRequestEvent& request);
     void Restack();
     void SetInputShape(const Window& window);
+    bool CompositorRunning();
+    void PresentLayersAbove(const Window& window, const RECT& dirty);
     void SetDecorations(const Window& window, NativeWindow& native);
     NativeWindow* NativeOf(::Window xid);
     Atom AtomOf(const char* name) { return XInternAtom(m_display, name, False); }
@@ -214,6 +269,9 @@ private:
     // The serial of our last focus request: focus events the server made before it are stale.
     unsigned long m_focusRequest = 0;
     std::map<unsigned, Cursor> m_cursors;
+    // Whether a compositing manager blends per-pixel-alpha windows; asked again now and then.
+    bool m_compositor = false;
+    std::chrono::steady_clock::time_point m_compositorAsked {};
 
     std::wstring m_clipText;
     bool m_ownClipboard = false;
@@ -496,22 +554,24 @@ void X11Backend::Present(Window& window, const RECT& dirty)
     // The pixels as the server shows them: premultiplied ARGB, opaque unless the window is layered.
     cairo_surface_flush(window.buffer->Surface());
     native->scratch.resize(static_cast<size_t>(width) * height);
-    const bool perPixel = window.layer == LayerMode::PerPixel;
-    const bool layered = (window.exStyle & WS_EX_LAYERED) && window.layer != LayerMode {};  // {} is None, a name X11 takes
-    const uint32_t alpha = layered ? window.constantAlpha : 255;
-    const std::vector<RECT> carets = CaretRects(WindowManager::Get(), &window);
+    const bool layered = (window.exStyle & WS_EX_LAYERED) && window.layer != LayerMode {};
+    const bool translucent = layered && (window.layer == LayerMode::PerPixel || window.constantAlpha != 255);
+    WindowManager& wm = WindowManager::Get();
+    const std::vector<RECT> carets = CaretRects(wm, &window);
+    bool compositor = false;
+    {
+        std::lock_guard guard(m_x);
+        compositor = CompositorRunning();
+    }
+    const bool blendHere = translucent && !compositor;
+    const std::vector<uint32_t> below = blendHere ? BackdropOf(wm, window, dirty) : std::vector<uint32_t> {};
     for (int y = 0; y < height; ++y) {
         const auto* row = reinterpret_cast<const uint32_t*>(window.buffer->Data() + static_cast<size_t>(dirty.top + y) * window.buffer->Stride())
             + dirty.left;
         uint32_t* out = native->scratch.data() + static_cast<size_t>(y) * width;
         for (int x = 0; x < width; ++x) {
-            uint32_t p = perPixel ? row[x] : (row[x] | 0xFF000000u);
-            if (alpha != 255) {
-                const uint32_t a = ((p >> 24) * alpha) / 255, r = (((p >> 16) & 0xFF) * alpha) / 255;
-                const uint32_t g = (((p >> 8) & 0xFF) * alpha) / 255, b = ((p & 0xFF) * alpha) / 255;
-                p = (a << 24) | (r << 16) | (g << 8) | b;
-            }
-            out[x] = p;
+            const uint32_t p = ShownPixel(window, row[x]);
+            out[x] = blendHere ? Over(p, below[static_cast<size_t>(y) * width + x]) : p;
         }
     }
     for (const RECT& caret : carets) {
@@ -520,17 +580,55 @@ void X11Backend::Present(Window& window, const RECT& dirty)
             for (int x = area.left; x < area.right; ++x)
                 native->scratch[static_cast<size_t>(y - dirty.top) * width + (x - dirty.left)] ^= 0x00FFFFFFu;
     }
-    std::lock_guard guard(m_x);
-    XImage* image = XCreateImage(m_display, m_visual, static_cast<unsigned>(m_depth), ZPixmap, 0,
-                                 reinterpret_cast<char*>(native->scratch.data()), static_cast<unsigned>(width),
-                                 static_cast<unsigned>(height), 32, width * 4);
-    if (!image)
-        return;
-    XPutImage(m_display, native->xid, native->gc, image, 0, 0, dirty.left, dirty.top, static_cast<unsigned>(width),
-              static_cast<unsigned>(height));
-    image->data = nullptr;  // the pixels are ours
-    XDestroyImage(image);
-    XFlush(m_display);
+    {
+        std::lock_guard guard(m_x);
+        XImage* image = XCreateImage(m_display, m_visual, static_cast<unsigned>(m_depth), ZPixmap, 0,
+                                     reinterpret_cast<char*>(native->scratch.data()), static_cast<unsigned>(width),
+                                     static_cast<unsigned>(height), 32, width * 4);
+        if (!image)
+            return;
+        XPutImage(m_display, native->xid, native->gc, image, 0, 0, dirty.left, dirty.top, static_cast<unsigned>(width),
+                  static_cast<unsigned>(height));
+        image->data = nullptr;  // the pixels are ours
+        XDestroyImage(image);
+        XFlush(m_display);
+    }
+    if (!compositor)
+        PresentLayersAbove(window, dirty);
+}
+
+// With no compositing manager our translucent windows show what lay below them when they were
+// presented: a window that changes under them has them presented again over its new pixels
+// (wm's lock held, m_x not).
+void X11Backend::PresentLayersAbove(const Window& window, const RECT& dirty)
+{
+    WindowManager& wm = WindowManager::Get();
+    const RECT area { dirty.left + window.rect.left, dirty.top + window.rect.top, dirty.right + window.rect.left,
+                      dirty.bottom + window.rect.top };
+    for (Window* layer : wm.topLevels) {
+        if (layer == &window)
+            return;  // the rest lie below it
+        const bool translucent = (layer->exStyle & WS_EX_LAYERED)
+            && (layer->layer == LayerMode::PerPixel || (layer->layer == LayerMode::ConstantAlpha && layer->constantAlpha != 255));
+        if (!translucent || !layer->visible || (layer->style & WS_MINIMIZE))
+            continue;
+        RECT meet = RectIntersect(area, layer->rect);
+        if (RectEmpty(meet))
+            continue;
+        OffsetRect(&meet, -layer->rect.left, -layer->rect.top);
+        Present(*layer, meet);
+    }
+}
+
+bool X11Backend::CompositorRunning()
+{
+    const auto now = std::chrono::steady_clock::now();
+    if (now - m_compositorAsked >= std::chrono::seconds(1)) {
+        m_compositorAsked = now;
+        const std::string selection = "_NET_WM_CM_S" + std::to_string(m_screen);
+        m_compositor = XGetSelectionOwner(m_display, AtomOf(selection.c_str())) != None;
+    }
+    return m_compositor;
 }
 
 void X11Backend::Activate(Window& window)
