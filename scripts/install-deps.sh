@@ -23,6 +23,8 @@ packages=(
   zenity xdg-utils
   # real-window checks
   xvfb xauth xcompmgr imagemagick libxtst6
+  # a window manager for the journey and stacking tests, and X input for trying the program by hand
+  openbox xdotool
 )
 
 missing=()
