@@ -43,9 +43,27 @@ bool OwnedByUs(pid_t pid)
     return stat(("/proc/" + std::to_string(pid)).c_str(), &info) == 0 && info.st_uid == getuid();
 }
 
+// A former editor file counts only while the process's executable still lies in the editor's
+// folder (moved aside and deleted there), so a reused inode elsewhere never matches.
+bool IsFormerEditor(pid_t pid, const std::string& link, const std::string& editorPath,
+                    const std::vector<FileIdentity>& formerEditors)
+{
+    const std::string folder = editorPath.substr(0, editorPath.rfind('/') + 1);
+    if (formerEditors.empty() || folder.empty() || link.compare(0, folder.size(), folder) != 0)
+        return false;
+    const FileIdentity running = FileIdentityOf("/proc/" + std::to_string(pid) + "/exe");
+    return running.inode != 0 && std::find(formerEditors.begin(), formerEditors.end(), running) != formerEditors.end();
+}
+
+bool IsEditor(pid_t pid, const std::string& editorPath, const std::vector<FileIdentity>& formerEditors)
+{
+    const std::string link = ExecutableOf(pid);
+    return IsEditorExecutable(link, editorPath) || IsFormerEditor(pid, link, editorPath, formerEditors);
+}
+
 // The descriptor is taken first and the process checked afterwards: whatever the id meant
 // before, the descriptor now names the process that was checked.
-std::vector<PidFd> FindEditors(const std::string& editorPath)
+std::vector<PidFd> FindEditors(const std::string& editorPath, const std::vector<FileIdentity>& formerEditors)
 {
     std::vector<PidFd> found;
     DIR* proc = opendir("/proc");
@@ -58,7 +76,7 @@ std::vector<PidFd> FindEditors(const std::string& editorPath)
             continue;
         PidFd handle(static_cast<int>(syscall(SYS_pidfd_open, static_cast<pid_t>(pid), 0)));
         if (handle.fd < 0 || !OwnedByUs(static_cast<pid_t>(pid))
-            || !IsEditorExecutable(ExecutableOf(static_cast<pid_t>(pid)), editorPath))
+            || !IsEditor(static_cast<pid_t>(pid), editorPath, formerEditors))
             continue;
         handle.pid = static_cast<pid_t>(pid);
         found.push_back(std::move(handle));
@@ -88,6 +106,14 @@ bool WaitForEnd(const PidFd& process, std::chrono::steady_clock::time_point unti
 
 }  // namespace
 
+FileIdentity FileIdentityOf(const std::string& path)
+{
+    struct stat info {};
+    if (path.empty() || stat(path.c_str(), &info) != 0)
+        return {};
+    return { info.st_dev, info.st_ino };
+}
+
 bool IsEditorExecutable(const std::string& linkTarget, const std::string& editorPath)
 {
     static const std::string kDeleted = " (deleted)";
@@ -96,9 +122,9 @@ bool IsEditorExecutable(const std::string& linkTarget, const std::string& editor
     return linkTarget == editorPath || linkTarget == editorPath + kDeleted;
 }
 
-int StopEditorProcesses(const std::string& editorPath, int waitMs)
+int StopEditorProcesses(const std::string& editorPath, int waitMs, const std::vector<FileIdentity>& formerEditors)
 {
-    const std::vector<PidFd> editors = FindEditors(editorPath);
+    const std::vector<PidFd> editors = FindEditors(editorPath, formerEditors);
     for (const PidFd& editor : editors) {
         LOG(INFO) << "stopping the editor, process " << editor.pid;
         Signal(editor, SIGTERM);

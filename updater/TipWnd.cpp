@@ -164,6 +164,7 @@ void TipWnd::OnTimer(UINT_PTR id, bool& bHandled)
         return;
     }
     m_applying = true;
+    m_editorBeforeApply = FileIdentityOf(WideToAnsi(m_exePath));
     if (m_applyJob.joinable())
         m_applyJob.join();
     m_applyJob = std::thread(ApplyUpdateJob, m_hWnd, HeldFilePath(verified), m_tempDir, m_installDir, m_updateType);
@@ -225,7 +226,7 @@ void TipWnd::Reboot()
         Close(1);
         return;
     }
-    StopEditorProcesses(WideToAnsi(m_exePath), kEditorStopWaitMs);
+    StopEditorProcesses(WideToAnsi(m_exePath), kEditorStopWaitMs, { m_editorBeforeApply });
     ::ShellExecuteW(nullptr, L"open", m_exePath.c_str(), L"", nullptr, SW_SHOWNORMAL);
     Close(1);
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include "updater/EditorProcesses.h"
 #include "updater/UpdateInfo.h"
 #include "ui/core/WindowImplBase.h"
 
@@ -96,6 +97,7 @@ private:
     std::wstring m_productCode, m_currentVersion, m_updateVersion;
     int32_t m_lastDpiChange { -1 };
     std::thread m_applyJob;
+    FileIdentity m_editorBeforeApply;  // the running editor's file, moved aside by the apply
 };
 
 // Hands the dialog's skin archive (resource "ZIP" 131) to the framework; false when the program

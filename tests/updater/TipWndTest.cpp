@@ -257,10 +257,22 @@ TEST_F(TipWndTest, CloseDuringDownloadEndsItWithoutALeftover)
     EXPECT_TRUE(fs::is_empty(m_folder / "work/stall"));
 }
 
-// "Reboot" stops the running editor (this user's process whose executable is exactly the
-// installed editor, even after the update replaced that file) and starts it again; a process
-// of another program is left alone.
-TEST_F(TipWndTest, RebootStopsOnlyTheInstalledEditorAndStartsItAgain)
+// The editor processes of this user whose executable is path (as /proc shows it).
+int RunningCopiesOf(const std::string& path)
+{
+    int count = 0;
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+        std::error_code error;
+        const fs::path exe = fs::read_symlink(entry.path() / "exe", error);
+        count += !error && exe == path;
+    }
+    return count;
+}
+
+// "Reboot" after the real apply of an archive that replaces the running editor: the apply moves
+// the running editor's file aside and deletes it, and still that process (and a stubborn one)
+// is stopped, a process of another program is left alone, and one new editor runs.
+TEST_F(TipWndTest, RebootAfterTheApplyStopsTheReplacedEditorAndStartsOneNew)
 {
     const std::string editor = Install() + "/Quillmoor";
     const std::string other = m_folder / "elsewhere/Quillmoor";
@@ -270,27 +282,29 @@ TEST_F(TipWndTest, RebootStopsOnlyTheInstalledEditorAndStartsItAgain)
         fs::copy_file(QUILL_BINARY_DIR "/bin/fake_editor", path);
         chmod(path.c_str(), 0755);
     }
+    ASSERT_TRUE(MakeZip(m_folder / "www/editor.zip", { { "Quillmoor", "@file:" QUILL_BINARY_DIR "/bin/fake_editor" } }));
     ChildProcess running({ editor, "wait" }, {});
     ChildProcess stranger({ other, "wait" }, {});
     ChildProcess stubborn({ editor, "stubborn" }, {});
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the children have exec'd
+    ASSERT_TRUE(PumpUntil([&] { return RunningCopiesOf(editor) == 2; }));
 
-    // The update replaced the editor's file: the running one shows it as deleted.
-    fs::copy_file(editor, editor + ".new");
-    fs::rename(editor + ".new", editor);
-    Open("update.zip");
+    Open("editor.zip");
+    Download();
+    ASSERT_TRUE(ApplyAfterDelay());
+    ASSERT_TRUE(Visible(L"reboot")) << Log();
+    EXPECT_EQ(RunningCopiesOf(editor), 0);  // both now run a file that is gone
     setenv("FAKE_EDITOR_MARK", (m_folder / "started").c_str(), 1);
-    // Pretend the apply went through, so "reboot" shows.
-    PostMessageW(m_hwnd, WM_UPDATE_APPLIED, 1, 0);
-    platform::headless::PumpMessages();
-    ASSERT_TRUE(Visible(L"reboot"));
+    setenv("FAKE_EDITOR_STAY", "1", 1);
     ClickOn(L"reboot");
     unsetenv("FAKE_EDITOR_MARK");
+    unsetenv("FAKE_EDITOR_STAY");
     EXPECT_FALSE(IsWindow(m_hwnd));
     EXPECT_FALSE(running.Running());
     EXPECT_FALSE(stubborn.Running());  // ended forcibly after the wait
     EXPECT_TRUE(stranger.Running());
     EXPECT_TRUE(PumpUntil([&] { return ReadText(m_folder / "started") == "started\n"; }));
+    EXPECT_TRUE(PumpUntil([&] { return RunningCopiesOf(editor) == 1; }));
+    EXPECT_EQ(StopEditorProcesses(editor, 5000), 1);  // the new editor, started by this test
 }
 
 // A DPI change rescales the dialog to the suggested rectangle; the framework's progress of 0 after
