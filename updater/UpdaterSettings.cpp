@@ -5,7 +5,7 @@
 namespace {
 
 constexpr const char* kUpdateHost = "update.quillmoor.app";
-constexpr TransferLimits kShippedLimits { 1024, 60, int64_t(1) << 20, int64_t(2) << 30 };
+constexpr TransferLimits kShippedLimits { 1024, 60, int64_t(1) << 20, int64_t(2) << 30, int64_t(4) << 30 };
 
 #ifdef QUILL_UPDATER_TEST_HOOKS
 const char* Override(const char* name)
@@ -48,7 +48,14 @@ TransferLimits GetTransferLimits()
     limits.lowSpeedSeconds = static_cast<long>(OverrideNumber("QUILL_UPDATE_LOW_SPEED_TIME", limits.lowSpeedSeconds));
     limits.maxDocumentBytes = OverrideNumber("QUILL_UPDATE_MAX_DOCUMENT", limits.maxDocumentBytes);
     limits.maxDownloadBytes = OverrideNumber("QUILL_UPDATE_MAX_DOWNLOAD", limits.maxDownloadBytes);
+    limits.maxUnpackedBytes = OverrideNumber("QUILL_UPDATE_MAX_UNPACKED", limits.maxUnpackedBytes);
     return limits;
+}
+
+CommitStop GetCommitStop()
+{
+    return { static_cast<int>(OverrideNumber("QUILL_UPDATE_STOP_AT_STEP", 0)),
+             static_cast<int>(OverrideNumber("QUILL_UPDATE_STOP_SIGNAL", 9)) };
 }
 
 #else
@@ -66,6 +73,11 @@ std::string UpdateCaFile()
 TransferLimits GetTransferLimits()
 {
     return kShippedLimits;
+}
+
+CommitStop GetCommitStop()
+{
+    return { 0, 0 };
 }
 
 #endif

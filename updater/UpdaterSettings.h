@@ -11,9 +11,18 @@ struct TransferLimits {
     long lowSpeedSeconds;         // ... for this long is ended
     int64_t maxDocumentBytes;     // the update-information document
     int64_t maxDownloadBytes;     // the update file, as announced and as received
+    int64_t maxUnpackedBytes;     // everything an update archive unpacks to
+};
+
+// For tests of an apply that is killed: stop this process with signal once the commit has made
+// its step-th change to the installation. Step 0 (the shipped program): never.
+struct CommitStop {
+    int step;
+    int signal;
 };
 
 std::string UpdateHost();
 // Empty: the system's CA store.
 std::string UpdateCaFile();
 TransferLimits GetTransferLimits();
+CommitStop GetCommitStop();

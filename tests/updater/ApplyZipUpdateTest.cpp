@@ -144,17 +144,12 @@ TEST_F(ApplyZipUpdateTest, DuplicateItemNamesAreRefused)
 TEST_F(ApplyZipUpdateTest, RollbackThatCannotRestoreSaysSo)
 {
     InitUpdaterLog("apply", m_folder.Path() + "/", kLogInfo, 10);
-    int copies = 0;
     ApplyZipOptions options;
-    options.copyFile = [&](const std::wstring& from, const std::wstring& to) {
-        if (++copies < 2)
-            return CopyAcrossDevices(from, to);
-        // Something takes the replaced file's place with a folder that the old file cannot
-        // be renamed over, and the copy fails.
-        std::filesystem::remove(Install() + "/readme.txt");
-        WriteText(Install() + "/readme.txt/blocker", "x");
-        errno = EIO;
-        return false;
+    options.afterCommitStep = [&](int) {
+        // Once the old file is aside, something takes its place with a folder that neither the
+        // new file nor the old one can be renamed over.
+        if (!std::filesystem::exists(Install() + "/readme.txt") && std::filesystem::exists(Install() + "/readme.txt.vkold"))
+            WriteText(Install() + "/readme.txt/blocker", "x");
     };
     EXPECT_FALSE(Apply({ { "readme.txt", "new readme" }, { "Quillmoor", "editor 2.0" } }, options));
     ShutdownUpdaterLog();
