@@ -1,5 +1,6 @@
 #include "updater/UpdaterMain.h"
 
+#include "updater/ApplyZipUpdate.h"
 #include "updater/CommandLineOptions.h"
 #include "updater/FileUtil.h"
 #include "updater/SilentUpdateWindow.h"
@@ -211,6 +212,9 @@ int wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int)
     SkinUI::CPaintManagerUI::SetInstance(instance);
     const std::wstring programFolder = SkinUI::CPaintManagerUI::GetInstancePath().GetData();
     InitUpdaterLog("vkupdate", WideToAnsi(programFolder), kLogInfo, 10);
+    const std::wstring editorPath = EditorPathOf(programFolder, options.GetValue(L"e"));
+    // An apply killed in the middle is finished or undone before the installed version is read.
+    RecoverInterruptedUpdate(FolderOf(editorPath));
     const bool testMode = GetPrivateProfileIntW(L"test", L"on", 0, (programFolder + L"test.ini").c_str()) == 1;
     const UpdateRecordMap records = testMode ? ReadTestRecords(programFolder, productCode) : FetchRecords(productCode);
     if (records.empty()) {
@@ -220,7 +224,6 @@ int wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int)
     }
 
     const bool manualAllowed = options.GetValue(L"m") == L"1";
-    const std::wstring editorPath = EditorPathOf(programFolder, options.GetValue(L"e"));
     const std::string installedVersion = GetFileVersionString(editorPath);
     const UpdateDecision decision = DecideUpdate(records, installedVersion);
     if (decision.url.empty()) {

@@ -1,14 +1,21 @@
 #include "updater/ApplyZipUpdate.h"
 
 #include "TestFolder.h"
+#include "updater/InstallationLock.h"
 #include "ZipFixture.h"
 #include "updater/FileUtil.h"
 #include "updater/UpdaterLog.h"
 #include "ui/core/ZipArchiveReader.h"
 
 #include <gtest/gtest.h>
+#include <csignal>
 #include <cwchar>
+#include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <sched.h>
+#include <unistd.h>
 
 namespace {
 
@@ -174,6 +181,284 @@ TEST_F(ApplyZipUpdateTest, MissingInstallFolderIsCreated)
     std::filesystem::remove_all(Install());
     ASSERT_TRUE(Apply({ { "Quillmoor", "fresh" } }));
     EXPECT_EQ(ReadText(Install() + "/Quillmoor"), "fresh");
+}
+
+mode_t ModeOf(const std::string& path)
+{
+    struct stat info {};
+    return lstat(path.c_str(), &info) == 0 ? info.st_mode : 0;
+}
+
+// Shapes an installation may have: each update ends with sane modes (no file of the update
+// writable by others, none taking a link's own 0777), and nothing outside the installation
+// written, or is refused whole.
+TEST_F(ApplyZipUpdateTest, InstallationShapes)
+{
+    namespace fs = std::filesystem;
+    struct Case {
+        const char* name;
+        std::function<void(const std::string& install, const std::string& outside)> shape;
+        ZipItems items;
+        bool applied;
+        std::map<std::string, mode_t> modes;  // of the files afterwards, by name
+    };
+    const Case cases[] = {
+        { "file over a link to a file inside",
+          [](const std::string& install, const std::string&) {
+              WriteText(install + "/lib.so.1", "lib 1");
+              chmod((install + "/lib.so.1").c_str(), 0755);
+              fs::create_symlink("lib.so.1", install + "/lib.so");
+          },
+          { { "lib.so", "lib 2" } }, true, { { "lib.so", S_IFREG | 0755 }, { "lib.so.1", S_IFREG | 0755 } } },
+        { "file over a link to a file outside, writable by all",
+          [](const std::string& install, const std::string& outside) {
+              WriteText(outside + "/shared.so", "theirs");
+              chmod((outside + "/shared.so").c_str(), 0666);
+              fs::create_symlink(outside + "/shared.so", install + "/ext.so");
+          },
+          { { "ext.so", "ours" } }, true, { { "ext.so", S_IFREG | 0644 } } },
+        { "file over a dangling link",
+          [](const std::string& install, const std::string&) { fs::create_symlink("gone", install + "/tool"); },
+          { { "tool", "tool" } }, true, { { "tool", S_IFREG | 0644 } } },
+        { "item through a linked folder",
+          [](const std::string& install, const std::string& outside) {
+              fs::create_directories(outside + "/dir");
+              fs::create_directory_symlink(outside + "/dir", install + "/linked");
+          },
+          { { "readme.txt", "new" }, { "linked/evil.so", "x" } }, false, {} },
+        { "folder item over a linked folder",
+          [](const std::string& install, const std::string& outside) {
+              fs::create_directories(outside + "/dir");
+              fs::create_directory_symlink(outside + "/dir", install + "/linked");
+          },
+          { { "linked/", "" }, { "linked/sub/", "" }, { "linked/sub/a.so", "x" } }, false, {} },
+        { "read-only file",
+          [](const std::string& install, const std::string&) { chmod((install + "/readme.txt").c_str(), 0444); },
+          { { "readme.txt", "new readme" } }, true, { { "readme.txt", S_IFREG | 0444 } } },
+        { "aside and new names taken, one a link outside",
+          [](const std::string& install, const std::string& outside) {
+              WriteText(install + "/readme.txt.vkold", "mine");
+              WriteText(install + "/readme.txt.vknew", "mine too");
+              WriteText(outside + "/target", "theirs");
+              fs::create_symlink(outside + "/target", install + "/readme.txt.vknew1");
+          },
+          { { "readme.txt", "new readme" } }, true, { { "readme.txt", S_IFREG | 0644 }, { "readme.txt.vkold", S_IFREG | 0644 } } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestFolder folder;
+        const std::string install = folder / "install", outside = folder / "outside";
+        WriteText(install + "/readme.txt", "old readme");
+        chmod((install + "/readme.txt").c_str(), 0644);
+        fs::create_directories(outside);
+        fs::create_directories(folder / "tmp");
+        c.shape(install, outside);
+        const auto before = Snapshot(install), outsideBefore = Snapshot(outside);
+        ASSERT_TRUE(MakeZip(folder / "tmp/update.zip", c.items));
+        EXPECT_EQ(ApplyZipUpdate(Wide(folder / "tmp/update.zip"), Wide(folder / "tmp/"), Wide(install), {}), c.applied);
+        EXPECT_EQ(Snapshot(outside), outsideBefore);
+        EXPECT_FALSE(fs::exists(folder / "tmp/unpack"));
+        if (!c.applied)
+            EXPECT_EQ(Snapshot(install), before);
+        for (const auto& [name, content] : c.items)
+            if (c.applied && name.back() != '/')
+                EXPECT_EQ(ReadText(install + "/" + name), content) << name;
+        for (const auto& [name, mode] : c.modes)
+            EXPECT_EQ(ModeOf(install + "/" + name), mode) << name << " " << std::oct << ModeOf(install + "/" + name);
+        for (const auto& entry : fs::recursive_directory_iterator(install)) {
+            const std::string name = entry.path().filename().string();
+            EXPECT_EQ(name.find(".vkupdate"), std::string::npos) << name;  // no lock or record left
+        }
+    }
+}
+
+// The apply in a child process, stopped by a signal after its commit's step-th change; the
+// child's exit status.
+int ApplyStoppedAt(const std::string& archive, const std::string& work, const std::string& install, int step, int signal)
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        ApplyZipOptions options;
+        options.afterCommitStep = [&](int reached) {
+            if (reached == step)
+                kill(getpid(), signal);
+        };
+        _exit(ApplyZipUpdate(Wide(archive), Wide(work), Wide(install), options) ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return status;
+}
+
+// A kill (or SIGTERM) at each step of the commit, then the next run: the installation is whole,
+// all old or all new, with no record, lock or aside file left.
+TEST_F(ApplyZipUpdateTest, KillAtEachCommitStepLeavesTheNextRunAWholeInstallation)
+{
+    const ZipItems items { { "Quillmoor", "editor 2.0" }, { "plugins/new/", "" }, { "plugins/new/a.so", "new plugin" },
+                           { "readme.txt", "new readme" } };
+    ASSERT_TRUE(MakeZip(m_folder / "tmp/update.zip", items));
+    const auto before = Snapshot(Install());
+    auto after = before;
+    after["Quillmoor"] = "editor 2.0";
+    after["plugins/new/"] = "";
+    after["plugins/new/a.so"] = "new plugin";
+    after["readme.txt"] = "new readme";
+    for (const int signal : { SIGKILL, SIGTERM }) {
+        bool finished = false;
+        for (int step = 1; step < 40 && !finished; ++step) {
+            SCOPED_TRACE(testing::Message() << "signal " << signal << " at step " << step);
+            const int status = ApplyStoppedAt(m_folder / "tmp/update.zip", m_folder / "tmp/", Install(), step, signal);
+            finished = WIFEXITED(status);
+            if (finished) {
+                EXPECT_EQ(WEXITSTATUS(status), 0);
+            } else {
+                EXPECT_EQ(WTERMSIG(status), signal);
+                if (signal == SIGTERM)  // undone by the run itself, unless it was all but done
+                    EXPECT_TRUE(Snapshot(Install()) == before || Snapshot(Install()) == after);
+                EXPECT_TRUE(RecoverInterruptedUpdate(Wide(Install())));
+            }
+            const auto now = Snapshot(Install());
+            EXPECT_TRUE(now == before || now == after) << testing::PrintToString(now);
+            // Back to the old installation for the next step.
+            std::filesystem::remove_all(Install());
+            for (const auto& [name, content] : before)
+                if (name.back() != '/')
+                    WriteText(Install() + "/" + name, content);
+            chmod((Install() + "/Quillmoor").c_str(), 0755);
+            std::filesystem::remove_all(m_folder / "tmp/unpack");
+        }
+        EXPECT_TRUE(finished);
+    }
+}
+
+// Another updater holds the installation: this one leaves it alone and says why.
+TEST_F(ApplyZipUpdateTest, SecondUpdaterLeavesAHeldInstallationAlone)
+{
+    InitUpdaterLog("apply", m_folder.Path() + "/", kLogInfo, 10);
+    const auto before = Snapshot(Install());
+    {
+        InstallationLock held(Install());
+        ASSERT_TRUE(held.Held());
+        EXPECT_FALSE(InstallationLock(Install()).Held());
+        EXPECT_FALSE(Apply({ { "Quillmoor", "editor 2.0" } }));
+        auto now = Snapshot(Install());
+        now.erase(InstallationLock::kFileName);
+        EXPECT_EQ(now, before);
+    }
+    EXPECT_TRUE(Apply({ { "Quillmoor", "editor 2.0" } }));
+    ShutdownUpdaterLog();
+    EXPECT_NE(ReadText(m_folder / "apply.log").find("another updater is applying an update to " + Install()), std::string::npos);
+    EXPECT_EQ(ReadText(Install() + "/Quillmoor"), "editor 2.0");
+}
+
+// The lock file is this user's own and never followed through a link.
+TEST_F(ApplyZipUpdateTest, LockFileThatIsALinkIsRefused)
+{
+    WriteText(m_folder / "elsewhere", "theirs");
+    std::filesystem::create_symlink(m_folder / "elsewhere", Install() + "/" + InstallationLock::kFileName);
+    InstallationLock lock(Install());
+    EXPECT_FALSE(lock.Held());
+    EXPECT_EQ(ReadText(m_folder / "elsewhere"), "theirs");
+}
+
+// Sets the declared uncompressed size of the archive's first item (local and central header).
+void DeclareFirstItemSize(const std::string& archive, uint32_t size)
+{
+    std::string bytes = ReadText(archive);
+    const auto put = [&](size_t at) {
+        for (int i = 0; i < 4; ++i)
+            bytes[at + i] = static_cast<char>((size >> (8 * i)) & 0xff);
+    };
+    put(bytes.find("PK\x03\x04") + 22);
+    put(bytes.find("PK\x01\x02") + 24);
+    std::ofstream(archive, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// What an archive unpacks to is capped before anything is written, an item that holds more
+// than it declares is refused, and a write error ends the apply: each leaves the installation
+// and the work folder as they were, and the log names the cause.
+TEST_F(ApplyZipUpdateTest, CapsAndWriteErrorsLeaveEverythingClean)
+{
+    const auto before = Snapshot(Install());
+    struct Case {
+        const char* name;
+        ZipItems items;
+        int64_t cap;
+        uint32_t declareFirst;  // 0: as written
+        rlim_t fileSizeLimit;   // 0: none
+        const char* logLine;
+    };
+    const Case cases[] = {
+        { "declared bomb", { { "readme.txt", "new" }, { "big.bin", "@zeros:20000000" } }, 1 << 20, 0, 0, "more than the limit" },
+        { "many items over the cap", { { "a", "@zeros:600000" }, { "b", "@zeros:600000" } }, 1 << 20, 0, 0, "more than the limit" },
+        { "item larger than declared", { { "readme.txt", "@zeros:100000" } }, 0, 1000, 0, "the item's data is damaged" },
+        { "file-size limit", { { "readme.txt", "new" }, { "big.bin", "@zeros:2000000" } }, 0, 0, 1 << 20, "File too large" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(MakeZip(m_folder / "tmp/update.zip", c.items));
+        if (c.declareFirst)
+            DeclareFirstItemSize(m_folder / "tmp/update.zip", c.declareFirst);
+        const std::string log = m_folder / "caps.log";
+        std::filesystem::remove(log);
+        const pid_t child = fork();  // the file-size limit and the log belong to the child alone
+        if (child == 0) {
+            signal(SIGXFSZ, SIG_IGN);
+            if (c.fileSizeLimit) {
+                const rlimit limit { c.fileSizeLimit, c.fileSizeLimit };
+                setrlimit(RLIMIT_FSIZE, &limit);
+            }
+            InitUpdaterLog("caps", m_folder.Path() + "/", kLogInfo, 10);
+            ApplyZipOptions options;
+            options.maxUnpackedBytes = c.cap;
+            const bool applied = ApplyZipUpdate(Wide(m_folder / "tmp/update.zip"), Wide(m_folder / "tmp/"), Wide(Install()), options);
+            ShutdownUpdaterLog();
+            _exit(applied ? 0 : 1);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+        EXPECT_NE(ReadText(log).find(c.logLine), std::string::npos) << ReadText(log);
+        EXPECT_EQ(Snapshot(Install()), before);
+        EXPECT_EQ(Snapshot(m_folder / "tmp"), (std::map<std::string, std::string> { { "update.zip", ReadText(m_folder / "tmp/update.zip") } }));
+    }
+}
+
+// A full installation disk (a small tmpfs, where this test may mount one): the files already
+// written beside their targets are removed, and the log says there is no space.
+TEST_F(ApplyZipUpdateTest, FullInstallationDiskLeavesNothingBehind)
+{
+    ASSERT_TRUE(MakeZip(m_folder / "tmp/update.zip", { { "readme.txt", "new" }, { "big.bin", "@zeros:3000000" } }));
+    const std::string small = m_folder / "small";
+    std::filesystem::create_directories(small);
+    const std::string result = m_folder / "result";
+    const pid_t child = fork();
+    if (child == 0) {
+        if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
+            || mount("tmpfs", small.c_str(), "tmpfs", 0, "size=8m") != 0)
+            _exit(77);
+        const std::string install = small + "/install";
+        WriteText(install + "/readme.txt", "old readme");
+        const auto before = Snapshot(install);
+        InitUpdaterLog("full", m_folder.Path() + "/", kLogInfo, 10);
+        ApplyZipOptions options;
+        options.afterCommitStep = [&](int step) {
+            if (step == 1)  // the check of the free space passed; now the disk fills up
+                std::system(("dd if=/dev/zero of=" + small + "/filler bs=1M count=16 status=none 2>/dev/null").c_str());
+        };
+        const bool applied = ApplyZipUpdate(Wide(m_folder / "tmp/update.zip"), Wide(m_folder / "tmp/"), Wide(install), options);
+        ShutdownUpdaterLog();
+        WriteText(result, std::string(applied ? "applied" : "refused") + (Snapshot(install) == before ? " unchanged" : " changed"));
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 77)
+        GTEST_SKIP() << "this test may not mount a tmpfs here";
+    EXPECT_EQ(ReadText(result), "refused unchanged");
+    const std::string log = ReadText(m_folder / "full.log");
+    EXPECT_NE(log.find(" not written: No space left on device"), std::string::npos) << log;
+    EXPECT_FALSE(std::filesystem::exists(m_folder / "tmp/unpack"));
 }
 
 // The texts the apply step logs for the zip reader's result codes.
