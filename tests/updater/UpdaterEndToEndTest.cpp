@@ -60,10 +60,10 @@ protected:
         ASSERT_TRUE(MakeZip(m_folder / ("www/" + name), items));
     }
 
-    std::vector<std::string> Environment() const
+    std::vector<std::string> Environment(const std::string& tmp = "tmp") const
     {
         // No DISPLAY and no backend choice: a silent update needs no display at all.
-        return { "HOME=" + m_folder.Path(), "TMPDIR=" + (m_folder / "tmp"),
+        return { "HOME=" + m_folder.Path(), "TMPDIR=" + (m_folder / tmp),
                  "QUILL_UPDATE_HOST=127.0.0.1:" + m_port, "QUILL_UPDATE_CA_FILE=" + (m_folder / "certs/ca.pem"),
                  "QUILL_UPDATE_LOW_SPEED_TIME=2", "QUILL_UPDATE_LOW_SPEED_LIMIT=50000",
                  // In the sanitizer build a report must not pass for the program's own exit code 1.
@@ -232,6 +232,104 @@ TEST_F(UpdaterEndToEnd, StalledDownloadEndsAndASecondInstanceLeavesAtOnce)
     EXPECT_TRUE(Contains(log, "] APP Exit!")) << log;
     EXPECT_EQ(InstalledFiles(), before);
     EXPECT_TRUE(WorkFolders().empty());
+}
+
+// The names in a snapshot (its contents include programs, too long to print).
+std::string Names(const std::map<std::string, std::string>& files)
+{
+    std::string names;
+    for (const auto& entry : files)
+        names += entry.first + " (" + std::to_string(entry.second.size()) + " bytes) ";
+    return names;
+}
+
+// The state letter of a process as /proc shows it ('T' when stopped).
+char ProcessState(pid_t pid)
+{
+    const std::string stat = ReadText("/proc/" + std::to_string(pid) + "/stat");
+    const size_t end = stat.rfind(')');
+    return end == std::string::npos || end + 2 >= stat.size() ? '?' : stat[end + 2];
+}
+
+// The updater killed in its commit (every step is killed in the apply's own test): the next
+// run settles the installation before it reads the installed version, so the editor is never
+// missing; a SIGTERM makes the run undo its commit itself.
+TEST_F(UpdaterEndToEnd, KilledCommitIsSettledByTheNextRun)
+{
+    StartServer();
+    PublishArchive("update.zip", { { "Quillmoor", "editor 2.0" }, { "plugins/", "" }, { "plugins/new.so", "new plugin" },
+                                   { "readme.txt", "new readme" } });
+    const auto before = InstalledFiles();
+    auto after = before;
+    after["Quillmoor"] = "editor 2.0";
+    after["plugins/new.so"] = "new plugin";
+    after["readme.txt"] = "new readme";
+    struct Case {
+        int step;  // the commit's changes: 1 record, 2-4 new files beside, 5 record, 6 editor aside,
+                   // 7 editor in place, 8 plugin, 9-10 readme, 11 record "done", 12-13 old files gone
+        int signal;
+        bool settledByNextRun;
+        bool endsNew;
+    };
+    const Case cases[] = { { 1, SIGKILL, true, false }, { 6, SIGKILL, true, false }, { 11, SIGKILL, true, true },
+                           { 6, SIGTERM, false, false } };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "signal " << c.signal << " at step " << c.step);
+        Publish(Document(Url("/update.zip")));
+        std::vector<std::string> environment = Environment();
+        environment.push_back("QUILL_UPDATE_STOP_AT_STEP=" + std::to_string(c.step));
+        environment.push_back("QUILL_UPDATE_STOP_SIGNAL=" + std::to_string(c.signal));
+        ChildProcess killed(Command({ "-o=tmqrx", "-e=Quillmoor" }), environment, m_folder / "updater.out");
+        EXPECT_EQ(killed.Wait(std::chrono::seconds(60)), 128 + c.signal);
+        Unpublish();
+        EXPECT_EQ(RunUpdater(), 0);
+        EXPECT_EQ(Contains(Log(), "was interrupted"), c.settledByNextRun) << Log();
+        const auto now = InstalledFiles();
+        EXPECT_TRUE(now == (c.endsNew ? after : before)) << Names(now);
+        // The old installation again for the next case.
+        fs::remove(Install() + "/plugins/new.so");
+        for (const auto& [name, content] : before)
+            if (name.back() != '/' && ReadText(Install() + "/" + name) != content)
+                WriteText(Install() + "/" + name, content);
+        ASSERT_TRUE(InstalledFiles() == before) << Names(InstalledFiles());
+    }
+}
+
+// Two updaters on one installation, started from different environments (so the product's
+// single-instance lock does not keep them apart): while the first is in its commit, the second
+// leaves the installation alone; the first then ends its update, and nothing is mixed.
+TEST_F(UpdaterEndToEnd, SecondUpdaterOnOneInstallationLeavesItAlone)
+{
+    StartServer();
+    PublishArchive("update.zip", { { "Quillmoor", "editor 2.0" }, { "readme.txt", "new readme" } });
+    Publish(Document(Url("/update.zip")));
+    fs::create_directories(m_folder / "tmp2");
+    std::vector<std::string> environment = Environment();
+    environment.push_back("QUILL_UPDATE_STOP_AT_STEP=4");
+    environment.push_back("QUILL_UPDATE_STOP_SIGNAL=" + std::to_string(SIGSTOP));
+    ChildProcess first(Command({ "-o=tmqrx", "-e=Quillmoor" }), environment, m_folder / "first.out");
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (ProcessState(first.Pid()) != 'T' && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_EQ(ProcessState(first.Pid()), 'T') << Log();
+    const auto during = Snapshot(Install());
+
+    ChildProcess second(Command({ "-o=tmqrx", "-e=Quillmoor" }), Environment("tmp2"), m_folder / "second.out");
+    EXPECT_EQ(second.Wait(std::chrono::seconds(60)), 1);
+    EXPECT_TRUE(Contains(Log(), "another updater is applying an update to " + Install())) << Log();
+    auto now = Snapshot(Install()), was = during;
+    for (auto* files : { &now, &was }) {
+        files->erase("vkupdate.log");
+        files->erase("vkupdate_old.log");
+    }
+    EXPECT_TRUE(now == was) << Names(now);
+
+    kill(first.Pid(), SIGCONT);
+    EXPECT_EQ(first.Wait(std::chrono::seconds(60)), 1);
+    EXPECT_EQ(ReadText(Install() + "/Quillmoor"), "editor 2.0");
+    EXPECT_EQ(ReadText(Install() + "/readme.txt"), "new readme");
+    EXPECT_FALSE(fs::exists(Install() + "/.vkupdate-commit"));
+    EXPECT_FALSE(fs::exists(Install() + "/.vkupdate.lock"));
 }
 
 TEST_F(UpdaterEndToEnd, CertificateOutsideTheCaFileIsRefused)
