@@ -15,6 +15,7 @@
 #include "ui/core/PaintManagerUI.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <cwctype>
@@ -199,8 +200,12 @@ int wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int)
     // Held until the process ends. A lock that cannot be had at all ends the run too: two
     // updaters must never work on one installation at once.
     const HANDLE instanceLock = CreateMutexW(nullptr, TRUE, SingleInstanceName(productCode).c_str());
-    if (!instanceLock)
+    if (!instanceLock) {
+        // Before the log exists: say it where the one who started us can see it.
+        std::fprintf(stderr, "vkupdate: no update: the single-instance lock cannot be taken (its folder, "
+                             "$XDG_RUNTIME_DIR or $TMPDIR/quill-<uid>, must be this user's own, mode 0700)\n");
         return 0;
+    }
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
         if (HWND other = FindWindowW(kUpdaterGuid, kUpdaterTitle)) {
             ShowWindow(other, SW_SHOWNA);

@@ -23,6 +23,9 @@ private:
     int m_fd;
 };
 
+// The user's runtime folder, or else a folder of this user alone under the temporary folder:
+// one that another user made first (to block the lock, or to point it elsewhere) is refused,
+// and the result is empty.
 std::string RuntimeFolder()
 {
     if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime)
@@ -30,6 +33,10 @@ std::string RuntimeFolder()
     const char* tmp = std::getenv("TMPDIR");
     std::string folder = std::string(tmp && *tmp ? tmp : "/tmp") + "/quill-" + std::to_string(getuid());
     mkdir(folder.c_str(), 0700);
+    struct stat info {};
+    if (lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != getuid()
+        || (info.st_mode & 077) != 0)
+        return std::string();
     return folder;
 }
 
@@ -51,8 +58,13 @@ HANDLE CreateMutexW(LPVOID, BOOL, LPCWSTR name)
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
-    const std::string path = RuntimeFolder() + "/" + LockFileName(name);
-    const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    const std::string folder = RuntimeFolder();
+    if (folder.empty()) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
+    const std::string path = folder + "/" + LockFileName(name);
+    const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) {
         SetLastError(ERROR_ACCESS_DENIED);
         return nullptr;

@@ -7,6 +7,9 @@
 #include "TestFolder.h"
 
 #include <gtest/gtest.h>
+#include <functional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -31,6 +34,61 @@ TEST(NamedMutex, SecondHolderSeesAlreadyExistsUntilTheFirstCloses)
     CloseHandle(again);
     CloseHandle(other);
     EXPECT_EQ(CreateMutexW(nullptr, TRUE, L""), nullptr);
+    if (oldTmp)
+        setenv("TMPDIR", savedTmp.c_str(), 1);
+    else
+        unsetenv("TMPDIR");
+}
+
+// Without XDG_RUNTIME_DIR the locks live in "$TMPDIR/quill-<uid>": a folder there that another
+// user made first (or a link, or one that others may write to) is refused rather than used, and
+// a lock file that is a link is never followed. Another user's folder is made by handing it to
+// uid 65534 (the tests run as root).
+TEST(NamedMutex, FallbackFolderMustBeTheUsersOwn)
+{
+    const char* oldTmp = std::getenv("TMPDIR");
+    const std::string savedTmp = oldTmp ? oldTmp : "";
+    unsetenv("XDG_RUNTIME_DIR");
+    struct Case {
+        const char* name;
+        std::function<void(const std::string& folder, const std::string& elsewhere)> prepare;
+        bool usable;
+    };
+    const Case cases[] = {
+        { "made fresh", [](const std::string&, const std::string&) {}, true },
+        { "ours, private", [](const std::string& folder, const std::string&) { mkdir(folder.c_str(), 0700); }, true },
+        { "another user's", [](const std::string& folder, const std::string&) {
+              mkdir(folder.c_str(), 0700);
+              ASSERT_EQ(chown(folder.c_str(), 65534, 65534), 0);
+          }, getuid() != 0 },  // only root can hand a folder over; as another user this is "ours"
+        { "writable by all", [](const std::string& folder, const std::string&) {
+              mkdir(folder.c_str(), 0700);
+              chmod(folder.c_str(), 0777);
+          }, false },
+        { "a link", [](const std::string& folder, const std::string& elsewhere) {
+              mkdir(elsewhere.c_str(), 0700);
+              std::filesystem::create_directory_symlink(elsewhere, folder);
+          }, false },
+        { "lock file a link", [](const std::string& folder, const std::string& elsewhere) {
+              mkdir(folder.c_str(), 0700);
+              std::filesystem::create_symlink(elsewhere + "-file", folder + "/{guid}tmqrx.lock");
+          }, false },
+    };
+    TestFolder root;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string tmp = root / c.name;
+        std::filesystem::create_directories(tmp);
+        setenv("TMPDIR", tmp.c_str(), 1);
+        const std::string folder = tmp + "/quill-" + std::to_string(getuid());
+        c.prepare(folder, tmp + "/elsewhere");
+        HANDLE lock = CreateMutexW(nullptr, TRUE, L"{guid}tmqrx");
+        EXPECT_EQ(lock != nullptr, c.usable);
+        if (lock)
+            CloseHandle(lock);
+        EXPECT_FALSE(std::filesystem::exists(tmp + "/elsewhere-file"));
+        EXPECT_FALSE(std::filesystem::exists(tmp + "/elsewhere/{guid}tmqrx.lock"));
+    }
     if (oldTmp)
         setenv("TMPDIR", savedTmp.c_str(), 1);
     else
