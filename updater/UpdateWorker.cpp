@@ -205,9 +205,13 @@ bool UpdateWorker::Download()
         return false;
     m_localSize = GetLocalFileSize(m_filePath);
     m_remoteSize = GetRemoteFileSize(m_url);
-    if (m_remoteSize < 0 || m_localSize >= static_cast<int64_t>(m_remoteSize)) {
-        LOG(ERROR) << "download not started: remote size " << m_remoteSize << ", local size " << m_localSize
-                   << " (" << m_url << ")";
+    if (m_remoteSize < 0) {
+        LOG(ERROR) << "download not started: the server gave no size for " << m_url << " (see above)";
+        return false;
+    }
+    if (m_localSize >= static_cast<int64_t>(m_remoteSize)) {
+        LOG(ERROR) << "download not started: " << m_filePath << " already holds " << m_localSize << " of "
+                   << static_cast<int64_t>(m_remoteSize) << " bytes (" << m_url << ")";
         return false;
     }
     const int64_t expected = static_cast<int64_t>(m_remoteSize);
@@ -330,8 +334,15 @@ double GetRemoteFileSize(std::string url)
     long status = 0;
     curl_off_t length = -1;
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
-    if (status != 200 || curl_easy_getinfo(h, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) != CURLE_OK)
+    if (status != 200) {
+        LOG(ERROR) << "the server answered status " << status
+                   << (status >= 300 && status < 400 ? " (a redirect, which is not followed)" : "") << " (" << url << ")";
         return -1.0;
+    }
+    if (curl_easy_getinfo(h, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) != CURLE_OK || length < 0) {
+        LOG(ERROR) << "the server announced no length for " << url;
+        return -1.0;
+    }
     return static_cast<double>(length);
 }
 

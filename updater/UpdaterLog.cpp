@@ -16,6 +16,25 @@ namespace {
 
 std::atomic<int> g_stderrThreshold { kLogInfo };
 
+// Logged text comes partly from outside (URLs, item names): a control character in it could
+// forge or hide lines, so each is written as an escape.
+void AppendEscaped(std::string& out, const char* text, size_t length)
+{
+    for (size_t i = 0; i < length; ++i) {
+        const auto ch = static_cast<unsigned char>(text[i]);
+        if (ch >= 0x20 && ch != 0x7f) {
+            out += static_cast<char>(ch);
+            continue;
+        }
+        char escape[8];
+        if (ch == '\n' || ch == '\r' || ch == '\t')
+            std::snprintf(escape, sizeof escape, "\\%c", ch == '\n' ? 'n' : ch == '\r' ? 'r' : 't');
+        else
+            std::snprintf(escape, sizeof escape, "\\x%02x", ch);
+        out += escape;
+    }
+}
+
 // Writes the log file (and the copy on standard error). glog calls send() under its own lock, so lines never interleave; our
 // mutex only guards the set-up and shut-down that happen outside glog's lock.
 class LogFileSink : public google::LogSink {
@@ -32,9 +51,10 @@ public:
         std::lock_guard lock(m_lock);
         std::string text = FormatLogPrefix(getpid(), gettid(), time.tm(), time.usec(), severity + 1,
                                            baseFileName, line);
-        text.append(message, length);
-        if (text.empty() || text.back() != '\n')
-            text += '\n';
+        if (length > 0 && message[length - 1] == '\n')
+            --length;
+        AppendEscaped(text, message, length);
+        text += '\n';
         if (severity + 1 >= g_stderrThreshold)
             std::fwrite(text.data(), 1, text.size(), stderr);
         if (!EnsureOpen())
@@ -56,7 +76,7 @@ private:
             --m_attemptsToSkip;
             return false;
         }
-        m_fd = open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, FLAGS_logfile_mode);
+        m_fd = open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0644);
         if (m_fd < 0) {
             ReportOpenFailure();
             m_attemptsToSkip = 31;

@@ -79,6 +79,12 @@ void RemoveWorkFolder(const std::wstring& folder)
         std::filesystem::remove_all(std::filesystem::path(WideToAnsi(folder)), ignored);
 }
 
+// The URL without its query and fragment: the file's name and kind come from its path alone.
+std::string UrlPathOf(const std::string& url)
+{
+    return url.substr(0, url.find_first_of("?#"));
+}
+
 std::wstring Lower(std::wstring text)
 {
     for (wchar_t& ch : text)
@@ -248,7 +254,7 @@ int wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int)
         ShutdownUpdaterLog();
         return 0;
     }
-    run.fileName = FileNameOf(AnsiToWide(decision.url));
+    run.fileName = FileNameOf(AnsiToWide(UrlPathOf(decision.url)));
     run.downloadPath = run.tempFolder + run.fileName;
     run.updateType = Lower(FileExtensionOf(run.fileName));
     run.installFolder = FolderOf(editorPath);

@@ -179,7 +179,17 @@ TEST(UpdateWorkerStart, FetchThatEndsAtOnceIsNotBusyAfterwards)
 TEST_F(UpdateWorkerTest, SizesOfRemoteAndLocalFiles)
 {
     EXPECT_EQ(GetRemoteFileSize(m_server->Url("/file.bin")), double(m_payload.size()));
+    InitUpdaterLog("sizes", m_folder.Path() + "/", kLogInfo, 10);
     EXPECT_EQ(GetRemoteFileSize(m_server->Url("/missing.bin")), -1.0);
+    EXPECT_EQ(GetRemoteFileSize(m_server->Url("/redirect/file.bin")), -1.0);
+    EXPECT_EQ(GetRemoteFileSize(m_server->Url("/endless/file.bin")), -1.0);
+    ShutdownUpdaterLog();
+    // Each says its own cause.
+    const std::string log = ReadText(m_folder / "sizes.log");
+    for (const std::string line : { "the server answered status 404 (" + m_server->Url("/missing.bin"),
+                                    std::string("the server answered status 302 (a redirect, which is not followed)"),
+                                    "the server announced no length for " + m_server->Url("/endless/file.bin") })
+        EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
     EXPECT_EQ(GetLocalFileSize(m_folder / "www/file.bin"), int64_t(m_payload.size()));
     EXPECT_EQ(GetLocalFileSize(m_folder / "none"), -1);
 }

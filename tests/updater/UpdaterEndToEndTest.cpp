@@ -116,7 +116,8 @@ TEST_F(UpdaterEndToEnd, SilentArchiveUpdateReplacesTheFiles)
     StartServer();
     PublishArchive("update.zip", { { "Quillmoor", "editor 2.0" }, { "plugins/", "" }, { "plugins/new.so", "new plugin" },
                                    { "readme.txt", "new readme" } });
-    std::string document = Document(Url("/update.zip"));
+    // The kind of update and the file's name come from the URL's path, never its query.
+    std::string document = Document(Url("/update.zip?v=2"));
     document.replace(document.find("faster export"), 13, "caf\xE9");  // one byte that is not UTF-8
     Publish(document);
     chmod((Install() + "/Quillmoor").c_str(), 0755);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <fnmatch.h>
+#include <sys/stat.h>
 #include <sstream>
 #include <vector>
 #include <unistd.h>
@@ -87,6 +88,28 @@ TEST(UpdaterLog, Rotation)
 }
 
 // One process, one glog: both runs happen here in order, the second moving the first's file.
+// Text from outside (a URL with CR/LF, an item name with an escape character) cannot forge or
+// hide a line: control characters are written as escapes. The file is writable by its owner
+// only, whatever the umask lets through.
+TEST(UpdaterLog, ControlCharactersAreEscapedAndTheFileIsNotGroupWritable)
+{
+    TestFolder folder;
+    const mode_t oldMask = umask(0002);
+    InitUpdaterLog("vkupdate", folder.Path() + "/", kLogInfo, 10);
+    LOG(ERROR) << "download failed (https://h/u.zip\r\n[1:1:0101/00:00:00.000000:INFO:x(1)] APP Exit!)";
+    EXPECT_TRUE(LogWide(L"item\x1b[2K\tname copy ok", kLogInfo));
+    ShutdownUpdaterLog();
+    umask(oldMask);
+    const std::string log = ReadText(folder / "vkupdate.log");
+    const std::vector<std::string> lines = Lines(log);
+    EXPECT_FALSE(HasLine(lines, "\\[1:1:*")) << log;
+    EXPECT_NE(log.find("u.zip\\r\\n[1:1:0101"), std::string::npos) << log;
+    EXPECT_NE(log.find("item\\x1b[2K\\tname copy ok\n"), std::string::npos) << log;
+    struct stat info {};
+    ASSERT_EQ(stat((folder / "vkupdate.log").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0644u);
+}
+
 TEST(UpdaterLog, FileHeaderLinesAndSecondRun)
 {
     TestFolder folder;
