@@ -10,11 +10,13 @@
 #include <memory>
 #include <thread>
 
-// Writes ca.pem, server.pem/.key (signed by the CA) and self.pem/.key into folder.
+// Writes ca.pem, server.pem/.key (signed by the CA), self.pem/.key (self-signed) and
+// other.pem/.key (signed by the CA for the host other.example) into folder.
 inline bool MakeTestCertificates(const std::string& folder)
 {
     std::filesystem::create_directories(folder);
     WriteText(folder + "/server.ext", "subjectAltName=IP:127.0.0.1\nbasicConstraints=CA:FALSE\n");
+    WriteText(folder + "/other.ext", "subjectAltName=DNS:other.example\nbasicConstraints=CA:FALSE\n");
     const std::string ec = " -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes";
     const std::string commands = "cd " + ShellQuote(folder) + " && openssl req -x509" + ec
         + " -keyout ca.key -out ca.pem -days 2 -subj /CN=UpdaterTestCA"
@@ -22,7 +24,10 @@ inline bool MakeTestCertificates(const std::string& folder)
           " && openssl x509 -req -in server.csr -CA ca.pem -CAkey ca.key -CAcreateserial -out server.pem -days 2"
           " -extfile server.ext"
           " && openssl req -x509" + ec + " -keyout self.key -out self.pem -days 2 -subj /CN=127.0.0.1"
-          " -addext subjectAltName=IP:127.0.0.1";
+          " -addext subjectAltName=IP:127.0.0.1"
+          " && openssl req" + ec + " -keyout other.key -out other.csr -subj /CN=other.example"
+          " && openssl x509 -req -in other.csr -CA ca.pem -CAkey ca.key -CAcreateserial -out other.pem -days 2"
+          " -extfile other.ext";
     return std::system(("(" + commands + ") >/dev/null 2>&1").c_str()) == 0;
 }
 

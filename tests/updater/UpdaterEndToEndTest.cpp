@@ -333,17 +333,26 @@ TEST_F(UpdaterEndToEnd, SecondUpdaterOnOneInstallationLeavesItAlone)
     EXPECT_FALSE(fs::exists(Install() + "/.vkupdate.lock"));
 }
 
-TEST_F(UpdaterEndToEnd, CertificateOutsideTheCaFileIsRefused)
+// A certificate outside the CA file, and one the CA signed for another host, are refused:
+// nothing is fetched or downloaded.
+TEST_F(UpdaterEndToEnd, CertificateOutsideTheCaFileOrForAnotherHostIsRefused)
 {
-    StartServer("self");
-    PublishArchive("update.zip", { { "Quillmoor", "editor 2.0" } });
-    Publish(Document(Url("/update.zip")));
-    const auto before = InstalledFiles();
-    EXPECT_EQ(RunUpdater(), 0);
-    const std::string log = Log();
-    EXPECT_TRUE(Contains(log, "update info fetch failed")) << log;
-    EXPECT_TRUE(Contains(log, "] upinfo 0")) << log;
-    EXPECT_EQ(InstalledFiles(), before);
+    for (const char* certificate : { "self", "other" }) {
+        SCOPED_TRACE(certificate);
+        StartServer(certificate);
+        PublishArchive("update.zip", { { "Quillmoor", "editor 2.0" } });
+        Publish(Document(Url("/update.zip")));
+        const auto before = InstalledFiles();
+        EXPECT_EQ(RunUpdater(), 0);
+        const std::string log = Log();
+        EXPECT_TRUE(Contains(log, "update info fetch failed")) << log;
+        EXPECT_TRUE(Contains(log, "] upinfo 0")) << log;
+        EXPECT_FALSE(Contains(log, "curl success")) << log;
+        EXPECT_EQ(InstalledFiles(), before);
+        EXPECT_TRUE(WorkFolders().empty());
+        m_server.reset();
+        fs::remove(m_folder / "port");
+    }
 }
 
 // Test mode reads "<product>_up.json" beside the program and never asks the network (no server
