@@ -46,6 +46,7 @@ public:
         g_terminationRequested = false;
         struct sigaction action {};
         action.sa_handler = NoteTermination;
+        action.sa_flags = SA_RESTART;  // the apply's reads and writes go on to the next step
         sigemptyset(&action.sa_mask);
         sigaction(SIGTERM, &action, &m_previous);
     }

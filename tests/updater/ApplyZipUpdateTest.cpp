@@ -258,11 +258,14 @@ TEST_F(ApplyZipUpdateTest, InstallationShapes)
         EXPECT_EQ(ApplyZipUpdate(Wide(folder / "tmp/update.zip"), Wide(folder / "tmp/"), Wide(install), {}), c.applied);
         EXPECT_EQ(Snapshot(outside), outsideBefore);
         EXPECT_FALSE(fs::exists(folder / "tmp/unpack"));
-        if (!c.applied)
+        if (!c.applied) {
             EXPECT_EQ(Snapshot(install), before);
-        for (const auto& [name, content] : c.items)
-            if (c.applied && name.back() != '/')
+        }
+        for (const auto& [name, content] : c.items) {
+            if (c.applied && name.back() != '/') {
                 EXPECT_EQ(ReadText(install + "/" + name), content) << name;
+            }
+        }
         for (const auto& [name, mode] : c.modes)
             EXPECT_EQ(ModeOf(install + "/" + name), mode) << name << " " << std::oct << ModeOf(install + "/" + name);
         for (const auto& entry : fs::recursive_directory_iterator(install)) {
@@ -313,8 +316,9 @@ TEST_F(ApplyZipUpdateTest, KillAtEachCommitStepLeavesTheNextRunAWholeInstallatio
                 EXPECT_EQ(WEXITSTATUS(status), 0);
             } else {
                 EXPECT_EQ(WTERMSIG(status), signal);
-                if (signal == SIGTERM)  // undone by the run itself, unless it was all but done
+                if (signal == SIGTERM) {  // undone by the run itself, unless it was all but done
                     EXPECT_TRUE(Snapshot(Install()) == before || Snapshot(Install()) == after);
+                }
                 EXPECT_TRUE(RecoverInterruptedUpdate(Wide(Install())));
             }
             const auto now = Snapshot(Install());

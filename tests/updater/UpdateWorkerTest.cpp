@@ -186,7 +186,7 @@ TEST_F(UpdateWorkerTest, SizesOfRemoteAndLocalFiles)
     ShutdownUpdaterLog();
     // Each says its own cause.
     const std::string log = ReadText(m_folder / "sizes.log");
-    for (const std::string line : { "the server answered status 404 (" + m_server->Url("/missing.bin"),
+    for (const std::string& line : { "the server answered status 404 (" + m_server->Url("/missing.bin"),
                                     std::string("the server answered status 302 (a redirect, which is not followed)"),
                                     "the server announced no length for " + m_server->Url("/endless/file.bin") })
         EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;

@@ -410,7 +410,8 @@ TEST_F(UpdaterEndToEnd, TestModeDecisions)
 // overrides that the tests use exist in the tests' build of the program only.
 TEST(UpdaterBuilds, OnlyTheTestBuildReadsOverrides)
 {
-    for (const char* name : { "QUILL_UPDATE_HOST", "QUILL_UPDATE_CA_FILE", "QUILL_UPDATE_LOW_SPEED" }) {
+    for (const char* name : { "QUILL_UPDATE_HOST", "QUILL_UPDATE_CA_FILE", "QUILL_UPDATE_LOW_SPEED", "QUILL_UPDATE_MAX_UNPACKED",
+                              "QUILL_UPDATE_STOP_AT_STEP" }) {
         EXPECT_FALSE(Contains(ReadText(QUILL_BINARY_DIR "/bin/vkupdate"), name)) << name;
         EXPECT_TRUE(Contains(ReadText(QUILL_BINARY_DIR "/bin/vkupdate_testhooks"), name)) << name;
     }
