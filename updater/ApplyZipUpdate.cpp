@@ -476,8 +476,10 @@ void UndoCommit(const std::string& install, const CommitRecord& record)
 bool SettleLeftovers(const std::string& install)
 {
     CommitRecord record;
+    if (!Exists(install + "/" + CommitRecord::kFileName))
+        return CommitRecord::Remove(install);  // at most a record cut short while it was written
     if (!CommitRecord::Read(install, record))
-        return !Exists(install + "/" + CommitRecord::kFileName);
+        return false;
     const bool finish = record.state == CommitRecord::State::kDone;
     LOG(WARNING) << "an update of " << install << " was interrupted: "
                  << (finish ? "removing the old files it replaced" : "putting the old files back");
@@ -561,7 +563,9 @@ bool IsSafeItemName(const std::wstring& name)
 bool RecoverInterruptedUpdate(const std::wstring& installFolder)
 {
     const std::string install = WideToAnsi(installFolder);
-    if (!Exists(install + "/" + CommitRecord::kFileName))
+    // A lock file alone is what a run killed before its commit leaves: taking and releasing the
+    // lock removes it.
+    if (!Exists(install + "/" + CommitRecord::kFileName) && !Exists(install + "/" + InstallationLock::kFileName))
         return true;
     InstallationLock lock(install);
     if (!lock.Held()) {

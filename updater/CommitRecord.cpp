@@ -133,7 +133,8 @@ bool CommitRecord::Read(const std::string& installFolder, CommitRecord& record)
 
 bool CommitRecord::Remove(const std::string& installFolder)
 {
-    return RemoveIfThere(installFolder + "/" + kFileName);
+    const std::string path = installFolder + "/" + kFileName;
+    return RemoveIfThere(path + ".tmp") && RemoveIfThere(path);  // the first: a write that was cut short
 }
 
 bool CommitRecord::Settle(const std::string& installFolder) const

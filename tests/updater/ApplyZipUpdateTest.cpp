@@ -335,6 +335,17 @@ TEST_F(ApplyZipUpdateTest, KillAtEachCommitStepLeavesTheNextRunAWholeInstallatio
     }
 }
 
+// A run killed before its commit, or while writing its record, leaves only a lock file or a
+// partial record: the next run clears them.
+TEST_F(ApplyZipUpdateTest, NextRunClearsALeftLockAndAPartialRecord)
+{
+    const auto before = Snapshot(Install());
+    WriteText(Install() + "/" + InstallationLock::kFileName, "");
+    WriteText(Install() + "/.vkupdate-commit.tmp", "prep");
+    EXPECT_TRUE(RecoverInterruptedUpdate(Wide(Install())));
+    EXPECT_EQ(Snapshot(Install()), before);
+}
+
 // Another updater holds the installation: this one leaves it alone and says why.
 TEST_F(ApplyZipUpdateTest, SecondUpdaterLeavesAHeldInstallationAlone)
 {
