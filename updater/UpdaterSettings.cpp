@@ -5,7 +5,7 @@
 namespace {
 
 constexpr const char* kUpdateHost = "update.quillmoor.app";
-constexpr TransferLimits kShippedLimits { 1024, 60, int64_t(1) << 20, int64_t(2) << 30, int64_t(4) << 30 };
+constexpr TransferLimits kShippedLimits { 1024, 60, int64_t(1) << 20, int64_t(2) << 30, int64_t(2) << 30 };
 
 #ifdef QUILL_UPDATER_TEST_HOOKS
 const char* Override(const char* name)
