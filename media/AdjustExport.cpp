@@ -5,14 +5,15 @@
 
 #include "media/AdjustExport.h"
 
+#include <cwchar>
 #include <functional>
 
 #include "base/StringHelpers.h"
 #include "editor/mainwnd/MainWnd.h"
 #include "media/CommandText.h"
 #include "media/ExportPageView.h"
-#include "media/MediaInfoLibrary.h"
 #include "media/MediaProbe.h"
+#include "media/OutputCheck.h"
 #include "platform/Windows.h"
 
 namespace {
@@ -171,7 +172,14 @@ ExportOutcome CMainWnd::ExportAdjusted(const MediaFileInfo& exportSettings)
         ::DeleteFile(output.c_str());
         return ExportOutcome::Cancelled;
     }
-    if (!MediaInfoLibrary::OutputLooksValid(output, kSmallestAdjustedBytes)) {
+    // Judged by the file: one cut short by a full disk still has a size, but neither an index nor
+    // the source's length (changed by the speed).
+    ExpectedOutput expected;
+    const double speed = std::wcstod(settings.speed.c_str(), nullptr);
+    expected.seconds = m_nAdjustSourceMs / 1000.0 / (speed > 0 ? speed : 1.0);
+    expected.frameRate = frameRate;
+    expected.minimumBytes = kSmallestAdjustedBytes;
+    if (!OutputPlaysAsExpected(output, expected)) {
         ::DeleteFile(output.c_str());
         AskUser(L"视频文件调整失败，请您联系客服处理！", L"不需要", L"联系客服");
         return ExportOutcome::Failed;

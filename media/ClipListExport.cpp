@@ -26,11 +26,13 @@ void CMainWnd::ExportClipList(int, const MediaFileInfo& settings)
     }
     if (m_pPageView)
         m_pPageView->SetClipListBusy(true);
-    for (size_t i = 0;; ++i) {
+    // The queue holds only the waiting entries: a clip deleted from the list meanwhile takes its
+    // entries out, and they are never written.
+    for (;;) {
         ClipExportEntry entry;
         {
             std::lock_guard lock(m_clipQueueLock);
-            if (!m_bClipRunning || i >= m_vecExportQueue.size()) {
+            if (!m_bClipRunning || m_vecExportQueue.empty()) {
                 // From here a row's start button launches a new job, which this one must not touch.
                 m_vecExportQueue.clear();
                 m_bClipRunning = 0;
@@ -38,7 +40,8 @@ void CMainWnd::ExportClipList(int, const MediaFileInfo& settings)
                     m_pPageView->SetClipListBusy(false);
                 break;
             }
-            entry = m_vecExportQueue[i];
+            entry = m_vecExportQueue.front();
+            m_vecExportQueue.erase(m_vecExportQueue.begin());
         }
         std::wstring name = entry.clipPath, extension;
         SplitFileNameW(name, extension);

@@ -71,8 +71,10 @@ bool CMainWnd::ExportClipMusic(const ClipExportEntry& entry, const std::wstring&
         graph += L";[music]anull[track]";
     } else {
         // The two stereo pairs are merged into four channels and summed down to two: the mixing
-        // filter would end the track some frames before the clip's own sound ends.
-        graph += FormatWide(L";[0:a:0]aresample=%d,aformat=channel_layouts=stereo,%s[sound];"
+        // filter would end the track some frames before the clip's own sound ends. The merge ends
+        // with its shorter input, so the clip's sound is padded with silence: a sound shorter than
+        // the placement or the picture must not cut the music off.
+        graph += FormatWide(L";[0:a:0]aresample=%d,aformat=channel_layouts=stereo,%s,apad[sound];"
                             L"[sound][music]amerge=inputs=2,pan=stereo|c0=c0+c2|c1=c1+c3[track]",
                             kMusicRate, OrNull(ClipVolumeFilter(entry.soundVolume)).c_str());
     }

@@ -15,6 +15,7 @@
 #include "media/ExportPageView.h"
 #include "media/MediaInfoLibrary.h"
 #include "media/MediaProbe.h"
+#include "media/OutputCheck.h"
 #include "platform/Windows.h"
 
 namespace {
@@ -22,6 +23,7 @@ namespace {
 const wchar_t kCutDone[] = L"您的视频文件已剪切完成,需要现在打开吗？";
 const wchar_t kCutFailed[] = L"视频文件剪切失败，请您联系客服处理！";
 const wchar_t kCutBadRange[] = L"剪切的结束时间必须晚于开始时间，请修改时间后重新导出。";
+const wchar_t kCutPastEnd[] = L"剪切的开始时间不在视频时长之内，请修改时间后重新导出。";
 
 long FieldNumber(const ExportPageView* view, const wchar_t* name)
 {
@@ -62,36 +64,16 @@ std::wstring CutFilterChain(const CutCropRect& crop, bool burnSubtitles, float s
     return chain;
 }
 
-// How long a good cut lasts, and by how much it may miss that.
-struct CutExpectation {
-    double seconds = 0;
-    double tolerance = 0;
-};
-
-// The range, or what is left of the source after the start when the range runs past its end. Two
-// frames of slack, and an audio frame's.
-CutExpectation ExpectedCut(const std::wstring& source, float start, float duration, const std::wstring& wholeRate)
+// A good cut plays for the range, or for what is left of the source after the start when the
+// range runs past its end.
+ExpectedOutput ExpectedCut(double sourceSeconds, float start, float duration, const std::wstring& wholeRate)
 {
-    CutExpectation expected;
+    ExpectedOutput expected;
     expected.seconds = duration;
-    const double sourceSeconds = MediaProbe::DurationSeconds(source);
     if (sourceSeconds > 0)
         expected.seconds = std::min<double>(duration, sourceSeconds - start);
-    const long fps = std::wcstol(wholeRate.c_str(), nullptr, 10);
-    expected.tolerance = 2.0 / (fps > 0 ? fps : 24) + 0.05;
+    expected.frameRate = std::wcstol(wholeRate.c_str(), nullptr, 10);
     return expected;
-}
-
-// The output exists, reads as media and lasts as long as the cut. A stream copy starts at the
-// key frame before the start, so it may run longer, never shorter.
-bool CutWritten(const std::wstring& output, const CutExpectation& expected, bool streamCopy)
-{
-    if (!MediaInfoLibrary::OutputLooksValid(output))
-        return false;
-    const double seconds = MediaProbe::DurationSeconds(output);
-    if (seconds <= 0 || seconds < expected.seconds - expected.tolerance)
-        return false;
-    return streamCopy || seconds <= expected.seconds + expected.tolerance;
 }
 
 }  // namespace
@@ -103,13 +85,16 @@ ExportOutcome CMainWnd::ExportCut(const MediaFileInfo& settings)
     const float start = RangeSeconds(view, L"startHour", L"startMinute", L"startsecound", L"startmillsecond");
     const float end = RangeSeconds(view, L"OVertHour", L"OVerMinute", L"OVersecound", L"OVermillsecond");
     const float duration = end - start;
-    if (duration <= 0 || start < 0) {
+    const std::wstring source = m_strCutFile;
+    const double sourceSeconds = MediaProbe::DurationSeconds(source);
+    // A range that starts where the source has ended holds nothing, like an empty one.
+    const bool pastEnd = sourceSeconds > 0 && start >= sourceSeconds;
+    if (duration <= 0 || start < 0 || pastEnd) {
         CloseProgressWindow();
-        AskUser(kCutBadRange, L"", L"确定");
+        AskUser(pastEnd ? kCutPastEnd : kCutBadRange, L"", L"确定");
         ShowOverlayWindows(true);
         return ExportOutcome::Refused;
     }
-    const std::wstring source = m_strCutFile;
     const std::wstring encoder = m_strEncoder.GetData();
     std::wstring command = FormatWide(L"%s -ss %f -t %f  -y -i \"%s\" ", encoder.c_str(), static_cast<double>(start),
                                       static_cast<double>(duration), Quoted(source).c_str());
@@ -143,17 +128,20 @@ ExportOutcome CMainWnd::ExportCut(const MediaFileInfo& settings)
     const bool mute = view && view->SliderValue(L"SoundSlider") == 0;
 
     // The file is the judge: a run shorter than a second never reports a position.
-    const CutExpectation expected = ExpectedCut(source, start, duration, m_strCutInfo);
+    const ExpectedOutput expected = ExpectedCut(sourceSeconds, start, duration, m_strCutInfo);
+    ExpectedOutput copied = expected;
+    copied.mayRunLonger = true;
 
-    // The source's own extension decides the route, not that of whichever page loaded last.
+    // The picture and sound are cut; a text track is not: it would be carried on past the range,
+    // and a container may not take it at all (an MP4's timed text in MKV). The source's own extension decides the route, not that of whichever page loaded last.
     std::wstring sourceName = source, sourceExt, tempPath;
     SplitFileNameW(sourceName, sourceExt);
     bool written = false;
     if (sourceExt == L"webm") {
         tempPath = FormatWide(L"%s\\vkEditTemp.ts", UserTempFolder().c_str());
         const wchar_t* tail = mute
-            ? L"%s -vcodec h264  -ar 44100  -crf 23 %s -preset superfast -pix_fmt yuv420p  -an -max_interleave_delta 0 \"%s\" "
-            : L"%s -vcodec h264 -acodec libmp3lame  -ar 44100 -ac 2 -crf 23 %s -preset superfast -pix_fmt yuv420p -max_interleave_delta 0 \"%s\" ";
+            ? L"%s -sn -vcodec h264  -ar 44100  -crf 23 %s -preset superfast -pix_fmt yuv420p  -an -max_interleave_delta 0 \"%s\" "
+            : L"%s -sn -vcodec h264 -acodec libmp3lame  -ar 44100 -ac 2 -crf 23 %s -preset superfast -pix_fmt yuv420p -max_interleave_delta 0 \"%s\" ";
         EncoderRunRequest pass1;
         pass1.command = FormatWide(tail, command.c_str(), size.c_str(), Quoted(tempPath).c_str()).c_str();
         pass1.outputPath = tempPath;
@@ -177,27 +165,27 @@ ExportOutcome CMainWnd::ExportCut(const MediaFileInfo& settings)
         pass2.basePercent = 50;
         pass2.closeProgressAtEnd = true;
         RunEncoderWithProgress(pass2);
-        written = CutWritten(output, expected, false);
+        written = OutputPlaysAsExpected(output, expected);
         ::DeleteFile(tempPath.c_str());
     } else if (!CancelFlag) {
-        const wchar_t* tail = mute ? L"%s -vcodec h264  %s -preset superfast -pix_fmt yuv420p -an \"%s\""
-                                   : L"%s -vcodec h264 -acodec aac  %s -preset superfast -pix_fmt yuv420p \"%s\"";
+        const wchar_t* tail = mute ? L"%s -sn -vcodec h264  %s -preset superfast -pix_fmt yuv420p -an \"%s\""
+                                   : L"%s -sn -vcodec h264 -acodec aac  %s -preset superfast -pix_fmt yuv420p \"%s\"";
         EncoderRunRequest run;
         run.command = FormatWide(tail, command.c_str(), size.c_str(), Quoted(output).c_str()).c_str();
         run.outputPath = output;
         run.durationSeconds = duration;
         RunEncoderWithProgress(run);
-        written = CutWritten(output, expected, false);
+        written = OutputPlaysAsExpected(output, expected);
         if (!written && !CancelFlag) {
             EncoderRunRequest copy;
-            copy.command = FormatWide(L"%s -ss %f -t %f  -y -i \"%s\" -c copy -map 0  -max_muxing_queue_size 34500 \"%s\" ",
+            copy.command = FormatWide(L"%s -ss %f -t %f  -y -i \"%s\" -c copy -map 0:v -map 0:a?  -max_muxing_queue_size 34500 \"%s\" ",
                                       encoder.c_str(), static_cast<double>(start), static_cast<double>(duration),
                                       Quoted(source).c_str(), Quoted(output).c_str()).c_str();
             copy.outputPath = output;
             copy.durationSeconds = duration;
             copy.closeProgressAtEnd = true;
             RunEncoderWithProgress(copy);
-            written = CutWritten(output, expected, true);
+            written = OutputPlaysAsExpected(output, copied);
         } else {
             CloseProgressWindow();
         }

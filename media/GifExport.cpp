@@ -12,7 +12,7 @@
 #include "editor/mainwnd/MainWnd.h"
 #include "media/CommandText.h"
 #include "media/ExportPageView.h"
-#include "media/MediaInfoLibrary.h"
+#include "media/OutputCheck.h"
 #include "platform/Windows.h"
 
 namespace {
@@ -32,12 +32,13 @@ ExportOutcome CMainWnd::ExportGif(const MediaFileInfo& settings)
     if (m_pPageView)
         m_pPageView->SetGifListBusy(true);
     ExportOutcome outcome = ExportOutcome::Succeeded;
-    // Items queued while the job runs are converted by this job, in order.
-    for (size_t i = 0;; ++i) {
+    // Items queued while the job runs are converted by this job, in order. The queue holds only the
+    // waiting items, so a row deleted meanwhile takes its items out and they are never written.
+    for (;;) {
         GifListItem item;
         {
             std::lock_guard lock(m_gifQueueLock);
-            if (!m_bGifRunning || i >= m_vecGifQueue.size()) {
+            if (!m_bGifRunning || m_vecGifQueue.empty()) {
                 // From here a row's export launches a new job, which this one must not touch.
                 m_vecGifQueue.clear();
                 m_bGifRunning = 0;
@@ -45,7 +46,8 @@ ExportOutcome CMainWnd::ExportGif(const MediaFileInfo& settings)
                     m_pPageView->SetGifListBusy(false);
                 break;
             }
-            item = m_vecGifQueue[i];
+            item = m_vecGifQueue.front();
+            m_vecGifQueue.erase(m_vecGifQueue.begin());
         }
         MakeEvenSize(item.width, item.height);
         const std::wstring size = item.height.IsEmpty()
@@ -73,7 +75,12 @@ ExportOutcome CMainWnd::ExportGif(const MediaFileInfo& settings)
             outcome = ExportOutcome::Cancelled;
             continue;  // the next turn finishes
         }
-        const bool converted = MediaInfoLibrary::OutputLooksValid(output, kSmallestGifBytes);
+        // A GIF cut short (a full disk) still has a size; its frames do not reach the end.
+        ExpectedOutput expected;
+        expected.seconds = run.durationSeconds;
+        expected.frameRate = std::wcstod(item.frameRate.GetData(), nullptr);
+        expected.minimumBytes = kSmallestGifBytes;
+        const bool converted = OutputPlaysAsExpected(output, expected);
         if (converted) {
             RecordHistoryEntry(item.filePath.GetData(), output);
         } else {

@@ -11,6 +11,7 @@
 // libVLC directly: it calls through MediaLibraries().
 
 extern "C" {
+#include <libavcodec/packet.h>
 #include <libavformat/avformat.h>
 }
 #include <vlc/vlc.h>
@@ -21,6 +22,10 @@ struct MediaLibraryCalls {
     decltype(&::avformat_close_input) avformat_close_input;
     decltype(&::av_find_best_stream) av_find_best_stream;
     decltype(&::av_guess_sample_aspect_ratio) av_guess_sample_aspect_ratio;
+    decltype(&::av_read_frame) av_read_frame;
+    decltype(&::av_packet_alloc) av_packet_alloc;
+    decltype(&::av_packet_free) av_packet_free;
+    decltype(&::av_packet_unref) av_packet_unref;
 
     decltype(&::libvlc_new) libvlc_new;
     decltype(&::libvlc_release) libvlc_release;

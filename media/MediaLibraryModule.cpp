@@ -11,6 +11,10 @@ extern "C" const MediaLibraryCalls* QuillMediaLibraries()
         avformat_close_input,
         av_find_best_stream,
         av_guess_sample_aspect_ratio,
+        av_read_frame,
+        av_packet_alloc,
+        av_packet_free,
+        av_packet_unref,
 
         libvlc_new,
         libvlc_release,

@@ -1,5 +1,6 @@
 #include "media/MediaProbe.h"
 
+#include <algorithm>
 #include <cwchar>
 
 #include "base/StringHelpers.h"
@@ -86,6 +87,33 @@ bool MediaProbe::HasVideoStream(const std::wstring& path)
     }
     av->avformat_close_input(&format);
     return found;
+}
+
+double MediaProbe::PictureSeconds(const std::wstring& path)
+{
+    const MediaLibraryCalls* av = MediaLibraries();
+    AVFormatContext* format = OpenWithStreams(av, path);
+    if (!format)
+        return -1;
+    int video = -1;
+    for (unsigned i = 0; i < format->nb_streams && video < 0; ++i) {
+        const AVStream* stream = format->streams[i];
+        if (stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO && !(stream->disposition & AV_DISPOSITION_ATTACHED_PIC))
+            video = static_cast<int>(i);
+    }
+    int64_t first = AV_NOPTS_VALUE, end = AV_NOPTS_VALUE;
+    AVPacket* packet = video >= 0 ? av->av_packet_alloc() : nullptr;
+    while (packet && av->av_read_frame(format, packet) >= 0) {
+        if (packet->stream_index == video && packet->pts != AV_NOPTS_VALUE) {
+            first = first == AV_NOPTS_VALUE ? packet->pts : std::min(first, packet->pts);
+            end = end == AV_NOPTS_VALUE ? packet->pts + packet->duration : std::max(end, packet->pts + packet->duration);
+        }
+        av->av_packet_unref(packet);
+    }
+    av->av_packet_free(&packet);
+    const double seconds = end == AV_NOPTS_VALUE ? -1 : (end - first) * av_q2d(format->streams[video]->time_base);
+    av->avformat_close_input(&format);
+    return seconds;
 }
 
 MediaProbe::~MediaProbe()

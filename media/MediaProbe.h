@@ -46,6 +46,10 @@ public:
     // A file named like a video that fails this (a text file, an empty file, a sound file) would
     // load as an empty clip of the assumed hour; the one answer every loader asks.
     static bool HasVideoStream(const std::wstring& path);
+    // How long the file's picture plays, in seconds: from its first video packet to the end of its
+    // last, read packet by packet. A file cut off by a full disk may keep the length its header
+    // promised; its packets cannot. Below 0 when the file cannot be read or has no picture stream.
+    static double PictureSeconds(const std::wstring& path);
 
 private:
     AVFormatContext* m_format { nullptr };

@@ -105,6 +105,9 @@ ExportOutcome CMainWnd::ExportScreenshots(const MediaFileInfo& settings)
         const std::wstring path = longPicture
             ? FormatWide(L"%sPicture\\image%d.%s", m_strDataFolder.c_str(), number, extension)
             : MakeUniqueOutputPath(FormatWide(L"%s\\image%d.%s", folder.c_str(), number, extension));
+        // Frame numbers start again with every run of the program: a frame an earlier run left under
+        // this number must not stand in for one that cannot be taken now.
+        ::DeleteFile(path.c_str());
         RunEncoderAndWait(FormatWide(L"%s  -ss %s -y -i \"%s\"  -vframes 1 -f image2 -update 1 -s %dx%d -preset superfast \"%s\" ",
                                      m_strEncoder.GetData(), m_pScreenshotList->RowTime(k).c_str(),
                                      QuoteInsideArgument(EncoderPath(m_strScreenshotSource)).c_str(), width, height,
@@ -121,9 +124,9 @@ ExportOutcome CMainWnd::ExportScreenshots(const MediaFileInfo& settings)
     std::wstring result = folder;
     bool usable = std::all_of(written.begin(), written.end(),
                               [](const std::wstring& file) { return MediaInfoLibrary::OutputLooksValid(file); });
-    if (longPicture) {  // a frame that failed leaves its band empty; the tall picture is the output
+    if (longPicture) {  // every frame must have been taken; the tall picture is the output
         result = MakeUniqueOutputPath(FormatWide(L"%s\\视频截图.%s", folder.c_str(), extension));
-        usable = !written.empty() && SaveStitched(written, width, height, result, jpeg)
+        usable = usable && !written.empty() && SaveStitched(written, width, height, result, jpeg)
             && MediaInfoLibrary::OutputLooksValid(result, kSmallestTallPictureBytes);
         if (!usable)
             ::DeleteFile(result.c_str());

@@ -2,15 +2,17 @@
 // encoder run per file. Tasks are checked before anything runs, each output is checked like the
 // cut's, and a cancel removes every file the job made.
 
+#include <algorithm>
 #include <atomic>
+#include <cwchar>
 #include <cstdio>
 
 #include "base/StringHelpers.h"
 #include "editor/mainwnd/MainWnd.h"
 #include "media/CommandText.h"
 #include "media/ExportPageView.h"
-#include "media/MediaInfoLibrary.h"
 #include "media/MediaProbe.h"
+#include "media/OutputCheck.h"
 #include "media/SplitPlan.h"
 #include "platform/Windows.h"
 
@@ -31,6 +33,7 @@ struct SplitTask {
 struct SplitOutput {
     std::wstring path;
     int result = kEncoderRunNotStarted;
+    ExpectedOutput expected;
 };
 
 }  // namespace
@@ -58,6 +61,7 @@ ExportOutcome CMainWnd::ExportSplit(const MediaFileInfo& settings)
     const std::wstring exactRate = MediaProbe::EncoderFrameRate(m_strSplitFile, m_strSplitInfo);
     const std::wstring rate = exactRate.empty() ? std::wstring() : FormatWide(L"-r %s", exactRate.c_str());
     const std::wstring source = QuoteInsideArgument(EncoderPath(m_strSplitFile));
+    const double sourceSeconds = MediaProbe::DurationSeconds(m_strSplitFile);
     const float rowShare = tasks.empty() ? 0 : 100.0f / static_cast<float>(tasks.size());
     std::vector<SplitOutput> outputs;
     for (size_t i = 0; i < tasks.size() && !CancelFlag; ++i) {
@@ -79,6 +83,11 @@ ExportOutcome CMainWnd::ExportSplit(const MediaFileInfo& settings)
             run.partCount = static_cast<int>(tasks.size() * pieces.size());
             run.basePercent = static_cast<int>(rowBase + j * rowShare / pieces.size());
             run.closeProgressAtEnd = i + 1 == tasks.size() && j + 1 == pieces.size();
+            output.expected.seconds = pieces[j].seconds;
+            if (sourceSeconds > 0)  // the last piece ends where the source does
+                output.expected.seconds = std::min(output.expected.seconds,
+                                                   sourceSeconds - std::wcstod(pieces[j].start.c_str(), nullptr));
+            output.expected.frameRate = std::wcstod(m_strSplitInfo.c_str(), nullptr);
             outputs.push_back(output);
             outputs.back().result = RunEncoderWithProgress(run);
         }
@@ -95,7 +104,7 @@ ExportOutcome CMainWnd::ExportSplit(const MediaFileInfo& settings)
     bool failed = false;
     for (const SplitOutput& output : outputs) {
         // A piece shorter than a second never reports a position, so the file decides.
-        if (output.result != kEncoderRunNotStarted && MediaInfoLibrary::OutputLooksValid(output.path))
+        if (output.result != kEncoderRunNotStarted && OutputPlaysAsExpected(output.path, output.expected))
             continue;
         failed = true;
         ::DeleteFile(output.path.c_str());  // a broken piece is not left behind

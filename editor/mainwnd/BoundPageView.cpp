@@ -108,18 +108,29 @@ SIZE BoundPageView::WorkAreaSize() const
     return size;
 }
 
+namespace {
+
+// While a list's job runs, its "all" button and every row's delete button take no mouse input.
+void SetListBusy(SkinUI::CControlUI* allButton, SkinUI::CControlUI* list, bool busy)
+{
+    if (allButton)
+        allButton->SetMouseEnabled(!busy);
+    SkinUI::IContainerUI* rows = RowsOf(list);
+    for (int i = 0; rows && i < rows->GetCount(); ++i)
+        if (SkinUI::CControlUI* remove = RowChild(rows->GetItemAt(i), { 2, 6, 0 }))
+            remove->SetMouseEnabled(!busy);
+}
+
+}  // namespace
+
 void BoundPageView::SetGifListBusy(bool busy)
 {
-    m_main.PostUiTask(0, [main = &m_main, busy] {
-        if (main->m_pAllGif)
-            main->m_pAllGif->SetMouseEnabled(!busy);
-    });
+    m_main.PostUiTask(0, [main = &m_main, busy] { SetListBusy(main->m_pAllGif, main->m_pVideoGif, busy); });
 }
 
 void BoundPageView::SetClipListBusy(bool busy)
 {
     m_main.PostUiTask(0, [main = &m_main, busy] {
-        if (main->m_pAllVideoAddExport)
-            main->m_pAllVideoAddExport->SetMouseEnabled(!busy);
+        SetListBusy(main->m_pAllVideoAddExport, main->m_pVideoAddfileL, busy);
     });
 }

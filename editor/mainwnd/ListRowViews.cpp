@@ -69,6 +69,8 @@ void ShowRowResult(SkinUI::CControlUI* row, const std::wstring& outputPath, bool
     HideFill(row);
     SkinUI::CControlUI* buttons = RowChild(row, { 2, 6 });
     Show(RowChild(buttons, { 3 }), false);
+    if (SkinUI::CControlUI* percent = RowChild(buttons, { 3, 0 }))
+        percent->SetText(L"00.00%");
     if (succeeded) {
         if (SkinUI::CControlUI* open = RowChild(buttons, { 2 })) {
             open->SetUserData(outputPath.c_str());

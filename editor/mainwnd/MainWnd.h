@@ -485,6 +485,10 @@ public:
     bool OfferClipToRunningJob(const std::vector<ClipExportEntry>& entries);
     void ClearGifQueue();
     void ClearClipQueue();
+    // A row deleted from its list: its items still waiting in the queue are taken out under the
+    // queue's lock, so the running job never writes them.
+    void RemoveQueuedGif(const std::wstring& rowName);
+    void RemoveQueuedClip(const std::wstring& clipPath);
     // Clearing a list: stops its job and waits (bounded) until the job has let go of its rows
     // and removed its partial output; true when no job is left inside.
     bool StopGifJob(int timeoutMs);
@@ -542,9 +546,9 @@ public:
     std::atomic<CShowProgress*> m_pProgressWnd { nullptr };
     std::atomic<HWND> m_hProgressWnd { nullptr };
     std::atomic<uint8_t> m_bGifRunning { 0 };
-    std::vector<GifListItem> m_vecGifQueue;  // guarded by m_gifQueueLock
+    std::vector<GifListItem> m_vecGifQueue;  // waiting items, the job takes the first; m_gifQueueLock
     std::atomic<uint8_t> m_bClipRunning { 0 };
-    std::vector<ClipExportEntry> m_vecExportQueue;  // guarded by m_clipQueueLock
+    std::vector<ClipExportEntry> m_vecExportQueue;  // waiting entries, the job takes the first; m_clipQueueLock
     std::atomic<uint8_t> m_bMergeRowsBusy { 0 };
     std::atomic<uint8_t> m_bGifRowsBusy { 0 };
     std::atomic<uint8_t> m_bClipRowsBusy { 0 };

@@ -46,6 +46,13 @@ bool AppendWhileRunning(std::mutex& lock, const std::atomic<uint8_t>& running, s
     return true;
 }
 
+template <class Item, class Matches>
+void RemoveWaiting(std::mutex& lock, std::vector<Item>& queue, Matches matches)
+{
+    std::lock_guard guard(lock);
+    queue.erase(std::remove_if(queue.begin(), queue.end(), matches), queue.end());
+}
+
 // Ends a list export and waits, at most `timeoutMs`, until its job has let go of its rows.
 template <class Item>
 bool StopListJob(std::mutex& lock, std::atomic<uint8_t>& running, std::vector<Item>& queue,
@@ -168,6 +175,7 @@ void RemoveGifRow(CMainWnd& main, SkinUI::CControlUI* sender)
     const std::wstring tag = UserData(RowChild(row, { 2, 4, 0, 0 }));
     if (rows == nullptr || !rows->Remove(row))
         return;
+    main.RemoveQueuedGif(tag);
     if (rows->GetCount() == 0)
         ShowEmptyState(main.m_pVideoVerGif, main.m_pVideoGif, main.m_phorGifInfo);
     for (auto item = main.m_vecGifRows.begin(); item != main.m_vecGifRows.end(); ++item)
@@ -194,6 +202,7 @@ void RemoveClipRow(CMainWnd& main, SkinUI::CControlUI* sender)
     SkinUI::IContainerUI* rows = RowsOf(main.m_pVideoAddfileL);
     if (rows == nullptr || !rows->Remove(row))
         return;
+    main.RemoveQueuedClip(path);
     if (rows->GetCount() == 0)
         ShowEmptyState(main.m_pVideoAddfile, main.m_pVideoAddfileL, main.m_pHorAddfileOut);
 }
@@ -238,6 +247,8 @@ void ExportRows(CMainWnd& main, const RowExport<Item>& list, const std::vector<I
         list.showReady(row);
 }
 
+constexpr wchar_t kRowPercentAtStart[] = L"00.00%";
+
 // Column 6 of a GIF or clip row: close, export, open, progress box, (spacer), failure note.
 enum RowButton { kRowClose = 0, kRowExport = 1, kRowOpen = 2, kRowProgressBox = 3, kRowFailure = 5 };
 
@@ -252,7 +263,10 @@ void ShowRowQueued(SkinUI::CControlUI* row)
     Show(RowButtonAt(row, kRowOpen), false);
     Show(RowButtonAt(row, kRowFailure), false);
     Show(RowButtonAt(row, kRowProgressBox), true);
-    Show(RowChild(row, { 2, 6, kRowProgressBox, 0 }), true);
+    SkinUI::CControlUI* percent = RowChild(row, { 2, 6, kRowProgressBox, 0 });
+    Show(percent, true);
+    if (percent)
+        percent->SetText(kRowPercentAtStart);  // not an earlier run's figure
 }
 
 void ShowRowReady(SkinUI::CControlUI* row)
@@ -458,6 +472,18 @@ void CMainWnd::ClearClipQueue()
 {
     std::lock_guard lock(m_clipQueueLock);
     m_vecExportQueue.clear();
+}
+
+void CMainWnd::RemoveQueuedGif(const std::wstring& rowName)
+{
+    RemoveWaiting(m_gifQueueLock, m_vecGifQueue,
+                  [&rowName](const GifListItem& item) { return std::wstring(item.rowName.GetData()) == rowName; });
+}
+
+void CMainWnd::RemoveQueuedClip(const std::wstring& clipPath)
+{
+    RemoveWaiting(m_clipQueueLock, m_vecExportQueue,
+                  [&clipPath](const ClipExportEntry& entry) { return entry.clipPath == clipPath; });
 }
 
 bool CMainWnd::StopGifJob(int timeoutMs)

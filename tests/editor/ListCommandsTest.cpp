@@ -251,6 +251,47 @@ TEST_F(ListCommands, ClearingTheGifListWhileItExportsLeavesNoRowNoJobAndNoFile)
     EXPECT_TRUE(FilesIn(out).empty());
 }
 
+TEST_F(ListCommands, ARowDeletedWhileQueuedIsNeverWrittenAndAnExportAgainStartsAtZero)
+{
+    const std::wstring slow = ClipOf("gif first.mp4", "160x120", 3);
+    const std::wstring dropped = ClipOf("gif dropped.mp4", "160x120", 1), kept = ClipOf("gif kept.mp4", "160x120", 1);
+    ASSERT_FALSE(slow.empty() || dropped.empty() || kept.empty());
+    window->m_strEncoder = RealTimeEncoderScript().c_str();
+    OpenTab(window->m_ptabGIF, window->m_pVideoGif);
+    AddRows(CMainWnd::RowPage::Gif, window->m_pVideoGif, { slow, dropped, kept });
+    const auto deleteButton = [this](int row) { return RowChild(Row(window->m_pVideoGif, row), { 2, 6, 0 }); };
+    const std::string out = FreshFolder("gif-deleted");
+    AnswerSettings(0, out);
+    Click(L"AllGif");
+    SkinUI::CControlUI* fill = RowChild(Row(window->m_pVideoGif, 0), { 0 });
+    ASSERT_TRUE(incoming::PumpUntil([&] { return fill->IsVisible(); }, 20000)) << "no progress shown";
+    EXPECT_TRUE(incoming::PumpUntil([&] {
+        return !deleteButton(0)->IsMouseEnabled() && !deleteButton(1)->IsMouseEnabled() && !deleteButton(2)->IsMouseEnabled();
+    }, 10000)) << "a row can be deleted while the job runs";
+
+    Click(deleteButton(1));  // what a delete of the queued row does, were it let through
+    ASSERT_EQ(Count(window->m_pVideoGif), 2);
+    ASSERT_TRUE(Settle(30000));
+    EXPECT_EQ(FilesIn(out), std::vector<std::string>({ "gif first.gif", "gif kept.gif" }));
+    std::vector<std::wstring> sources;
+    for (const HistoryRecord& record : window->HistorySnapshot())
+        sources.push_back(record.sourcePath);
+    EXPECT_EQ(sources, std::vector<std::wstring>({ kept, slow }));  // newest first
+    for (int row = 0; row < 2; ++row)
+        EXPECT_TRUE(deleteButton(row)->IsMouseEnabled()) << "row " << row << " stays undeletable";
+
+    // Exported again, the row starts from "00.00%", not from the last run's figure.
+    SkinUI::CControlUI* percent = RowChild(Row(window->m_pVideoGif, 1), { 2, 6, 3, 0 });
+    percent->SetText(L"100.00%");  // as the last run left it
+    std::wstring shownAtStart;
+    CMainWnd::SetSettingsDialogHook([&](CMainWnd&, const std::wstring&) {
+        shownAtStart = percent->GetText().GetData();
+        return 1;
+    });
+    Click(RowChild(Row(window->m_pVideoGif, 1), { 2, 6, 1 }));
+    EXPECT_EQ(shownAtStart, L"00.00%");
+}
+
 TEST_F(ListCommands, ClipRowsQueueTheirSavedSettingsAndStayUsable)
 {
     const std::wstring clip = ClipOf("clip row.mp4", "320x240", 1);

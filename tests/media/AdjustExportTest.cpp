@@ -171,6 +171,39 @@ TEST_F(AdjustExportTest, RotationSpeedAndReverseOnRealFiles)
     EXPECT_EQ(m_main.HistorySnapshot().size(), 4u);
 }
 
+TEST_F(AdjustExportTest, RotationTurnsTheRightWay)
+{
+    // The source's red corner is its top left; 90 degrees turn clockwise, 270 the other way.
+    const struct {
+        const wchar_t* rotation;
+        int width, height;
+        int redX, redY;  // the corner where the red lands
+    } cases[] = {
+        { L"90°", 240, 320, 220, 20 },
+        { L"180°", 320, 240, 300, 220 },
+        { L"270°", 240, 320, 20, 300 },
+    };
+    m_main.m_strAdjustSourcePath = Fixture("corner.mp4");
+    m_main.m_nAdjustSourceMs = 1000;
+    m_view.options = { L"Spin" };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Narrow(c.rotation));
+        m_view.fields[L"Comspin"] = c.rotation;
+        std::filesystem::remove(Narrow(Output()));
+        ASSERT_EQ(m_main.ExportAdjusted(m_main.m_exportInfo), ExportOutcome::Succeeded);
+        const OutputInfo info = Probe(Output());
+        EXPECT_EQ(info.width, c.width);
+        EXPECT_EQ(info.height, c.height);
+        const int corners[4][2] = { { 20, 20 }, { c.width - 20, 20 }, { 20, c.height - 20 }, { c.width - 20, c.height - 20 } };
+        for (const auto& corner : corners) {
+            Rgb colour;
+            ASSERT_TRUE(PixelAt(Output(), corner[0], corner[1], colour));
+            const bool red = corner[0] == c.redX && corner[1] == c.redY;
+            EXPECT_EQ(ColourName(colour), red ? "red" : "black") << "at " << corner[0] << "," << corner[1];
+        }
+    }
+}
+
 TEST_F(AdjustExportTest, UnreadableSourceFailsWithoutHistory)
 {
     m_main.m_strAdjustSourcePath = Fixture("notmedia.mp4");

@@ -214,6 +214,29 @@ TEST_F(ClipListExportTest, ClearingTheListStopsAndLeavesNothing)
     EXPECT_EQ(ChildProcessCount(), 0);
 }
 
+TEST_F(ClipListExportTest, AClipDeletedWhileQueuedIsNeverWritten)
+{
+    m_main.m_strEncoder = RealTimeEncoder().c_str();
+    FakeClipRow first(L"320x240", false), deleted(L"160x120", false), kept(L"160x120", false);
+    m_main.QueueClipExport(Cover("in put.mp4", 0.1f, &first));
+    m_main.QueueClipExport(Cover("small.mp4", 0.1f, &deleted));
+    m_main.QueueClipExport(Cover("ntsc.mp4", 0.1f, &kept));
+    // The user deletes the second clip's row while the first one is exported.
+    first.onProgress = [&] { m_main.RemoveQueuedClip(Fixture("small.mp4")); };
+    m_main.m_bClipRunning = 1;  // as the launcher does
+    m_main.ExportClipList(0, m_main.m_exportInfo);
+    EXPECT_EQ(deleted.finished, 0);
+    std::vector<std::string> files;
+    for (const auto& file : std::filesystem::directory_iterator(Narrow(m_outFolder)))
+        files.push_back(file.path().filename().string());
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, std::vector<std::string>({ "in put.mp4", "ntsc.mp4" }));
+    std::vector<std::wstring> sources;
+    for (const HistoryRecord& record : m_main.HistorySnapshot())
+        sources.push_back(record.sourcePath);
+    EXPECT_EQ(sources, std::vector<std::wstring>({ Fixture("ntsc.mp4"), Fixture("in put.mp4") }));  // newest first
+}
+
 TEST(ClipMusicValues, VolumeAndTimeTexts)
 {
     const std::pair<int, const wchar_t*> volumes[] = {
@@ -241,6 +264,7 @@ TEST_F(ClipListExportTest, MusicReplacesOrMixesOverItsPlacement)
         { "in put.mp4", false, 0, 0, 2, 1, 3, false, { false, true, true, false } },     // replace after silence
         { "silent.mp4", true, 100, 0.5f, 1.5f, 0, 3, true, { true, true, true, false } },  // loop fills 0..3
         { "in put.mp4", false, 100, 0, 1, 1, 2, false, { true, true, true, true } },     // mix keeps the clip's sound
+        { "shortsound.mp4", false, 100, 0, 2, 1, 3, false, { true, true, true, false } },  // music outlasts the sound
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.clip) + " volume " + std::to_string(c.soundVolume));

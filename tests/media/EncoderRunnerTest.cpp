@@ -29,6 +29,8 @@ split)
   printf 'frame=1 time=00:0'; sleep 0.1; printf '0:01.00 bitrate=1k\r'
   sleep 0.1; printf 'frame=2 time=00:00:02.00 bit'; sleep 0.1; printf 'rate=1k\r'
   printf 'frame=3 time=00:00:03.00 bitrate=1k\r' ;;
+past) printf 'frame=1 time=00:00:02.00 bitrate=1k\rframe=2 time=00:00:06.00 bitrate=1k\r'
+  sleep 0.1; printf 'frame=3 time=00:00:09.00 bitrate=1k\r' ;;
 na) printf 'frame=0 size=N/A time=N/A bitrate=N/A\rframe=0 time=00:00:00.40 bitrate=N/A\r' ;;
 fail) echo 'in.mp4: No such file or directory' >&2; exit 1 ;;
 stdin) [ "$(readlink /proc/$$/fd/0)" = /dev/null ] && printf 'time=00:00:01.00 bitrate=1k\r' ;;
@@ -105,6 +107,19 @@ TEST(EncoderRunner, PercentagesOfOneShareOfTheJob)
     request.basePercent = 0;
     ASSERT_EQ(main.RunEncoderWithProgress(request), kEncoderRunProgressed);
     EXPECT_EQ(main.m_fJobPercent.load(), 100.0f);
+
+    // An encoder that reports past the expected length (a slowed-down run) stays in its share:
+    // the second quarter of the job ends at 50 and never goes back.
+    FakeGifRow slowed;
+    request = FakeRun(L"past", EncoderJobKind::GifList);
+    request.partCount = 4;
+    request.basePercent = 25;
+    request.row = &slowed;
+    ASSERT_EQ(main.RunEncoderWithProgress(request), kEncoderRunProgressed);
+    ASSERT_FALSE(slowed.percents.empty());
+    EXPECT_EQ(slowed.percents.front(), 37.5f);
+    EXPECT_TRUE(std::is_sorted(slowed.percents.begin(), slowed.percents.end()));
+    EXPECT_EQ(*std::max_element(slowed.percents.begin(), slowed.percents.end()), 50.0f);
 }
 
 TEST(EncoderRunner, StoppedRunKillsAndReapsItsEncoder)

@@ -13,6 +13,7 @@
 #include <sstream>
 
 extern "C" {
+#include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 }
 
@@ -57,6 +58,17 @@ const std::map<std::string, std::string>& FixtureRecipes()
         { "cover.m4a", "-f lavfi -i sine -f lavfi -i color=c=red:size=32x32 -t 1 -map 0:a -map 1:v -frames:v 1 "
                        "-c:v mjpeg -disposition:v:0 attached_pic -c:a aac" },
         { "stream.h264", "-f lavfi -i testsrc=size=160x120:rate=25 -t 1" + encode + " -f h264" },
+        // Noise keeps a flat colour from compressing below the size a picture must have.
+        { "rgb.mp4", "-filter_complex 'color=c=red:size=160x120:rate=25:duration=1[r];color=c=lime:size=160x120:rate=25:"
+                     "duration=1[g];color=c=blue:size=160x120:rate=25:duration=1[b];[r][g][b]concat=n=3,"
+                     "noise=alls=12:allf=t'" + encode },
+        { "red.mp4", "-f lavfi -i color=c=red:size=160x120:rate=25,noise=alls=12:allf=t -t 3" + encode },
+        { "blue.mp4", "-f lavfi -i color=c=blue:size=160x120:rate=25,noise=alls=12:allf=t -f lavfi -i sine -t 6"
+                      + encode + " -c:a aac" },
+        { "shortsound.mp4", "-f lavfi -i testsrc=size=320x240:rate=25 -f lavfi -i sine=frequency=440:duration=2 -t 4"
+                            + encode + " -c:a aac" },
+        { "corner.mp4", "-f lavfi -i color=c=black:size=320x240:rate=25,drawbox=x=0:y=0:w=80:h=60:color=red:t=fill "
+                        "-f lavfi -i sine -t 1" + encode + " -c:a aac" },
     };
     return recipes;
 }
@@ -71,6 +83,13 @@ bool MakeFixture(const std::string& name, const std::string& path)
         std::ofstream file(path);
         return true;
     }
+    if (name == "timedtext.mp4") {  // an MP4 with a timed-text track shown from 0.5 to 5.5 s
+        const std::string srt = Folder() + "timed.srt";
+        std::ofstream(srt) << "1\n00:00:00,500 --> 00:00:05,500\nHELLO\n\n";
+        return Shell("ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=size=160x120:rate=25 -f lavfi -i sine -i "
+                     + ShellQuote(srt) + " -t 6 -map 0:v -map 1:a -map 2:s -c:v libx264 -preset ultrafast "
+                     "-pix_fmt yuv420p -c:a aac -c:s mov_text " + ShellQuote(path));
+    }
     if (name == "[a] b'c.mkv") {
         const std::string srt = Folder() + "subs.srt";
         std::ofstream(srt) << "1\n00:00:00,000 --> 00:00:01,000\nHELLO HELLO HELLO\n\n";
@@ -81,6 +100,32 @@ bool MakeFixture(const std::string& name, const std::string& path)
     const auto recipe = FixtureRecipes().find(name);
     return recipe != FixtureRecipes().end()
         && Shell("ffmpeg -nostdin -loglevel error -y " + recipe->second + " " + ShellQuote(path));
+}
+
+// The colour of one pixel of a decoded frame, from the layouts our outputs use.
+bool FramePixel(const AVFrame* frame, int x, int y, Rgb& colour)
+{
+    const auto clamp = [](double v) { return static_cast<int>(std::lround(std::fmin(255.0, std::fmax(0.0, v)))); };
+    switch (frame->format) {
+    case AV_PIX_FMT_YUV420P:
+    case AV_PIX_FMT_YUVJ420P: {
+        const double luma = frame->data[0][y * frame->linesize[0] + x];
+        const double u = frame->data[1][(y / 2) * frame->linesize[1] + x / 2] - 128.0;
+        const double v = frame->data[2][(y / 2) * frame->linesize[2] + x / 2] - 128.0;
+        const double l = frame->format == AV_PIX_FMT_YUVJ420P ? luma : (luma - 16) * 255.0 / 219.0;
+        const double k = frame->format == AV_PIX_FMT_YUVJ420P ? 1.0 : 255.0 / 224.0;
+        colour = { clamp(l + 1.402 * k * v), clamp(l - 0.344 * k * u - 0.714 * k * v), clamp(l + 1.772 * k * u) };
+        return true;
+    }
+    case AV_PIX_FMT_RGB24:
+    case AV_PIX_FMT_RGBA: {
+        const uint8_t* p = frame->data[0] + y * frame->linesize[0] + x * (frame->format == AV_PIX_FMT_RGB24 ? 3 : 4);
+        colour = { p[0], p[1], p[2] };
+        return true;
+    }
+    default:
+        return false;
+    }
 }
 
 }  // namespace
@@ -143,6 +188,56 @@ std::wstring RealTimeEncoder()
     return Wide(path);
 }
 
+std::wstring SizeLimitedEncoder(long bytes)
+{
+    // The limit is set on the encoder's own process (prlimit calls setrlimit(RLIMIT_FSIZE) there),
+    // not on the test. Its signal is ignored, so a write past the limit fails as on a full disk.
+    const std::string path = Folder() + "limited-encoder-" + std::to_string(bytes) + ".sh";
+    if (access(path.c_str(), X_OK) != 0) {
+        std::ofstream(path) << "#!/bin/sh\ntrap '' XFSZ\nexec prlimit --fsize=" << bytes << " ffmpeg \"$@\"\n";
+        std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+    }
+    return Wide(path);
+}
+
+bool PixelAt(const std::wstring& path, int x, int y, Rgb& colour)
+{
+    AVFormatContext* format = nullptr;
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "pattern_type", "none", 0);
+    const int opened = avformat_open_input(&format, Narrow(path).c_str(), nullptr, &options);
+    av_dict_free(&options);
+    if (opened != 0)
+        return false;
+    avformat_find_stream_info(format, nullptr);
+    const int video = av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    bool found = false;
+    if (video >= 0) {
+        const AVCodec* codec = avcodec_find_decoder(format->streams[video]->codecpar->codec_id);
+        AVCodecContext* decoder = avcodec_alloc_context3(codec);
+        avcodec_parameters_to_context(decoder, format->streams[video]->codecpar);
+        AVPacket* packet = av_packet_alloc();
+        AVFrame* frame = av_frame_alloc();
+        bool decoded = false;
+        if (avcodec_open2(decoder, codec, nullptr) == 0) {
+            while (!decoded && av_read_frame(format, packet) >= 0) {
+                if (packet->stream_index == video && avcodec_send_packet(decoder, packet) >= 0)
+                    decoded = avcodec_receive_frame(decoder, frame) == 0;
+                av_packet_unref(packet);
+            }
+            if (!decoded && avcodec_send_packet(decoder, nullptr) >= 0)  // a one-frame file is held back
+                decoded = avcodec_receive_frame(decoder, frame) == 0;
+        }
+        if (decoded && x >= 0 && y >= 0 && x < frame->width && y < frame->height)
+            found = FramePixel(frame, x, y, colour);
+        av_frame_free(&frame);
+        av_packet_free(&packet);
+        avcodec_free_context(&decoder);
+    }
+    avformat_close_input(&format);
+    return found;
+}
+
 OutputInfo Probe(const std::wstring& path)
 {
     OutputInfo info;
@@ -176,6 +271,23 @@ OutputInfo Probe(const std::wstring& path)
     }
     avformat_close_input(&format);
     return info;
+}
+
+std::string ColourName(const Rgb& c)
+{
+    const auto high = [](int v) { return v >= 160; };
+    const auto low = [](int v) { return v <= 90; };
+    if (high(c.r) && low(c.g) && low(c.b))
+        return "red";
+    if (low(c.r) && high(c.g) && low(c.b))
+        return "green";
+    if (low(c.r) && low(c.g) && high(c.b))
+        return "blue";
+    if (low(c.r) && low(c.g) && low(c.b))
+        return "black";
+    if (high(c.r) && high(c.g) && high(c.b))
+        return "white";
+    return "other";
 }
 
 bool Exists(const std::wstring& path)

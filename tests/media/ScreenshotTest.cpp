@@ -178,15 +178,23 @@ TEST_F(ScreenshotTest, ExportWritesScaledPicturesWithoutOverwriting)
 
 TEST_F(ScreenshotTest, LongPictureStitchesFramesTopToBottom)
 {
-    UseVideo("small.mp4", L"160", L"120");
-    m_list.rows = { { L"0.00" }, { L"1.00" }, { L"2.00" }, { L"3.00" } };
+    UseVideo("rgb.mp4", L"160", L"120");
+    m_list.rows = { { L"2.50" }, { L"0.50" }, { L"1.50" } };
     m_view.options = { L"LongPic" };
     m_view.fields[L"PicScaling"] = L"100%";
     ASSERT_EQ(m_main.ExportScreenshots(m_main.m_exportInfo), ExportOutcome::Succeeded);
     ASSERT_EQ(OutputFiles(), std::vector<std::string> { "视频截图.png" });
-    const OutputInfo info = Probe(m_outFolder + L"/视频截图.png");
+    const std::wstring picture = m_outFolder + L"/视频截图.png";
+    const OutputInfo info = Probe(picture);
     EXPECT_EQ(info.width, 160);
-    EXPECT_EQ(info.height, 480);
+    EXPECT_EQ(info.height, 360);
+    // The bands follow the list's order, each the colour of its frame's second.
+    const char* bands[] = { "blue", "red", "green" };
+    for (int k = 0; k < 3; ++k) {
+        Rgb colour;
+        ASSERT_TRUE(PixelAt(picture, 80, 60 + 120 * k, colour));
+        EXPECT_EQ(ColourName(colour), bands[k]) << "band " << k;
+    }
 }
 
 TEST_F(ScreenshotTest, CancelStopsAndRemovesThisExportsPictures)
