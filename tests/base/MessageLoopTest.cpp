@@ -75,6 +75,41 @@ TEST(MessageLoop, DelayedTasksRunByDueTimeThenPostingOrder)
     EXPECT_EQ(d.log, (std::vector<std::string> { "now", "a10", "b10", "d20", "e5", "c30" }));
 }
 
+TEST(MessageLoop, ATurnRunsTheDelayedTasksDueAtItsStartForABoundedTime)
+{
+    FakeClock clock(1000);
+    LoopDriver d;
+    LoopRunState run(d.loop);
+    auto noteAndSetClock = [&d, &clock](std::string name, DWORD ms) -> tbase::Task {
+        return [&d, &clock, name, ms] {
+            d.log.push_back(name);
+            clock.Set(ms);
+        };
+    };
+    d.loop.PostDelayed(d.Note("a10"), 10 * kMs);
+    d.loop.PostDelayed(noteAndSetClock("b10", 1021), 10 * kMs);  // d21 falls due meanwhile
+    d.loop.PostDelayed(d.Note("c15"), 15 * kMs);
+    d.loop.PostDelayed(noteAndSetClock("d21", 1103), 21 * kMs);  // uses up the turn's time
+    d.loop.PostDelayed(d.Note("e40"), 40 * kMs);
+    d.loop.PostDelayed(d.Note("f50"), 50 * kMs);
+    d.loop.RunReadyTasks();
+    int64_t next = 0;
+
+    clock.Set(1020);
+    EXPECT_TRUE(d.loop.RunDueDelayedTask(next));
+    EXPECT_EQ(d.log, (std::vector<std::string> { "a10", "b10", "c15" })) << "one turn, every task due at its start";
+    EXPECT_EQ(next, 1021 * kMs);
+
+    clock.Set(1100);
+    EXPECT_TRUE(d.loop.RunDueDelayedTask(next));
+    EXPECT_EQ(d.log.back(), "d21") << "the turn ends when its time is up, with e40 and f50 still due";
+    EXPECT_EQ(next, 1040 * kMs);
+    EXPECT_TRUE(d.loop.RunDueDelayedTask(next));
+    EXPECT_FALSE(d.loop.RunDueDelayedTask(next));
+    EXPECT_EQ(next, 0);
+    EXPECT_EQ(d.log, (std::vector<std::string> { "a10", "b10", "c15", "d21", "e40", "f50" }));
+}
+
 TEST(MessageLoop, DelayedTaskComesDueAcrossTheMillisecondWrap)
 {
     FakeClock clock(0xFFFFFFFFu - 4);  // 5 ms before the 32-bit count wraps
