@@ -7,6 +7,7 @@
 
 #include "base/MessageLoop.h"
 #include "base/TickClock.h"
+#include "support/LoopDeadline.h"
 
 namespace {
 
@@ -195,9 +196,14 @@ TEST(MessageLoop, QuitStopsOnlyWhenIdleAndRunReturns)
     MessageLoop loop;
     std::vector<int> ran;
     LoopRunState run(loop);
-    loop.Post([&] { ran.push_back(1); loop.QuitWhenIdle(); });
-    loop.Post([&] { ran.push_back(2); });
-    loop.PostNonNestable([&] { ran.push_back(3); loop.Post([&] { ran.push_back(4); }); });
+    looptest::LoopDeadline deadline("task 1 of 4");
+    loop.Post([&] { ran.push_back(1); loop.QuitWhenIdle(); deadline.Await("task 2 of 4"); });
+    loop.Post([&] { ran.push_back(2); deadline.Await("task 3 of 4"); });
+    loop.PostNonNestable([&] {
+        ran.push_back(3);
+        deadline.Await("task 4 of 4 (posted by task 3), then the stop");
+        loop.Post([&] { ran.push_back(4); });
+    });
     loop.Run();
     EXPECT_EQ(ran, (std::vector<int> { 1, 2, 3, 4 }));
 }

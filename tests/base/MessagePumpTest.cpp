@@ -39,11 +39,13 @@ TEST(DefaultMessagePump, SleepsUntilTheEarliestDelayedTaskAndNeverWakesItEarly)
     tbase::LoopRunState run(loop);
     struct Ran { int id; int64_t at, due; };
     std::vector<Ran> ran;
+    looptest::LoopDeadline deadline("delayed task 1 (4 ms)");
     const int64_t start = tbase::TickClock::Now();
     const struct { int id; int64_t delay; } posts[] = { { 3, 30000 }, { 1, 4000 }, { 2, 12000 } };
     for (const auto& p : posts)
-        loop.PostDelayed([&ran, &loop, p, start] {
+        loop.PostDelayed([&ran, &loop, &deadline, p, start] {
             ran.push_back({ p.id, tbase::TickClock::Now(), start + p.delay });
+            deadline.Await(ran.size() == 3 ? "the stop after the last delayed task" : "delayed task " + std::to_string(ran.size() + 1));
             if (ran.size() == 3)
                 loop.QuitWhenIdle();
         }, p.delay);
