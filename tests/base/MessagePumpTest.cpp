@@ -207,9 +207,9 @@ TEST(MessagePump, APostIsNeverLeftWithoutAWakeWhileThePumpSleeps)
             current->Run();
             nestedEnded.Set();
         };
-        std::thread poster([&] {
-            if (!postNow.Wait(kBoundMs))
-                return;
+        std::thread poster([&, c] {
+            if (!postNow.Wait(kBoundMs) || !c.fromOtherThread)
+                return;  // released at the end of the case: nothing to post
             loop.proxy->Post(thirdTask);
             posted.Set();
         });
