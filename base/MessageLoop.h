@@ -9,9 +9,8 @@
 // sleeps on a post it was not told about: a loop answers "nothing ready" only after looking at the
 // incoming queue. A turn runs the delayed tasks due when it began, for a bounded time. While a
 // task runs no other task of the loop runs, even in a nested loop; a non-nestable task runs only
-// at run depth 1. A loop stops only when it runs out of ready work
-// after a quit request. Other threads should post through the MessageLoopProxy, which outlives the
-// loop and then refuses posts.
+// at run depth 1. A loop stops only when it runs out of ready work after a quit request. Other
+// threads should post through the MessageLoopProxy, which outlives the loop and then refuses posts.
 
 #include <cstdint>
 #include <deque>
