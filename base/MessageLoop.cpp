@@ -19,6 +19,8 @@ bool RunsAfter(const TaskRecord& a, const TaskRecord& b)
 }
 
 constexpr int kMaxDiscardPasses = 100;
+// How long one turn may run due delayed tasks before the pump's other work comes round.
+constexpr int64_t kDelayedSliceUs = 2000;
 
 }  // namespace
 
@@ -132,10 +134,21 @@ bool MessageLoop::RunReadyTasks()
 {
     if (!m_nestableTasksAllowed)
         return false;
-    // Once per turn: what arrives meanwhile waits for the next turn, after the pump's other work.
-    if (m_work.empty())
-        TakeIncoming();
-    while (!m_work.empty()) {
+    // A false answer lets the pump sleep, and a post wakes it only when it finds the incoming
+    // queue empty: so before answering false we must have looked at the incoming queue since the
+    // pump last took a wake-up. The work queue may still hold the rest of an earlier batch (delayed
+    // or non-nestable records); once that runs dry, take the incoming queue once more. No more
+    // than that in one call, so a producer that keeps posting cannot hold the pump here.
+    bool taken = false;
+    for (;;) {
+        if (m_work.empty()) {
+            if (taken)
+                return false;
+            TakeIncoming();
+            taken = true;
+            if (m_work.empty())
+                return false;
+        }
         TaskRecord record = std::move(m_work.front());
         m_work.pop_front();
         if (record.runTime != 0) {
@@ -148,7 +161,6 @@ bool MessageLoop::RunReadyTasks()
         }
         m_deferred.push_back(std::move(record));
     }
-    return false;
 }
 
 bool MessageLoop::InsertDelayed(TaskRecord record)
@@ -173,25 +185,32 @@ bool MessageLoop::RunDueDelayedTask(int64_t& nextRunTime)
         nextRunTime = 0;
         return false;
     }
-    const int64_t due = m_delayed.front().runTime;
-    if (due > m_recentTime) {
-        m_recentTime = TickClock::Now();
-        if (due > m_recentTime) {
-            nextRunTime = due;
-            return false;
-        }
-    }
-    std::pop_heap(m_delayed.begin(), m_delayed.end(), RunsAfter);
-    TaskRecord record = std::move(m_delayed.back());
-    m_delayed.pop_back();
-    if (!m_delayed.empty())
+    m_recentTime = TickClock::Now();
+    if (m_delayed.front().runTime > m_recentTime) {
         nextRunTime = m_delayed.front().runTime;
-    if (record.nestable || RunDepth() == 1) {
-        RunOneTask(record);
-        return true;
+        return false;
     }
-    m_deferred.push_back(std::move(record));
-    return false;
+    // Every task due when the turn began, one after another: a producer of short delays must not
+    // outrun a loop that runs one of them per turn. Tasks falling due meanwhile wait for the next
+    // turn, and a slice of time bounds the run, so ready tasks and the pump's events interleave.
+    const int64_t start = m_recentTime;
+    bool ran = false;
+    while (!m_delayed.empty() && m_delayed.front().runTime <= start) {
+        std::pop_heap(m_delayed.begin(), m_delayed.end(), RunsAfter);
+        TaskRecord record = std::move(m_delayed.back());
+        m_delayed.pop_back();
+        if (!m_delayed.empty())
+            nextRunTime = m_delayed.front().runTime;
+        if (!record.nestable && RunDepth() != 1) {
+            m_deferred.push_back(std::move(record));
+            continue;
+        }
+        RunOneTask(record);
+        ran = true;
+        if (TickClock::Now() - start >= kDelayedSliceUs)
+            break;
+    }
+    return ran;
 }
 
 bool MessageLoop::RunIdleTask()

@@ -3,12 +3,14 @@
 // it runs them one at a time on its own thread, in order, between the platform work its pump does.
 //
 // Rules: a loop lives on the thread that made it and is deleted there. Only the incoming queue is
-// shared (under its own lock); the loop swaps it out whole, at most once per turn of its pump, and
+// shared (under its own lock); the loop swaps it out whole, at most twice per turn of its pump, and
 // runs the tasks unlocked, so a task may post freely and a thread that keeps posting cannot hold
-// the loop away from its due delayed tasks, its pump's own events or its quit. While a task runs no other task of the loop runs, even in a nested loop; a
-// non-nestable task runs only at run depth 1. A loop stops only when it runs out of ready work
-// after a quit request. Other threads should post through the MessageLoopProxy, which outlives the
-// loop and then refuses posts.
+// the loop away from its due delayed tasks, its pump's own events or its quit. The pump never
+// sleeps on a post it was not told about: a loop answers "nothing ready" only after looking at the
+// incoming queue. A turn runs the delayed tasks due when it began, for a bounded time. While a
+// task runs no other task of the loop runs, even in a nested loop; a non-nestable task runs only
+// at run depth 1. A loop stops only when it runs out of ready work after a quit request. Other
+// threads should post through the MessageLoopProxy, which outlives the loop and then refuses posts.
 
 #include <cstdint>
 #include <deque>

@@ -58,7 +58,7 @@ struct TimerRecord {
     HWND hwnd = nullptr;
     UINT_PTR id = 0;
     UINT elapse = 0;
-    uint64_t due = 0;
+    uint64_t dueNs = 0;  // on the window manager's clock, in nanoseconds
     TIMERPROC proc = nullptr;
 };
 

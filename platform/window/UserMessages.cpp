@@ -156,7 +156,8 @@ Fetch FetchMessage(MSG* out, HWND filter, UINT min, UINT max, bool remove, bool 
                 queue->quit = false;
             return Fetch::Quit;
         }
-        const uint64_t now = wm.Now();
+        const uint64_t nowNs = wm.NowNs();
+        const uint64_t now = nowNs / WindowManager::kNsPerMs;
         if (InRange(WM_PAINT, min, max)) {
             Window* paint = FindPaintable(wm.topLevels, *queue, filter, wm);
             if (!paint)
@@ -166,20 +167,20 @@ Fetch FetchMessage(MSG* out, HWND filter, UINT min, UINT max, bool remove, bool 
                 return Fetch::Message;
             }
         }
-        uint64_t deadline = UINT64_MAX;
+        uint64_t deadlineNs = UINT64_MAX;
         if (InRange(WM_TIMER, min, max)) {
             for (platform::TimerRecord& timer : queue->timers) {
                 const MSG candidate { timer.hwnd, WM_TIMER, timer.id, reinterpret_cast<LPARAM>(timer.proc),
                                       static_cast<DWORD>(now), wm.cursor };
-                if (timer.due > now) {
-                    deadline = std::min(deadline, timer.due);
+                if (timer.dueNs > nowNs) {
+                    deadlineNs = std::min(deadlineNs, timer.dueNs);
                     continue;
                 }
                 if (!Matches(wm, candidate, filter, min, max))
                     continue;
                 *out = candidate;
                 if (remove)
-                    timer.due = now + timer.elapse;
+                    timer.dueNs = nowNs + uint64_t { timer.elapse } * WindowManager::kNsPerMs;
                 return Fetch::Message;
             }
         }
@@ -194,13 +195,13 @@ Fetch FetchMessage(MSG* out, HWND filter, UINT min, UINT max, bool remove, bool 
                                      MAKELPARAM(static_cast<WORD>(client.x), static_cast<WORD>(client.y)));
                 continue;
             }
-            deadline = std::min(deadline, tracking.hoverDue);
+            deadlineNs = std::min(deadlineNs, tracking.hoverDue * WindowManager::kNsPerMs);
         }
         if (!wait)
             return Fetch::Nothing;
         auto until = std::chrono::steady_clock::time_point::max();
-        if (deadline != UINT64_MAX)
-            until = std::chrono::steady_clock::now() + std::chrono::milliseconds(deadline - std::min(deadline, wm.Now()));
+        if (deadlineNs != UINT64_MAX)
+            until = std::chrono::steady_clock::now() + std::chrono::nanoseconds(deadlineNs - std::min(deadlineNs, wm.NowNs()));
         if (timeoutMs != INFINITE)
             until = std::min(until, start + std::chrono::milliseconds(timeoutMs));
         if (until == std::chrono::steady_clock::time_point::max())
@@ -233,9 +234,9 @@ DWORD StatusBits(WindowManager& wm, MessageQueue& queue)
         bits |= QS_POSTMESSAGE | QS_ALLPOSTMESSAGE;
     if (!queue.incoming.empty())
         bits |= QS_SENDMESSAGE;
-    const uint64_t now = wm.Now();
+    const uint64_t nowNs = wm.NowNs();
     for (const platform::TimerRecord& timer : queue.timers)
-        if (timer.due <= now)
+        if (timer.dueNs <= nowNs)
             bits |= QS_TIMER;
     if (FindPaintable(wm.topLevels, queue, nullptr, wm) || FindPaintable(wm.messageOnly, queue, nullptr, wm))
         bits |= QS_PAINT;
@@ -339,14 +340,14 @@ DWORD MsgWaitForMultipleObjectsEx(DWORD count, const HANDLE* handles, DWORD mill
         if (StatusBits(wm, *queue) & wakeMask)
             return WAIT_OBJECT_0 + count;
         // Due timers and hover need no wake-up from outside: look again by then.
-        uint64_t deadline = UINT64_MAX;
+        uint64_t deadlineNs = UINT64_MAX;
         for (const platform::TimerRecord& timer : queue->timers)
-            deadline = std::min(deadline, timer.due);
+            deadlineNs = std::min(deadlineNs, timer.dueNs);
         auto until = start + std::chrono::milliseconds(milliseconds == INFINITE ? 0 : milliseconds);
         if (milliseconds == INFINITE)
             until = std::chrono::steady_clock::time_point::max();
-        if (deadline != UINT64_MAX)
-            until = std::min(until, std::chrono::steady_clock::now() + std::chrono::milliseconds(deadline - std::min(deadline, wm.Now())));
+        if (deadlineNs != UINT64_MAX)
+            until = std::min(until, std::chrono::steady_clock::now() + std::chrono::nanoseconds(deadlineNs - std::min(deadlineNs, wm.NowNs())));
         if (count)
             until = std::min(until, std::chrono::steady_clock::now() + std::chrono::milliseconds(5));
         if (milliseconds != INFINITE && std::chrono::steady_clock::now() >= start + std::chrono::milliseconds(milliseconds))
@@ -527,7 +528,7 @@ UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc)
         id = ++queue->nextThreadTimerId;
     }
     elapse = std::max(elapse, USER_TIMER_MINIMUM);
-    const uint64_t due = wm.Now() + elapse;
+    const uint64_t due = wm.NowNs() + uint64_t { elapse } * WindowManager::kNsPerMs;
     for (platform::TimerRecord& timer : owner->timers) {
         if (timer.hwnd == hwnd && timer.id == id) {
             timer = { hwnd, id, elapse, due, proc };

@@ -272,39 +272,39 @@ void WindowManager::EndThread(DWORD threadId)
 
 namespace {
 
-uint64_t RealMs()
+uint64_t RealNs()
 {
     using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+    return duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
 }  // namespace
 
-uint64_t WindowManager::Now() const
+uint64_t WindowManager::NowNs() const
 {
-    const uint64_t held = heldAt.load();
-    return (held ? held : RealMs()) + clockOffset.load();
+    const uint64_t held = heldAtNs.load();
+    return (held ? held : RealNs()) + clockOffsetNs.load();
 }
 
 void WindowManager::Hold(bool hold)
 {
-    const uint64_t held = heldAt.load();
+    const uint64_t held = heldAtNs.load();
     if (hold == (held != 0))
         return;
     if (hold) {
-        heldAt = RealMs();
+        heldAtNs = RealNs();
         return;
     }
     // Leave out the real time that passed while held, so the clock goes on from where it stood.
-    clockOffset -= RealMs() - held;
-    heldAt = 0;
+    clockOffsetNs -= RealNs() - held;
+    heldAtNs = 0;
     std::lock_guard guard(lock);
     WakeAll();
 }
 
 void WindowManager::Advance(uint64_t ms)
 {
-    clockOffset += ms;
+    clockOffsetNs += ms * kNsPerMs;
     std::lock_guard guard(lock);
     WakeAll();
 }

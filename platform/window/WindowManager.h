@@ -82,13 +82,17 @@ public:
     } tracking;
 
     // ---- Clock ----
-    uint64_t Now() const;  // milliseconds; tests move it forward
+    static constexpr uint64_t kNsPerMs = 1000 * 1000;
+    uint64_t Now() const { return NowNs() / kNsPerMs; }  // milliseconds; tests move it forward
+    // The same clock in nanoseconds, as fine as the system's. Timers fall due by it: on a coarser
+    // clock, rounded down, a timer set late in a tick would fire up to a tick early.
+    uint64_t NowNs() const;
     void Advance(uint64_t ms);
     // A held clock leaves out real time: it moves only by Advance, so a test can look at the
     // state before a timer is due however slow the machine is. Released, it runs on from there.
     void Hold(bool hold);
-    std::atomic<uint64_t> clockOffset { 0 };
-    std::atomic<uint64_t> heldAt { 0 };  // the real time the clock was held at; 0 while it runs
+    std::atomic<uint64_t> clockOffsetNs { 0 };
+    std::atomic<uint64_t> heldAtNs { 0 };  // the real time the clock was held at; 0 while it runs
 
     // ---- Monitors (lock held) ----
     std::vector<MonitorDesc> Monitors() const;

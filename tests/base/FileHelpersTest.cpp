@@ -179,6 +179,19 @@ TEST(FileHelpers, KillByNameHonoursThePathFilterAndIdZero)
     CloseHandle(child);
 }
 
+TEST(FileHelpers, KillByNameMatchesTheWholeNameOnly)
+{
+    HANDLE child = StartSleep();
+    ASSERT_NE(child, nullptr);
+    for (const wchar_t* near : { L"slee", L"sleep.exe.old", L"leep.exe" }) {
+        EXPECT_FALSE(KillProcessesByName(near)) << near << " was taken for sleep.exe";
+        EXPECT_EQ(WaitForSingleObject(child, 0), WAIT_TIMEOUT) << near << " ended the sleep child";
+    }
+    EXPECT_TRUE(KillProcessesByName(L"Sleep.EXE"));
+    EXPECT_EQ(WaitForSingleObject(child, 10000), WAIT_OBJECT_0);
+    CloseHandle(child);
+}
+
 TEST(SDKInstance, LoadsFromTheProgramFolderAndCachesFoundFunctions)
 {
     testdll::SDKInstance missing;

@@ -6,6 +6,7 @@
 
 #include "base/IOMessagePump.h"
 #include "platform/IoCompletionPort.h"
+#include "support/LoopDeadline.h"
 
 namespace {
 
@@ -94,6 +95,8 @@ TEST(IOMessagePump, PipeReadsArriveAsCompletionsBetweenTasksWithObserversAround)
     loop.IOPump()->AddIOObserver(&log);
     PipeReader reader(loop, log);
     reader.Start({ "ab", "cde" });
+    // The log shows what ran, once Run has returned.
+    looptest::LoopDeadline deadline("the pipe's tasks and completions, up to its close");
     loop.Run();
 
     EXPECT_EQ(log.entries, (std::vector<std::string> {
@@ -131,6 +134,7 @@ TEST(IOMessagePump, PostedPacketsReachTheirHandlerAndGivenUpContextsAreFreed)
     ASSERT_TRUE(::PostQueuedCompletionStatus(port, 9, key, &abandoned->overlapped));
     // The loop sleeps on the port until the delayed quit is due: the wait has a time-out.
     loop.PostDelayed([&loop] { loop.QuitWhenIdle(); }, 20 * 1000);
+    looptest::LoopDeadline deadline("the delayed quit (20 ms)");
     loop.Run();
 
     EXPECT_EQ(recorder.seen, (std::vector<Recorder::Seen> { { &context, 42, ERROR_SUCCESS } }));

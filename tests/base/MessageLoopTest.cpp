@@ -7,6 +7,7 @@
 
 #include "base/MessageLoop.h"
 #include "base/TickClock.h"
+#include "support/LoopDeadline.h"
 
 namespace {
 
@@ -73,6 +74,41 @@ TEST(MessageLoop, DelayedTasksRunByDueTimeThenPostingOrder)
     clock.Set(1100);
     EXPECT_EQ(d.RunDue(), 0);
     EXPECT_EQ(d.log, (std::vector<std::string> { "now", "a10", "b10", "d20", "e5", "c30" }));
+}
+
+TEST(MessageLoop, ATurnRunsTheDelayedTasksDueAtItsStartForABoundedTime)
+{
+    FakeClock clock(1000);
+    LoopDriver d;
+    LoopRunState run(d.loop);
+    auto noteAndSetClock = [&d, &clock](std::string name, DWORD ms) -> tbase::Task {
+        return [&d, &clock, name, ms] {
+            d.log.push_back(name);
+            clock.Set(ms);
+        };
+    };
+    d.loop.PostDelayed(d.Note("a10"), 10 * kMs);
+    d.loop.PostDelayed(noteAndSetClock("b10", 1021), 10 * kMs);  // d21 falls due meanwhile
+    d.loop.PostDelayed(d.Note("c15"), 15 * kMs);
+    d.loop.PostDelayed(noteAndSetClock("d21", 1103), 21 * kMs);  // uses up the turn's time
+    d.loop.PostDelayed(d.Note("e40"), 40 * kMs);
+    d.loop.PostDelayed(d.Note("f50"), 50 * kMs);
+    d.loop.RunReadyTasks();
+    int64_t next = 0;
+
+    clock.Set(1020);
+    EXPECT_TRUE(d.loop.RunDueDelayedTask(next));
+    EXPECT_EQ(d.log, (std::vector<std::string> { "a10", "b10", "c15" })) << "one turn, every task due at its start";
+    EXPECT_EQ(next, 1021 * kMs);
+
+    clock.Set(1100);
+    EXPECT_TRUE(d.loop.RunDueDelayedTask(next));
+    EXPECT_EQ(d.log.back(), "d21") << "the turn ends when its time is up, with e40 and f50 still due";
+    EXPECT_EQ(next, 1040 * kMs);
+    EXPECT_TRUE(d.loop.RunDueDelayedTask(next));
+    EXPECT_FALSE(d.loop.RunDueDelayedTask(next));
+    EXPECT_EQ(next, 0);
+    EXPECT_EQ(d.log, (std::vector<std::string> { "a10", "b10", "c15", "d21", "e40", "f50" }));
 }
 
 TEST(MessageLoop, DelayedTaskComesDueAcrossTheMillisecondWrap)
@@ -160,9 +196,14 @@ TEST(MessageLoop, QuitStopsOnlyWhenIdleAndRunReturns)
     MessageLoop loop;
     std::vector<int> ran;
     LoopRunState run(loop);
-    loop.Post([&] { ran.push_back(1); loop.QuitWhenIdle(); });
-    loop.Post([&] { ran.push_back(2); });
-    loop.PostNonNestable([&] { ran.push_back(3); loop.Post([&] { ran.push_back(4); }); });
+    looptest::LoopDeadline deadline("task 1 of 4");
+    loop.Post([&] { ran.push_back(1); loop.QuitWhenIdle(); deadline.Await("task 2 of 4"); });
+    loop.Post([&] { ran.push_back(2); deadline.Await("task 3 of 4"); });
+    loop.PostNonNestable([&] {
+        ran.push_back(3);
+        deadline.Await("task 4 of 4 (posted by task 3), then the stop");
+        loop.Post([&] { ran.push_back(4); });
+    });
     loop.Run();
     EXPECT_EQ(ran, (std::vector<int> { 1, 2, 3, 4 }));
 }

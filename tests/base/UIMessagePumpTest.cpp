@@ -12,6 +12,7 @@
 #include "base/UIMessagePump.h"
 #include "platform/WinBase.h"
 #include "platform/WinUser.h"
+#include "support/LoopDeadline.h"
 
 namespace {
 
@@ -29,8 +30,8 @@ public:
     Event() : m_handle(::CreateEvent(nullptr, TRUE, FALSE, nullptr)) { }
     ~Event() { ::CloseHandle(m_handle); }
     void Set() { ::SetEvent(m_handle); }
-    // Bounded only so that a lost wake-up fails the test instead of hanging it.
-    bool Wait() { return ::WaitForSingleObject(m_handle, 10000) == WAIT_OBJECT_0; }
+    // Bounded only so that a lost wake-up fails the test fast instead of hanging it.
+    bool Wait() { return ::WaitForSingleObject(m_handle, 5000) == WAIT_OBJECT_0; }
 
 private:
     HANDLE m_handle;
@@ -69,9 +70,11 @@ public:
         m_thread = std::thread([this, dispatcher] { RunHere(kUILoop, dispatcher); });
         ready.Wait();
     }
-    ~UiThread() override { Join(); }
-    void Join()
+    ~UiThread() override { Join("the thread's end"); }
+    // Waits for the thread to end; a loop that stops turning first fails fast, naming `awaited`.
+    void Join(const char* awaited)
     {
+        looptest::LoopDeadline deadline(awaited);
         if (m_thread.joinable())
             m_thread.join();
     }
@@ -129,7 +132,7 @@ TEST(WinUIMessagePump, DispatchesWindowMessagesAndTasksTogetherAndHonoursQuit)
         ::PostQuitMessage(7);
         log.Add(600);  // the task finishes; the pump stops at its next test
     }, 30000);
-    ui.Join();
+    ui.Join("the 20 tasks and the delayed quit (30 ms)");
     g_windowLog = nullptr;
 
     // Each stream keeps its own order; the delayed task comes last, not before its time (-500).
@@ -169,7 +172,7 @@ TEST(WinUIMessagePump, NonNestableTaskWaitsOutANestedRunFromAMessageHandler)
         log.Add(MessageLoop::Current()->CurrentRunState()->runDepth == 2 ? 2 : -2);
         MessageLoop::Current()->QuitWhenIdle();  // ends the nested run
     });
-    ui.Join();
+    ui.Join("the nested run's quit task, then the non-nestable quit task");
     g_windowLog = nullptr;
     EXPECT_EQ(log.entries, (std::vector<int> { 1002, 2, 2000, 3 }));
 }
@@ -190,7 +193,7 @@ TEST(WinUIMessagePump, ADispatcherTakesTheMessagesAndCanStopTheRun)
     UiThread ui(&dispatcher);
     ::PostMessage(ui.window, kTestMessage, 1, 0);
     ::PostMessage(ui.window, kStopMessage, 0, 0);
-    ui.Join();
+    ui.Join("the stop message to the dispatcher");
     g_windowLog = nullptr;
     EXPECT_EQ(dispatcher.seen, (std::vector<UINT> { kTestMessage, kStopMessage }));
     EXPECT_TRUE(log.entries.empty()) << "the window procedure is not called beside the dispatcher";
@@ -222,7 +225,11 @@ TEST(WinUIMessagePump, AFailedWakeDoesNotStrandTheTaskOrBlockLaterWakes)
             m_thread = std::thread([this] { RunHere(kCustomLoop, nullptr); });
             ready.Wait();
         }
-        ~RefusingUiThread() override { m_thread.join(); }
+        ~RefusingUiThread() override
+        {
+            looptest::LoopDeadline deadline("the quit task");
+            m_thread.join();
+        }
         void OnLoopStarting() override
         {
             proxy = GetMessageLoop()->Proxy();

@@ -1,8 +1,13 @@
+#include "platform/IoCompletionPort.h"
 #include "platform/WinBase.h"
+#include "platform/WinUser.h"
+#include "platform/headless/HeadlessScreen.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -68,6 +73,37 @@ TEST(Waits, AnyReportsTheFirstSignalledAllNeedsEvery)
     SetEvent(a.handle);
     EXPECT_EQ(WaitForMultipleObjects(2, both, FALSE, 0), WAIT_OBJECT_0);
     EXPECT_EQ(WaitForMultipleObjects(2, both, TRUE, 0), WAIT_OBJECT_0);
+}
+
+// Nothing ends these waits early: each must last the whole time asked (the task loops count on it).
+TEST(Waits, ATimedWaitLastsAtLeastTheTimeAsked)
+{
+    ASSERT_TRUE(platform::headless::Use());
+    constexpr DWORD kAskedMs = 25;
+    HandleCloser a { CreateEvent(nullptr, TRUE, FALSE, nullptr) };
+    HandleCloser b { CreateEvent(nullptr, FALSE, FALSE, nullptr) };
+    HandleCloser port { CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 1) };
+    const HANDLE both[] = { a.handle, b.handle };
+    struct Case { const char* name; std::function<DWORD()> wait; DWORD expected; };
+    const Case cases[] = {
+        { "WaitForSingleObject", [&] { return WaitForSingleObject(a.handle, kAskedMs); }, WAIT_TIMEOUT },
+        { "WaitForMultipleObjects, any", [&] { return WaitForMultipleObjects(2, both, FALSE, kAskedMs); }, WAIT_TIMEOUT },
+        { "WaitForMultipleObjects, all", [&] { return WaitForMultipleObjects(2, both, TRUE, kAskedMs); }, WAIT_TIMEOUT },
+        { "MsgWaitForMultipleObjectsEx, no handles", [&] { return MsgWaitForMultipleObjectsEx(0, nullptr, kAskedMs, QS_ALLINPUT, 0); }, WAIT_TIMEOUT },
+        { "MsgWaitForMultipleObjectsEx, an event", [&] { return MsgWaitForMultipleObjectsEx(1, both, kAskedMs, QS_ALLINPUT, 0); }, WAIT_TIMEOUT },
+        { "GetQueuedCompletionStatus", [&] {
+              DWORD bytes = 0;
+              ULONG_PTR key = 0;
+              LPOVERLAPPED overlapped = nullptr;
+              return static_cast<DWORD>(GetQueuedCompletionStatus(port.handle, &bytes, &key, &overlapped, kAskedMs));
+          }, FALSE },
+        { "Sleep", [] { Sleep(kAskedMs); return DWORD { 0 }; }, 0 },
+    };
+    for (const Case& c : cases) {
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(c.wait(), c.expected) << c.name;
+        EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(kAskedMs)) << c.name << " ended early";
+    }
 }
 
 TEST(Waits, BadHandlesFailInsteadOfHanging)

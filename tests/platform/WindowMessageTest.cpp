@@ -185,6 +185,31 @@ TEST_F(WindowMessages, TimerWithTheSameIdReplacesTheEarlierOne)
     DestroyWindow(hwnd);
 }
 
+// Set (or set again by its own firing) at any moment within a millisecond, a timer still waits its
+// whole period: the message is looked for as often as the machine allows.
+TEST_F(WindowMessages, ATimerNeverFiresBeforeItsTime)
+{
+    using namespace std::chrono;
+    HWND hwnd = Make();
+    platform::headless::PumpMessages();
+    constexpr UINT kPeriodMs = 12;  // above the shortest period a timer may have
+    auto armedBy = steady_clock::now();  // no later than the timer was set or set again
+    ASSERT_TRUE(SetTimer(hwnd, 5, kPeriodMs, nullptr));
+    for (int firing = 1; firing <= 12; ++firing) {
+        MSG msg {};
+        const auto deadline = armedBy + seconds(10);
+        auto lookedAt = steady_clock::now();
+        while (!PeekMessage(&msg, hwnd, WM_TIMER, WM_TIMER, PM_REMOVE) && lookedAt < deadline)
+            lookedAt = steady_clock::now();
+        const auto firedBy = steady_clock::now();
+        ASSERT_EQ(msg.message, static_cast<UINT>(WM_TIMER)) << "firing " << firing << " never came";
+        EXPECT_GE(firedBy - armedBy, milliseconds(kPeriodMs)) << "firing " << firing << " came early";
+        armedBy = lookedAt;  // taking the message set the timer again
+    }
+    KillTimer(hwnd, 5);
+    DestroyWindow(hwnd);
+}
+
 // Held, the clock leaves out real time: a timer waits for Advance however long the machine takes.
 // Released, it runs on from where it stood rather than jumping by the time it was held.
 TEST_F(WindowMessages, AHeldClockMovesOnlyByAdvanceAndRunsOnFromWhereItStood)

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "ui/core/BoxLayoutUI.h"
 #include "ui/core/ContainerUI.h"
 #include "ui/core/DPI.h"
 #include "ui/core/PaintManagerUI.h"
@@ -123,6 +124,66 @@ TEST(Container, DelayedDestructionWaitsForTheManager)
         EXPECT_EQ(child->GetParent(), nullptr);
     }
     EXPECT_EQ(counter.count, 1);
+}
+
+// Layout, paint and deletion go down a tree one call per level: a tree built in code may nest
+// as deep as a skin may, and no deeper, however it is built.
+TEST(Container, NestingStopsAtTheLimitWithAClearRefusal)
+{
+    constexpr int kLimit = CContainerUI::kMaxNestingDepth;
+    CPaintManagerUI manager;
+    auto* root = new CVerticalLayoutUI;
+    root->SetManager(&manager, nullptr, false);
+    CContainerUI* deepest = root;
+    for (int level = 2; level <= kLimit; ++level) {
+        auto* next = new CVerticalLayoutUI;
+        ASSERT_TRUE(deepest->Add(next)) << "level " << level;
+        deepest = next;
+    }
+    auto* tooDeep = new CControlUI;
+    tooDeep->SetName(L"one too many");
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(deepest->Add(tooDeep));
+    const std::string refusal = testing::internal::GetCapturedStderr();
+    EXPECT_NE(refusal.find("\"one too many\" would nest controls more than 1000 levels deep"), std::string::npos) << refusal;
+    EXPECT_EQ(deepest->GetCount(), 0);
+    delete tooDeep;  // refused: still the caller's
+    root->SetPos({ 0, 0, 100, 100 }, false);
+    const RECT& placed = deepest->GetPos();
+    EXPECT_EQ(placed.right - placed.left, 100) << "the deepest level is laid out";
+    EXPECT_EQ(placed.bottom - placed.top, 100);
+    EXPECT_EQ(CContainerUI::NestingDepth(root), kLimit);
+
+    // Built from the bottom up, before any manager: the finished chain is refused whole.
+    CContainerUI* chain = new CVerticalLayoutUI;
+    for (int level = 2; level <= kLimit; ++level) {
+        auto* outer = new CVerticalLayoutUI;
+        ASSERT_TRUE(outer->Add(chain)) << "level " << level;
+        chain = outer;
+    }
+    CContainerUI holder;
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(holder.Add(chain));
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("more than 1000 levels deep; not added"), std::string::npos);
+    delete chain;
+
+    // Built from the top down, before any manager, a container cannot see how deep it sits: the
+    // window refuses the finished tree instead.
+    auto* top = new CVerticalLayoutUI;
+    CContainerUI* bottom = top;
+    for (int level = 2; level <= kLimit + 1; ++level) {
+        auto* next = new CVerticalLayoutUI;
+        ASSERT_TRUE(bottom->Add(next)) << "level " << level;
+        bottom = next;
+    }
+    CPaintManagerUI window;
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(window.AttachDialog(top));
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("more than 1000 levels deep; not attached"), std::string::npos);
+    EXPECT_EQ(window.GetRoot(), nullptr);
+    EXPECT_EQ(top->GetManager(), nullptr);
+    delete top;
+    delete root;
 }
 
 TEST(Container, HiddenContainerHidesNewChildrenUntilShown)

@@ -94,6 +94,34 @@ TEST_F(PaintManagerInput, PressOnNothingOrOnAnotherWindowsControlIsNotHandled)
     foreign->SetManager(m_manager, m_box, false);
 }
 
+// A control that cannot take the focus never gets it: the old focus is given up as for any change,
+// but no "setfocus" follows and the window is left without a focus.
+TEST_F(PaintManagerInput, SetFocusRefusesHiddenDisabledAndForeignControls)
+{
+    CPaintManagerUI other;
+    Leaf* foreign = AddLeaf(L"F", { 10, 50, 60, 90 });
+    foreign->SetManager(&other, m_box, false);
+    struct Case { const char* what; Leaf* control; std::function<void(bool)> make; };
+    const Case cases[] = {
+        { "hidden", m_b, [this](bool on) { m_b->SetVisible(!on); } },
+        { "disabled", m_c, [this](bool on) { m_c->SetEnabled(!on); } },
+        { "another window's", foreign, [](bool) { } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        m_manager->SetFocus(m_a);
+        ASSERT_EQ(m_manager->GetFocus(), m_a);
+        c.make(true);
+        m_log.clear();
+        m_manager->SetFocus(c.control);
+        EXPECT_THAT(m_log, ElementsAre(L"A:killfocus", L"notify:killfocus:A"));
+        EXPECT_EQ(m_manager->GetFocus(), nullptr);
+        EXPECT_FALSE(c.control->IsFocused());
+        c.make(false);
+    }
+    foreign->SetManager(m_manager, m_box, false);
+}
+
 TEST_F(PaintManagerInput, DoubleClickKeepsTheFocusButPressesTheControl)
 {
     ::SendMessage(m_hwnd, WM_LBUTTONDBLCLK, MK_LBUTTON, At(80, 20));

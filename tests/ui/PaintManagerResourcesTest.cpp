@@ -190,6 +190,38 @@ TEST_F(PaintManagerImageCache, HighDpiNamesFallBackToTheSharedVariantThenToThePl
     EXPECT_EQ(manager.AddImage(L"p.png", L"PNG"), nullptr);    // a resource image is named by number
 }
 
+// A window paints each picture of its controls again and again: one refused for its size is
+// opened (and refused, with its line on standard error) once, and again only after a reload.
+TEST_F(PaintManagerImageCache, APictureRefusedForItsSizeIsOpenedOnceUntilTheImagesAreReloaded)
+{
+    {
+        // Only the header is read before the refusal: it declares 5000 x 5000 pixels.
+        std::ofstream out(m_dir + "/huge.png", std::ios::binary);
+        const unsigned char header[] = { 0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13, 'I', 'H', 'D', 'R',
+                                         0, 0, 0x13, 0x88, 0, 0, 0x13, 0x88, 8, 6, 0, 0, 0, 0, 0, 0, 0 };
+        out.write(reinterpret_cast<const char*>(header), sizeof header);
+    }
+    auto refusals = [](const std::string& text) {
+        size_t count = 0;
+        for (size_t at = text.find("over the limit"); at != std::string::npos; at = text.find("over the limit", at + 1))
+            ++count;
+        return count;
+    };
+    CPaintManagerUI manager;
+    testing::internal::CaptureStderr();
+    for (int paint = 0; paint < 4; ++paint)
+        for (const wchar_t* control : { L"file='huge.png'", L"file='huge.png' dest='0,0,10,10'" })
+            EXPECT_EQ(manager.GetImageString(control, nullptr), nullptr);
+    EXPECT_EQ(refusals(testing::internal::GetCapturedStderr()), 1u) << "2 controls, 4 paints";
+
+    testing::internal::CaptureStderr();
+    manager.ReloadImages();
+    EXPECT_EQ(manager.GetImageEx(L"huge.png"), nullptr);
+    EXPECT_EQ(manager.GetImageEx(L"huge.png"), nullptr);
+    EXPECT_EQ(refusals(testing::internal::GetCapturedStderr()), 1u) << "opened again once after the reload";
+    EXPECT_NE(manager.GetImageEx(L"p.png"), nullptr) << "other pictures still load";
+}
+
 TEST(RenderEngineResize, BlendsBetweenPixelsAndRefusesEmptySizes)
 {
     // Two premultiplied pixels, opaque black and transparent, doubled: the middle two blend.

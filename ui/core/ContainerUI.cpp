@@ -1,7 +1,10 @@
 #include "ui/core/ContainerUI.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cwchar>
+#include <utility>
+#include <vector>
 
 #include "ui/core/DPI.h"
 #include "ui/core/PaintManagerUI.h"
@@ -28,7 +31,36 @@ RECT Deflate(RECT rc, const RECT& inset)
     return rc;
 }
 
+// Levels from a control up to its root, the control included.
+int LevelsAbove(const CControlUI* control)
+{
+    int levels = 0;
+    for (; control != nullptr; control = control->GetParent())
+        ++levels;
+    return levels;
+}
+
 }  // namespace
+
+int CContainerUI::NestingDepth(CControlUI* pControl)
+{
+    int deepest = 0;
+    std::vector<std::pair<CControlUI*, int>> pending;
+    if (pControl != nullptr)
+        pending.emplace_back(pControl, 1);
+    while (!pending.empty()) {
+        const auto [control, level] = pending.back();
+        pending.pop_back();
+        deepest = std::max(deepest, level);
+        auto* container = static_cast<IContainerUI*>(control->GetInterface(L"IContainer"));
+        if (container == nullptr || level > kMaxNestingDepth)
+            continue;
+        for (int i = 0; i < container->GetCount(); ++i)
+            if (CControlUI* child = container->GetItemAt(i))
+                pending.emplace_back(child, level + 1);
+    }
+    return deepest;
+}
 
 CContainerUI::CContainerUI() = default;
 
@@ -99,6 +131,11 @@ bool CContainerUI::AddAt(CControlUI* pControl, int iIndex)
 {
     if (pControl == nullptr)
         return false;
+    if (LevelsAbove(this) + NestingDepth(pControl) > kMaxNestingDepth) {
+        std::fprintf(stderr, "SkinUI container: adding \"%ls\" would nest controls more than %d levels deep; not added\n",
+                     pControl->GetName().GetData(), kMaxNestingDepth);
+        return false;  // the caller keeps the control
+    }
     if (m_pManager != nullptr)
         m_pManager->InitControls(pControl, this);
     if (IsVisible())

@@ -35,6 +35,14 @@ public:
 
     static CControlUI* CreateControl();
 
+    // Layout, painting, searches and deletion go down a tree one call per level, so a tree is held
+    // to the depth skins are held to: Add refuses a child that would nest controls deeper, and the
+    // paint manager a root that does.
+    static constexpr int kMaxNestingDepth = 1000;
+    // Levels of the tree under a control, the control included; counted without recursion, and
+    // no further than one level past the limit.
+    static int NestingDepth(CControlUI* pControl);
+
     const wchar_t* GetClass() const override;
     void* GetInterface(const wchar_t* pstrName) override;
 

@@ -3,9 +3,11 @@
 
 #include "ui/core/PaintManagerUI.h"
 
+#include <cstdio>
 #include <cwchar>
 
 #include "platform/WinBase.h"
+#include "ui/core/ContainerUI.h"
 #include "ui/core/ControlUI.h"
 
 namespace SkinUI {
@@ -49,6 +51,11 @@ void CPaintManagerUI::Init(HWND hWnd, const wchar_t* pstrName)
 
 bool CPaintManagerUI::AttachDialog(CControlUI* pControl)
 {
+    if (CContainerUI::NestingDepth(pControl) > CContainerUI::kMaxNestingDepth) {
+        std::fprintf(stderr, "SkinUI window: the tree of \"%ls\" nests controls more than %d levels deep; not attached\n",
+                     pControl->GetName().GetData(), CContainerUI::kMaxNestingDepth);
+        return false;  // the caller keeps the tree
+    }
     m_shadow.Create(this);  // does nothing once made, or when the skin wants no shadow
     SetFocus(nullptr);
     m_pEventKey = nullptr;

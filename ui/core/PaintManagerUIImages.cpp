@@ -39,30 +39,30 @@ bool HasType(const wchar_t* type)
     return type && *type;
 }
 
-TImageInfo* LoadByName(const wchar_t* bitmap, const wchar_t* type, DWORD mask, HINSTANCE instance)
+TImageInfo* LoadByName(const wchar_t* bitmap, const wchar_t* type, DWORD mask, HINSTANCE instance, bool* overLimit)
 {
     if (!HasType(type))
-        return CRenderEngine::LoadImageW(bitmap, nullptr, mask, instance);
+        return CRenderEngine::LoadImageW(bitmap, nullptr, mask, instance, overLimit);
     if (!std::iswdigit(static_cast<wint_t>(bitmap[0])))
         return nullptr;  // a resource image is named by its numeric id
-    return CRenderEngine::LoadImageW(static_cast<UINT>(wcstol(bitmap, nullptr, 10)), type, mask, instance);
+    return CRenderEngine::LoadImageW(static_cast<UINT>(wcstol(bitmap, nullptr, 10)), type, mask, instance, overLimit);
 }
 
 // At a scale other than 100 a skin may ship "name@150.png" for that one scale (asked for first),
 // "name@.png" for every other scale, or only the plain "name.png": that one is enlarged to the
 // scale, so that a picture never vanishes at a scale its skin did not draw it for.
-TImageInfo* LoadScaledVariant(const wchar_t* bitmap, DWORD mask, HINSTANCE instance, const CDPI& dpi)
+TImageInfo* LoadScaledVariant(const wchar_t* bitmap, DWORD mask, HINSTANCE instance, const CDPI& dpi, bool* overLimit)
 {
     CUIString variant;
     variant.Format(L"@%d.", dpi.GetScale());
     CUIString shared(bitmap);
     shared.Replace(variant, L"@.");
-    if (TImageInfo* data = CRenderEngine::LoadImageW(shared.GetData(), nullptr, mask, instance))
+    if (TImageInfo* data = CRenderEngine::LoadImageW(shared.GetData(), nullptr, mask, instance, overLimit))
         return data;
     CUIString plain(bitmap);
     if (plain.Replace(variant, L".") == 0)
         return nullptr;
-    TImageInfo* original = CRenderEngine::LoadImageW(plain.GetData(), nullptr, mask, instance);
+    TImageInfo* original = CRenderEngine::LoadImageW(plain.GetData(), nullptr, mask, instance, overLimit);
     if (!original)
         return nullptr;
     TImageInfo* scaled = CRenderEngine::ResizeImage(original, dpi.Scale(original->nX), dpi.Scale(original->nY));
@@ -70,12 +70,18 @@ TImageInfo* LoadScaledVariant(const wchar_t* bitmap, DWORD mask, HINSTANCE insta
     return scaled;
 }
 
-TImageInfo* LoadForScale(const wchar_t* bitmap, const wchar_t* type, DWORD mask, HINSTANCE instance, const CDPI* dpi)
+TImageInfo* LoadForScale(const wchar_t* bitmap, const wchar_t* type, DWORD mask, HINSTANCE instance, const CDPI* dpi,
+                         bool* overLimit = nullptr)
 {
-    TImageInfo* data = LoadByName(bitmap, type, mask, instance);
+    TImageInfo* data = LoadByName(bitmap, type, mask, instance, overLimit);
     if (!data && !HasType(type) && dpi && dpi->GetScale() != 100)
-        data = LoadScaledVariant(bitmap, mask, instance, *dpi);
+        data = LoadScaledVariant(bitmap, mask, instance, *dpi, overLimit);
     return data;
+}
+
+std::wstring RefusalKey(const wchar_t* bitmap, const wchar_t* type)
+{
+    return std::wstring(bitmap) + L'\n' + (HasType(type) ? type : L"");
 }
 
 void KeepSourceBits(TImageInfo* data)
@@ -205,9 +211,17 @@ const TImageInfo* CPaintManagerUI::AddImage(const wchar_t* bitmap, const wchar_t
 {
     if (!bitmap || !*bitmap)
         return nullptr;
-    TImageInfo* data = LoadForScale(bitmap, type, mask, instance, GetDPIObj());
-    if (!data)
+    TResInfo& level = TableFor(bShared);
+    const std::wstring refusalKey = RefusalKey(bitmap, type);
+    if (level.m_RefusedImages.count(refusalKey))
         return nullptr;
+    bool overLimit = false;
+    TImageInfo* data = LoadForScale(bitmap, type, mask, instance, GetDPIObj(), &overLimit);
+    if (!data) {
+        if (overLimit)
+            level.m_RefusedImages.insert(refusalKey);
+        return nullptr;
+    }
     data->bUseHSL = bUseHSL;
     if (HasType(type))
         data->sResType = type;
@@ -215,7 +229,7 @@ const TImageInfo* CPaintManagerUI::AddImage(const wchar_t* bitmap, const wchar_t
     KeepSourceBits(data);
     if (m_bUseHSL)
         CRenderEngine::AdjustImage(true, data, m_H, m_S, m_L);
-    CStdStringPtrMap& table = TableFor(bShared).m_ImageHash;
+    CStdStringPtrMap& table = level.m_ImageHash;
     if (auto* old = static_cast<TImageInfo*>(table.Find(bitmap))) {
         CRenderEngine::FreeImage(old);
         table.Remove(bitmap);
@@ -306,6 +320,7 @@ void CPaintManagerUI::ReloadImageTable(CStdStringPtrMap& table, bool dropFailed,
 void CPaintManagerUI::ReloadImages()
 {
     RemoveAllDrawInfos();
+    m_ResInfo.m_RefusedImages.clear();
     ReloadImageTable(m_ResInfo.m_ImageHash, true, GetDPIObj());
     if (m_pRoot)
         m_pRoot->Invalidate();
@@ -313,6 +328,7 @@ void CPaintManagerUI::ReloadImages()
 
 void CPaintManagerUI::ReloadSharedImages()
 {
+    m_SharedResInfo.m_RefusedImages.clear();
     ReloadImageTable(m_SharedResInfo.m_ImageHash, false, nullptr);  // shared by windows of any scale
 }
 

@@ -65,15 +65,17 @@ public:
 class CRenderEngine {
 public:
     // ---- Images: loading and colour shifts ----
+    // overLimit, when given, is set (never cleared) when a picture was refused for its size, so a
+    // caller can remember that rather than open it again.
     static TImageInfo* LoadImageW(STRINGorID bitmap, const wchar_t* type = nullptr, DWORD mask = 0,
-                                  HINSTANCE instance = nullptr);
+                                  HINSTANCE instance = nullptr, bool* overLimit = nullptr);
     static TImageInfo* LoadImageW(const wchar_t* bitmap, const wchar_t* type = nullptr, DWORD mask = 0,
-                                  HINSTANCE instance = nullptr);
+                                  HINSTANCE instance = nullptr, bool* overLimit = nullptr);
     static TImageInfo* LoadImageW(UINT id, const wchar_t* type = nullptr, DWORD mask = 0,
-                                  HINSTANCE instance = nullptr);
+                                  HINSTANCE instance = nullptr, bool* overLimit = nullptr);
     // Decodes encoded picture bytes (PNG, JPEG, BMP, ...) into a new record; null when they are
-    // not a picture.
-    static TImageInfo* LoadImageFromMemory(const BYTE* data, size_t size, DWORD mask);
+    // not a picture or declare more pixels than the limit.
+    static TImageInfo* LoadImageFromMemory(const BYTE* data, size_t size, DWORD mask, bool* overLimit = nullptr);
     static void FreeImage(TImageInfo* bitmap, bool bDelete = true);
     // A new record holding the picture resampled to width x height; null when a size is not
     // positive, over the pixel limit, or the source has no pixels.

@@ -186,23 +186,25 @@ bool IsNeutral(short H, short S, short L)
 
 // ---- loading ----
 
-TImageInfo* CRenderEngine::LoadImageW(const wchar_t* bitmap, const wchar_t* type, DWORD mask, HINSTANCE instance)
+TImageInfo* CRenderEngine::LoadImageW(const wchar_t* bitmap, const wchar_t* type, DWORD mask, HINSTANCE instance,
+                                      bool* overLimit)
 {
     if (!bitmap)
         return nullptr;
     if (type)
-        return LoadImageW(STRINGorID(bitmap), type, mask, instance);
+        return LoadImageW(STRINGorID(bitmap), type, mask, instance, overLimit);
     const wchar_t* mapped = CResourceManager::GetInstance()->GetImagePath(bitmap);
     const CUIString name = (mapped && *mapped) ? CUIString(mapped) : CUIString(bitmap);
-    return LoadImageW(STRINGorID(name.GetData()), nullptr, mask, instance);
+    return LoadImageW(STRINGorID(name.GetData()), nullptr, mask, instance, overLimit);
 }
 
-TImageInfo* CRenderEngine::LoadImageW(UINT id, const wchar_t* type, DWORD mask, HINSTANCE instance)
+TImageInfo* CRenderEngine::LoadImageW(UINT id, const wchar_t* type, DWORD mask, HINSTANCE instance, bool* overLimit)
 {
-    return LoadImageW(STRINGorID(id), type, mask, instance);
+    return LoadImageW(STRINGorID(id), type, mask, instance, overLimit);
 }
 
-TImageInfo* CRenderEngine::LoadImageW(STRINGorID bitmap, const wchar_t* type, DWORD mask, HINSTANCE instance)
+TImageInfo* CRenderEngine::LoadImageW(STRINGorID bitmap, const wchar_t* type, DWORD mask, HINSTANCE instance,
+                                      bool* overLimit)
 {
     const wchar_t* name = bitmap.m_lpstr;
     Bytes bytes;
@@ -210,17 +212,17 @@ TImageInfo* CRenderEngine::LoadImageW(STRINGorID bitmap, const wchar_t* type, DW
         bytes = ReadFromResource(name, type, instance);
     // A numeric id names a resource only; it is no file name to fall back on.
     if (IS_INTRESOURCE(name))
-        return bytes.empty() ? nullptr : LoadImageFromMemory(bytes.data(), bytes.size(), mask);
+        return bytes.empty() ? nullptr : LoadImageFromMemory(bytes.data(), bytes.size(), mask, overLimit);
     if (!type)
         bytes = ReadFromSkin(name);
     if (bytes.empty())
         bytes = ReadWholeFile(name);
     if (bytes.empty())
         return nullptr;
-    return LoadImageFromMemory(bytes.data(), bytes.size(), mask);
+    return LoadImageFromMemory(bytes.data(), bytes.size(), mask, overLimit);
 }
 
-TImageInfo* CRenderEngine::LoadImageFromMemory(const BYTE* data, size_t size, DWORD mask)
+TImageInfo* CRenderEngine::LoadImageFromMemory(const BYTE* data, size_t size, DWORD mask, bool* overLimit)
 {
     if (!data || size == 0 || size > INT_MAX)
         return nullptr;
@@ -231,6 +233,8 @@ TImageInfo* CRenderEngine::LoadImageFromMemory(const BYTE* data, size_t size, DW
     if (static_cast<int64_t>(width) * height > kMaxImagePixels) {
         std::fprintf(stderr, "SkinUI image: %dx%d pixels is over the limit of %lld, not loaded\n", width, height,
                      static_cast<long long>(kMaxImagePixels));
+        if (overLimit)
+            *overLimit = true;
         return nullptr;
     }
     std::unique_ptr<stbi_uc, StbFree> pixels(

@@ -3,6 +3,9 @@
 // events a control receives, the notifications it publishes, the search and control flags, the
 // font and resource tables of a window, and the listener interfaces a window registers.
 
+#include <set>
+#include <string>
+
 #include "platform/WinGdi.h"
 #include "platform/WinUser.h"
 #include "ui/core/StdStringPtrMap.h"
@@ -137,6 +140,9 @@ struct tagTResInfo {
     CStdStringPtrMap m_AttrHash;
     CStdStringPtrMap m_StyleHash;
     CStdStringPtrMap m_DrawInfoHash;
+    // Images refused for their size (name and resource type): not opened again on every paint,
+    // only when the images are reloaded.
+    std::set<std::wstring> m_RefusedImages;
 };
 using TResInfo = tagTResInfo;
 
