@@ -61,6 +61,16 @@ public:
     {
         return nullptr;
     }
+    // The desktop's id of a top-level window (0 when it has none), for another program's dialog
+    // to attach itself to.
+    virtual unsigned long NativeId(const Window&) { return 0; }
+    // While another program (process `pid`) shows a dialog for `owner`: true once its window is
+    // up, above its owner and holding the focus; false while it is still to come.
+    virtual bool TendForeignDialog(Window& /*owner*/, long /*pid*/) { return true; }
+    virtual void ForeignDialogEnded() {}
+    // The window's icon at several sizes, each as width, height and then width x height ARGB
+    // pixels, row by row (the desktop's icon property).
+    virtual void SetIcon(Window&, const std::vector<unsigned long>& /*pixels*/) {}
 };
 
 }  // namespace platform

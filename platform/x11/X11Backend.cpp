@@ -235,6 +235,10 @@ public:
     bool ForeignClipboardText(std::wstring& text) override;
     bool WarpPointer(POINT point) override;
     std::unique_ptr<DragTransport> StartDrag(Window& source, std::shared_ptr<const DragOffer> offer) override;
+    unsigned long NativeId(const Window& window) override;
+    bool TendForeignDialog(Window& owner, long pid) override;
+    void ForeignDialogEnded() override;
+    void SetIcon(Window& window, const std::vector<unsigned long>& pixels) override;
     // While a popup that takes the focus is mapped, the pointer is grabbed (our own windows
     // still get their events), so a press outside the program reaches us and closes it.
     void UpdatePopupGrab();
@@ -245,7 +249,10 @@ private:
     void Handle(XEvent& event, std::vector<std::function<void()>>& reports);
     void HandleKey(XKeyEvent& event, NativeWindow* native, std::vector<std::function<void()>>& reports);
     void AnswerSelection(const XSelectionRequestEvent& request);
-    void Restack();
+    void Restack(const Window& changed, bool raise);
+    ::Window FindForeignDialog(::Window owner, long pid);
+    void PlaceForeignDialog(::Window dialog, const RECT& owner);
+    long CardinalOf(::Window xid, const char* property);
     void SetInputShape(const Window& window);
     bool CompositorRunning();
     void PresentLayersAbove(const Window& window, const RECT& dirty);
@@ -266,6 +273,9 @@ private:
     UINT m_dpi = 96;
     std::unordered_map<::Window, NativeWindow*> m_byXid;
     bool m_popupGrab = false;
+    // Another program's dialog that we placed ourselves (no window manager frames it): it is
+    // kept above our windows while it is up.
+    ::Window m_foreignDialog = 0;
     // The serial of our last focus request: focus events the server made before it are stale.
     unsigned long m_focusRequest = 0;
     std::map<unsigned, Cursor> m_cursors;
@@ -476,18 +486,23 @@ void X11Backend::UpdatePopupGrab()
     XFlush(m_display);
 }
 
-void X11Backend::Restack()
+void X11Backend::Restack(const Window& changed, bool raise)
 {
-    // The manager's z-order of our mapped windows, top first, told to the server at once.
+    // The manager's z-order of our mapped windows, top first, told to the server at once. Our
+    // top window is raised over other programs' windows only when it is the one brought up:
+    // hiding a tip or a menu must not lift the window below it over a dialog that came later.
     WindowManager& wm = WindowManager::Get();
     std::vector<::Window> order;
     for (Window* window : wm.topLevels)
         if (auto* native = static_cast<NativeWindow*>(window->native); native && native->mapped)
             order.push_back(native->xid);
-    if (!order.empty()) {
+    if (order.empty())
+        return;
+    if (raise && wm.topLevels.front() == &changed)
         XRaiseWindow(m_display, order.front());
-        XRestackWindows(m_display, order.data(), static_cast<int>(order.size()));
-    }
+    XRestackWindows(m_display, order.data(), static_cast<int>(order.size()));
+    if (m_foreignDialog)
+        XRaiseWindow(m_display, m_foreignDialog);
 }
 
 void X11Backend::TopLevelChanged(Window& window, unsigned what)
@@ -502,8 +517,10 @@ void X11Backend::TopLevelChanged(Window& window, unsigned what)
         XMoveResizeWindow(m_display, native->xid, window.rect.left, window.rect.top, std::max(1, window.Width()),
                           std::max(1, window.Height()));
     }
+    bool newlyMapped = false;
     if (what & (ChangeVisibility | ChangeStyle)) {
         const bool shown = window.visible && !(window.style & WS_MINIMIZE);
+        newlyMapped = shown && !native->mapped;
         if (shown && !native->mapped) {
             XMapWindow(m_display, native->xid);
             ++native->ownMapChanges;
@@ -539,7 +556,7 @@ void X11Backend::TopLevelChanged(Window& window, unsigned what)
             XShapeCombineMask(m_display, native->xid, ShapeBounding, 0, 0, None, ShapeSet);
     }
     if (what & (ChangeZOrder | ChangeVisibility))
-        Restack();
+        Restack(window, newlyMapped || (what & ChangeZOrder));
     XFlush(m_display);
 }
 
@@ -722,6 +739,124 @@ std::unique_ptr<DragTransport> X11Backend::StartDrag(Window& source, std::shared
         return nullptr;
     m_dragSource->Begin(std::move(offer), native->xid);
     return std::make_unique<XdndTransport>(m_x, *m_dragSource);
+}
+
+unsigned long X11Backend::NativeId(const Window& window)
+{
+    const auto* native = static_cast<const NativeWindow*>(window.native);
+    return native ? native->xid : 0;
+}
+
+long X11Backend::CardinalOf(::Window xid, const char* property)
+{
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    long value = -1;
+    if (XGetWindowProperty(m_display, xid, AtomOf(property), 0, 1, False, XA_CARDINAL, &type, &format, &count, &after,
+                           &data) == Success && data && count == 1 && format == 32)
+        value = *reinterpret_cast<const long*>(data);
+    if (data)
+        XFree(data);
+    return value;
+}
+
+// The shown top-level window of process `pid`, or one that declares itself a dialog of `owner`;
+// 0 while there is none. The desktop's client list names managed windows; without a window
+// manager they are the root's own children.
+::Window X11Backend::FindForeignDialog(::Window owner, long pid)
+{
+    std::vector<::Window> candidates;
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(m_display, m_root, AtomOf("_NET_CLIENT_LIST"), 0, 4096, False, XA_WINDOW, &type, &format,
+                           &count, &after, &data) == Success && data && format == 32)
+        candidates.assign(reinterpret_cast<const ::Window*>(data), reinterpret_cast<const ::Window*>(data) + count);
+    if (data)
+        XFree(data);
+    ::Window rootReturn = 0, parent = 0, *children = nullptr;
+    unsigned int childCount = 0;
+    if (XQueryTree(m_display, m_root, &rootReturn, &parent, &children, &childCount)) {
+        candidates.insert(candidates.end(), children, children + childCount);
+        XFree(children);
+    }
+    for (::Window candidate : candidates) {
+        if (NativeOf(candidate) || candidate == m_helper)
+            continue;
+        XWindowAttributes attributes {};
+        if (!XGetWindowAttributes(m_display, candidate, &attributes) || attributes.map_state != IsViewable
+            || attributes.override_redirect)
+            continue;
+        ::Window transientFor = 0;
+        const bool attached = XGetTransientForHint(m_display, candidate, &transientFor) && transientFor == owner;
+        if (attached || CardinalOf(candidate, "_NET_WM_PID") == pid)
+            return candidate;
+    }
+    return 0;
+}
+
+// Without a window manager nobody places or focuses the dialog: centre it on its owner, on the
+// screen, above everything, with the keyboard focus.
+void X11Backend::PlaceForeignDialog(::Window dialog, const RECT& owner)
+{
+    XWindowAttributes attributes {};
+    XGetWindowAttributes(m_display, dialog, &attributes);
+    const int screenWidth = DisplayWidth(m_display, m_screen), screenHeight = DisplayHeight(m_display, m_screen);
+    const int x = std::clamp<int>((owner.left + owner.right - attributes.width) / 2, 0, std::max(0, screenWidth - attributes.width));
+    const int y = std::clamp<int>((owner.top + owner.bottom - attributes.height) / 2, 0, std::max(0, screenHeight - attributes.height));
+    XMoveWindow(m_display, dialog, x, y);
+    XRaiseWindow(m_display, dialog);
+    m_focusRequest = NextRequest(m_display);
+    XSetInputFocus(m_display, dialog, RevertToParent, CurrentTime);
+}
+
+bool X11Backend::TendForeignDialog(Window& owner, long pid)
+{
+    std::lock_guard guard(m_x);
+    auto* native = static_cast<NativeWindow*>(owner.native);
+    if (!native)
+        return true;
+    const ::Window dialog = FindForeignDialog(native->xid, pid);
+    if (!dialog)
+        return false;
+    ::Window root = 0, parent = 0, *children = nullptr;
+    unsigned int childCount = 0;
+    if (XQueryTree(m_display, dialog, &root, &parent, &children, &childCount) && children)
+        XFree(children);
+    if (parent == m_root) {
+        m_foreignDialog = dialog;
+        PlaceForeignDialog(dialog, owner.rect);
+    } else {
+        // The window manager keeps a dialog above the window it is attached to; ask it for the
+        // focus as the user would (source 2: a pager, not subject to focus-stealing rules).
+        SendClientMessage(m_display, m_root, dialog, AtomOf("_NET_ACTIVE_WINDOW"), { 2, CurrentTime, static_cast<long>(native->xid), 0, 0 },
+                          SubstructureRedirectMask | SubstructureNotifyMask);
+    }
+    XFlush(m_display);
+    return true;
+}
+
+void X11Backend::ForeignDialogEnded()
+{
+    std::lock_guard guard(m_x);
+    m_foreignDialog = 0;
+}
+
+void X11Backend::SetIcon(Window& window, const std::vector<unsigned long>& pixels)
+{
+    std::lock_guard guard(m_x);
+    auto* native = static_cast<NativeWindow*>(window.native);
+    if (!native)
+        return;
+    if (pixels.empty())
+        XDeleteProperty(m_display, native->xid, AtomOf("_NET_WM_ICON"));
+    else
+        XChangeProperty(m_display, native->xid, AtomOf("_NET_WM_ICON"), XA_CARDINAL, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(pixels.data()), static_cast<int>(pixels.size()));
+    XFlush(m_display);
 }
 
 bool X11Backend::WarpPointer(POINT point)
