@@ -68,9 +68,10 @@ public:
     // up, above its owner and holding the focus; false while it is still to come.
     virtual bool TendForeignDialog(Window& /*owner*/, long /*pid*/) { return true; }
     virtual void ForeignDialogEnded() {}
-    // The window's icon at several sizes, each as width, height and then width x height ARGB
-    // pixels, row by row (the desktop's icon property).
-    virtual void SetIcon(Window&, const std::vector<unsigned long>& /*pixels*/) {}
+    // The program's icon, shown by every one of its windows (as a taskbar groups them): at
+    // several sizes, each as width, height and then width x height ARGB pixels row by row, the
+    // desktop's icon property. Empty: none.
+    virtual void SetProgramIcon(const std::vector<unsigned long>& /*pixels*/) {}
 };
 
 }  // namespace platform

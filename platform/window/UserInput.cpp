@@ -802,14 +802,15 @@ int ShowCursor(BOOL show)
     return show ? ++count : --count;
 }
 
-HICON LoadIcon(HINSTANCE, LPCWSTR) { return nullptr; }
+// An icon holds every size its file has: the desktop picks the one it shows.
 HANDLE LoadImage(HINSTANCE instance, LPCWSTR name, UINT type, int, int, UINT flags)
 {
     if (type == IMAGE_BITMAP && (flags & LR_LOADFROMFILE))
         return platform::LoadBmpFile(name);
+    if (type == IMAGE_ICON)
+        return reinterpret_cast<HANDLE>(LoadIcon(instance, name));
     return type == IMAGE_CURSOR ? reinterpret_cast<HANDLE>(LoadCursor(instance, name)) : nullptr;
 }
-BOOL DestroyIcon(HICON) { return TRUE; }
 BOOL DestroyCursor(HCURSOR) { return TRUE; }
 
 namespace {

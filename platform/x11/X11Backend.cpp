@@ -238,7 +238,7 @@ public:
     unsigned long NativeId(const Window& window) override;
     bool TendForeignDialog(Window& owner, long pid) override;
     void ForeignDialogEnded() override;
-    void SetIcon(Window& window, const std::vector<unsigned long>& pixels) override;
+    void SetProgramIcon(const std::vector<unsigned long>& pixels) override;
     // While a popup that takes the focus is mapped, the pointer is grabbed (our own windows
     // still get their events), so a press outside the program reaches us and closes it.
     void UpdatePopupGrab();
@@ -251,6 +251,7 @@ private:
     void AnswerSelection(const XSelectionRequestEvent& request);
     void Restack(const Window& changed, bool raise);
     ::Window FindForeignDialog(::Window owner, long pid);
+    void ShowProgramIcon(::Window xid);
     void PlaceForeignDialog(::Window dialog, const RECT& owner);
     long CardinalOf(::Window xid, const char* property);
     void SetInputShape(const Window& window);
@@ -276,6 +277,7 @@ private:
     // Another program's dialog that we placed ourselves (no window manager frames it): it is
     // kept above our windows while it is up.
     ::Window m_foreignDialog = 0;
+    std::vector<unsigned long> m_programIcon;
     // The serial of our last focus request: focus events the server made before it are stale.
     unsigned long m_focusRequest = 0;
     std::map<unsigned, Cursor> m_cursors;
@@ -410,6 +412,8 @@ void X11Backend::TopLevelCreated(Window& window)
         native->ic = XCreateIC(m_im, XNInputStyle, XIMPreeditNothing | XIMStatusNothing, XNClientWindow, native->xid,
                                XNFocusWindow, native->xid, nullptr);
     m_xdnd.Advertise(native->xid);
+    if (!m_programIcon.empty())
+        ShowProgramIcon(native->xid);
     window.native = native;
     m_byXid[native->xid] = native;
     SetInputShape(window);
@@ -845,17 +849,23 @@ void X11Backend::ForeignDialogEnded()
     m_foreignDialog = 0;
 }
 
-void X11Backend::SetIcon(Window& window, const std::vector<unsigned long>& pixels)
+void X11Backend::ShowProgramIcon(::Window xid)
+{
+    if (m_programIcon.empty())
+        XDeleteProperty(m_display, xid, AtomOf("_NET_WM_ICON"));
+    else
+        XChangeProperty(m_display, xid, AtomOf("_NET_WM_ICON"), XA_CARDINAL, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(m_programIcon.data()), static_cast<int>(m_programIcon.size()));
+}
+
+void X11Backend::SetProgramIcon(const std::vector<unsigned long>& pixels)
 {
     std::lock_guard guard(m_x);
-    auto* native = static_cast<NativeWindow*>(window.native);
-    if (!native)
+    if (pixels == m_programIcon)
         return;
-    if (pixels.empty())
-        XDeleteProperty(m_display, native->xid, AtomOf("_NET_WM_ICON"));
-    else
-        XChangeProperty(m_display, native->xid, AtomOf("_NET_WM_ICON"), XA_CARDINAL, 32, PropModeReplace,
-                        reinterpret_cast<const unsigned char*>(pixels.data()), static_cast<int>(pixels.size()));
+    m_programIcon = pixels;
+    for (const auto& [xid, native] : m_byXid)
+        ShowProgramIcon(xid);
     XFlush(m_display);
 }
 
