@@ -253,6 +253,7 @@ private:
     ::Window FindForeignDialog(::Window owner, long pid);
     void ShowProgramIcon(::Window xid);
     void PlaceForeignDialog(::Window dialog, const RECT& owner);
+    void KeepBelowForeignDialog();
     long CardinalOf(::Window xid, const char* property);
     void SetInputShape(const Window& window);
     bool CompositorRunning();
@@ -274,9 +275,10 @@ private:
     UINT m_dpi = 96;
     std::unordered_map<::Window, NativeWindow*> m_byXid;
     bool m_popupGrab = false;
-    // Another program's dialog that we placed ourselves (no window manager frames it): it is
+    // Another program's dialog shown for one of our windows, and the root's child that holds it
+    // (the window manager's frame, or the dialog itself when there is no window manager): it is
     // kept above our windows while it is up.
-    ::Window m_foreignDialog = 0;
+    ::Window m_foreignDialog = 0, m_foreignTop = 0;
     std::vector<unsigned long> m_programIcon;
     // The serial of our last focus request: focus events the server made before it are stale.
     unsigned long m_focusRequest = 0;
@@ -505,8 +507,30 @@ void X11Backend::Restack(const Window& changed, bool raise)
     if (raise && wm.topLevels.front() == &changed)
         XRaiseWindow(m_display, order.front());
     XRestackWindows(m_display, order.data(), static_cast<int>(order.size()));
-    if (m_foreignDialog)
+    KeepBelowForeignDialog();
+}
+
+// A window manager keeps the dialog above the window it is attached to, but not above our own
+// popups (menus, overlays), which it does not manage: those go right below it, in their order.
+// With no window manager the dialog is simply raised.
+void X11Backend::KeepBelowForeignDialog()
+{
+    if (!m_foreignDialog)
+        return;
+    if (m_foreignTop == m_foreignDialog) {
         XRaiseWindow(m_display, m_foreignDialog);
+        return;
+    }
+    const std::vector<Window*>& order = WindowManager::Get().topLevels;
+    for (auto it = order.rbegin(); it != order.rend(); ++it) {
+        auto* native = static_cast<NativeWindow*>((*it)->native);
+        if (!native || !native->mapped || !native->overrideRedirect)
+            continue;
+        XWindowChanges changes {};
+        changes.sibling = m_foreignTop;
+        changes.stack_mode = Below;
+        XConfigureWindow(m_display, native->xid, CWSibling | CWStackMode, &changes);
+    }
 }
 
 void X11Backend::TopLevelChanged(Window& window, unsigned what)
@@ -826,18 +850,25 @@ bool X11Backend::TendForeignDialog(Window& owner, long pid)
     const ::Window dialog = FindForeignDialog(native->xid, pid);
     if (!dialog)
         return false;
-    ::Window root = 0, parent = 0, *children = nullptr;
-    unsigned int childCount = 0;
-    if (XQueryTree(m_display, dialog, &root, &parent, &children, &childCount) && children)
-        XFree(children);
-    if (parent == m_root) {
-        m_foreignDialog = dialog;
+    m_foreignDialog = m_foreignTop = dialog;
+    for (::Window parent = 0;; m_foreignTop = parent) {
+        ::Window root = 0, *children = nullptr;
+        unsigned int childCount = 0;
+        if (!XQueryTree(m_display, m_foreignTop, &root, &parent, &children, &childCount) || parent == 0)
+            break;
+        if (children)
+            XFree(children);
+        if (parent == m_root)
+            break;
+    }
+    if (m_foreignTop == dialog) {
         PlaceForeignDialog(dialog, owner.rect);
     } else {
         // The window manager keeps a dialog above the window it is attached to; ask it for the
         // focus as the user would (source 2: a pager, not subject to focus-stealing rules).
         SendClientMessage(m_display, m_root, dialog, AtomOf("_NET_ACTIVE_WINDOW"), { 2, CurrentTime, static_cast<long>(native->xid), 0, 0 },
                           SubstructureRedirectMask | SubstructureNotifyMask);
+        KeepBelowForeignDialog();
     }
     XFlush(m_display);
     return true;
@@ -846,7 +877,7 @@ bool X11Backend::TendForeignDialog(Window& owner, long pid)
 void X11Backend::ForeignDialogEnded()
 {
     std::lock_guard guard(m_x);
-    m_foreignDialog = 0;
+    m_foreignDialog = m_foreignTop = 0;
 }
 
 void X11Backend::ShowProgramIcon(::Window xid)

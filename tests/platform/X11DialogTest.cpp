@@ -1,5 +1,6 @@
 // A desktop dialog (a real zenity message box) opened from one of our windows on a private Xvfb
-// server, with and without a window manager: it comes up above its owner, centred on it when no
+// server, with and without a window manager: it comes up above its owner and the owner's overlay
+// (a popup no window manager stacks), centred on the owner when no
 // window manager places it, holds the keyboard focus, and a click on its button reaches it, also
 // after a tooltip of the owner has shown and gone. The window side runs in a child process (this
 // program again); a watcher thread there looks at the server over its own connection.
@@ -136,7 +137,8 @@ RECT ScreenRect(Display* display, ::Window window)
 
 // What the watcher saw, checked by the window side once the dialog has ended.
 struct Seen {
-    bool dialogShown = false, tipGone = true, above = false, focused = false, centred = true, clicked = false;
+    bool dialogShown = false, tipGone = true, above = false, aboveOverlay = false, focused = false, centred = true,
+         clicked = false;
     RECT dialog {};
 };
 
@@ -158,8 +160,9 @@ void Watch(HWND tip, bool managed, const std::atomic<bool>& answered, Seen& seen
         PostMessage(tip, TTM_TRACKACTIVATE, FALSE, 0);
         seen.tipGone = Await([&] { return !IsWindowVisible(tip); });
     }
-    const ::Window ownerWindow = FindShown(display, "dialog owner");
+    const ::Window ownerWindow = FindShown(display, "dialog owner"), overlay = FindShown(display, "dialog overlay");
     seen.above = Await([&] { return StackedAbove(display, dialog, ownerWindow); });
+    seen.aboveOverlay = Await([&] { return StackedAbove(display, dialog, overlay); });
     seen.focused = Await([&] { return HoldsFocus(display, dialog); });
     seen.dialog = ScreenRect(display, dialog);
     if (!managed) {
@@ -189,6 +192,10 @@ void OpenDialogFromWindow(bool withTip)
                                 kOwnerBox.top, kOwnerBox.right - kOwnerBox.left, kOwnerBox.bottom - kOwnerBox.top, nullptr,
                                 nullptr, nullptr, nullptr);
     ASSERT_NE(owner, nullptr);
+    // Over the owner's middle, where the dialog comes up, as the editor's video overlays lie.
+    HWND overlay = CreateWindowEx(WS_EX_TOOLWINDOW, L"DialogOwnerWnd", L"dialog overlay", WS_POPUP | WS_VISIBLE,
+                                  kOwnerBox.left + 50, kOwnerBox.top + 50, 400, 260, owner, nullptr, nullptr, nullptr);
+    ASSERT_NE(overlay, nullptr);
     SetActiveWindow(owner);
     ASSERT_TRUE(xvfbtest::PumpUntil([&] { return GetActiveWindow() == owner; }));
     HWND tip = nullptr;
@@ -216,6 +223,7 @@ void OpenDialogFromWindow(bool withTip)
     ASSERT_TRUE(seen.dialogShown) << "the dialog never came up";
     EXPECT_TRUE(seen.tipGone);
     EXPECT_TRUE(seen.above) << "the dialog is not above its owner";
+    EXPECT_TRUE(seen.aboveOverlay) << "the dialog is not above its owner's overlay";
     EXPECT_TRUE(seen.focused) << "the dialog does not hold the keyboard focus";
     EXPECT_TRUE(seen.centred) << "the dialog is not centred on its owner: " << seen.dialog.left << "," << seen.dialog.top
                               << " " << seen.dialog.right << "," << seen.dialog.bottom;
