@@ -22,8 +22,10 @@
 #include <X11/extensions/shape.h>
 #include <X11/keysym.h>
 #include <poll.h>
+#include <strings.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <clocale>
 #include <condition_variable>
@@ -52,6 +54,7 @@ struct NativeWindow {
     int ownMapChanges = 0;  // map and unmap notifications still due for our own requests
     bool framed = false;    // a window manager reparented it into a frame
     std::optional<bool> decorated;  // what the desktop was last asked for; unset before the first ask
+    bool toldMinimized = false;     // what the minimised mark other programs read last said
     RECT rect {};  // as last set or reported
     // The geometry the server last confirmed, then those we asked for since, oldest first. The
     // server reports each one late, so a report matching one of them is an echo of our own
@@ -239,6 +242,10 @@ public:
     bool TendForeignDialog(Window& owner, long pid) override;
     void ForeignDialogEnded() override;
     void SetProgramIcon(const std::vector<unsigned long>& pixels) override;
+    unsigned long FindForeignWindow(const std::wstring& className, const std::wstring& title) override;
+    bool ForeignIsIconic(unsigned long id) override;
+    bool ShowForeignWindow(unsigned long id, int cmd) override;
+    bool PostToForeignWindow(unsigned long id, UINT msg) override;
     // While a popup that takes the focus is mapped, the pointer is grabbed (our own windows
     // still get their events), so a press outside the program reaches us and closes it.
     void UpdatePopupGrab();
@@ -250,6 +257,9 @@ private:
     void HandleKey(XKeyEvent& event, NativeWindow* native, std::vector<std::function<void()>>& reports);
     void AnswerSelection(const XSelectionRequestEvent& request);
     void Restack(const Window& changed, bool raise);
+    std::vector<::Window> OtherTopLevels();
+    std::string TitleOf(::Window xid);
+    void HandleRemoteRequest(const XClientMessageEvent& message, HWND hwnd, std::vector<std::function<void()>>& reports);
     ::Window FindForeignDialog(::Window owner, long pid);
     void ShowProgramIcon(::Window xid);
     void PlaceForeignDialog(::Window dialog, const RECT& owner);
@@ -403,6 +413,10 @@ void X11Backend::TopLevelCreated(Window& window)
     Atom protocols[] = { AtomOf("WM_DELETE_WINDOW") };
     XSetWMProtocols(m_display, native->xid, protocols, 1);
     SetDecorations(window, *native);
+    // Other programs find the window by its class (FindWindow) and read whether it is minimised.
+    std::string className = WideToUtf8(window.cls ? window.cls->name : std::wstring());
+    XClassHint classHint { program_invocation_short_name, className.data() };
+    XSetClassHint(m_display, native->xid, &classHint);
     if (window.owner && window.owner->native)
         XSetTransientForHint(m_display, native->xid, static_cast<NativeWindow*>(window.owner->native)->xid);
     XSizeHints size {};
@@ -565,6 +579,12 @@ void X11Backend::TopLevelChanged(Window& window, unsigned what)
     if (what & ChangeStyle) {
         SetInputShape(window);
         SetDecorations(window, *native);
+        if (const bool minimized = window.style & WS_MINIMIZE; minimized != native->toldMinimized) {
+            native->toldMinimized = minimized;
+            long mark = minimized;
+            XChangeProperty(m_display, native->xid, AtomOf("_QUILL_MINIMIZED"), XA_CARDINAL, 32, PropModeReplace,
+                            reinterpret_cast<unsigned char*>(&mark), 1);
+        }
     }
     if (what & ChangeTitle) {
         const std::string title = WideToUtf8(window.title);
@@ -790,10 +810,10 @@ long X11Backend::CardinalOf(::Window xid, const char* property)
     return value;
 }
 
-// The shown top-level window of process `pid`, or one that declares itself a dialog of `owner`;
-// 0 while there is none. The desktop's client list names managed windows; without a window
-// manager they are the root's own children.
-::Window X11Backend::FindForeignDialog(::Window owner, long pid)
+// The top-level windows of other programs: the desktop's client list names managed windows;
+// without a window manager they are the root's own children. (The candidates may include a
+// frame's inner windows, which carry no class or title of a program.)
+std::vector<::Window> X11Backend::OtherTopLevels()
 {
     std::vector<::Window> candidates;
     Atom type = 0;
@@ -808,12 +828,28 @@ long X11Backend::CardinalOf(::Window xid, const char* property)
     ::Window rootReturn = 0, parent = 0, *children = nullptr;
     unsigned int childCount = 0;
     if (XQueryTree(m_display, m_root, &rootReturn, &parent, &children, &childCount)) {
-        candidates.insert(candidates.end(), children, children + childCount);
-        XFree(children);
+        for (unsigned int i = 0; i < childCount; ++i) {
+            candidates.push_back(children[i]);
+            // A window manager frames a window before it lists it: look inside the frames too.
+            ::Window* inner = nullptr;
+            unsigned int innerCount = 0;
+            if (XQueryTree(m_display, children[i], &rootReturn, &parent, &inner, &innerCount) && inner) {
+                candidates.insert(candidates.end(), inner, inner + innerCount);
+                XFree(inner);
+            }
+        }
+        if (children)
+            XFree(children);
     }
-    for (::Window candidate : candidates) {
-        if (NativeOf(candidate) || candidate == m_helper)
-            continue;
+    std::erase_if(candidates, [this](::Window xid) { return NativeOf(xid) || xid == m_helper; });
+    return candidates;
+}
+
+// The shown top-level window of process `pid`, or one that declares itself a dialog of `owner`;
+// 0 while there is none.
+::Window X11Backend::FindForeignDialog(::Window owner, long pid)
+{
+    for (::Window candidate : OtherTopLevels()) {
         XWindowAttributes attributes {};
         if (!XGetWindowAttributes(m_display, candidate, &attributes) || attributes.map_state != IsViewable
             || attributes.override_redirect)
@@ -872,6 +908,80 @@ bool X11Backend::TendForeignDialog(Window& owner, long pid)
     }
     XFlush(m_display);
     return true;
+}
+
+std::string X11Backend::TitleOf(::Window xid)
+{
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::string title;
+    if (XGetWindowProperty(m_display, xid, AtomOf("_NET_WM_NAME"), 0, 4096, False, AtomOf("UTF8_STRING"), &type, &format,
+                           &count, &after, &data) == Success && data && format == 8) {
+        title.assign(reinterpret_cast<const char*>(data), count);
+    } else if (char* name = nullptr; XFetchName(m_display, xid, &name) && name) {
+        title = name;
+        XFree(name);
+    }
+    if (data)
+        XFree(data);
+    return title;
+}
+
+unsigned long X11Backend::FindForeignWindow(const std::wstring& className, const std::wstring& title)
+{
+    std::lock_guard guard(m_x);
+    const std::string wantedClass = WideToUtf8(className), wantedTitle = WideToUtf8(title);
+    for (::Window candidate : OtherTopLevels()) {
+        XClassHint hint {};
+        if (!XGetClassHint(m_display, candidate, &hint))
+            continue;
+        const bool classOk = hint.res_class && strcasecmp(hint.res_class, wantedClass.c_str()) == 0;
+        XFree(hint.res_name);
+        XFree(hint.res_class);
+        if (classOk && TitleOf(candidate) == wantedTitle)
+            return candidate;
+    }
+    return 0;
+}
+
+bool X11Backend::ForeignIsIconic(unsigned long id)
+{
+    std::lock_guard guard(m_x);
+    return CardinalOf(id, "_QUILL_MINIMIZED") == 1;
+}
+
+// Requests to another program's window travel as a client message to the program that made it:
+// 0 and a show command, or 1 and a message number.
+bool X11Backend::ShowForeignWindow(unsigned long id, int cmd)
+{
+    std::lock_guard guard(m_x);
+    SendClientMessage(m_display, id, id, AtomOf("_QUILL_REMOTE"), { 0, cmd, 0, 0, 0 });
+    return true;
+}
+
+bool X11Backend::PostToForeignWindow(unsigned long id, UINT msg)
+{
+    std::lock_guard guard(m_x);
+    SendClientMessage(m_display, id, id, AtomOf("_QUILL_REMOTE"), { 1, static_cast<long>(msg), 0, 0, 0 });
+    return true;
+}
+
+void X11Backend::HandleRemoteRequest(const XClientMessageEvent& message, HWND hwnd, std::vector<std::function<void()>>& reports)
+{
+    const long kind = message.data.l[0], value = message.data.l[1];
+    if (kind == 1 && value >= static_cast<long>(WM_USER) && value <= 0x7FFF) {
+        reports.push_back([hwnd, value] { PostMessage(hwnd, static_cast<UINT>(value), 0, 0); });
+        return;
+    }
+    if (kind != 0)
+        return;
+    // Shown or not, the window stays; only minimising and restoring change it.
+    if (value == SW_RESTORE || value == SW_SHOWNORMAL)
+        reports.push_back([hwnd] { WindowManager::Get().DeliverIconic(hwnd, false); });
+    else if (value == SW_MINIMIZE || value == SW_SHOWMINIMIZED || value == SW_SHOWMINNOACTIVE)
+        reports.push_back([hwnd] { WindowManager::Get().DeliverIconic(hwnd, true); });
 }
 
 void X11Backend::ForeignDialogEnded()
@@ -1094,6 +1204,10 @@ void X11Backend::Handle(XEvent& event, std::vector<std::function<void()>>& repor
     case ClientMessage:
         if (m_xdnd.OnClientMessage(event.xclient))
             break;
+        if (event.xclient.message_type == AtomOf("_QUILL_REMOTE")) {
+            HandleRemoteRequest(event.xclient, hwnd, reports);
+            break;
+        }
         if (static_cast<Atom>(event.xclient.data.l[0]) == AtomOf("WM_DELETE_WINDOW"))
             reports.push_back([hwnd] { WindowManager::Get().DeliverClose(hwnd); });
         break;
