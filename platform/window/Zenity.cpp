@@ -63,8 +63,10 @@ bool TendDialog(HWND owner, pid_t pid)
     return !top || wm.backend->TendForeignDialog(*top, pid);
 }
 
-void DialogEnded()
+void DialogEnded(unsigned long ownerId)
 {
+    if (!ownerId)
+        return;
     WindowManager& wm = WindowManager::Get();
     std::lock_guard guard(wm.lock);
     wm.backend->ForeignDialogEnded();
@@ -108,13 +110,13 @@ int RunZenity(const std::vector<std::string>& args, std::string* output, HWND ow
             break;
         if (done < 0) {
             close(fds[0]);
-            DialogEnded();
+            DialogEnded(ownerId);
             return -1;
         }
         placed = placed || TendDialog(owner, pid);
         ServeMessages();
     }
-    DialogEnded();
+    DialogEnded(ownerId);
     Drain(fds[0], output);
     close(fds[0]);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;

@@ -869,8 +869,10 @@ void X11Backend::PlaceForeignDialog(::Window dialog, const RECT& owner)
     XWindowAttributes attributes {};
     XGetWindowAttributes(m_display, dialog, &attributes);
     const int screenWidth = DisplayWidth(m_display, m_screen), screenHeight = DisplayHeight(m_display, m_screen);
-    const int x = std::clamp<int>((owner.left + owner.right - attributes.width) / 2, 0, std::max(0, screenWidth - attributes.width));
-    const int y = std::clamp<int>((owner.top + owner.bottom - attributes.height) / 2, 0, std::max(0, screenHeight - attributes.height));
+    const int x = std::clamp<int>((owner.left + owner.right - attributes.width) / 2, 0,
+                                  std::max(0, screenWidth - attributes.width));
+    const int y = std::clamp<int>((owner.top + owner.bottom - attributes.height) / 2, 0,
+                                  std::max(0, screenHeight - attributes.height));
     XMoveWindow(m_display, dialog, x, y);
     XRaiseWindow(m_display, dialog);
     m_focusRequest = NextRequest(m_display);
@@ -902,7 +904,8 @@ bool X11Backend::TendForeignDialog(Window& owner, long pid)
     } else {
         // The window manager keeps a dialog above the window it is attached to; ask it for the
         // focus as the user would (source 2: a pager, not subject to focus-stealing rules).
-        SendClientMessage(m_display, m_root, dialog, AtomOf("_NET_ACTIVE_WINDOW"), { 2, CurrentTime, static_cast<long>(native->xid), 0, 0 },
+        SendClientMessage(m_display, m_root, dialog, AtomOf("_NET_ACTIVE_WINDOW"),
+                          { 2, CurrentTime, static_cast<long>(native->xid), 0, 0 },
                           SubstructureRedirectMask | SubstructureNotifyMask);
         KeepBelowForeignDialog();
     }
