@@ -888,6 +888,9 @@ bool X11Backend::TendForeignDialog(Window& owner, long pid)
     const ::Window dialog = FindForeignDialog(native->xid, pid);
     if (!dialog)
         return false;
+    // Some dialogs (zenity's file chooser) ignore the owner they are given: attach them here.
+    if (::Window transientFor = 0; !XGetTransientForHint(m_display, dialog, &transientFor) || transientFor != native->xid)
+        XSetTransientForHint(m_display, dialog, native->xid);
     m_foreignDialog = m_foreignTop = dialog;
     for (::Window parent = 0;; m_foreignTop = parent) {
         ::Window root = 0, *children = nullptr;

@@ -2,10 +2,12 @@
 // server, with and without a window manager: it comes up above its owner and the owner's overlay
 // (a popup no window manager stacks), centred on the owner when no
 // window manager places it, holds the keyboard focus, and a click on its button reaches it, also
-// after a tooltip of the owner has shown and gone. The window side runs in a child process (this
+// after a tooltip of the owner has shown and gone. The file chooser, which ignores the owner zenity
+// is given, is attached all the same, and closes with the Escape key it holds. The window side runs in a child process (this
 // program again); a watcher thread there looks at the server over its own connection.
 
 #include "platform/CommCtrl.h"
+#include "platform/CommDlg.h"
 #include "platform/WinUser.h"
 
 #include <gtest/gtest.h>
@@ -25,7 +27,7 @@
 namespace {
 
 constexpr char kTitle[] = "Quill dialog check";
-constexpr RECT kOwnerBox { 120, 90, 620, 450 };
+constexpr RECT kOwnerBox { 500, 320, 1100, 680 };
 
 LRESULT OwnerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) { return DefWindowProc(hwnd, msg, wParam, lParam); }
 
@@ -137,8 +139,8 @@ RECT ScreenRect(Display* display, ::Window window)
 
 // What the watcher saw, checked by the window side once the dialog has ended.
 struct Seen {
-    bool dialogShown = false, tipGone = true, above = false, aboveOverlay = false, focused = false, centred = true,
-         clicked = false;
+    bool dialogShown = false, tipGone = true, attached = false, above = false, aboveOverlay = false, focused = false,
+         centred = true, clicked = false;
     RECT dialog {};
 };
 
@@ -146,7 +148,7 @@ struct Seen {
 // lets the tip go as the pointer leaving would, checks stacking, focus and placement, then clicks
 // the dialog's button. A dialog that never takes the click is closed by its connection so the
 // box returns and the test fails instead of hanging.
-void Watch(HWND tip, bool managed, const std::atomic<bool>& answered, Seen& seen)
+void Watch(HWND tip, bool managed, bool chooser, const std::atomic<bool>& answered, Seen& seen)
 {
     xvfbtest::FakeInput input;
     Display* display = input.display;
@@ -161,6 +163,10 @@ void Watch(HWND tip, bool managed, const std::atomic<bool>& answered, Seen& seen
         seen.tipGone = Await([&] { return !IsWindowVisible(tip); });
     }
     const ::Window ownerWindow = FindShown(display, "dialog owner"), overlay = FindShown(display, "dialog overlay");
+    seen.attached = Await([&] {
+        ::Window transientFor = 0;
+        return XGetTransientForHint(display, dialog, &transientFor) && transientFor == ownerWindow;
+    });
     seen.above = Await([&] { return StackedAbove(display, dialog, ownerWindow); });
     seen.aboveOverlay = Await([&] { return StackedAbove(display, dialog, overlay); });
     seen.focused = Await([&] { return HoldsFocus(display, dialog); });
@@ -170,8 +176,11 @@ void Watch(HWND tip, bool managed, const std::atomic<bool>& answered, Seen& seen
         seen.centred = std::abs((d.left + d.right) - (kOwnerBox.left + kOwnerBox.right)) <= 2
             && std::abs((d.top + d.bottom) - (kOwnerBox.top + kOwnerBox.bottom)) <= 2;
     }
-    // The dialog's only button, "OK", sits at its bottom right.
-    input.Click({ seen.dialog.right - 45, seen.dialog.bottom - 28 });
+    // The message box's only button, "OK", sits at its bottom right; the chooser takes Escape.
+    if (chooser)
+        input.Type("Escape");
+    else
+        input.Click({ seen.dialog.right - 45, seen.dialog.bottom - 28 });
     seen.clicked = Await([&] { return answered.load(); }, std::chrono::seconds(10));
     if (!seen.clicked) {
         XKillClient(display, dialog);
@@ -179,7 +188,22 @@ void Watch(HWND tip, bool managed, const std::atomic<bool>& answered, Seen& seen
     }
 }
 
-void OpenDialogFromWindow(bool withTip)
+// The dialog's answer: IDOK for the message box's button, IDCANCEL for a chooser left with Escape.
+int RunDialog(HWND owner, bool chooser)
+{
+    if (!chooser)
+        return MessageBox(owner, L"Leave now?", L"Quill dialog check", MB_OK);
+    wchar_t file[MAX_PATH] = {};
+    OPENFILENAMEW ofn {};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = MAX_PATH;
+    ofn.lpstrTitle = L"Quill dialog check";
+    return GetOpenFileName(&ofn) ? IDOK : IDCANCEL;
+}
+
+void OpenDialogFromWindow(bool withTip, bool chooser)
 {
     const bool managed = std::getenv("QUILL_TEST_WM") != nullptr;
     InitCommonControls();
@@ -216,19 +240,20 @@ void OpenDialogFromWindow(bool withTip)
     }
     std::atomic<bool> answered { false };
     Seen seen;
-    std::thread watcher([&] { Watch(tip, managed, answered, seen); });
-    const int answer = MessageBox(owner, L"Leave now?", L"Quill dialog check", MB_OK);
+    std::thread watcher([&] { Watch(tip, managed, chooser, answered, seen); });
+    const int answer = RunDialog(owner, chooser);
     answered = true;
     watcher.join();
     ASSERT_TRUE(seen.dialogShown) << "the dialog never came up";
     EXPECT_TRUE(seen.tipGone);
+    EXPECT_TRUE(seen.attached) << "the dialog is not attached to its owner";
     EXPECT_TRUE(seen.above) << "the dialog is not above its owner";
     EXPECT_TRUE(seen.aboveOverlay) << "the dialog is not above its owner's overlay";
     EXPECT_TRUE(seen.focused) << "the dialog does not hold the keyboard focus";
     EXPECT_TRUE(seen.centred) << "the dialog is not centred on its owner: " << seen.dialog.left << "," << seen.dialog.top
                               << " " << seen.dialog.right << "," << seen.dialog.bottom;
-    EXPECT_TRUE(seen.clicked) << "the click on the dialog's button was lost";
-    EXPECT_EQ(answer, IDOK);
+    EXPECT_TRUE(seen.clicked) << "the click (or key) on the dialog was lost";
+    EXPECT_EQ(answer, chooser ? IDCANCEL : IDOK);
     DestroyWindow(owner);
 }
 
@@ -236,7 +261,7 @@ void RunOnPrivateServer(const char* testName, bool managed)
 {
     if (!xvfbtest::XvfbInstalled() || !xvfbtest::Exists("/usr/bin/zenity"))
         GTEST_SKIP() << "Xvfb or zenity is not installed";
-    xvfbtest::XvfbSession server(40, 400, "800x600x24");
+    xvfbtest::XvfbSession server(40, 400, "1600x1000x24");  // room for the file chooser centred on its owner
     ASSERT_GE(server.Number(), 0) << "Xvfb did not start";
     if (managed && !server.StartWindowManager())
         GTEST_SKIP() << "openbox is not installed";
@@ -258,6 +283,7 @@ struct DialogCase {
     const char* name;
     bool managed;
     bool withTip;
+    bool chooser;
 };
 
 class X11Dialog : public testing::TestWithParam<DialogCase> {};
@@ -265,7 +291,7 @@ class X11Dialog : public testing::TestWithParam<DialogCase> {};
 TEST_P(X11Dialog, ComesUpAboveItsOwnerWithTheFocusAndTakesTheClick)
 {
     if (std::getenv("QUILL_X11_CHILD")) {
-        OpenDialogFromWindow(GetParam().withTip);
+        OpenDialogFromWindow(GetParam().withTip, GetParam().chooser);
         return;
     }
     const std::string name = std::string("Windows/X11Dialog.ComesUpAboveItsOwnerWithTheFocusAndTakesTheClick/") + GetParam().name;
@@ -273,10 +299,12 @@ TEST_P(X11Dialog, ComesUpAboveItsOwnerWithTheFocusAndTakesTheClick)
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, X11Dialog,
-                         testing::Values(DialogCase { "NoWindowManager", false, false },
-                                         DialogCase { "NoWindowManagerAfterTip", false, true },
-                                         DialogCase { "Openbox", true, false },
-                                         DialogCase { "OpenboxAfterTip", true, true }),
+                         testing::Values(DialogCase { "NoWindowManager", false, false, false },
+                                         DialogCase { "NoWindowManagerAfterTip", false, true, false },
+                                         DialogCase { "Openbox", true, false, false },
+                                         DialogCase { "OpenboxAfterTip", true, true, false },
+                                         DialogCase { "FileChooser", false, false, true },
+                                         DialogCase { "OpenboxFileChooser", true, false, true }),
                          [](const testing::TestParamInfo<DialogCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
