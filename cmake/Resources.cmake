@@ -17,23 +17,35 @@ function(quill_embed_zip)
     DEPENDS ${absolute}
     COMMENT "Packing ${ARG_DIR} as resource ${ARG_TYPE} ${ARG_ID}"
     VERBATIM)
-  set(symbol quill_res_${ARG_TARGET}_${ARG_TYPE}_${ARG_ID})
+  quill_link_resource(${ARG_TARGET} ${ARG_TYPE} ${ARG_ID} ${base}.zip)
+endfunction()
+
+# quill_embed_file(TARGET <t> TYPE <type> ID <id> FILE <path>)
+# Links one file into <t> as it stands, as the resource (<type>, <id>).
+function(quill_embed_file)
+  cmake_parse_arguments(ARG "" "TARGET;TYPE;ID;FILE" "" ${ARGN})
+  quill_link_resource(${ARG_TARGET} ${ARG_TYPE} ${ARG_ID} ${ARG_FILE})
+endfunction()
+
+function(quill_link_resource target type id file)
+  set(base ${CMAKE_CURRENT_BINARY_DIR}/res_${target}_${type}_${id})
+  set(symbol quill_res_${target}_${type}_${id})
   string(MAKE_C_IDENTIFIER ${symbol} symbol)
   file(WRITE ${base}.S
     "    .section .rodata\n"
     "    .balign 16\n"
     "    .global ${symbol}_begin\n"
     "${symbol}_begin:\n"
-    "    .incbin \"${base}.zip\"\n"
+    "    .incbin \"${file}\"\n"
     "    .global ${symbol}_end\n"
     "${symbol}_end:\n"
     "    .section .note.GNU-stack,\"\",@progbits\n")
-  set_source_files_properties(${base}.S PROPERTIES OBJECT_DEPENDS ${base}.zip)
+  set_source_files_properties(${base}.S PROPERTIES OBJECT_DEPENDS ${file})
   file(WRITE ${base}.cpp
     "#include \"platform/Resource.h\"\n"
     "extern \"C\" const unsigned char ${symbol}_begin[];\n"
     "extern \"C\" const unsigned char ${symbol}_end[];\n"
-    "static const platform::ResourceRegistration kResource(L\"${ARG_TYPE}\", ${ARG_ID},\n"
+    "static const platform::ResourceRegistration kResource(L\"${type}\", ${id},\n"
     "    ${symbol}_begin, static_cast<size_t>(${symbol}_end - ${symbol}_begin));\n")
-  target_sources(${ARG_TARGET} PRIVATE ${base}.S ${base}.cpp)
+  target_sources(${target} PRIVATE ${base}.S ${base}.cpp)
 endfunction()

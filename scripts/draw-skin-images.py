@@ -77,7 +77,7 @@ class Canvas:
                         hits += 1
                 self.blend(x, y, colour, hits / 4)
 
-    def save(self, path):
+    def png(self):
         raw = b"".join(b"\x00" + bytes(v for p in self.pixels[y * self.width:(y + 1) * self.width] for v in p)
                        for y in range(self.height))
 
@@ -86,10 +86,12 @@ class Canvas:
             return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
 
         header = struct.pack(">IIBBBBB", self.width, self.height, 8, 6, 0, 0, 0)
-        png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b"")
+        return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b"")
+
+    def save(self, path):
         os.makedirs(os.path.dirname(path), exist_ok=True)
         with open(path, "wb") as out:
-            out.write(png)
+            out.write(self.png())
 
 
 GLYPH = (222, 224, 230, 255)
@@ -280,6 +282,22 @@ def updater_logo(size):
     canvas.triangle(((21 * s, 15 * s), (21 * s, 41 * s), (42 * s, 28 * s)), (255, 255, 255, 255))
     canvas.line(12 * s, 46 * s, 44 * s, 46 * s, 2.2 * s, (255, 255, 255, 150))
     return canvas
+
+
+def program_icon():
+    """The icon both programs give their windows: the logo at the sizes desktops show, each a PNG
+    in one icon file (a directory of width, height and offset, then the images)."""
+    sizes = (16, 24, 32, 48, 64, 128, 256)
+    images = [updater_logo(size).png() for size in sizes]
+    out = bytearray(struct.pack("<HHH", 0, 1, len(images)))
+    offset = 6 + 16 * len(images)
+    for size, image in zip(sizes, images):
+        out += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(image), offset)
+        offset += len(image)
+    for image in images:
+        out += image
+    with open(os.path.join(ROOT, "skins", "Quillmoor.ico"), "wb") as f:
+        f.write(out)
 
 
 def updater_button(scale, colour):
@@ -518,5 +536,6 @@ if __name__ == "__main__":
     menu_images()
     main_window_images()
     updater_skin()
+    program_icon()
     test_skin()
     overlay_images()

@@ -23,6 +23,7 @@ namespace {
 
 constexpr UINT kApplyDelayMs = 3000;
 constexpr int kEditorStopWaitMs = 5000;
+constexpr UINT kIconResource = 108;  // the editor's icon, linked into the updater too
 
 template <typename T>
 T* FindAs(CPaintManagerUI& pm, const wchar_t* name)
@@ -75,6 +76,7 @@ void TipWnd::InitWindow()
     m_currentDpi = static_cast<int>(CDPI::GetMainMonitorDPI());
     LOG(INFO) << "init cur dpi" << m_currentDpi;
     m_pm.SetDPI(m_currentDpi);
+    SetIcon(kIconResource);
     m_closeButton = FindAs<CButtonUI>(m_pm, L"closebtn");
     m_updateButton = FindAs<CButtonUI>(m_pm, L"update");
     m_rebootButton = FindAs<CButtonUI>(m_pm, L"reboot");

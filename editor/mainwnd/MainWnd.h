@@ -223,6 +223,9 @@ public:
     SkinUI::CUIString ChooseMediaFiles(bool multiple);
     void SetCutEndToDuration();
     BOOL ResizeForPage(int height);
+    // The window at 100 % on its tallest page (the home page with its more-tools row): the scale
+    // never makes it larger than the work area.
+    static constexpr SIZE kTallestWindow { 1024, 720 };
     void ClearRefitFlagLater();
     static std::string GetExeVersion(const std::wstring& path);
 

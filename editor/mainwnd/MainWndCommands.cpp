@@ -292,7 +292,7 @@ void CMainWnd::ReturnFromPage()
         Show(m_pmainwnd, true);
         Show(m_pctnClient, false);
         Show(m_pmainkong, true);
-        ResizeForPage(720);
+        ResizeForPage(kTallestWindow.cy);
     }
     ShowOverlayWindows(false);
 }

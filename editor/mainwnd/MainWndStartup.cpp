@@ -93,7 +93,9 @@ void CMainWnd::InitWindow()
     MainWindowHandle = m_hWnd;
     BindControls();
 
-    m_nDpi = static_cast<int>(SkinUI::CDPI::GetMainMonitorDPI());
+    SIZE workArea {};
+    GetWorkAreaSize(workArea);
+    m_nDpi = static_cast<int>(SkinUI::DpiThatFits(SkinUI::CDPI::GetMainMonitorDPI(), kTallestWindow, workArea));
     m_pm.SetDPI(m_nDpi);
     m_nPreviewHeight = m_pm.GetDPIObj()->Scale(360);
     m_nPreviewWidth = m_pm.GetDPIObj()->Scale(977);
@@ -113,8 +115,6 @@ void CMainWnd::InitWindow()
     CreateWorkFolders();
     CenterWindow();
     LoadHistory();
-    SIZE workArea {};
-    GetWorkAreaSize(workArea);
     ScreenScale = static_cast<float>((workArea.cx - 416) / 608.0);
     LoadOutputFolder();
 }

@@ -197,7 +197,7 @@ void CMainWnd::OpenSubtitlePalette(SkinUI::CControlUI* button)
     ::GetWindowRect(window, &rc);
     const SIZE size = rc.right > rc.left ? SIZE { rc.right - rc.left, rc.bottom - rc.top } : kPaletteSize;
     const POINT at = PlacePalette(corner, monitor.rcWork, swatchButton, size);
-    ::SetWindowPos(window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ::SetWindowPos(window, HWND_TOP, at.x, at.y, 0, 0, SWP_NOSIZE);  // above the page's overlays
 }
 
 void CMainWnd::StepSubtitleTime(bool start, bool up)

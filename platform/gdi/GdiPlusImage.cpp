@@ -4,6 +4,7 @@
 #include "platform/GdiPlus.h"
 
 #include "platform/gdi/DeviceContext.h"
+#include "platform/gdi/PictureDecoder.h"
 #include "platform/gdi/TextEngine.h"
 
 // Private copies of the decoders and encoders, so they cannot clash with another module's.
@@ -264,6 +265,30 @@ void Image::Decode(const std::vector<BYTE>& bytes)
     }
     m_status = m_frames->surfaces.empty() ? UnknownImageFormat : Ok;
 }
+
+}  // namespace Gdiplus
+
+namespace platform {
+
+bool DecodePicture(const unsigned char* data, size_t size, int largestSide, int& width, int& height,
+                   std::vector<unsigned char>& rgba)
+{
+    int channels = 0;
+    if (!data || size > static_cast<size_t>(INT32_MAX)
+        || !stbi_info_from_memory(data, static_cast<int>(size), &width, &height, &channels) || width <= 0 || height <= 0
+        || width > largestSide || height > largestSide)
+        return false;
+    stbi_uc* pixels = stbi_load_from_memory(data, static_cast<int>(size), &width, &height, &channels, 4);
+    if (!pixels)
+        return false;
+    rgba.assign(pixels, pixels + static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+    stbi_image_free(pixels);
+    return true;
+}
+
+}  // namespace platform
+
+namespace Gdiplus {
 
 Image* Image::FromFile(const WCHAR* path, BOOL useEmbeddedColorManagement)
 {

@@ -61,6 +61,23 @@ public:
     {
         return nullptr;
     }
+    // The desktop's id of a top-level window (0 when it has none), for another program's dialog
+    // to attach itself to.
+    virtual unsigned long NativeId(const Window&) { return 0; }
+    // While another program (process `pid`) shows a dialog for `owner`: true once its window is
+    // up, above its owner and holding the focus; false while it is still to come.
+    virtual bool TendForeignDialog(Window& /*owner*/, long /*pid*/) { return true; }
+    virtual void ForeignDialogEnded() {}
+    // Other programs' top-level windows, by the desktop's id: found by class and title (0: none),
+    // asked whether minimised, told to show themselves (SW_*) or to take a posted message.
+    virtual unsigned long FindForeignWindow(const std::wstring& /*className*/, const std::wstring& /*title*/) { return 0; }
+    virtual bool ForeignIsIconic(unsigned long /*id*/) { return false; }
+    virtual bool ShowForeignWindow(unsigned long /*id*/, int /*cmd*/) { return false; }
+    virtual bool PostToForeignWindow(unsigned long /*id*/, UINT /*msg*/) { return false; }
+    // The program's icon, shown by every one of its windows (as a taskbar groups them): at
+    // several sizes, each as width, height and then width x height ARGB pixels row by row, the
+    // desktop's icon property. Empty: none.
+    virtual void SetProgramIcon(const std::vector<unsigned long>& /*pixels*/) {}
 };
 
 }  // namespace platform

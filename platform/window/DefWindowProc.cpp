@@ -2,6 +2,7 @@
 // a right-button release asks for a context menu, system commands minimise, maximise, restore,
 // close, move and size, and a press on a caption or border starts moving or sizing.
 
+#include "platform/window/Icon.h"
 #include "platform/window/UserInternal.h"
 
 #include <algorithm>
@@ -18,6 +19,23 @@ HWND ParentOf(HWND hwnd)
     std::lock_guard guard(wm.lock);
     Window* window = wm.Find(hwnd);
     return window && window->parent ? window->parent->handle : nullptr;
+}
+
+// Keeps the window's big or small icon and shows it on the desktop; the previous one is returned.
+LRESULT SetIcon(HWND hwnd, WPARAM kind, LPARAM icon)
+{
+    WindowManager& wm = WindowManager::Get();
+    std::lock_guard guard(wm.lock);
+    Window* window = wm.Find(hwnd);
+    if (!window || window->parent)
+        return 0;
+    HICON& slot = window->icons[kind == ICON_BIG ? ICON_BIG : ICON_SMALL];
+    const HICON old = slot;
+    slot = reinterpret_cast<HICON>(icon);
+    const HICON shown = window->icons[ICON_BIG] ? window->icons[ICON_BIG] : window->icons[ICON_SMALL];
+    const auto pixels = platform::IconPixels(shown);
+    wm.backend->SetProgramIcon(pixels ? *pixels : std::vector<unsigned long> {});
+    return reinterpret_cast<LRESULT>(old);
 }
 
 LRESULT GetText(HWND hwnd, WPARAM size, LPARAM buffer)
@@ -237,6 +255,8 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         if (lParam & PRF_CLIENT)
             SendMessage(hwnd, WM_PRINTCLIENT, wParam, lParam);
         return 0;
+    case WM_SETICON:
+        return SetIcon(hwnd, wParam, lParam);
     case WM_ERASEBKGND:
     case WM_NCCALCSIZE:
     case WM_NCPAINT:

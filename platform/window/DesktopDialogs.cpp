@@ -64,7 +64,8 @@ DialogAnswer RunDialog(HWND owner, const std::vector<std::string>& command)
     if (ownerWasEnabled)
         EnableWindow(owner, FALSE);
     DialogAnswer answer { DialogAnswer::Failed, {} };
-    const int code = hook ? hook(command, answer.output) : platform::RunZenity(command, &answer.output);
+    const int code = hook ? hook(command, answer.output)
+                          : platform::RunZenity(command, &answer.output, owner ? owner : GetActiveWindow());
     if (code < 0)
         std::fprintf(stderr, "desktop dialog: %s could not be shown (is zenity installed?)\n", command[1].c_str());
     answer.result = code == 0 ? DialogAnswer::Chosen : code == 1 ? DialogAnswer::Cancelled : DialogAnswer::Failed;

@@ -69,7 +69,8 @@ int MessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type)
         const int hooked = platform::headless::AnswerMessageBox(body);
         answer = hooked ? hooked : FirstButton(type);
     } else {
-        const int code = platform::RunZenity(ZenityArguments(body, title, type));
+        // A box nobody owns still belongs to the window the user was working in.
+        const int code = platform::RunZenity(ZenityArguments(body, title, type), nullptr, owner ? owner : GetActiveWindow());
         if (code < 0)
             std::fprintf(stderr, "%s: %s (no dialog could be shown: is zenity installed?)\n", platform::WideToUtf8(title).c_str(),
                          platform::WideToUtf8(body).c_str());

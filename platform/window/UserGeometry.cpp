@@ -284,6 +284,8 @@ void ActivateNextAfter(HWND hwnd)
 
 BOOL ShowWindow(HWND hwnd, int cmd)
 {
+    if (const auto foreign = platform::ForeignShowWindow(hwnd, cmd))
+        return *foreign;
     if (!IsWindow(hwnd))
         return FALSE;
     const BOOL wasVisible = IsWindowVisible(hwnd) || (GetWindowLongPtr(hwnd, GWL_STYLE) & WS_VISIBLE);
@@ -354,7 +356,12 @@ BOOL IsWindowVisible(HWND hwnd)
     return wm.Find(hwnd) != nullptr;
 }
 
-BOOL IsIconic(HWND hwnd) { return (SizeState(hwnd) & WS_MINIMIZE) != 0; }
+BOOL IsIconic(HWND hwnd)
+{
+    if (const auto foreign = platform::ForeignIsIconic(hwnd))
+        return *foreign;
+    return (SizeState(hwnd) & WS_MINIMIZE) != 0;
+}
 BOOL IsZoomed(HWND hwnd) { return (SizeState(hwnd) & WS_MAXIMIZE) != 0; }
 
 BOOL EnableWindow(HWND hwnd, BOOL enable)

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cwchar>
 
 using platform::QueuedMessage;
 using platform::RawInput;
@@ -458,10 +459,26 @@ void WindowManager::DeliverIconic(HWND hwnd, bool iconic)
     DeliverInput(input);
 }
 
+namespace {
+
+// The shown tooltip windows owned by `owner` (lock held).
+std::vector<HWND> ShownTipsOf(WindowManager& wm, HWND owner)
+{
+    std::vector<HWND> tips;
+    for (const Window* window : wm.topLevels)
+        if (owner && window->visible && window->owner && window->owner->handle == owner
+            && window->cls && wcscasecmp(window->cls->name.c_str(), TOOLTIPS_CLASS) == 0)
+            tips.push_back(window->handle);
+    return tips;
+}
+
+}  // namespace
+
 void ActivateWindow(HWND hwnd, bool byMouse)
 {
     WindowManager& wm = WindowManager::Get();
     HWND old = nullptr, next = nullptr;
+    std::vector<HWND> tips;
     bool minimized = false;
     {
         std::lock_guard guard(wm.lock);
@@ -481,7 +498,11 @@ void ActivateWindow(HWND hwnd, bool byMouse)
             minimized = top->style & WS_MINIMIZE;
         }
         wm.active = next;
+        tips = ShownTipsOf(wm, old);
     }
+    // A tip explains a control of the window the user works in; it never outlives that.
+    for (HWND tip : tips)
+        PostMessage(tip, TTM_POP, 0, 0);
     if (old && IsWindow(old)) {
         // Another thread's window hears of it without this thread waiting for that one.
         const bool mine = GetWindowThreadProcessId(old, nullptr) == GetCurrentThreadId();
@@ -781,14 +802,15 @@ int ShowCursor(BOOL show)
     return show ? ++count : --count;
 }
 
-HICON LoadIcon(HINSTANCE, LPCWSTR) { return nullptr; }
+// An icon holds every size its file has: the desktop picks the one it shows.
 HANDLE LoadImage(HINSTANCE instance, LPCWSTR name, UINT type, int, int, UINT flags)
 {
     if (type == IMAGE_BITMAP && (flags & LR_LOADFROMFILE))
         return platform::LoadBmpFile(name);
+    if (type == IMAGE_ICON)
+        return reinterpret_cast<HANDLE>(LoadIcon(instance, name));
     return type == IMAGE_CURSOR ? reinterpret_cast<HANDLE>(LoadCursor(instance, name)) : nullptr;
 }
-BOOL DestroyIcon(HICON) { return TRUE; }
 BOOL DestroyCursor(HCURSOR) { return TRUE; }
 
 namespace {

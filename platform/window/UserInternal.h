@@ -4,9 +4,17 @@
 #include "platform/window/WindowManager.h"
 
 #include <mutex>
+#include <optional>
 #include <vector>
 
 namespace platform {
+
+// Other programs' top-level windows (ForeignWindows.cpp): found when none of ours matches; the
+// calls answer nullopt for a handle that is not another program's window.
+HWND FindForeignWindow(LPCWSTR className, LPCWSTR title);
+std::optional<BOOL> ForeignIsIconic(HWND hwnd);
+std::optional<BOOL> ForeignShowWindow(HWND hwnd, int cmd);
+std::optional<BOOL> ForeignPostMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 // Calls the window's current procedure on this thread (lock not held by the caller).
 LRESULT CallProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -375,6 +375,8 @@ BOOL PostMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (!hwnd)
         return PostThreadMessage(GetCurrentThreadId(), msg, wParam, lParam);
+    if (const auto foreign = platform::ForeignPostMessage(hwnd, msg, wParam, lParam))
+        return *foreign;
     WindowManager& wm = WindowManager::Get();
     std::lock_guard guard(wm.lock);
     if (hwnd == HWND_BROADCAST) {

@@ -514,7 +514,12 @@ HWND FindWindowEx(HWND parent, HWND after, LPCWSTR className, LPCWSTR title)
     return nullptr;
 }
 
-HWND FindWindow(LPCWSTR className, LPCWSTR title) { return FindWindowEx(nullptr, nullptr, className, title); }
+HWND FindWindow(LPCWSTR className, LPCWSTR title)
+{
+    if (HWND mine = FindWindowEx(nullptr, nullptr, className, title))
+        return mine;
+    return platform::FindForeignWindow(className, title);
+}
 
 LONG_PTR GetWindowLongPtr(HWND hwnd, int index)
 {

@@ -56,6 +56,7 @@ struct Window {
     bool destroying = false;
     bool destroyed = false;
     bool inputMethodOff = false;  // its input context taken away (ImmAssociateContext with null)
+    HICON icons[2] {};            // small and big (WM_SETICON), top-level windows only
 
     RECT update {};  // pending invalid rectangle (client coordinates); empty: nothing to paint
     bool erase = false;

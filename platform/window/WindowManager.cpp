@@ -108,6 +108,23 @@ HWND WindowManager::Adopt(std::unique_ptr<Window> window)
     return hwnd;
 }
 
+HWND WindowManager::ForeignHandle(unsigned long id)
+{
+    for (const auto& [value, known] : m_foreign)
+        if (known == id)
+            return reinterpret_cast<HWND>(value);
+    const uintptr_t value = m_nextHandle;
+    m_nextHandle += 4;
+    m_foreign.emplace(value, id);
+    return reinterpret_cast<HWND>(value);
+}
+
+unsigned long WindowManager::ForeignId(HWND hwnd) const
+{
+    auto it = m_foreign.find(reinterpret_cast<uintptr_t>(hwnd));
+    return it == m_foreign.end() ? 0 : it->second;
+}
+
 void WindowManager::Forget(Window& window)
 {
     auto remove = [&](std::vector<Window*>& list) { list.erase(std::remove(list.begin(), list.end(), &window), list.end()); };

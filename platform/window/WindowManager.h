@@ -48,6 +48,10 @@ public:
     bool IsVisibleOnScreen(const Window* window) const;
     void RaiseTopLevel(Window* window, bool withOwned);
     void PlaceTopLevel(Window* window, Window* below);  // right under `below`; null: top of band
+    // A handle standing for another program's top-level window (the desktop's id), the same each
+    // time; and the id a handle stands for, 0 when it stands for none.
+    HWND ForeignHandle(unsigned long id);
+    unsigned long ForeignId(HWND hwnd) const;
 
     // ---- Classes (lock held) ----
     std::shared_ptr<WindowClass> FindClass(LPCWSTR name, HINSTANCE instance) const;
@@ -120,6 +124,7 @@ private:
     WindowManager() = default;
     std::unordered_map<uintptr_t, std::unique_ptr<Window>> m_windows;
     uintptr_t m_nextHandle = 0x10010;
+    std::map<uintptr_t, unsigned long> m_foreign;
 };
 
 // Lock-free helpers used across the implementation files.

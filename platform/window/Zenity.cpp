@@ -1,6 +1,10 @@
 #include "platform/window/Zenity.h"
 
 #include "platform/WinUser.h"
+#include "platform/window/WindowManager.h"
+
+#include <mutex>
+#include <string>
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -41,12 +45,43 @@ void Drain(int fd, std::string* output)
     }
 }
 
+// The desktop's id of the top-level window `owner` belongs to; 0 when there is none.
+unsigned long OwnerId(HWND owner)
+{
+    WindowManager& wm = WindowManager::Get();
+    std::lock_guard guard(wm.lock);
+    const Window* top = wm.TopLevelOf(wm.Find(owner));
+    return top ? wm.backend->NativeId(*top) : 0;
+}
+
+// True once the dialog of process `pid` stands above `owner` with the focus (or `owner` is gone).
+bool TendDialog(HWND owner, pid_t pid)
+{
+    WindowManager& wm = WindowManager::Get();
+    std::lock_guard guard(wm.lock);
+    Window* top = wm.TopLevelOf(wm.Find(owner));
+    return !top || wm.backend->TendForeignDialog(*top, pid);
+}
+
+void DialogEnded(unsigned long ownerId)
+{
+    if (!ownerId)
+        return;
+    WindowManager& wm = WindowManager::Get();
+    std::lock_guard guard(wm.lock);
+    wm.backend->ForeignDialogEnded();
+}
+
 }  // namespace
 
-int RunZenity(const std::vector<std::string>& args, std::string* output)
+int RunZenity(const std::vector<std::string>& args, std::string* output, HWND owner)
 {
+    const unsigned long ownerId = owner ? OwnerId(owner) : 0;
+    std::vector<std::string> command = args;
+    if (ownerId)
+        command.push_back("--attach=" + std::to_string(ownerId));
     std::vector<char*> argv;
-    for (const std::string& arg : args)
+    for (const std::string& arg : command)
         argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
     int fds[2];
@@ -67,6 +102,7 @@ int RunZenity(const std::vector<std::string>& args, std::string* output)
         return -1;
     }
     int status = 0;
+    bool placed = ownerId == 0;
     for (;;) {
         Drain(fds[0], output);
         const pid_t done = waitpid(pid, &status, WNOHANG);
@@ -74,10 +110,13 @@ int RunZenity(const std::vector<std::string>& args, std::string* output)
             break;
         if (done < 0) {
             close(fds[0]);
+            DialogEnded(ownerId);
             return -1;
         }
+        placed = placed || TendDialog(owner, pid);
         ServeMessages();
     }
+    DialogEnded(ownerId);
     Drain(fds[0], output);
     close(fds[0]);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;

@@ -22,8 +22,10 @@
 #include <X11/extensions/shape.h>
 #include <X11/keysym.h>
 #include <poll.h>
+#include <strings.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <clocale>
 #include <condition_variable>
@@ -52,6 +54,7 @@ struct NativeWindow {
     int ownMapChanges = 0;  // map and unmap notifications still due for our own requests
     bool framed = false;    // a window manager reparented it into a frame
     std::optional<bool> decorated;  // what the desktop was last asked for; unset before the first ask
+    bool toldMinimized = false;     // what the minimised mark other programs read last said
     RECT rect {};  // as last set or reported
     // The geometry the server last confirmed, then those we asked for since, oldest first. The
     // server reports each one late, so a report matching one of them is an echo of our own
@@ -235,6 +238,14 @@ public:
     bool ForeignClipboardText(std::wstring& text) override;
     bool WarpPointer(POINT point) override;
     std::unique_ptr<DragTransport> StartDrag(Window& source, std::shared_ptr<const DragOffer> offer) override;
+    unsigned long NativeId(const Window& window) override;
+    bool TendForeignDialog(Window& owner, long pid) override;
+    void ForeignDialogEnded() override;
+    void SetProgramIcon(const std::vector<unsigned long>& pixels) override;
+    unsigned long FindForeignWindow(const std::wstring& className, const std::wstring& title) override;
+    bool ForeignIsIconic(unsigned long id) override;
+    bool ShowForeignWindow(unsigned long id, int cmd) override;
+    bool PostToForeignWindow(unsigned long id, UINT msg) override;
     // While a popup that takes the focus is mapped, the pointer is grabbed (our own windows
     // still get their events), so a press outside the program reaches us and closes it.
     void UpdatePopupGrab();
@@ -245,7 +256,15 @@ private:
     void Handle(XEvent& event, std::vector<std::function<void()>>& reports);
     void HandleKey(XKeyEvent& event, NativeWindow* native, std::vector<std::function<void()>>& reports);
     void AnswerSelection(const XSelectionRequestEvent& request);
-    void Restack();
+    void Restack(const Window& changed, bool raise);
+    std::vector<::Window> OtherTopLevels();
+    std::string TitleOf(::Window xid);
+    void HandleRemoteRequest(const XClientMessageEvent& message, HWND hwnd, std::vector<std::function<void()>>& reports);
+    ::Window FindForeignDialog(::Window owner, long pid);
+    void ShowProgramIcon(::Window xid);
+    void PlaceForeignDialog(::Window dialog, const RECT& owner);
+    void KeepBelowForeignDialog();
+    long CardinalOf(::Window xid, const char* property);
     void SetInputShape(const Window& window);
     bool CompositorRunning();
     void PresentLayersAbove(const Window& window, const RECT& dirty);
@@ -266,6 +285,11 @@ private:
     UINT m_dpi = 96;
     std::unordered_map<::Window, NativeWindow*> m_byXid;
     bool m_popupGrab = false;
+    // Another program's dialog shown for one of our windows, and the root's child that holds it
+    // (the window manager's frame, or the dialog itself when there is no window manager): it is
+    // kept above our windows while it is up.
+    ::Window m_foreignDialog = 0, m_foreignTop = 0;
+    std::vector<unsigned long> m_programIcon;
     // The serial of our last focus request: focus events the server made before it are stale.
     unsigned long m_focusRequest = 0;
     std::map<unsigned, Cursor> m_cursors;
@@ -389,6 +413,10 @@ void X11Backend::TopLevelCreated(Window& window)
     Atom protocols[] = { AtomOf("WM_DELETE_WINDOW") };
     XSetWMProtocols(m_display, native->xid, protocols, 1);
     SetDecorations(window, *native);
+    // Other programs find the window by its class (FindWindow) and read whether it is minimised.
+    std::string className = WideToUtf8(window.cls ? window.cls->name : std::wstring());
+    XClassHint classHint { program_invocation_short_name, className.data() };
+    XSetClassHint(m_display, native->xid, &classHint);
     if (window.owner && window.owner->native)
         XSetTransientForHint(m_display, native->xid, static_cast<NativeWindow*>(window.owner->native)->xid);
     XSizeHints size {};
@@ -400,6 +428,8 @@ void X11Backend::TopLevelCreated(Window& window)
         native->ic = XCreateIC(m_im, XNInputStyle, XIMPreeditNothing | XIMStatusNothing, XNClientWindow, native->xid,
                                XNFocusWindow, native->xid, nullptr);
     m_xdnd.Advertise(native->xid);
+    if (!m_programIcon.empty())
+        ShowProgramIcon(native->xid);
     window.native = native;
     m_byXid[native->xid] = native;
     SetInputShape(window);
@@ -476,17 +506,44 @@ void X11Backend::UpdatePopupGrab()
     XFlush(m_display);
 }
 
-void X11Backend::Restack()
+void X11Backend::Restack(const Window& changed, bool raise)
 {
-    // The manager's z-order of our mapped windows, top first, told to the server at once.
+    // The manager's z-order of our mapped windows, top first, told to the server at once. Our
+    // top window is raised over other programs' windows only when it is the one brought up:
+    // hiding a tip or a menu must not lift the window below it over a dialog that came later.
     WindowManager& wm = WindowManager::Get();
     std::vector<::Window> order;
     for (Window* window : wm.topLevels)
         if (auto* native = static_cast<NativeWindow*>(window->native); native && native->mapped)
             order.push_back(native->xid);
-    if (!order.empty()) {
+    if (order.empty())
+        return;
+    if (raise && wm.topLevels.front() == &changed)
         XRaiseWindow(m_display, order.front());
-        XRestackWindows(m_display, order.data(), static_cast<int>(order.size()));
+    XRestackWindows(m_display, order.data(), static_cast<int>(order.size()));
+    KeepBelowForeignDialog();
+}
+
+// A window manager keeps the dialog above the window it is attached to, but not above our own
+// popups (menus, overlays), which it does not manage: those go right below it, in their order.
+// With no window manager the dialog is simply raised.
+void X11Backend::KeepBelowForeignDialog()
+{
+    if (!m_foreignDialog)
+        return;
+    if (m_foreignTop == m_foreignDialog) {
+        XRaiseWindow(m_display, m_foreignDialog);
+        return;
+    }
+    const std::vector<Window*>& order = WindowManager::Get().topLevels;
+    for (auto it = order.rbegin(); it != order.rend(); ++it) {
+        auto* native = static_cast<NativeWindow*>((*it)->native);
+        if (!native || !native->mapped || !native->overrideRedirect)
+            continue;
+        XWindowChanges changes {};
+        changes.sibling = m_foreignTop;
+        changes.stack_mode = Below;
+        XConfigureWindow(m_display, native->xid, CWSibling | CWStackMode, &changes);
     }
 }
 
@@ -502,8 +559,10 @@ void X11Backend::TopLevelChanged(Window& window, unsigned what)
         XMoveResizeWindow(m_display, native->xid, window.rect.left, window.rect.top, std::max(1, window.Width()),
                           std::max(1, window.Height()));
     }
+    bool newlyMapped = false;
     if (what & (ChangeVisibility | ChangeStyle)) {
         const bool shown = window.visible && !(window.style & WS_MINIMIZE);
+        newlyMapped = shown && !native->mapped;
         if (shown && !native->mapped) {
             XMapWindow(m_display, native->xid);
             ++native->ownMapChanges;
@@ -520,6 +579,12 @@ void X11Backend::TopLevelChanged(Window& window, unsigned what)
     if (what & ChangeStyle) {
         SetInputShape(window);
         SetDecorations(window, *native);
+        if (const bool minimized = window.style & WS_MINIMIZE; minimized != native->toldMinimized) {
+            native->toldMinimized = minimized;
+            long mark = minimized;
+            XChangeProperty(m_display, native->xid, AtomOf("_QUILL_MINIMIZED"), XA_CARDINAL, 32, PropModeReplace,
+                            reinterpret_cast<unsigned char*>(&mark), 1);
+        }
     }
     if (what & ChangeTitle) {
         const std::string title = WideToUtf8(window.title);
@@ -539,7 +604,7 @@ void X11Backend::TopLevelChanged(Window& window, unsigned what)
             XShapeCombineMask(m_display, native->xid, ShapeBounding, 0, 0, None, ShapeSet);
     }
     if (what & (ChangeZOrder | ChangeVisibility))
-        Restack();
+        Restack(window, newlyMapped || (what & ChangeZOrder));
     XFlush(m_display);
 }
 
@@ -722,6 +787,233 @@ std::unique_ptr<DragTransport> X11Backend::StartDrag(Window& source, std::shared
         return nullptr;
     m_dragSource->Begin(std::move(offer), native->xid);
     return std::make_unique<XdndTransport>(m_x, *m_dragSource);
+}
+
+unsigned long X11Backend::NativeId(const Window& window)
+{
+    const auto* native = static_cast<const NativeWindow*>(window.native);
+    return native ? native->xid : 0;
+}
+
+long X11Backend::CardinalOf(::Window xid, const char* property)
+{
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    long value = -1;
+    if (XGetWindowProperty(m_display, xid, AtomOf(property), 0, 1, False, XA_CARDINAL, &type, &format, &count, &after,
+                           &data) == Success && data && count == 1 && format == 32)
+        value = *reinterpret_cast<const long*>(data);
+    if (data)
+        XFree(data);
+    return value;
+}
+
+// The top-level windows of other programs: the desktop's client list names managed windows;
+// without a window manager they are the root's own children. (The candidates may include a
+// frame's inner windows, which carry no class or title of a program.)
+std::vector<::Window> X11Backend::OtherTopLevels()
+{
+    std::vector<::Window> candidates;
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(m_display, m_root, AtomOf("_NET_CLIENT_LIST"), 0, 4096, False, XA_WINDOW, &type, &format,
+                           &count, &after, &data) == Success && data && format == 32)
+        candidates.assign(reinterpret_cast<const ::Window*>(data), reinterpret_cast<const ::Window*>(data) + count);
+    if (data)
+        XFree(data);
+    ::Window rootReturn = 0, parent = 0, *children = nullptr;
+    unsigned int childCount = 0;
+    if (XQueryTree(m_display, m_root, &rootReturn, &parent, &children, &childCount)) {
+        for (unsigned int i = 0; i < childCount; ++i) {
+            candidates.push_back(children[i]);
+            // A window manager frames a window before it lists it: look inside the frames too.
+            ::Window* inner = nullptr;
+            unsigned int innerCount = 0;
+            if (XQueryTree(m_display, children[i], &rootReturn, &parent, &inner, &innerCount) && inner) {
+                candidates.insert(candidates.end(), inner, inner + innerCount);
+                XFree(inner);
+            }
+        }
+        if (children)
+            XFree(children);
+    }
+    std::erase_if(candidates, [this](::Window xid) { return NativeOf(xid) || xid == m_helper; });
+    return candidates;
+}
+
+// The shown top-level window of process `pid`, or one that declares itself a dialog of `owner`;
+// 0 while there is none.
+::Window X11Backend::FindForeignDialog(::Window owner, long pid)
+{
+    for (::Window candidate : OtherTopLevels()) {
+        XWindowAttributes attributes {};
+        if (!XGetWindowAttributes(m_display, candidate, &attributes) || attributes.map_state != IsViewable
+            || attributes.override_redirect)
+            continue;
+        ::Window transientFor = 0;
+        const bool attached = XGetTransientForHint(m_display, candidate, &transientFor) && transientFor == owner;
+        if (attached || CardinalOf(candidate, "_NET_WM_PID") == pid)
+            return candidate;
+    }
+    return 0;
+}
+
+// Without a window manager nobody places or focuses the dialog: centre it on its owner, on the
+// screen, above everything, with the keyboard focus.
+void X11Backend::PlaceForeignDialog(::Window dialog, const RECT& owner)
+{
+    XWindowAttributes attributes {};
+    XGetWindowAttributes(m_display, dialog, &attributes);
+    const int screenWidth = DisplayWidth(m_display, m_screen), screenHeight = DisplayHeight(m_display, m_screen);
+    const int x = std::clamp<int>((owner.left + owner.right - attributes.width) / 2, 0,
+                                  std::max(0, screenWidth - attributes.width));
+    const int y = std::clamp<int>((owner.top + owner.bottom - attributes.height) / 2, 0,
+                                  std::max(0, screenHeight - attributes.height));
+    XMoveWindow(m_display, dialog, x, y);
+    XRaiseWindow(m_display, dialog);
+    m_focusRequest = NextRequest(m_display);
+    XSetInputFocus(m_display, dialog, RevertToParent, CurrentTime);
+}
+
+bool X11Backend::TendForeignDialog(Window& owner, long pid)
+{
+    std::lock_guard guard(m_x);
+    auto* native = static_cast<NativeWindow*>(owner.native);
+    if (!native)
+        return true;
+    const ::Window dialog = FindForeignDialog(native->xid, pid);
+    if (!dialog)
+        return false;
+    // Some dialogs (zenity's file chooser) ignore the owner they are given: attach them here.
+    if (::Window transientFor = 0; !XGetTransientForHint(m_display, dialog, &transientFor) || transientFor != native->xid)
+        XSetTransientForHint(m_display, dialog, native->xid);
+    m_foreignDialog = m_foreignTop = dialog;
+    for (::Window parent = 0;; m_foreignTop = parent) {
+        ::Window root = 0, *children = nullptr;
+        unsigned int childCount = 0;
+        if (!XQueryTree(m_display, m_foreignTop, &root, &parent, &children, &childCount) || parent == 0)
+            break;
+        if (children)
+            XFree(children);
+        if (parent == m_root)
+            break;
+    }
+    if (m_foreignTop == dialog) {
+        PlaceForeignDialog(dialog, owner.rect);
+    } else {
+        // The window manager keeps a dialog above the window it is attached to; ask it for the
+        // focus as the user would (source 2: a pager, not subject to focus-stealing rules).
+        SendClientMessage(m_display, m_root, dialog, AtomOf("_NET_ACTIVE_WINDOW"),
+                          { 2, CurrentTime, static_cast<long>(native->xid), 0, 0 },
+                          SubstructureRedirectMask | SubstructureNotifyMask);
+        KeepBelowForeignDialog();
+    }
+    XFlush(m_display);
+    return true;
+}
+
+std::string X11Backend::TitleOf(::Window xid)
+{
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::string title;
+    if (XGetWindowProperty(m_display, xid, AtomOf("_NET_WM_NAME"), 0, 4096, False, AtomOf("UTF8_STRING"), &type, &format,
+                           &count, &after, &data) == Success && data && format == 8) {
+        title.assign(reinterpret_cast<const char*>(data), count);
+    } else if (char* name = nullptr; XFetchName(m_display, xid, &name) && name) {
+        title = name;
+        XFree(name);
+    }
+    if (data)
+        XFree(data);
+    return title;
+}
+
+unsigned long X11Backend::FindForeignWindow(const std::wstring& className, const std::wstring& title)
+{
+    std::lock_guard guard(m_x);
+    const std::string wantedClass = WideToUtf8(className), wantedTitle = WideToUtf8(title);
+    for (::Window candidate : OtherTopLevels()) {
+        XClassHint hint {};
+        if (!XGetClassHint(m_display, candidate, &hint))
+            continue;
+        const bool classOk = hint.res_class && strcasecmp(hint.res_class, wantedClass.c_str()) == 0;
+        XFree(hint.res_name);
+        XFree(hint.res_class);
+        if (classOk && TitleOf(candidate) == wantedTitle)
+            return candidate;
+    }
+    return 0;
+}
+
+bool X11Backend::ForeignIsIconic(unsigned long id)
+{
+    std::lock_guard guard(m_x);
+    return CardinalOf(id, "_QUILL_MINIMIZED") == 1;
+}
+
+// Requests to another program's window travel as a client message to the program that made it:
+// 0 and a show command, or 1 and a message number.
+bool X11Backend::ShowForeignWindow(unsigned long id, int cmd)
+{
+    std::lock_guard guard(m_x);
+    SendClientMessage(m_display, id, id, AtomOf("_QUILL_REMOTE"), { 0, cmd, 0, 0, 0 });
+    return true;
+}
+
+bool X11Backend::PostToForeignWindow(unsigned long id, UINT msg)
+{
+    std::lock_guard guard(m_x);
+    SendClientMessage(m_display, id, id, AtomOf("_QUILL_REMOTE"), { 1, static_cast<long>(msg), 0, 0, 0 });
+    return true;
+}
+
+void X11Backend::HandleRemoteRequest(const XClientMessageEvent& message, HWND hwnd, std::vector<std::function<void()>>& reports)
+{
+    const long kind = message.data.l[0], value = message.data.l[1];
+    if (kind == 1 && value >= static_cast<long>(WM_USER) && value <= 0x7FFF) {
+        reports.push_back([hwnd, value] { PostMessage(hwnd, static_cast<UINT>(value), 0, 0); });
+        return;
+    }
+    if (kind != 0)
+        return;
+    // Shown or not, the window stays; only minimising and restoring change it.
+    if (value == SW_RESTORE || value == SW_SHOWNORMAL)
+        reports.push_back([hwnd] { WindowManager::Get().DeliverIconic(hwnd, false); });
+    else if (value == SW_MINIMIZE || value == SW_SHOWMINIMIZED || value == SW_SHOWMINNOACTIVE)
+        reports.push_back([hwnd] { WindowManager::Get().DeliverIconic(hwnd, true); });
+}
+
+void X11Backend::ForeignDialogEnded()
+{
+    std::lock_guard guard(m_x);
+    m_foreignDialog = m_foreignTop = 0;
+}
+
+void X11Backend::ShowProgramIcon(::Window xid)
+{
+    if (m_programIcon.empty())
+        XDeleteProperty(m_display, xid, AtomOf("_NET_WM_ICON"));
+    else
+        XChangeProperty(m_display, xid, AtomOf("_NET_WM_ICON"), XA_CARDINAL, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(m_programIcon.data()), static_cast<int>(m_programIcon.size()));
+}
+
+void X11Backend::SetProgramIcon(const std::vector<unsigned long>& pixels)
+{
+    std::lock_guard guard(m_x);
+    if (pixels == m_programIcon)
+        return;
+    m_programIcon = pixels;
+    for (const auto& [xid, native] : m_byXid)
+        ShowProgramIcon(xid);
+    XFlush(m_display);
 }
 
 bool X11Backend::WarpPointer(POINT point)
@@ -918,6 +1210,10 @@ void X11Backend::Handle(XEvent& event, std::vector<std::function<void()>>& repor
     case ClientMessage:
         if (m_xdnd.OnClientMessage(event.xclient))
             break;
+        if (event.xclient.message_type == AtomOf("_QUILL_REMOTE")) {
+            HandleRemoteRequest(event.xclient, hwnd, reports);
+            break;
+        }
         if (static_cast<Atom>(event.xclient.data.l[0]) == AtomOf("WM_DELETE_WINDOW"))
             reports.push_back([hwnd] { WindowManager::Get().DeliverClose(hwnd); });
         break;

@@ -106,15 +106,28 @@ TEST(MainWndObject, BeforeStartUpEveryBoundMemberIsNull)
 
 TEST_F(MainWndTest, StartUpPreparesFoldersSettingsAndAccountAtEachScale)
 {
-    for (const UINT dpi : { 96u, 144u }) {
-        SCOPED_TRACE(dpi);
-        hl::SetMonitorDpi(dpi);
+    // The scale is the screen's unless the window on its tallest page (1024 x 720 at 100 %) would
+    // not fit the work area (the screen less a 40-pixel taskbar).
+    const struct {
+        UINT dpi;
+        RECT screen;
+        int percent;
+    } cases[] = {
+        { 96, { 0, 0, 1920, 1080 }, 100 },
+        { 144, { 0, 0, 2560, 1440 }, 150 },
+        { 144, { 0, 0, 1920, 1080 }, 144 },  // 150 % would be 1080 high in 1040
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.dpi);
+        SCOPED_TRACE(c.screen.bottom);
+        hl::SetMonitors({ c.screen });
+        hl::SetMonitorDpi(c.dpi);
         WriteFileText(m_data + "/Config/History.xml", "");
         std::filesystem::create_directories(m_data + "/Config");
         WriteFileText(m_data + "/Config/History.xml",
                       "<root0><Element0 Data=\"2025-1-1\"/><Element3 OriPath=\"/a.mp4\"/></root0>");
         CMainWnd& main = Open();
-        const int percent = static_cast<int>(dpi * 100 / 96);
+        const int percent = c.percent;
         EXPECT_EQ(static_cast<int>(main.GetPaintManager().GetDPIObj()->GetScale()), percent);
         EXPECT_EQ(main.m_nPreviewWidth, (977 * percent + 50) / 100);
         EXPECT_EQ(main.m_nPreviewHeight, (360 * percent + 50) / 100);
@@ -140,14 +153,18 @@ TEST_F(MainWndTest, StartUpPreparesFoldersSettingsAndAccountAtEachScale)
         main.ResizeForPage(675);
         RECT rc {};
         ::GetWindowRect(main.GetHWND(), &rc);
-        EXPECT_EQ(rc.right - rc.left, 1024 * percent / 100);  // 1536 at 150 %
+        EXPECT_EQ(rc.right - rc.left, (1024 * percent + 50) / 100);  // 1536 at 150 %
         EXPECT_EQ(rc.bottom - rc.top, (675 * percent + 50) / 100);
+        main.ResizeForPage(CMainWnd::kTallestWindow.cy);
+        ::GetWindowRect(main.GetHWND(), &rc);
+        EXPECT_LE(rc.bottom - rc.top, c.screen.bottom - 40);
         if (SkinUI::CControlUI* version = main.GetPaintManager().FindControl(L"VideoVersion")) {
             EXPECT_EQ(std::wstring(version->GetText().GetData()).rfind(L"当前版本：", 0), 0u);
         }
         TearDown();
         m_window = nullptr;
     }
+    hl::SetMonitors({ { 0, 0, 1920, 1080 } });
 }
 
 TEST_F(MainWndTest, OutputFolderComesFromTheLastChildOfTheSettingsFile)

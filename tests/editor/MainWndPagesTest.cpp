@@ -83,7 +83,7 @@ TEST_F(MainWndPagesTest, EachTabShowsItsPageAndSetsThePageState)
         EXPECT_EQ(EndHandleLimit, c.limit);
         RECT rc {};
         ::GetWindowRect(w.GetHWND(), &rc);
-        EXPECT_EQ(rc.right - rc.left, 1536);
+        EXPECT_EQ(rc.right - rc.left, w.ScaleByDpi(1024));
         EXPECT_EQ(rc.bottom - rc.top, w.ScaleByDpi(675));
         if (::IsWindow(w.m_hCover)) {
             EXPECT_EQ(::IsWindowVisible(w.m_hCover) != FALSE, c.pairShown);

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "EditorTestSupport.h"
 #include "platform/WinTypes.h"
@@ -50,6 +53,38 @@ bool FindWindow(xvfbtest::ScreenShot& shot, POINT& corner)
 }
 
 }  // namespace
+
+// The sizes in the desktop icon property (_NET_WM_ICON) of the window titled `title`; empty
+// while there is no such window or it has no icon.
+std::vector<std::pair<long, long>> IconSizesOf(Display* display, const char* title)
+{
+    std::vector<std::pair<long, long>> sizes;
+    ::Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
+        return sizes;
+    for (unsigned i = 0; i < count && sizes.empty(); ++i) {
+        char* name = nullptr;
+        const bool named = XFetchName(display, children[i], &name) && name && std::string(name) == title;
+        if (name)
+            XFree(name);
+        Atom type = 0;
+        int format = 0;
+        unsigned long items = 0, after = 0;
+        unsigned char* data = nullptr;
+        if (!named || XGetWindowProperty(display, children[i], XInternAtom(display, "_NET_WM_ICON", False), 0, 1 << 20, False,
+                                         AnyPropertyType, &type, &format, &items, &after, &data) != Success)
+            continue;
+        const auto* values = reinterpret_cast<const long*>(data);
+        for (unsigned long at = 0; data && format == 32 && at + 2 <= items; at += 2 + values[at] * values[at + 1])
+            sizes.emplace_back(values[at], values[at + 1]);
+        if (data)
+            XFree(data);
+    }
+    if (children)
+        XFree(children);
+    return sizes;
+}
 
 TEST(MainWndX11, RealProgramShowsTheFullMainWindow)
 {
@@ -109,6 +144,14 @@ TEST(MainWndX11, RealProgramShowsTheFullMainWindow)
     // The window is the editor's 1024 pixels wide: dark up to its right edge, the desktop beyond.
     EXPECT_NE(shot.Rgb(corner.x + 1020, corner.y + 300), 0ul);
     EXPECT_EQ(shot.Rgb(corner.x + 1030, corner.y + 300), 0ul);
+    // The desktop shows the program's icon for the window, at every size the icon file holds.
+    Display* display = XOpenDisplay(server.Name().c_str());
+    ASSERT_NE(display, nullptr);
+    const std::vector<std::pair<long, long>> sizes = IconSizesOf(display, "Tessaly");
+    XCloseDisplay(display);
+    const std::vector<std::pair<long, long>> expected { { 16, 16 }, { 24, 24 }, { 32, 32 }, { 48, 48 },
+                                                        { 64, 64 }, { 128, 128 }, { 256, 256 } };
+    EXPECT_EQ(sizes, expected);
     shot.Close();
     xvfbtest::End(editor);
 }

@@ -8,3 +8,4 @@ quill_embed_zip(TARGET platform_tests TYPE ZIP ID 132 DIR ${CMAKE_CURRENT_LIST_D
 if(TARGET base_tests)
   add_dependencies(base_tests quilltestlib)
 endif()
+quill_embed_file(TARGET platform_tests TYPE ICON ID 108 FILE ${CMAKE_SOURCE_DIR}/skins/Quillmoor.ico)

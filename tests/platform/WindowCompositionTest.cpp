@@ -294,6 +294,33 @@ TEST_F(Composition, TooltipShowsItsTextAtThePointerAndLetsClicksThrough)
     EXPECT_FALSE(IsWindowVisible(tip));
 }
 
+TEST_F(Composition, TooltipGoesWhenItsWindowLosesTheActivation)
+{
+    HWND owner = Make(RGB(0, 0, 0), { 0, 0, 400, 300 });
+    SetActiveWindow(owner);
+    HWND tip = CreateWindowEx(0, TOOLTIPS_CLASS, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                              CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, nullptr, nullptr);
+    ASSERT_NE(tip, nullptr);
+    m_windows.insert(m_windows.begin(), tip);
+    wchar_t text[] = L"关闭";
+    TTTOOLINFOW tool { sizeof(tool), TTF_IDISHWND, owner, reinterpret_cast<UINT_PTR>(owner), { 0, 0, 400, 300 }, nullptr, text, 0, nullptr };
+    SendMessage(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessage(tip, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+    hl::PumpMessages();
+    ASSERT_TRUE(IsWindowVisible(tip));
+    // A window opened later (a message box, the history) takes the activation: the tip never
+    // stays over it, though the pointer has not moved.
+    HWND later = Make(RGB(0, 0, 255), { 50, 50, 350, 250 });
+    SetActiveWindow(later);
+    hl::PumpMessages();
+    EXPECT_FALSE(IsWindowVisible(tip));
+    // Back in its window, the next hover shows it again.
+    SetActiveWindow(owner);
+    SendMessage(tip, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+    hl::PumpMessages();
+    EXPECT_TRUE(IsWindowVisible(tip));
+}
+
 TEST_F(Composition, ScreenSavesAsPng)
 {
     Make(RGB(0, 128, 255), { 0, 0, 64, 64 });

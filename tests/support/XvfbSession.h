@@ -18,6 +18,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <cstdlib>
 #include <string>
 #include <thread>
@@ -88,8 +89,11 @@ public:
     }
     ~XvfbSession()
     {
+        End(windowManager_);
         End(compositor_);
         End(server_);
+        if (!wmHome_.empty())
+            std::filesystem::remove_all(wmHome_);
     }
     XvfbSession(const XvfbSession&) = delete;
     XvfbSession& operator=(const XvfbSession&) = delete;
@@ -107,6 +111,34 @@ public:
         if (compositor_ > 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(300));
         return compositor_ > 0;
+    }
+
+    // Starts openbox on the display when it is installed, with a private HOME it may write its
+    // cache into, and waits until it manages the screen; true when it does.
+    bool StartWindowManager()
+    {
+        if (!Exists("/usr/bin/openbox"))
+            return false;
+        const char* tmp = std::getenv("TMPDIR");
+        wmHome_ = std::string(tmp && *tmp ? tmp : "/tmp") + "/quill-openbox-XXXXXX";
+        if (!mkdtemp(wmHome_.data())) {
+            wmHome_.clear();
+            return false;
+        }
+        windowManager_ = Spawn({ "openbox", "--sm-disable" },
+                               { "DISPLAY=" + Name(), "HOME=" + wmHome_, "XDG_CONFIG_HOME=" + wmHome_, "XDG_CACHE_HOME=" + wmHome_,
+                                 "XDG_DATA_HOME=" + wmHome_ },
+                               true, true);
+        Display* display = windowManager_ > 0 ? XOpenDisplay(Name().c_str()) : nullptr;
+        bool managing = false;
+        for (int i = 0; display && i < 400 && !managing; ++i) {
+            managing = XGetSelectionOwner(display, XInternAtom(display, "WM_S0", False)) != 0;
+            if (!managing)
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        if (display)
+            XCloseDisplay(display);
+        return managing;
     }
 
     // Runs this program again for one test, with DISPLAY and the X11 backend set besides the given
@@ -172,6 +204,8 @@ private:
     int display_ = -1;
     pid_t server_ = -1;
     pid_t compositor_ = -1;
+    pid_t windowManager_ = -1;
+    std::string wmHome_;
 };
 
 // A private folder under TMPDIR for a child's HOME and TMPDIR, removed (when left empty) at the end.

@@ -136,4 +136,34 @@ TEST(CDPI, AsksThePlatformForTheMonitorsDPI)
     EXPECT_EQ(screen::LastMessageBoxText(), L"GetDpiForMonitor failed");
 }
 
+// The main window's tallest page is 1024 x 720 at 100 %; the scale is the smaller of the asked one
+// and the one at which the window fits the work area (the screen less a 40-pixel taskbar).
+TEST(DpiThatFits, NeverMakesTheWindowLargerThanTheWorkArea)
+{
+    const struct {
+        UINT dpi;
+        SIZE work;
+        UINT fitting;
+    } cases[] = {
+        { 150, { 1600, 1000 }, 132 },  // 138 %: 1413 x 994
+        { 150, { 1600, 960 }, 128 },   // 133 %: 1362 x 958
+        { 96, { 1920, 1040 }, 96 },
+        { 192, { 1920, 1040 }, 138 },  // 144 %: 1475 x 1037
+        { 144, { 2560, 1400 }, 144 },  // fits as asked
+        { 120, { 1024, 728 }, 96 },    // as wide as the window at 100 %
+        { 96, { 800, 560 }, 74 },      // 77 %: 788 x 554
+        { 96, { 320, 200 }, 48 },      // never below half size
+    };
+    for (const auto& c : cases) {
+        const UINT fitting = SkinUI::DpiThatFits(c.dpi, { 1024, 720 }, c.work);
+        EXPECT_EQ(fitting, c.fitting) << c.dpi << " DPI on " << c.work.cx << "x" << c.work.cy;
+        const CDPI scaler = AtDPI(fitting);
+        if (fitting > 48) {
+            EXPECT_LE(scaler.Scale(1024), c.work.cx);
+            EXPECT_LE(scaler.Scale(720), c.work.cy);
+        }
+    }
+    EXPECT_EQ(SkinUI::DpiThatFits(144, { 0, 0 }, { 800, 600 }), 144u) << "no size yet: nothing to fit";
+}
+
 }  // namespace

@@ -389,5 +389,18 @@ TEST_F(PaintManagerDpiChange, RescalesTheWindowAndFontsAndTellsTheWindow)
     m_manager->SetDPI(96);
 }
 
+TEST_F(PaintManagerDpiChange, StopsWhereTheWindowWouldPassTheWorkArea)
+{
+    hl::SetMonitors({ { 0, 0, 500, 300 } });  // a work area of 500 x 260
+    Attach();
+    m_manager->SetDPI(288);
+    RECT rc {};
+    ::GetWindowRect(m_hwnd, &rc);
+    EXPECT_EQ(RectText(rc), RectText({ 100, 100, 600, 350 })) << "250 %, not 300 %";
+    EXPECT_EQ(m_manager->GetDPIObj()->GetScale(), 250u);
+    m_manager->SetDPI(96);
+    hl::SetMonitors({ { 0, 0, 1920, 1080 } });
+}
+
 }  // namespace
 }  // namespace pmtest

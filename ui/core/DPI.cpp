@@ -146,4 +146,21 @@ UINT CDPI::GetMainMonitorDPI()
     return GetDPIOfMonitorNearestToPoint(POINT { 1, 1 });
 }
 
+UINT DpiThatFits(UINT dpi, SIZE size, SIZE work)
+{
+    constexpr UINT kSmallestDPI = kDefaultDPI / 2;
+    if (size.cx <= 0 || size.cy <= 0 || work.cx <= 0 || work.cy <= 0)
+        return dpi;
+    // Scaled as CDPI scales: by a whole percentage, rounded.
+    auto fits = [&](UINT candidate) {
+        CDPI scale;
+        scale.SetScale(candidate);
+        return scale.Scale(static_cast<int>(size.cx)) <= work.cx && scale.Scale(static_cast<int>(size.cy)) <= work.cy;
+    };
+    UINT fitting = dpi;
+    while (fitting > kSmallestDPI && !fits(fitting))
+        --fitting;
+    return fitting;
+}
+
 }  // namespace SkinUI

@@ -42,4 +42,8 @@ private:
     PROCESS_DPI_AWARENESS m_Awareness { PROCESS_PER_MONITOR_DPI_AWARE };
 };
 
+// The largest DPI, `dpi` at most, at which a window `size` pixels big at 96 DPI fits into a work
+// area `work` pixels big, so every window fits the screen at every scale. Never below half size.
+UINT DpiThatFits(UINT dpi, SIZE size, SIZE work);
+
 }  // namespace SkinUI

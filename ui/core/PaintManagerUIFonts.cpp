@@ -480,11 +480,20 @@ CDPI* CPaintManagerUI::GetDPIObj()
 void CPaintManagerUI::SetDPI(int iDPI)
 {
     const int oldScale = static_cast<int>(GetDPIObj()->GetScale());
+    RECT rc {};
+    ::GetWindowRect(m_hWndPaint, &rc);
+    MONITORINFO monitor {};
+    monitor.cbSize = sizeof monitor;
+    // A window never grows past its screen's work area: the DPI stops where it would.
+    if (m_hWndPaint && !::IsZoomed(m_hWndPaint) && oldScale > 0
+        && ::GetMonitorInfo(::MonitorFromWindow(m_hWndPaint, MONITOR_DEFAULTTONEAREST), &monitor)) {
+        const SIZE unscaled { ::MulDiv(rc.right - rc.left, 100, oldScale), ::MulDiv(rc.bottom - rc.top, 100, oldScale) };
+        const SIZE work { monitor.rcWork.right - monitor.rcWork.left, monitor.rcWork.bottom - monitor.rcWork.top };
+        iDPI = static_cast<int>(DpiThatFits(static_cast<UINT>(iDPI), unscaled, work));
+    }
     GetDPIObj()->SetScale(static_cast<UINT>(iDPI));
     const int newScale = static_cast<int>(GetDPIObj()->GetScale());
     ResetDPIAssets();
-    RECT rc {};
-    ::GetWindowRect(m_hWndPaint, &rc);
     if (!::IsZoomed(m_hWndPaint) && oldScale > 0) {
         rc.right = rc.left + (rc.right - rc.left) * newScale / oldScale;
         rc.bottom = rc.top + (rc.bottom - rc.top) * newScale / oldScale;
