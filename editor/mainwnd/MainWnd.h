@@ -127,8 +127,11 @@ public:
     // The first paint, then the warm-up: loading the preview engine takes longer than the rest of
     // the start-up, so it waits until the window has been drawn once.
     LRESULT PaintThenWarmUp(WPARAM wParam, LPARAM lParam);
-    // Reads the output folder from "Config\VideoConvert.xml", else the desktop's "Tessaly".
+    // Reads the output folder from "Config/VideoConvert.xml", else the desktop's "Tessaly".
     void LoadOutputFolder();
+    // The folder of the settings files in the data folder, and the file the output folder is kept in.
+    std::wstring ConfigFolder() const;
+    std::wstring OutputFolderSettingsPath() const;
 
     // Workers: a thread the window counts; shut-down waits for it. The task must not outlive
     // the window's promise: it checks CancelFlag / its stop flags and ends soon after they are set.
@@ -457,7 +460,7 @@ public:
     void CloseOverlayWindows();
     void ShowOverlayWindows(bool show);
 
-    // The export history file (Config\History.xml in the data folder), newest first.
+    // The export history file (Config/History.xml in the data folder), newest first.
     std::wstring HistoryFilePath() const;
     void LoadHistory();
     bool SaveHistory();

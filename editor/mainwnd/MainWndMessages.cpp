@@ -136,8 +136,8 @@ void CMainWnd::ShutDown()
 
 void CMainWnd::DeleteWorkFiles()
 {
-    const std::wstring folders[] = { m_strDataFolder + L"TempMerge", m_strTempFolder,
-                                     FormatWide(L"%sRoRerav", UserTempFolder().c_str()) };
+    const std::wstring folders[] = { JoinPath(m_strDataFolder, L"TempMerge"), m_strTempFolder,
+                                     JoinPath(UserTempFolder(), L"RoRerav") };
     for (const std::wstring& folder : folders) {
         if (folder.empty())
             continue;
