@@ -388,8 +388,8 @@ public:
     // when the caller names one.
     MediaDetails ReadMediaDetails(const std::wstring& path, bool startThumbnail, const std::wstring& picture = {});
     // Saves the file's first frame as a JPEG: for a page into the picture the caller names, else
-    // "VkFile.jpg" in the temporary folder, and for a list row "VkFile%d.jpg" with a never reused
-    // number; the two temporary-folder names each with its "@" copy. The picture's path and
+    // (and always for a list row) into a new "VkFile" picture of the private work folder, with its
+    // "@" copy. The picture's path and
     // fitted size come back. Any thread; false, with no encoder run, when the size is unknown,
     // and false when the encoder made no picture.
     bool MakeFirstFrameThumbnail(int width, int height, const std::wstring& source, std::wstring& picture,
@@ -608,7 +608,6 @@ public:
     std::unique_ptr<SkinUI::CWindowWnd> m_textLayer;  // owns the text layer m_pTextLayerWnd names
     std::wstring m_strSubtitleFile;  // the subtitle file taken instead of typed items
     int m_nClipSubpage { 0 };        // 0 subtitle, 1 watermark, 2 cover, 3 music
-    std::atomic<int> m_nThumbIndex { 0 };  // numbers list-row thumbnails; only grows
     GifListItem m_gifItem;
     std::vector<GifListItem> m_vecGifRows;  // one per GIF row, in row order
     MediaFileInfo m_clipInfo;
