@@ -98,6 +98,7 @@ public:
     static constexpr UINT_PTR kTimerMusicPlacement = 1174;
     // How long shut-down waits for the workers after stopping their encoders.
     static constexpr int kWorkerWaitMs = 10000;
+    static constexpr int kSentMessageSliceMs = 10;  // how often a wait for workers answers their messages
 
     CMainWnd();
     ~CMainWnd() override;
@@ -137,8 +138,12 @@ public:
     // the window's promise: it checks CancelFlag / its stop flags and ends soon after they are set.
     void StartWorker(std::function<void()> task);
     int RunningWorkers() const;
-    // Waits until every worker has ended or the time is up; true when none is left.
+    // Waits until every worker has ended or the time is up; true when none is left. Messages that
+    // workers send to this thread meanwhile are answered: a worker inside SendMessage (a question,
+    // a window it shows or hides) could not end otherwise.
     bool WaitForWorkers(int timeoutMs);
+    // A worker's pause that ends at once when the window shuts down; false when it was cut short.
+    bool SleepUnlessClosing(int milliseconds);
     // The close path after the user confirmed: stops everything, saves, cleans, destroys.
     void ShutDown();
     bool ConfirmClose();
@@ -767,6 +772,7 @@ private:
     std::unique_ptr<ListRowViews> m_listViews;
     mutable std::mutex m_workerLock;
     std::condition_variable m_workersEnded;
+    std::condition_variable m_closingStarted;  // wakes SleepUnlessClosing; with m_workerLock
     int m_nWorkers { 0 };  // guarded by m_workerLock
     // Page jobs (the ones that share CancelFlag) from their start until their worker is done with
     // them, which may be after a cancel closed their window; and, UI thread only, whether a launch

@@ -8,7 +8,6 @@
 
 #include <tinyxml.h>
 
-#include <thread>
 
 #include "base/FileHelpers.h"
 #include "base/StringHelpers.h"
@@ -146,7 +145,7 @@ void CMainWnd::WarmUpPlayer()
     const std::string clip = WideToUtf8(m_strAppFolder + L"Loading.mp4");
     if (!RunWhilePlayerUnasked(m_pVideoCutPlayer, [&] { player->Player().OpenAndPlay(clip, 0, "", ""); }))
         return;
-    std::this_thread::sleep_for(std::chrono::milliseconds(kWarmUpMs));
+    SleepUnlessClosing(kWarmUpMs);
     RunWhilePlayerUnasked(m_pVideoCutPlayer, [&] { player->Player().StopPlayback(); });
 }
 

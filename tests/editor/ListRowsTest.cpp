@@ -181,9 +181,11 @@ TEST_F(ListRows, ThumbnailsArePrivateFilesOfTheirOwn)
         pictures.insert(picture);
     }
     EXPECT_EQ(pictures.size(), 2u);
-    for (const auto& entry : std::filesystem::directory_iterator(shared))
-        if (entry.path().filename().string().rfind("VkFile", 0) == 0)
+    for (const auto& entry : std::filesystem::directory_iterator(shared)) {
+        if (entry.path().filename().string().rfind("VkFile", 0) == 0) {
             EXPECT_TRUE(entry.is_symlink()) << entry.path() << " was written in the shared folder";
+        }
+    }
     EXPECT_EQ(ReadFileText(victim), "kept");
     for (const char* name : { "/VkFile.jpg", "/VkFile1.jpg", "/VkFile2.jpg" })
         EXPECT_TRUE(std::filesystem::remove(shared + name)) << name << " was left alone";

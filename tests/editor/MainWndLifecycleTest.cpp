@@ -11,6 +11,7 @@
 
 #include "EditorTestSupport.h"
 #include "base/StringHelpers.h"
+#include "editor/dialogs/MessageWnd.h"
 #include "editor/dialogs/VideoPup.h"
 #include "platform/Windows.h"
 #include "platform/headless/HeadlessScreen.h"
@@ -261,8 +262,10 @@ TEST_F(MainWndTest, DeclinedCloseChangesNothing)
     EXPECT_NE(hl::LastMessageBoxText().find(L"退出"), std::wstring::npos);
 }
 
-// Closing during an export: the job's encoder is stopped, its worker ends before the window goes,
-// the history is written and the work folders are emptied of files (not of their sub-folders).
+// Closing during an export: the job's encoder is stopped, and whatever the job then waits on (a
+// window of the UI thread it hides, a question, a pause) ends at once, so its worker ends before
+// the window goes; the history is written and the work folders are emptied of files (not of
+// their sub-folders).
 TEST_F(MainWndTest, ConfirmedCloseStopsTheExportAndWaitsForItsWorker)
 {
     CMainWnd& main = Open();
@@ -271,12 +274,17 @@ TEST_F(MainWndTest, ConfirmedCloseStopsTheExportAndWaitsForItsWorker)
     request.command = HangingEncoder(EditorScratchFolder() + "/encoder", pidFile).c_str();
     request.durationSeconds = 4;
     std::atomic<bool> workerEnded { false };
-    main.StartWorker([&main, request, &workerEnded] {
+    std::atomic<int> answer { -1 };
+    std::atomic<bool> pauseCutShort { false };
+    main.StartWorker([&main, request, &workerEnded, &answer] {
         main.RunEncoderWithProgress(request);
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));  // a job's clean-up after its run
+        // A cancelled job's clean-up: it hides a window of the UI thread and tells the user.
+        ::ShowWindow(main.GetHWND(), SW_HIDE);
+        answer = main.AskUser(L"导出已取消", L"", L"确定");
         main.RecordHistoryEntry(L"/v/in.mp4", L"/o/out.mp4");
         workerEnded = true;
     });
+    main.StartWorker([&main, &pauseCutShort] { pauseCutShort = !main.SleepUnlessClosing(60000); });
     for (int i = 0; i < 750 && !std::filesystem::exists(pidFile); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     pid_t pid = 0;
@@ -291,6 +299,8 @@ TEST_F(MainWndTest, ConfirmedCloseStopsTheExportAndWaitsForItsWorker)
     hl::SetMessageBoxAnswer(IDOK);
     ::SendMessage(main.GetHWND(), WM_CLOSE, 0, 0);
     EXPECT_TRUE(workerEnded) << "the window waited for its worker";
+    EXPECT_EQ(answer, CMessageWnd::kNotAnswered) << "no box is shown once the user chose to quit";
+    EXPECT_TRUE(pauseCutShort);
     EXPECT_EQ(main.RunningWorkers(), 0);
     EXPECT_FALSE(::IsWindow(main.GetHWND()));
     EXPECT_EQ(CancelFlag.load(), 1);
