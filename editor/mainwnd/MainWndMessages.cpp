@@ -44,9 +44,13 @@ LRESULT CMainWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
     if (uMsg == WM_NCLBUTTONDOWN)
         OnCaptionPress(lParam);
-    // However the window goes, its controls go with it: the workers that touch them end first.
-    if (uMsg == WM_DESTROY && !WaitForWorkers(kWorkerWaitMs))
-        printf("Main window: destroyed with %d worker(s) still running\n", RunningWorkers());
+    // However the window goes, its controls go with it: the workers that touch them end first,
+    // and a question one of them asks meanwhile gets no box on a window that is going.
+    if (uMsg == WM_DESTROY) {
+        m_bShutDown = true;
+        if (!WaitForWorkers(kWorkerWaitMs))
+            printf("Main window: destroyed with %d worker(s) still running\n", RunningWorkers());
+    }
     if (!StepFocusedField(uMsg, wParam))
         return 0;
     if (uMsg == WM_PAINT && !m_bWarmUpStarted)
@@ -112,7 +116,11 @@ bool CMainWnd::ConfirmClose()
 void CMainWnd::ShutDown()
 {
     m_bShutDown = true;
-    m_bClosing = true;
+    {
+        std::lock_guard lock(m_workerLock);
+        m_bClosing = true;
+    }
+    m_closingStarted.notify_all();
     // The window goes first from the screen's point of view: no shadow lingers after it.
     m_pm.GetShadow()->SetShadowCorner({ 0, 0, 0, 0 });
     m_pm.GetShadow()->SetImage(L"");
@@ -136,8 +144,8 @@ void CMainWnd::ShutDown()
 
 void CMainWnd::DeleteWorkFiles()
 {
-    const std::wstring folders[] = { m_strDataFolder + L"TempMerge", m_strTempFolder,
-                                     FormatWide(L"%sRoRerav", UserTempFolder().c_str()) };
+    const std::wstring folders[] = { JoinPath(m_strDataFolder, L"TempMerge"), m_strTempFolder,
+                                     JoinPath(UserTempFolder(), L"RoRerav") };
     for (const std::wstring& folder : folders) {
         if (folder.empty())
             continue;
@@ -284,7 +292,9 @@ LRESULT CMainWnd::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, b
     switch (uMsg) {
     case CMessageWnd::kMsgAsk:
         bHandled = true;
-        return CMessageWnd::AnswerAskMessage(m_hWnd, lParam);
+        // Once the user has chosen to quit, a job's question gets no box: it is answered as a
+        // box closed unanswered, so the job ends instead of waiting for a click.
+        return m_bShutDown ? CMessageWnd::kNotAnswered : CMessageWnd::AnswerAskMessage(m_hWnd, lParam);
     case WM_TIMER:
         bHandled = OnTimer(wParam) == 0;
         return 0;
