@@ -3,6 +3,8 @@
 #include "platform/WinUser.h"
 #include "platform/window/WindowManager.h"
 
+#include <cctype>
+#include <cstdlib>
 #include <mutex>
 #include <string>
 
@@ -72,6 +74,37 @@ void DialogEnded(unsigned long ownerId)
     wm.backend->ForeignDialogEnded();
 }
 
+// GTK refuses non-ASCII option texts (our titles are Chinese) outside a UTF-8 locale, and the
+// dialog then never shows; a program started with no locale at all gives its dialogs C.UTF-8.
+bool LocaleIsUtf8()
+{
+    const char* locale = nullptr;
+    for (const char* name : { "LC_ALL", "LC_CTYPE", "LANG" }) {
+        locale = std::getenv(name);
+        if (locale && *locale)
+            break;
+    }
+    if (!locale || !*locale)
+        return false;
+    std::string lowered(locale);
+    for (char& c : lowered)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lowered.find("utf-8") != std::string::npos || lowered.find("utf8") != std::string::npos;
+}
+
+std::vector<char*> DialogEnvironment(std::vector<std::string>& storage)
+{
+    std::vector<char*> env;
+    for (char** entry = environ; *entry; ++entry)
+        env.push_back(*entry);
+    if (!LocaleIsUtf8()) {
+        storage.push_back("LC_ALL=C.UTF-8");
+        env.push_back(storage.back().data());
+    }
+    env.push_back(nullptr);
+    return env;
+}
+
 }  // namespace
 
 int RunZenity(const std::vector<std::string>& args, std::string* output, HWND owner)
@@ -93,8 +126,11 @@ int RunZenity(const std::vector<std::string>& args, std::string* output, HWND ow
     posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
     // GTK's warnings about transient parents are noise for the user of the editor.
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    std::vector<std::string> added;
+    added.reserve(1);
+    std::vector<char*> env = DialogEnvironment(added);
     pid_t pid = 0;
-    const int spawned = posix_spawnp(&pid, args.front().c_str(), &actions, nullptr, argv.data(), environ);
+    const int spawned = posix_spawnp(&pid, args.front().c_str(), &actions, nullptr, argv.data(), env.data());
     posix_spawn_file_actions_destroy(&actions);
     close(fds[1]);
     if (spawned != 0) {

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cwchar>
 #include <utility>
 #include <string>
@@ -270,4 +271,34 @@ TEST(ZenityRunner, ReportsExitCodeAndOutputOfTheProgram)
     EXPECT_EQ(output, "/v/a b.mp4///v/c.mp4\n");
     EXPECT_EQ(platform::RunZenity({ "false" }), 1);
     EXPECT_EQ(platform::RunZenity({ "/nonexistent/zenity" }), -1);
+}
+
+// GTK refuses the dialogs' Chinese titles outside a UTF-8 locale, so a program started with no
+// locale must still hand its dialogs one; a locale the user chose is left alone.
+TEST(ZenityRunner, TheDialogAlwaysRunsInAUtf8Locale)
+{
+    ASSERT_TRUE(platform::headless::Use());
+    struct Case { const char* lcAll; const char* lang; const char* want; };
+    const Case cases[] = {
+        { nullptr, nullptr, "C.UTF-8" },            // started with env -i: no locale at all
+        { nullptr, "C", "C.UTF-8" },                // a locale that cannot hold the titles
+        { nullptr, "de_DE.UTF-8", "" },             // the user's own UTF-8 locale stays
+        { "zh_CN.utf8", nullptr, "zh_CN.utf8" },
+    };
+    std::vector<std::pair<std::string, std::string>> saved;
+    for (const char* name : { "LC_ALL", "LC_CTYPE", "LANG" }) {
+        const char* value = std::getenv(name);
+        saved.emplace_back(name, value ? value : "");
+        unsetenv(name);
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "LC_ALL=" << (c.lcAll ? c.lcAll : "-") << " LANG=" << (c.lang ? c.lang : "-"));
+        c.lcAll ? setenv("LC_ALL", c.lcAll, 1) : unsetenv("LC_ALL");
+        c.lang ? setenv("LANG", c.lang, 1) : unsetenv("LANG");
+        std::string output;
+        EXPECT_EQ(platform::RunZenity({ "sh", "-c", "printf %s \"$LC_ALL\"" }, &output), 0);
+        EXPECT_EQ(output, c.want);
+    }
+    for (const auto& [name, value] : saved)
+        value.empty() ? unsetenv(name.c_str()) : setenv(name.c_str(), value.c_str(), 1);
 }
