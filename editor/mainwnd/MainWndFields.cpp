@@ -21,6 +21,7 @@
 #include "platform/Windows.h"
 #include "ui/controls/OptionUI.h"
 #include "ui/controls/ProgressUI.h"
+#include "ui/controls/RichEditUI.h"
 #include "ui/controls/SliderUI.h"
 #include "ui/core/ContainerUI.h"
 
@@ -279,14 +280,25 @@ void AdjustBoxChanged(CMainWnd& w, SkinUI::CControlUI* sender)
         player->SetContrastLevel(static_cast<float>(value / 100.0));
 }
 
+// The unit stays the last character, with the caret before it, so digits typed into an emptied or
+// fully selected field land in front of the unit. Digits typed after a leading "s" move in front of
+// it; after a "%" they are cut.
 void SuffixFieldChanged(SkinUI::CControlUI* sender, wchar_t unit)
 {
-    std::wstring text = TextOf(sender);
+    const std::wstring text = TextOf(sender);
     const size_t at = text.find(unit);
-    if (at == std::wstring::npos)
-        Put(sender, text + unit);
-    else if (unit == L'%' && at + 1 < text.size())
-        Put(sender, text.substr(0, at + 1));
+    std::wstring kept = text;
+    if (unit == L'%' && at != std::wstring::npos)
+        kept = text.substr(0, at + 1);
+    else if (at == std::wstring::npos || at + 1 < text.size()) {
+        std::erase(kept, unit);
+        kept += unit;
+    }
+    if (kept == text)
+        return;
+    Put(sender, kept);
+    if (auto* edit = static_cast<SkinUI::CRichEditUI*>(sender->GetInterface(L"RichEdit")))
+        edit->SetSel(static_cast<long>(kept.size()) - 1, static_cast<long>(kept.size()) - 1);
 }
 
 void OtherFieldChanged(CMainWnd& w, SkinUI::CControlUI* sender)

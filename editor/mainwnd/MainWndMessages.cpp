@@ -38,6 +38,12 @@ bool IsDigitKey(WPARAM key)
     return key >= 0x30 && key <= 0x39;
 }
 
+// Select all, copy, cut, undo and redo: none of them can bring a letter into a number field.
+bool IsEditShortcut(WPARAM key)
+{
+    return ::GetKeyState(VK_CONTROL) < 0 && (key == 'A' || key == 'C' || key == 'X' || key == 'Z' || key == 'Y');
+}
+
 }  // namespace
 
 LRESULT CMainWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
@@ -220,10 +226,11 @@ bool CMainWnd::KeyPassesFilter(WPARAM key) const
 {
     switch (key) {
     case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN: case VK_BACK:
+    case VK_HOME: case VK_END: case VK_DELETE:  // the usual editing keys work in every field
     case VK_ESCAPE: case VK_RETURN:  // the window's own keys: Escape asks to close
         return true;
     default:
-        return IsDigitKey(key) || FreeTextEditHasFocus();
+        return IsDigitKey(key) || IsEditShortcut(key) || FreeTextEditHasFocus();
     }
 }
 

@@ -288,6 +288,7 @@ TEST_F(MainWndFieldsTest, SuffixAndAdjustBoxesKeepTheirForm)
     struct Case { const wchar_t* field; const wchar_t* typed; const wchar_t* want; };
     const Case cases[] = {
         { L"ScreenTimeInterval", L"", L"s" }, { L"ScreenTimeInterval", L"10", L"10s" },
+        { L"ScreenTimeInterval", L"s2", L"2s" }, { L"ScreenTimeInterval", L"5s", L"5s" },
         { L"PicScaling", L"80%5", L"80%" }, { L"PicScaling", L"75", L"75%" }, { L"PicScaling", L"80%", L"80%" },
         { L"saturationRich", L"250", L"200" }, { L"brighRich", L"150", L"150" },
     };
@@ -400,4 +401,61 @@ TEST_F(MainWndFieldsTest, ACutRangeSetByTypingAndByDraggingReadsBackFromTheField
     ASSERT_FALSE(w.m_vecPlayRanges.empty());
     EXPECT_EQ(std::wstring(w.m_vecPlayRanges.back().start[2].GetData()), L"01");
     EXPECT_EQ(std::wstring(w.m_vecPlayRanges.back().end[3].GetData()), Text(w.m_pOVermillsecond));
+}
+
+// Real keys into a two-digit time field: the editing keys pass the window's key filter, and a full
+// field takes digits by overwriting.
+TEST_F(MainWndFieldsTest, TimeFieldsTakeTheUsualEditingKeys)
+{
+    namespace hl = platform::headless;
+    enum Step { Back, Delete, Home, End, SelectAll };
+    const struct {
+        const char* name;
+        std::vector<Step> keys;
+        const wchar_t* typed;
+        const wchar_t* want;
+    } cases[] = {
+        { "backspace then digits", { Back }, L"34", L"34" },
+        { "select all then digits", { SelectAll }, L"05", L"05" },
+        { "home, delete", { Home, Delete }, L"", L"2" },
+        { "end then a digit", { Home, End }, L"3", L"23" },
+        { "a letter stays out", { SelectAll }, L"a", L"12" },
+    };
+    CMainWnd& w = OpenCutPage(96, L"00:01:40", 100000);
+    SetCutEnd(L"00", L"01", L"40", L"000");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetCutStart(L"00", L"00", L"12", L"000");
+        w.m_pstartsecound->SetFocus();
+        Settle();
+        for (Step key : c.keys) {
+            if (key == SelectAll) {
+                hl::KeyDown(VK_CONTROL);
+                hl::PressKey('A');
+                hl::KeyUp(VK_CONTROL);
+            } else {
+                hl::PressKey(key == Back ? VK_BACK : key == Delete ? VK_DELETE : key == Home ? VK_HOME : VK_END);
+            }
+            hl::PumpMessages();
+        }
+        for (wchar_t ch : std::wstring(c.typed)) {
+            const int vk = ch >= L'0' && ch <= L'9' ? ch : 'A';
+            hl::KeyDown(vk, std::wstring(1, ch));
+            hl::KeyUp(vk);
+            hl::PumpMessages();
+        }
+        EXPECT_EQ(Text(w.m_pstartsecound), c.want);
+    }
+
+    SkinUI::CControlUI* interval = Find(L"ScreenTimeInterval");
+    Reveal(interval);
+    interval->SetFocus();
+    Settle();
+    hl::KeyDown(VK_CONTROL);
+    hl::PressKey('A');
+    hl::KeyUp(VK_CONTROL);
+    hl::PressKey(VK_BACK);
+    hl::PressKey('2');
+    hl::PumpMessages();
+    EXPECT_EQ(Text(interval), L"2s") << "the unit stays behind the typed digits";
 }
