@@ -13,6 +13,9 @@ class CMainWnd;
 void RunListPageCommand(CMainWnd& main, SkinUI::TNotifyUI& msg);
 void RunSplitPageCommand(CMainWnd& main, SkinUI::TNotifyUI& msg);
 void RunScreenshotPageCommand(CMainWnd& main, SkinUI::TNotifyUI& msg);
+// The arrow keys and the wheel step a focused field of the split page's groups as its spin buttons
+// do; false when the field is not one of them.
+bool StepSplitField(CMainWnd& main, SkinUI::CControlUI* field, bool up);
 
 // What each page's files share: its table of commands by button name, and the rows' buttons.
 using PageCommand = void (*)(CMainWnd& main, SkinUI::CControlUI* sender);

@@ -238,6 +238,15 @@ TEST_F(MainWndFieldsTest, KeysAndWheelStepTheFocusedFieldAndWalkTheCutGroups)
     ::SendMessage(w.GetHWND(), WM_KEYDOWN, VK_LEFT, 0);  // nothing left of the hours
     EXPECT_EQ(w.GetPaintManager().GetFocus(), w.m_pstartHour);
 
+    // The music range steps under the keys by its tenths, as under its spin buttons.
+    SkinUI::CControlUI* music[] = { w.m_pStartMusicHour, w.m_pStartMusicMinute, w.m_pStartMusicSecond, w.m_pStartMusicMillSecond };
+    const wchar_t* musicTexts[] = { L"00", L"00", L"09", L"9" };
+    SetGroup(music[0], music[1], music[2], music[3], musicTexts);
+    Reveal(w.m_pStartMusicMillSecond);
+    w.m_pStartMusicMillSecond->SetFocus();
+    ::SendMessage(w.GetHWND(), WM_KEYDOWN, VK_UP, 0);
+    EXPECT_EQ(Text(w.m_pStartMusicSecond) + L"." + Text(w.m_pStartMusicMillSecond), L"10.0");
+
     CropCanvasWidth = 600;
     CropCanvasHeight = 340;
     w.m_pXwidth->SetText(L"586");
