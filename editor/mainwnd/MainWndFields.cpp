@@ -15,6 +15,7 @@
 #include "editor/dialogs/WaterFloatWnd.h"
 #include "editor/mainwnd/ControlAccess.h"
 #include "editor/mainwnd/MainWnd.h"
+#include "editor/mainwnd/PageCommands.h"
 #include "editor/mainwnd/SelectedTextItem.h"
 #include "editor/mainwnd/TimeFieldStepping.h"
 #include "media/PlayerUI.h"
@@ -495,14 +496,7 @@ void CMainWnd::OnFieldFocus(SkinUI::TNotifyUI& msg)
 
 void CMainWnd::OnFieldKillFocus(SkinUI::TNotifyUI& msg)
 {
-    if (msg.pSender->GetName() != L"EditName")
-        return;
-    if (SkinUI::CControlUI* label = ChildAt(msg.pSender->GetParent(), 0)) {
-        label->SetText(msg.pSender->GetText());
-        label->SetVisible(true);
-    }
-    if (msg.pSender->IsVisible())
-        msg.pSender->SetVisible(false);
+    EndRowRename(msg.pSender, true);
 }
 
 void CMainWnd::OnItemSelect(SkinUI::TNotifyUI& msg)

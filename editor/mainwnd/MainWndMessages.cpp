@@ -12,6 +12,7 @@
 #include "editor/dialogs/OverlayShared.h"
 #include "editor/mainwnd/ClipSubPage.h"
 #include "editor/mainwnd/MainWnd.h"
+#include "editor/mainwnd/PageCommands.h"
 #include "media/PlayerUI.h"
 #include "platform/Windows.h"
 
@@ -176,22 +177,14 @@ void CMainWnd::OnCaptionPress(LPARAM lParam)
 
 void CMainWnd::CommitRename(LPARAM lParam)
 {
-    if (m_pRenameButton == nullptr || m_pRenameButton->GetParent() == nullptr)
-        return;
-    auto* row = static_cast<SkinUI::CContainerUI*>(m_pRenameButton->GetParent()->GetInterface(L"Container"));
-    SkinUI::CControlUI* nameButton = row ? row->GetItemAt(0) : nullptr;
-    SkinUI::CControlUI* nameEdit = row ? row->GetItemAt(1) : nullptr;
-    if (nameButton == nullptr || nameEdit == nullptr)
+    SkinUI::CControlUI* editor = OpenRowRenameEditor(*this);
+    if (editor == nullptr)
         return;
     POINT pt = PointFromLParam(lParam);
     ::ScreenToClient(m_hWnd, &pt);
-    const RECT rc = nameEdit->GetPos();
-    if (pt.x >= rc.left && pt.x <= rc.right && pt.y >= rc.top && pt.y <= rc.bottom)
-        return;
-    nameButton->SetText(nameEdit->GetText());
-    nameButton->SetToolTip(nameEdit->GetText());
-    nameButton->SetVisible(true);
-    nameEdit->SetVisible(false);
+    const RECT rc = editor->GetPos();
+    if (!::PtInRect(&rc, pt))
+        EndRowRename(editor, true);
 }
 
 LRESULT CMainWnd::OnMainWindowMoved()

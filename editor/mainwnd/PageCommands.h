@@ -27,6 +27,10 @@ void RunPageCommand(const PageCommandTable& commands, CMainWnd& main, SkinUI::TN
 // The row a button of a list row belongs to: three levels up (button, column, row part, row).
 SkinUI::CControlUI* RowOfButton(SkinUI::CControlUI* button);
 
-// A row's rename button: the name's editor takes the name's place and text and the focus; the
-// window ends the rename on the next click outside the editor.
+// A row's rename button: the name's editor takes the name's place and text and the focus.
 void StartRowRename(CMainWnd& main, SkinUI::CControlUI* renameButton);
+// A row's name editor: Return, a click elsewhere (the editor loses the focus) and the window's
+// Escape end the rename; the name then shows the typed text, or its old text when cancelled.
+bool IsRowRenameEditor(SkinUI::CControlUI* control);
+void EndRowRename(SkinUI::CControlUI* editor, bool keep);
+SkinUI::CControlUI* OpenRowRenameEditor(CMainWnd& main);  // null while no row is being renamed

@@ -142,6 +142,41 @@ TEST_F(SubtitleWndTest, RenameChangesTheItemAtOnceAndTheLabelWhenTheEditEnds)
     });
 }
 
+// The pencil's edit opens with the keyboard focus and its text selected; Return or a click elsewhere
+// keeps the typed text, Escape puts the old text back on the label, the record and the item.
+TEST_F(SubtitleWndTest, RenameTakesTheFocusAndEndsOnReturnEscapeOrAClickElsewhere)
+{
+    enum class End { Return, Escape, ClickElsewhere };
+    const struct { End end; const wchar_t* typed; const wchar_t* want; } cases[] = {
+        { End::Return, L"回车", L"回车" }, { End::Escape, L"作废", L"回车" }, { End::ClickElsewhere, L"点开", L"点开" },
+    };
+    Run([&](CSubtitleWnd& window, SkinUI::CListUI* list) {
+        SkinUI::CControlUI* label = Part(list, 2, 0, L"FileName");
+        SkinUI::CControlUI* edit = Part(list, 2, 0, L"changefilename");
+        for (const auto& c : cases) {
+            SCOPED_TRACE(static_cast<int>(c.end));
+            ClickControl(Part(list, 2, 0, L"changeName"));
+            hl::PumpMessages();
+            ASSERT_TRUE(edit->IsVisible());
+            EXPECT_EQ(window.GetPaintManager().GetFocus(), edit);
+            hl::CommitText(c.typed);  // replaces the selected old text
+            hl::PumpMessages();
+            EXPECT_EQ(m_main->m_vecTextItems[2].text, c.typed);
+            if (c.end == End::ClickElsewhere) {
+                ClickControl(Part(list, 0, 1));
+            } else {
+                MSG msg { window.GetHWND(), WM_KEYDOWN, static_cast<WPARAM>(c.end == End::Return ? VK_RETURN : VK_ESCAPE), 0, 0, {} };
+                SkinUI::CPaintManagerUI::TranslateMessage(&msg);  // as the modal loop hands keys to the window first
+            }
+            hl::PumpMessages();
+            EXPECT_FALSE(edit->IsVisible());
+            EXPECT_EQ(Text(label), c.want);
+            EXPECT_EQ(m_main->m_vecTextItems[2].text, c.want);
+            EXPECT_EQ(std::wstring(m_layer.FindItem(L"Index1003")->GetItemText().GetData()), c.want);
+        }
+    });
+}
+
 TEST_F(SubtitleWndTest, DeletingLeavesNoPointerToTheDeletedItem)
 {
     Run([&](CSubtitleWnd&, SkinUI::CListUI* list) {
