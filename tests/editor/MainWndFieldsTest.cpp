@@ -9,6 +9,7 @@
 #include "ui/controls/SliderUI.h"
 #include "ui/core/ContainerUI.h"
 #include "ui/core/DPI.h"
+#include "ui/core/TabLayoutUI.h"
 
 namespace {
 
@@ -467,4 +468,51 @@ TEST_F(MainWndFieldsTest, TimeFieldsTakeTheUsualEditingKeys)
     hl::PressKey('2');
     hl::PumpMessages();
     EXPECT_EQ(Text(interval), L"2s") << "the unit stays behind the typed digits";
+}
+
+// The skin's slider thumbs and combo arrows are pictures drawn for every scale: at 100 % and at
+// 150 % the thumb shows white over the bar and the chevron shows light at the combo's right end.
+TEST_F(MainWndFieldsTest, SliderThumbsAndComboArrowsAreDrawnAtEveryScale)
+{
+    namespace hl = platform::headless;
+    auto brightest = [](const std::vector<uint32_t>& pixels) {
+        int best = 0;
+        for (uint32_t p : pixels)
+            best = std::max(best, static_cast<int>(std::min({ (p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF })));
+        return best;
+    };
+    for (UINT dpi : { 96u, 144u }) {
+        SCOPED_TRACE(dpi);
+        CMainWnd& w = Open(dpi);
+        auto* slider = static_cast<SkinUI::CSliderUI*>(Find(L"brightSlider")->GetInterface(L"Slider"));
+        SkinUI::CControlUI* combo = Find(L"Speed");
+        ASSERT_NE(slider, nullptr);
+        ASSERT_NE(combo, nullptr);
+        SkinUI::CControlUI* page = slider;
+        while (page && page->GetParent() != w.m_ptab_Tran)
+            page = page->GetParent();
+        ASSERT_NE(page, nullptr);
+        static_cast<SkinUI::CTabLayoutUI*>(w.m_ptab_Tran->GetInterface(L"TabLayout"))->SelectItem(page);
+        w.m_pOptimization->SetVisible(false);  // the page with a file loaded
+        Reveal(slider);
+        Reveal(combo);
+        Settle();
+        RECT frame {};
+        ::GetWindowRect(w.GetHWND(), &frame);
+        const RECT thumb = slider->GetThumbRect();
+        const int cx = frame.left + (thumb.left + thumb.right) / 2, cy = frame.top + (thumb.top + thumb.bottom) / 2;
+        EXPECT_GT(brightest(hl::Capture({ cx - 1, cy - 1, cx + 1, cy + 1 })), 230) << "the thumb's white disc";
+
+        const double s = dpi / 96.0;
+        const RECT pos = combo->GetPos();
+        const int middle = frame.top + (pos.top + pos.bottom) / 2;
+        const RECT arrow { frame.left + pos.right - static_cast<int>(14 * s), middle - static_cast<int>(4 * s),
+                           frame.left + pos.right - static_cast<int>(6 * s), middle + static_cast<int>(4 * s) };
+        EXPECT_GT(brightest(hl::Capture(arrow)), 110) << "the drop-down chevron";
+        ::DestroyWindow(w.GetHWND());
+        hl::PumpMessages();
+        w.WaitForWorkers(5000);
+        delete m_window;
+        m_window = nullptr;
+    }
 }

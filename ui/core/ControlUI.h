@@ -304,6 +304,11 @@ protected:
 
 private:
     void PaintBorderLines(HDC hDC);
+
+protected:
+    void PaintFocusMark(HDC hDC);
+
+private:
     bool OnEditRightButtonUp();
     void OnEditButtonDown(const POINT& pt);
     bool OnEditButtonUp();
