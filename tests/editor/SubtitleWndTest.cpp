@@ -207,3 +207,22 @@ TEST_F(SubtitleWndTest, DeletingLeavesNoPointerToTheDeletedItem)
         EXPECT_FALSE(m_exportButton.IsEnabled()) << "nothing left to export";
     });
 }
+// However long the text, its label ends in an ellipsis and the rename pencil stays whole in the
+// text column beside it.
+TEST_F(SubtitleWndTest, TheRenamePencilStaysInsideTheTextColumn)
+{
+    m_main->m_vecTextItems[0].text = L"Hello subtitle ON";
+    Run([&](CSubtitleWnd& window, SkinUI::CListUI* list) {
+        ::UpdateWindow(window.GetHWND());
+        hl::PumpMessages();
+        for (int row = 0; row < list->GetCount(); ++row) {
+            SCOPED_TRACE(row);
+            const RECT cell = Part(list, row, 0, L"FileName")->GetParent()->GetPos();
+            const RECT label = Part(list, row, 0, L"FileName")->GetPos();
+            const RECT pencil = Part(list, row, 0, L"changeName")->GetPos();
+            EXPECT_LE(label.right, pencil.left);
+            EXPECT_GE(pencil.left, cell.left);
+            EXPECT_LE(pencil.right, cell.right);
+        }
+    });
+}
