@@ -652,6 +652,8 @@ void CMainWnd::ResetClipRowState()
         start->SetVisible(true);
     if (SkinUI::CControlUI* progress = ChildAt(m_pEditedClipRow, 0))
         progress->SetFixedWidth(0);
+    if (SkinUI::CControlUI* done = ChildAt(ChildAt(m_pEditedClipRow, 1), 1))
+        done->SetVisible(false);  // the done mark belongs to an export of what the row held before
 }
 
 void CMainWnd::RunMusicPlacementFill()
