@@ -12,6 +12,7 @@
 
 extern "C" {
 #include <libavformat/avformat.h>
+#include <libavutil/log.h>
 }
 #include <vlc/vlc.h>
 
@@ -21,9 +22,11 @@ struct MediaLibraryCalls {
     decltype(&::avformat_close_input) avformat_close_input;
     decltype(&::av_find_best_stream) av_find_best_stream;
     decltype(&::av_guess_sample_aspect_ratio) av_guess_sample_aspect_ratio;
+    decltype(&::av_log_set_callback) av_log_set_callback;
 
     decltype(&::libvlc_new) libvlc_new;
     decltype(&::libvlc_release) libvlc_release;
+    decltype(&::libvlc_log_set) libvlc_log_set;
     decltype(&::libvlc_media_new_path) libvlc_media_new_path;
     decltype(&::libvlc_media_release) libvlc_media_release;
     decltype(&::libvlc_media_player_new_from_media) libvlc_media_player_new_from_media;

@@ -11,9 +11,11 @@ extern "C" const MediaLibraryCalls* QuillMediaLibraries()
         avformat_close_input,
         av_find_best_stream,
         av_guess_sample_aspect_ratio,
+        av_log_set_callback,
 
         libvlc_new,
         libvlc_release,
+        libvlc_log_set,
         libvlc_media_new_path,
         libvlc_media_release,
         libvlc_media_player_new_from_media,
