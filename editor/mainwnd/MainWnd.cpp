@@ -1,5 +1,4 @@
 #include "editor/mainwnd/MainWnd.h"
-#include "editor/mainwnd/PageCommands.h"
 
 #include <chrono>
 #include <cstdio>
@@ -15,6 +14,7 @@
 #include "base/StringHelpers.h"
 #include "editor/mainwnd/BoundPageView.h"
 #include "editor/mainwnd/ListRowViews.h"
+#include "editor/mainwnd/PageCommands.h"
 #include "editor/dialogs/MessageWnd.h"
 #include "media/ExportPageView.h"
 #include "platform/Windows.h"

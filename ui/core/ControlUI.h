@@ -302,13 +302,11 @@ protected:
     HINSTANCE m_instance { nullptr };
     CStdStringPtrMap m_mCustomAttrHash;
 
-private:
-    void PaintBorderLines(HDC hDC);
-
-protected:
+    // A thin ring inside the edge while the keyboard gave this control the focus.
     void PaintFocusMark(HDC hDC);
 
 private:
+    void PaintBorderLines(HDC hDC);
     bool OnEditRightButtonUp();
     void OnEditButtonDown(const POINT& pt);
     bool OnEditButtonUp();
