@@ -1,6 +1,7 @@
 #include "media/AVPlayer.h"
 
 #include "media/MediaLibraries.h"
+#include "media/PlayerLog.h"
 #include "media/PlayerOutputWindow.h"
 
 #include <algorithm>
@@ -109,8 +110,11 @@ void HoldPluginsForTheRun()
 {
 #ifdef __SANITIZE_ADDRESS__
     // volatile: the pointer must stay in memory, where the leak check finds the instance from.
-    [[maybe_unused]] static libvlc_instance_t* volatile const held
-        = Libraries().libvlc_new(static_cast<int>(std::size(kFixedArguments)), kFixedArguments);
+    [[maybe_unused]] static libvlc_instance_t* volatile const held = [] {
+        libvlc_instance_t* instance = Libraries().libvlc_new(static_cast<int>(std::size(kFixedArguments)), kFixedArguments);
+        player_log::Route(instance);
+        return instance;
+    }();
 #endif
 }
 
@@ -118,12 +122,15 @@ libvlc_instance_t* NewInstance(const std::string& option1, const std::string& op
 {
     if (MediaLibraries() == nullptr)
         return nullptr;
+    player_log::RouteFfmpeg();
     HoldPluginsForTheRun();
     std::vector<const char*> arguments(std::begin(kFixedArguments), std::end(kFixedArguments));
     for (const std::string* option : { &option1, &option2 })
         if (!option->empty())  // an empty argument would be taken for a file to play
             arguments.push_back(option->c_str());
-    return Libraries().libvlc_new(static_cast<int>(arguments.size()), arguments.data());
+    libvlc_instance_t* instance = Libraries().libvlc_new(static_cast<int>(arguments.size()), arguments.data());
+    player_log::Route(instance);
+    return instance;
 }
 
 void AttachEvents(libvlc_media_player_t* player, CAVPlayer* owner)

@@ -13,6 +13,7 @@
 extern "C" {
 #include <libavcodec/packet.h>
 #include <libavformat/avformat.h>
+#include <libavutil/log.h>
 }
 #include <vlc/vlc.h>
 
@@ -26,9 +27,11 @@ struct MediaLibraryCalls {
     decltype(&::av_packet_alloc) av_packet_alloc;
     decltype(&::av_packet_free) av_packet_free;
     decltype(&::av_packet_unref) av_packet_unref;
+    decltype(&::av_log_set_callback) av_log_set_callback;
 
     decltype(&::libvlc_new) libvlc_new;
     decltype(&::libvlc_release) libvlc_release;
+    decltype(&::libvlc_log_set) libvlc_log_set;
     decltype(&::libvlc_media_new_path) libvlc_media_new_path;
     decltype(&::libvlc_media_release) libvlc_media_release;
     decltype(&::libvlc_media_player_new_from_media) libvlc_media_player_new_from_media;

@@ -15,9 +15,11 @@ extern "C" const MediaLibraryCalls* QuillMediaLibraries()
         av_packet_alloc,
         av_packet_free,
         av_packet_unref,
+        av_log_set_callback,
 
         libvlc_new,
         libvlc_release,
+        libvlc_log_set,
         libvlc_media_new_path,
         libvlc_media_release,
         libvlc_media_player_new_from_media,

@@ -241,6 +241,43 @@ def editor_skin_scaled():
         canvas.save(scaled_name(os.path.join(out, "logo.png"), scale))
 
 
+def slider_thumbs(canvas, size):
+    """A slider's thumb, normal, hot and pushed side by side: a white disc, ringed in blue when hot,
+    blue with a white core while dragged."""
+    blue, white = (61, 139, 253, 255), (255, 255, 255, 255)
+    for cell, (ring, core, inset) in enumerate(((white, white, 0), (blue, white, 2), (white, blue, 2))):
+        x = cell * size
+        canvas.round_rect(x, 0, x + size, size, size / 2, ring)
+        if inset:
+            canvas.round_rect(x + inset, inset, x + size - inset, size - inset, size / 2 - inset, core)
+
+
+def combo_arrow(canvas, height):
+    """The drop-down chevron, drawn in the right 20 pixels of a combo of this height (the skin
+    stretches the picture with corner='0,0,20,0', so the chevron keeps its shape)."""
+    middle = height / 2
+    colour = (154, 160, 172, 255)
+    canvas.line(6, middle - 2, 10, middle + 2, 1.5, colour)
+    canvas.line(10, middle + 2, 14, middle - 2, 1.5, colour)
+
+
+def control_images():
+    """Slider thumbs and combo arrows at 100 % and at every high-DPI scale."""
+    out = os.path.join(ROOT, "skins", "images")
+    for scale in (100,) + DPI_SCALES:
+        def save(canvas, name):
+            path = os.path.join(out, name)
+            canvas.save(path if scale == 100 else scaled_name(path, scale))
+        for size in (10, 12):
+            canvas = ScaledCanvas(3 * size, size, scale)
+            slider_thumbs(canvas, size)
+            save(canvas, "slider_thumb%d.png" % size)
+        for height, name in ((24, "combo_arrow.png"), (30, "combo_arrow30.png")):
+            canvas = ScaledCanvas(20, height, scale)
+            combo_arrow(canvas, height)
+            save(canvas, name)
+
+
 def dialog_images():
     window_shadow().save(os.path.join(ROOT, "skins", "images", "shadow.png"))
     # The message box names its file-notice cancel button by this bare name, so it sits beside
@@ -535,6 +572,7 @@ if __name__ == "__main__":
     dialog_images()
     menu_images()
     main_window_images()
+    control_images()
     updater_skin()
     program_icon()
     test_skin()

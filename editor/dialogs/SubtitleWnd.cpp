@@ -8,6 +8,7 @@
 #include "platform/Windows.h"
 #include "ui/controls/LabelUI.h"
 #include "ui/controls/ListUI.h"
+#include "ui/controls/RichEditUI.h"
 #include "ui/core/DPI.h"
 #include "ui/core/RenderEngine.h"
 
@@ -159,25 +160,44 @@ void CSubtitleWnd::StartRename(SkinUI::CControlUI* button)
     SkinUI::CControlUI* edit = InCell(cell, L"changefilename");
     if (!label || !edit)
         return;
+    FinishRename(true);  // another row's edit still open keeps what was typed there
     m_pRenameButton = button;
+    m_strRenameBefore = label->GetText();
     edit->SetFixedWidth(label->GetFixedWidth());
     edit->SetText(label->GetText());
     edit->SetVisible(true);
     label->SetVisible(false);
+    edit->SetFocus();
+    if (auto* rich = static_cast<SkinUI::CRichEditUI*>(edit->GetInterface(L"RichEdit")))
+        rich->SetSelAll();
 }
 
-void CSubtitleWnd::EndRename(POINT point)
+SkinUI::CControlUI* CSubtitleWnd::OpenRenameEdit() const
 {
-    if (!m_pRenameButton)
-        return;
-    SkinUI::CControlUI* cell = m_pRenameButton->GetParent();
-    SkinUI::CControlUI* label = InCell(cell, L"FileName");
-    SkinUI::CControlUI* edit = InCell(cell, L"changefilename");
-    if (!label || !edit || !edit->IsVisible())
+    SkinUI::CControlUI* edit = m_pRenameButton ? InCell(m_pRenameButton->GetParent(), L"changefilename") : nullptr;
+    return edit && edit->IsVisible() ? edit : nullptr;
+}
+
+void CSubtitleWnd::EndRenameAt(POINT point)
+{
+    SkinUI::CControlUI* edit = OpenRenameEdit();
+    if (!edit)
         return;
     const RECT pos = edit->GetPos();
-    if (::PtInRect(&pos, point))
+    if (!::PtInRect(&pos, point))
+        FinishRename(true);
+}
+
+// The record and its item follow every keystroke, so a cancel writes the old text back through
+// the edit, which puts it back on both.
+void CSubtitleWnd::FinishRename(bool keep)
+{
+    SkinUI::CControlUI* edit = OpenRenameEdit();
+    SkinUI::CControlUI* label = edit ? InCell(m_pRenameButton->GetParent(), L"FileName") : nullptr;
+    if (!label)
         return;
+    if (!keep)
+        edit->SetText(m_strRenameBefore);
     const SkinUI::CUIString text = edit->GetText();
     label->SetText(text);
     label->SetToolTip(text);
@@ -272,10 +292,18 @@ void CSubtitleWnd::Notify(SkinUI::TNotifyUI& msg)
     WindowImplBase::Notify(msg);
 }
 
+LRESULT CSubtitleWnd::ResponseDefaultKeyEvent(WPARAM wParam)
+{
+    if (!OpenRenameEdit() || (wParam != VK_RETURN && wParam != VK_ESCAPE))
+        return WindowImplBase::ResponseDefaultKeyEvent(wParam);
+    FinishRename(wParam == VK_RETURN);
+    return 1;
+}
+
 LRESULT CSubtitleWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
     if (uMsg == WM_LBUTTONDOWN)
-        EndRename(POINT { GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam) });
+        EndRenameAt(POINT { GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam) });
     else if (uMsg == WM_DPICHANGED)
         g_dpiDebounce.Rescale(m_pm, m_hWnd, wParam, lParam);
     return WindowImplBase::HandleMessage(uMsg, wParam, lParam);

@@ -40,12 +40,15 @@ public:
 protected:
     SkinUI::CUIString GetSkinFileName() override;
     LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
+    LRESULT ResponseDefaultKeyEvent(WPARAM wParam) override;
 
 private:
     bool AddRow(const TextItem& record);
     int MeasuredLabelWidth(SkinUI::CControlUI* label, const wchar_t* text);
     void StartRename(SkinUI::CControlUI* button);
-    void EndRename(POINT point);
+    SkinUI::CControlUI* OpenRenameEdit() const;  // null while no row's text is being edited
+    void EndRenameAt(POINT point);                // a click outside the open edit ends it
+    void FinishRename(bool keep);
     void DeleteRow(SkinUI::CControlUI* button);
     void SelectRecord(SkinUI::CControlUI* row);
     void RenameRecord(SkinUI::CControlUI* edit);
@@ -53,6 +56,7 @@ private:
 
     HDC m_hPaintDC { nullptr };
     SkinUI::CControlUI* m_pRenameButton { nullptr };
+    SkinUI::CUIString m_strRenameBefore;  // the text the open edit started from
     CMainWnd* m_pOwner;
     SkinUI::CListUI* m_pList { nullptr };
     SkinUI::CDialogBuilder m_rowBuilder;

@@ -15,6 +15,7 @@
 #include "base/StringHelpers.h"
 #include "editor/mainwnd/BoundPageView.h"
 #include "editor/mainwnd/ListRowViews.h"
+#include "editor/mainwnd/PageCommands.h"
 #include "editor/dialogs/MessageWnd.h"
 #include "media/ExportPageView.h"
 #include "platform/Windows.h"
@@ -91,6 +92,12 @@ SkinUI::CUIString CMainWnd::GetSkinFileName()
 
 LRESULT CMainWnd::ResponseDefaultKeyEvent(WPARAM wParam)
 {
+    // While a list row is being renamed, Return and Escape belong to the rename.
+    if (SkinUI::CControlUI* renaming = OpenRowRenameEditor(*this)) {
+        if (wParam == VK_RETURN || wParam == VK_ESCAPE)
+            EndRowRename(renaming, wParam == VK_RETURN);
+        return wParam == VK_ESCAPE || wParam == VK_RETURN ? 1 : 0;
+    }
     // Escape asks as the close button does: the close request carries the confirmation.
     if (wParam == VK_ESCAPE)
         Close(2);

@@ -15,12 +15,14 @@
 #include "editor/dialogs/WaterFloatWnd.h"
 #include "editor/mainwnd/ControlAccess.h"
 #include "editor/mainwnd/MainWnd.h"
+#include "editor/mainwnd/PageCommands.h"
 #include "editor/mainwnd/SelectedTextItem.h"
 #include "editor/mainwnd/TimeFieldStepping.h"
 #include "media/PlayerUI.h"
 #include "platform/Windows.h"
 #include "ui/controls/OptionUI.h"
 #include "ui/controls/ProgressUI.h"
+#include "ui/controls/RichEditUI.h"
 #include "ui/controls/SliderUI.h"
 #include "ui/core/ContainerUI.h"
 
@@ -279,14 +281,25 @@ void AdjustBoxChanged(CMainWnd& w, SkinUI::CControlUI* sender)
         player->SetContrastLevel(static_cast<float>(value / 100.0));
 }
 
+// The unit stays the last character, with the caret before it, so digits typed into an emptied or
+// fully selected field land in front of the unit. Digits typed after a leading "s" move in front of
+// it; after a "%" they are cut.
 void SuffixFieldChanged(SkinUI::CControlUI* sender, wchar_t unit)
 {
-    std::wstring text = TextOf(sender);
+    const std::wstring text = TextOf(sender);
     const size_t at = text.find(unit);
-    if (at == std::wstring::npos)
-        Put(sender, text + unit);
-    else if (unit == L'%' && at + 1 < text.size())
-        Put(sender, text.substr(0, at + 1));
+    std::wstring kept = text;
+    if (unit == L'%' && at != std::wstring::npos)
+        kept = text.substr(0, at + 1);
+    else if (at == std::wstring::npos || at + 1 < text.size()) {
+        std::erase(kept, unit);
+        kept += unit;
+    }
+    if (kept == text)
+        return;
+    Put(sender, kept);
+    if (auto* edit = static_cast<SkinUI::CRichEditUI*>(sender->GetInterface(L"RichEdit")))
+        edit->SetSel(static_cast<long>(kept.size()) - 1, static_cast<long>(kept.size()) - 1);
 }
 
 void OtherFieldChanged(CMainWnd& w, SkinUI::CControlUI* sender)
@@ -483,14 +496,7 @@ void CMainWnd::OnFieldFocus(SkinUI::TNotifyUI& msg)
 
 void CMainWnd::OnFieldKillFocus(SkinUI::TNotifyUI& msg)
 {
-    if (msg.pSender->GetName() != L"EditName")
-        return;
-    if (SkinUI::CControlUI* label = ChildAt(msg.pSender->GetParent(), 0)) {
-        label->SetText(msg.pSender->GetText());
-        label->SetVisible(true);
-    }
-    if (msg.pSender->IsVisible())
-        msg.pSender->SetVisible(false);
+    EndRowRename(msg.pSender, true);
 }
 
 void CMainWnd::OnItemSelect(SkinUI::TNotifyUI& msg)
@@ -646,6 +652,8 @@ void CMainWnd::ResetClipRowState()
         start->SetVisible(true);
     if (SkinUI::CControlUI* progress = ChildAt(m_pEditedClipRow, 0))
         progress->SetFixedWidth(0);
+    if (SkinUI::CControlUI* done = ChildAt(ChildAt(m_pEditedClipRow, 1), 1))
+        done->SetVisible(false);  // the done mark belongs to an export of what the row held before
 }
 
 void CMainWnd::RunMusicPlacementFill()

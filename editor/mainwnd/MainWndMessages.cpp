@@ -12,6 +12,7 @@
 #include "editor/dialogs/OverlayShared.h"
 #include "editor/mainwnd/ClipSubPage.h"
 #include "editor/mainwnd/MainWnd.h"
+#include "editor/mainwnd/PageCommands.h"
 #include "media/PlayerUI.h"
 #include "platform/Windows.h"
 
@@ -36,6 +37,12 @@ void MoveKeepingSize(HWND window, POINT to)
 bool IsDigitKey(WPARAM key)
 {
     return key >= 0x30 && key <= 0x39;
+}
+
+// Select all, copy, cut, undo and redo: none of them can bring a letter into a number field.
+bool IsEditShortcut(WPARAM key)
+{
+    return ::GetKeyState(VK_CONTROL) < 0 && (key == 'A' || key == 'C' || key == 'X' || key == 'Z' || key == 'Y');
 }
 
 }  // namespace
@@ -178,22 +185,14 @@ void CMainWnd::OnCaptionPress(LPARAM lParam)
 
 void CMainWnd::CommitRename(LPARAM lParam)
 {
-    if (m_pRenameButton == nullptr || m_pRenameButton->GetParent() == nullptr)
-        return;
-    auto* row = static_cast<SkinUI::CContainerUI*>(m_pRenameButton->GetParent()->GetInterface(L"Container"));
-    SkinUI::CControlUI* nameButton = row ? row->GetItemAt(0) : nullptr;
-    SkinUI::CControlUI* nameEdit = row ? row->GetItemAt(1) : nullptr;
-    if (nameButton == nullptr || nameEdit == nullptr)
+    SkinUI::CControlUI* editor = OpenRowRenameEditor(*this);
+    if (editor == nullptr)
         return;
     POINT pt = PointFromLParam(lParam);
     ::ScreenToClient(m_hWnd, &pt);
-    const RECT rc = nameEdit->GetPos();
-    if (pt.x >= rc.left && pt.x <= rc.right && pt.y >= rc.top && pt.y <= rc.bottom)
-        return;
-    nameButton->SetText(nameEdit->GetText());
-    nameButton->SetToolTip(nameEdit->GetText());
-    nameButton->SetVisible(true);
-    nameEdit->SetVisible(false);
+    const RECT rc = editor->GetPos();
+    if (!::PtInRect(&rc, pt))
+        EndRowRename(editor, true);
 }
 
 LRESULT CMainWnd::OnMainWindowMoved()
@@ -228,10 +227,11 @@ bool CMainWnd::KeyPassesFilter(WPARAM key) const
 {
     switch (key) {
     case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN: case VK_BACK:
+    case VK_HOME: case VK_END: case VK_DELETE:  // the usual editing keys work in every field
     case VK_ESCAPE: case VK_RETURN:  // the window's own keys: Escape asks to close
         return true;
     default:
-        return IsDigitKey(key) || FreeTextEditHasFocus();
+        return IsDigitKey(key) || IsEditShortcut(key) || FreeTextEditHasFocus();
     }
 }
 

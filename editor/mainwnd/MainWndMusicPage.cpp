@@ -59,7 +59,8 @@ void CMainWnd::OpenMusicPage(SkinUI::CControlUI* row)
     const TimeGroup musicEnd { m_pOverMusicHour, m_pOverMusicMinute, m_pOverMusicSecond, m_pOverMusicMillSecond };
     bool restored = false;
     for (const ClipRecord& record : m_vecClips) {
-        if (record.path != facts.path.c_str())
+        // A clip's record kept by another sub-page holds no placement: the music page starts fresh.
+        if (record.path != facts.path.c_str() || record.positionEnd[0].IsEmpty())
             continue;
         restored = true;
         if (SkinUI::COptionUI* loop = Loop(m_pm))

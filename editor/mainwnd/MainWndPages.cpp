@@ -15,6 +15,7 @@
 #include "editor/dialogs/WaterFloatWnd.h"
 #include "editor/mainwnd/ControlAccess.h"
 #include "editor/mainwnd/MainWnd.h"
+#include "editor/mainwnd/PageCommands.h"
 #include "editor/mainwnd/SelectedTextItem.h"
 #include "media/PlayerUI.h"
 #include "platform/Windows.h"
@@ -296,6 +297,8 @@ bool CMainWnd::HandlePageNotify(SkinUI::TNotifyUI& msg)
         OnFieldFocus(msg);
     else if (msg.sType == L"killfocus")
         OnFieldKillFocus(msg);
+    else if (msg.sType == L"return")
+        EndRowRename(msg.pSender, true);
     else if (msg.sType == L"itemselect")
         OnItemSelect(msg);
     else if (msg.sType == L"progresspos" || msg.sType == L"progressendpos" || msg.sType == L"playvideo")

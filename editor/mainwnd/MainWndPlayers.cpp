@@ -47,6 +47,26 @@ struct PreviewPage {
     std::wstring path;
 };
 
+// The page's time label, seek bar and (on the screenshot page) its current-position fields show
+// the preview's time `t` in milliseconds and its position in per mille.
+void ShowPreviewTime(CMainWnd& w, const PreviewPage& page, long long t, int permille)
+{
+    if (page.kind == PreviewKind::Screenshot) {
+        const std::vector<std::wstring> parts = ClockParts(CMainWnd::FormatDuration(FormatWide(L"%lld", t / 1000)));
+        SkinUI::CControlUI* const fields[] = { w.m_pSelStartHour, w.m_pSelStartMinute, w.m_pSelStartsecound };
+        for (size_t i = 0; i < parts.size() && i < std::size(fields); ++i)
+            if (fields[i])
+                fields[i]->SetText(parts[i].c_str());
+    }
+    if (auto* slider = dynamic_cast<SkinUI::CSliderUI*>(page.slider))
+        slider->SetValue(permille);
+    if (auto* bar = dynamic_cast<SkinUI::CProgressUI*>(page.progress))
+        bar->SetValue(permille);
+    if (page.label)
+        page.label->SetText(FormatWide(L"%s/%s", ClockText(t / 1000).c_str(), ClockText(page.durationMs / 1000).c_str())
+                                .c_str());
+}
+
 // The player of the selected page (the multi-clip page's open sub-page); false on other pages.
 bool SelectedPreview(CMainWnd& w, PreviewPage& page)
 {
@@ -259,6 +279,7 @@ void CMainWnd::OnPlayerEndReached(WPARAM wParam)
     PreviewPage page;
     if (EventPlayer(*this, wParam, page) == nullptr)
         return;
+    ShowPreviewTime(*this, page, 0, 0);  // the preview starts again from its first frame
     if (page.kind != PreviewKind::Adjust) {
         StartPlayerOpen(page.player, page.path, {}, true);
         return;
@@ -293,23 +314,9 @@ void CMainWnd::OnPlayerPosition(WPARAM wParam)
     const long long t = av.PlaybackTimeMs();
     if (page.kind == PreviewKind::Adjust && m_nAdjustSourceMs - t < kLoopBeforeEndMs)
         av.SetPositionPermille(0);
-    if (page.kind == PreviewKind::Screenshot) {
-        const std::vector<std::wstring> parts = ClockParts(FormatDuration(FormatWide(L"%lld", t / 1000)));
-        SkinUI::CControlUI* const fields[] = { m_pSelStartHour, m_pSelStartMinute, m_pSelStartsecound };
-        for (size_t i = 0; i < parts.size(); ++i)
-            if (fields[i])
-                fields[i]->SetText(parts[i].c_str());
-    }
     if (page.player == m_psubtitlePlayer)
         ShowTextItemsAt(t);
-    const int permille = av.PositionPermille();
-    if (auto* slider = dynamic_cast<SkinUI::CSliderUI*>(page.slider))
-        slider->SetValue(permille);
-    if (auto* bar = dynamic_cast<SkinUI::CProgressUI*>(page.progress))
-        bar->SetValue(permille);
-    if (page.label)
-        page.label->SetText(FormatWide(L"%s/%s", ClockText(t / 1000).c_str(), ClockText(page.durationMs / 1000).c_str())
-                                .c_str());
+    ShowPreviewTime(*this, page, t, av.PositionPermille());
 }
 
 void CMainWnd::ShowTextItemsAt(long long t)

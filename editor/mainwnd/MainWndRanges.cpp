@@ -336,7 +336,9 @@ void CMainWnd::PlaceMusicMarker(float time, int seekTime, bool isStart)
 {
     Ranges r { *this };
     CAVPlayer* player = PlayerOf(m_pMusicTrackPlayer);
-    r.Place(r.Music(), player ? static_cast<double>(player->MediaLengthMs()) : 0, time, seekTime, isStart, false, false,
+    // Until the preview knows its length, the clip's probed length places the marker.
+    const long long length = player ? player->MediaLengthMs() : 0;
+    r.Place(r.Music(), static_cast<double>(length != 0 ? length : m_nClipDuration), time, seekTime, isStart, false, false,
             true);
 }
 

@@ -380,6 +380,19 @@ const PageCommandTable& Commands()
 
 }  // namespace
 
+bool StepSplitField(CMainWnd& main, SkinUI::CControlUI* field, bool up)
+{
+    const bool point = PointGroup(main).Holds(field);
+    if (!point && !IntervalGroup(main).Holds(field))
+        return false;
+    main.m_pSplitFocus = field;
+    if (point)
+        StepPoint(main, up);
+    else
+        StepInterval(main, up);
+    return true;
+}
+
 void RunSplitPageCommand(CMainWnd& main, SkinUI::TNotifyUI& msg)
 {
     RunPageCommand(Commands(), main, msg);

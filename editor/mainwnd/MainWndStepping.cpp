@@ -1,10 +1,11 @@
-// Stepping the main window's fields with the arrow keys, the wheel and the spin buttons: the time
-// groups of the cut page, the cover sub-page and the subtitle sub-page, and the four crop fields.
+// Stepping the main window's fields with the arrow keys, the wheel and the spin buttons: every time
+// group that has spin buttons (cut, split, cover, music and subtitle), and the four crop fields.
 // Left and Right walk the focus along the cut page's groups. UI thread only; every write goes
 // through the field's text setter, so the page's change rules follow at once.
 
 #include "base/StringHelpers.h"
 #include "editor/mainwnd/MainWnd.h"
+#include "editor/mainwnd/PageCommands.h"
 #include "editor/mainwnd/TimeFieldStepping.h"
 #include "platform/Windows.h"
 
@@ -65,7 +66,13 @@ bool CMainWnd::StepFocusedField(UINT uMsg, WPARAM wParam)
           &kKeyTenths, false },
         { { m_psubtitleOverHour, m_psubtitleOverminute, m_psubtitleOversecond, m_psubtitleOverMillsecond },
           &kKeyTenths, false },
+        { { m_pStartMusicHour, m_pStartMusicMinute, m_pStartMusicSecond, m_pStartMusicMillSecond }, &kTenths, false },
+        { { m_pOverMusicHour, m_pOverMusicMinute, m_pOverMusicSecond, m_pOverMusicMillSecond }, &kTenths, false },
+        { { m_pVideoTimerHour, m_pVideoTimerminute, m_pVideoTimersecond, m_pVideoTimerMillsecond }, &kTenths, false },
+        { { m_pVideoOverHour, m_pVideoOverminute, m_pVideoOversecond, m_pVideoOverMillsecond }, &kTenths, false },
     };
+    if (StepSplitField(*this, focus, up))
+        return true;
     for (const SteppedGroup& g : groups) {
         if (!g.group.Holds(focus))
             continue;

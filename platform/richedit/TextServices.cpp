@@ -816,8 +816,24 @@ bool TextServices::OnChar(wchar_t c)
         return false;
     if (Has(TXTBIT_READONLY))
         return true;
+    MakeRoomToType();
     ReplaceSelection(std::wstring_view(&c, 1), Origin::User, true, true);
     return true;
+}
+
+// A full field takes typing as overwrite, so a new value can always be typed over the old one:
+// the character after the caret gives way, or at the end the first one.
+void TextServices::MakeRoomToType()
+{
+    const int length = m_doc.Length();
+    if (SelMin() != SelMax() || length == 0 || length < static_cast<LONG>(m_maxLength))
+        return;
+    if (m_caret < length) {
+        m_anchor = m_caret + 1;
+        return;
+    }
+    Apply(0, 1, Piece {}, true, false);
+    m_anchor = m_caret = length - 1;
 }
 
 void TextServices::OnMouse(UINT msg, WPARAM wparam, LPARAM lparam)

@@ -68,6 +68,7 @@ private:
     // ---- messages ----
     bool OnKeyDown(WPARAM key);
     bool OnChar(wchar_t c);
+    void MakeRoomToType();
     void OnMouse(UINT msg, WPARAM wparam, LPARAM lparam);
     void OnScroll(bool vertical, WPARAM wparam);
     LRESULT GetTextEx(const GETTEXTEX* request, LPWSTR buffer) const;

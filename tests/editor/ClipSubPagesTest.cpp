@@ -2,6 +2,7 @@
 // clip rows: what each save records, the files it makes, and what the clip-list export then
 // makes of it with the real encoder.
 #include <gtest/gtest.h>
+#include "media/PlayerUI.h"
 
 #include <cstdio>
 #include <cstring>
@@ -455,6 +456,27 @@ TEST_F(ClipSubPages, MusicPageOpensWithTheClipsLengthAndItsVolumes)
         EXPECT_EQ(Value(w.m_pMusicSlider), 100);
         Click(L"returnMainWnd");
     }
+}
+
+// A clip whose record another sub-page kept (its subtitles, say) opens the music page with every
+// time field filled, not with the record's empty music texts.
+TEST_F(ClipSubPages, MusicPageOfAClipWithOtherSavedSettingsStartsWithTimes)
+{
+    const std::wstring clip = incoming::VideoWithSound("music after subtitles.mp4", 1);
+    const std::vector<SkinUI::CControlUI*> rows = AddRows({ clip });
+    ASSERT_TRUE(rows[0]);
+    CMainWnd& w = *window;
+    ClipRecord subtitles;
+    subtitles.path = clip.c_str();
+    subtitles.kind = kClipSubtitles;
+    w.m_vecClips.push_back(subtitles);
+    Click(EditButton(rows[0], kClipMusic));
+    ASSERT_TRUE(incoming::PumpUntil([&] { return !Texts({ w.m_pVideoOverHour }).front().empty(); }));
+    EXPECT_EQ(Texts({ w.m_pVideoTimerHour, w.m_pVideoTimerminute, w.m_pVideoTimersecond, w.m_pVideoTimerMillsecond }),
+              (std::vector<std::wstring> { L"00", L"00", L"00", L"0" }));
+    EXPECT_EQ(Texts({ w.m_pStartMusicHour, w.m_pStartMusicMinute, w.m_pStartMusicSecond, w.m_pStartMusicMillSecond }),
+              (std::vector<std::wstring> { L"00", L"00", L"00", L"0" }));
+    Click(L"returnMainWnd");
 }
 
 TEST_F(ClipSubPages, VolumeButtonsStayInRangeAndCarryTheirLabel)
@@ -957,9 +979,11 @@ TEST_F(ClipSubPages, ChangingTheVideoOnEachSubPageCarriesTheNewFilesFactsToRowRe
         SCOPED_TRACE(WideToUtf8(step.change));
         const Clip& to = *step.to;
         Click(EditButton(row, step.kind));
+        At(row, { 1, 1 })->SetVisible(true);  // the done mark of an earlier export of the row
         AnswerDialogsWith(to.path);
         Click(step.change);
         platform::headless::PumpMessages();
+        EXPECT_FALSE(At(row, { 1, 1 })->IsVisible()) << "the done mark was the old file's";
 
         const ClipRowFacts facts = ReadClipRow(row);
         EXPECT_EQ(facts.path, to.path);
@@ -1063,4 +1087,21 @@ TEST_F(ClipSubPages, AFileThatIsNoVideoLeavesEachSubPagesClipInPlace)
     ASSERT_TRUE(rows[0]);
     ExpectEveryChangeRefused(rows[0], AnsiToWide(note), L"抱歉！此文件可能为损坏文件！\nnote.mp4", clip);
     EXPECT_EQ(ReadClipRow(rows[0]).durationMs, L"1000");
+}
+// A start typed before the preview knows its length still moves the start marker: the clip's
+// probed length places it.
+TEST_F(ClipSubPages, ATypedMusicStartMovesItsMarker)
+{
+    const std::wstring clip = incoming::VideoWithSound("music marker.mp4", 10);
+    const std::vector<SkinUI::CControlUI*> rows = AddRows({ clip });
+    CMainWnd& w = *window;
+    Click(EditButton(rows[0], kClipMusic));
+    ASSERT_TRUE(incoming::PumpUntil([&] { return !Texts({ w.m_pVideoOverHour }).front().empty(); }));
+    ::UpdateWindow(w.GetHWND());
+    platform::headless::PumpMessages();
+    const int before = w.m_pMusicStart->GetPos().left;
+    w.m_pVideoTimersecond->SetText(L"03");
+    constexpr int kTimelineWidth = 795;  // the music timeline at 100 %
+    EXPECT_NEAR(w.m_pMusicStart->GetPos().left - before, kTimelineWidth * 3 / 10, 8) << "3 s of a 10 s clip";
+    Click(L"returnMainWnd");
 }

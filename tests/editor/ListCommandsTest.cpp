@@ -4,6 +4,7 @@
 
 #include <thread>
 
+#include "DialogTestSupport.h"
 #include "PageCommandsFixture.h"
 #include "editor/mainwnd/OutputName.h"
 
@@ -97,6 +98,50 @@ TEST(OutputName, TypedNamesStayInsideTheOutputFolder)
     };
     for (const auto& c : cases)
         EXPECT_EQ(SafeOutputName(c.typed, L"fallback"), c.safe) << WideToUtf8(c.typed);
+}
+
+// The GIF row's rename box as the user meets it: it takes the focus when it opens; Return or a click
+// elsewhere keeps the typed name and closes it; Escape brings the old name back.
+TEST_F(ListCommands, ARowRenameTakesTheFocusAndEndsOnReturnEscapeOrAClickElsewhere)
+{
+    OpenTab(window->m_ptabGIF, window->m_pVideoGif);
+    AddRows(CMainWnd::RowPage::Gif, window->m_pVideoGif, { ClipOf("rename me.mp4", "160x120", 1) });
+    SkinUI::CControlUI* row = Row(window->m_pVideoGif, 0);
+    SkinUI::CControlUI* name = GifName(row);
+    SkinUI::CControlUI* editor = RowChild(name->GetParent(), { 1 });
+    SkinUI::CControlUI* pencil = RowChild(name->GetParent(), { 2 });
+    const std::wstring before = name->GetText().GetData();
+    enum class End { Return, Escape, ClickElsewhere };
+    const struct { End end; const wchar_t* want; } cases[] = {
+        { End::Return, L"first" }, { End::Escape, L"first" }, { End::ClickElsewhere, L"second" },
+    };
+    const wchar_t* typed[] = { L"first", L"never", L"second" };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(i);
+        ClickControl(pencil);
+        hl::PumpMessages();
+        ASSERT_TRUE(editor->IsVisible());
+        EXPECT_EQ(window->GetPaintManager().GetFocus(), editor) << "the box opens with the keyboard focus";
+        hl::KeyDown(VK_CONTROL);
+        hl::PressKey('A');
+        hl::KeyUp(VK_CONTROL);
+        hl::CommitText(typed[i]);
+        hl::PumpMessages();
+        if (cases[i].end == End::ClickElsewhere) {
+            ClickControl(RowChild(row, { 2, 0, 0, 0 }));  // the row's title
+        } else {
+            const WPARAM key = cases[i].end == End::Return ? VK_RETURN : VK_ESCAPE;
+            MSG msg { ::GetFocus(), WM_KEYDOWN, key, 0, 0, {} };
+            if (!SkinUI::CPaintManagerUI::TranslateMessage(&msg))
+                hl::PressKey(static_cast<int>(key));
+        }
+        hl::PumpMessages();
+        EXPECT_FALSE(editor->IsVisible());
+        EXPECT_TRUE(name->IsVisible());
+        EXPECT_EQ(std::wstring(name->GetText().GetData()), cases[i].want);
+        EXPECT_TRUE(::IsWindow(window->GetHWND())) << "Escape ends the rename, not the program";
+    }
+    EXPECT_NE(before, L"first");
 }
 
 TEST_F(ListCommands, MovesKeepEveryRowAndRemovingTheLastBringsBackTheEmptyPage)

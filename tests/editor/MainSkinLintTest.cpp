@@ -112,7 +112,7 @@ bool InstallSkinArchive()
 // Whether the framework or the main window can make a control of that skin tag.
 bool TagIsBuilt(const std::string& tag)
 {
-    static const std::set<std::string> editorTags { "Player", "MyButton", "MyButtonEnd", "VerticalLayoutEx" };
+    static const std::set<std::string> editorTags { "Player", "MyButton", "MyButtonEnd", "VerticalLayoutEx", "ButtonExtUI" };
     if (editorTags.count(tag))
         return true;
     SkinUI::CControlUI* made = SkinUI::CControlFactory::GetInstance()->CreateControl(AnsiToWide("C" + tag + "UI").c_str());
@@ -155,12 +155,27 @@ TEST(MainSkinLint, EveryButtonRunsACommand)
         for (const TiXmlElement* child = element->FirstChildElement(); child; child = child->NextSiblingElement())
             pending.push_back(child);
         const char* name = element->Attribute("name");
-        if (std::string(element->Value()) != "Button" || !name || std::string(name) == "AccountBadge")
+        const std::string tag = element->Value();
+        if ((tag != "Button" && tag != "ButtonExtUI") || !name || std::string(name) == "AccountBadge")
             continue;
         ++buttons;
         EXPECT_TRUE(CMainWnd::HasClickCommand(platform::Utf8ToWide(name))) << name << " does nothing when clicked";
     }
     EXPECT_GT(buttons, 50) << "the skin was read";
+}
+
+// The start page's feature cards are the rising buttons, and the screenshot page has the row its
+// single and continuous switch shows and hides.
+TEST(MainSkinLint, FeatureCardsRiseAndTheScreenshotSwitchFindsItsRow)
+{
+    SkinTree skin;
+    ASSERT_TRUE(skin.Parsed());
+    for (const char* card : { "VideoCut", "VideoFenge", "VideoMerge", "Videogif", "videoAdd", "videoadjustment" })
+        EXPECT_EQ(SkinTree::TagOf(skin.Find(card)), "ButtonExtUI") << card;
+    const TiXmlElement* row = skin.Find("MyHor");
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(SkinTree::NameOf(SkinTree::Child(row, 1)), "startPicHour") << "the range row of a continuous series";
+    EXPECT_STREQ(row->Attribute("visible"), "false") << "single shots come first";
 }
 
 TEST(MainSkinLint, ChildOrdersTheCodeWalksHold)

@@ -9,6 +9,7 @@
 #include "ui/controls/SliderUI.h"
 #include "ui/core/ContainerUI.h"
 #include "ui/core/DPI.h"
+#include "ui/core/TabLayoutUI.h"
 
 namespace {
 
@@ -238,6 +239,15 @@ TEST_F(MainWndFieldsTest, KeysAndWheelStepTheFocusedFieldAndWalkTheCutGroups)
     ::SendMessage(w.GetHWND(), WM_KEYDOWN, VK_LEFT, 0);  // nothing left of the hours
     EXPECT_EQ(w.GetPaintManager().GetFocus(), w.m_pstartHour);
 
+    // The music range steps under the keys by its tenths, as under its spin buttons.
+    SkinUI::CControlUI* music[] = { w.m_pStartMusicHour, w.m_pStartMusicMinute, w.m_pStartMusicSecond, w.m_pStartMusicMillSecond };
+    const wchar_t* musicTexts[] = { L"00", L"00", L"09", L"9" };
+    SetGroup(music[0], music[1], music[2], music[3], musicTexts);
+    Reveal(w.m_pStartMusicMillSecond);
+    w.m_pStartMusicMillSecond->SetFocus();
+    ::SendMessage(w.GetHWND(), WM_KEYDOWN, VK_UP, 0);
+    EXPECT_EQ(Text(w.m_pStartMusicSecond) + L"." + Text(w.m_pStartMusicMillSecond), L"10.0");
+
     CropCanvasWidth = 600;
     CropCanvasHeight = 340;
     w.m_pXwidth->SetText(L"586");
@@ -288,6 +298,7 @@ TEST_F(MainWndFieldsTest, SuffixAndAdjustBoxesKeepTheirForm)
     struct Case { const wchar_t* field; const wchar_t* typed; const wchar_t* want; };
     const Case cases[] = {
         { L"ScreenTimeInterval", L"", L"s" }, { L"ScreenTimeInterval", L"10", L"10s" },
+        { L"ScreenTimeInterval", L"s2", L"2s" }, { L"ScreenTimeInterval", L"5s", L"5s" },
         { L"PicScaling", L"80%5", L"80%" }, { L"PicScaling", L"75", L"75%" }, { L"PicScaling", L"80%", L"80%" },
         { L"saturationRich", L"250", L"200" }, { L"brighRich", L"150", L"150" },
     };
@@ -400,4 +411,108 @@ TEST_F(MainWndFieldsTest, ACutRangeSetByTypingAndByDraggingReadsBackFromTheField
     ASSERT_FALSE(w.m_vecPlayRanges.empty());
     EXPECT_EQ(std::wstring(w.m_vecPlayRanges.back().start[2].GetData()), L"01");
     EXPECT_EQ(std::wstring(w.m_vecPlayRanges.back().end[3].GetData()), Text(w.m_pOVermillsecond));
+}
+
+// Real keys into a two-digit time field: the editing keys pass the window's key filter, and a full
+// field takes digits by overwriting.
+TEST_F(MainWndFieldsTest, TimeFieldsTakeTheUsualEditingKeys)
+{
+    namespace hl = platform::headless;
+    enum Step { Back, Delete, Home, End, SelectAll };
+    const struct {
+        const char* name;
+        std::vector<Step> keys;
+        const wchar_t* typed;
+        const wchar_t* want;
+    } cases[] = {
+        { "backspace then digits", { Back }, L"34", L"34" },
+        { "select all then digits", { SelectAll }, L"05", L"05" },
+        { "home, delete", { Home, Delete }, L"", L"2" },
+        { "end then a digit", { Home, End }, L"3", L"23" },
+        { "a letter stays out", { SelectAll }, L"a", L"12" },
+    };
+    CMainWnd& w = OpenCutPage(96, L"00:01:40", 100000);
+    SetCutEnd(L"00", L"01", L"40", L"000");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetCutStart(L"00", L"00", L"12", L"000");
+        w.m_pstartsecound->SetFocus();
+        Settle();
+        for (Step key : c.keys) {
+            if (key == SelectAll) {
+                hl::KeyDown(VK_CONTROL);
+                hl::PressKey('A');
+                hl::KeyUp(VK_CONTROL);
+            } else {
+                hl::PressKey(key == Back ? VK_BACK : key == Delete ? VK_DELETE : key == Home ? VK_HOME : VK_END);
+            }
+            hl::PumpMessages();
+        }
+        for (wchar_t ch : std::wstring(c.typed)) {
+            const int vk = ch >= L'0' && ch <= L'9' ? ch : 'A';
+            hl::KeyDown(vk, std::wstring(1, ch));
+            hl::KeyUp(vk);
+            hl::PumpMessages();
+        }
+        EXPECT_EQ(Text(w.m_pstartsecound), c.want);
+    }
+
+    SkinUI::CControlUI* interval = Find(L"ScreenTimeInterval");
+    Reveal(interval);
+    interval->SetFocus();
+    Settle();
+    hl::KeyDown(VK_CONTROL);
+    hl::PressKey('A');
+    hl::KeyUp(VK_CONTROL);
+    hl::PressKey(VK_BACK);
+    hl::PressKey('2');
+    hl::PumpMessages();
+    EXPECT_EQ(Text(interval), L"2s") << "the unit stays behind the typed digits";
+}
+
+// The skin's slider thumbs and combo arrows are pictures drawn for every scale: at 100 % and at
+// 150 % the thumb shows white over the bar and the chevron shows light at the combo's right end.
+TEST_F(MainWndFieldsTest, SliderThumbsAndComboArrowsAreDrawnAtEveryScale)
+{
+    namespace hl = platform::headless;
+    auto brightest = [](const std::vector<uint32_t>& pixels) {
+        int best = 0;
+        for (uint32_t p : pixels)
+            best = std::max(best, static_cast<int>(std::min({ (p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF })));
+        return best;
+    };
+    for (UINT dpi : { 96u, 144u }) {
+        SCOPED_TRACE(dpi);
+        CMainWnd& w = Open(dpi);
+        auto* slider = static_cast<SkinUI::CSliderUI*>(Find(L"brightSlider")->GetInterface(L"Slider"));
+        SkinUI::CControlUI* combo = Find(L"Speed");
+        ASSERT_NE(slider, nullptr);
+        ASSERT_NE(combo, nullptr);
+        SkinUI::CControlUI* page = slider;
+        while (page && page->GetParent() != w.m_ptab_Tran)
+            page = page->GetParent();
+        ASSERT_NE(page, nullptr);
+        static_cast<SkinUI::CTabLayoutUI*>(w.m_ptab_Tran->GetInterface(L"TabLayout"))->SelectItem(page);
+        w.m_pOptimization->SetVisible(false);  // the page with a file loaded
+        Reveal(slider);
+        Reveal(combo);
+        Settle();
+        RECT frame {};
+        ::GetWindowRect(w.GetHWND(), &frame);
+        const RECT thumb = slider->GetThumbRect();
+        const int cx = frame.left + (thumb.left + thumb.right) / 2, cy = frame.top + (thumb.top + thumb.bottom) / 2;
+        EXPECT_GT(brightest(hl::Capture({ cx - 1, cy - 1, cx + 1, cy + 1 })), 230) << "the thumb's white disc";
+
+        const double s = dpi / 96.0;
+        const RECT pos = combo->GetPos();
+        const int middle = frame.top + (pos.top + pos.bottom) / 2;
+        const RECT arrow { frame.left + pos.right - static_cast<int>(14 * s), middle - static_cast<int>(4 * s),
+                           frame.left + pos.right - static_cast<int>(6 * s), middle + static_cast<int>(4 * s) };
+        EXPECT_GT(brightest(hl::Capture(arrow)), 110) << "the drop-down chevron";
+        ::DestroyWindow(w.GetHWND());
+        hl::PumpMessages();
+        w.WaitForWorkers(5000);
+        delete m_window;
+        m_window = nullptr;
+    }
 }

@@ -227,13 +227,14 @@ TEST_F(MainWndTest, OutputFolderComesFromTheLastChildOfTheSettingsFile)
     }
 }
 
-TEST_F(MainWndTest, KeysReachTimeFieldsOnlyAsDigitsAndArrows)
+TEST_F(MainWndTest, KeysReachTimeFieldsOnlyAsDigitsArrowsAndEditingKeys)
 {
     CMainWnd& main = Open();
     struct Case { UINT message; WPARAM key; bool passes; };
     const Case cases[] = {
         { WM_KEYDOWN, '7', true }, { WM_KEYDOWN, VK_LEFT, true }, { WM_KEYDOWN, VK_BACK, true },
-        { WM_KEYDOWN, 'A', false }, { WM_KEYDOWN, VK_DELETE, false }, { WM_CHAR, L'5', true }, { WM_CHAR, L'a', false },
+        { WM_KEYDOWN, 'A', false }, { WM_KEYDOWN, VK_DELETE, true }, { WM_KEYDOWN, VK_HOME, true },
+        { WM_KEYDOWN, VK_END, true }, { WM_KEYDOWN, VK_F5, false }, { WM_CHAR, L'5', true }, { WM_CHAR, L'a', false },
     };
     struct Filter : SkinUI::IMessageFilterUI {
         std::vector<std::pair<UINT, WPARAM>> seen;

@@ -61,6 +61,11 @@ TEST_F(PlayerEvents, EndOfMediaReopensTheSelectedPagesPreview)
     // The end clears the player; the reopen makes it play the file again from the start.
     EXPECT_TRUE(incoming::PumpUntil([&] { return CutPlayer().Player().IsValid() && w.m_bPlayerReady == 1; }));
 
+    // The label and the bar start again with the picture, not where the last position left them.
+    w.m_pshowtime->SetText(L"00:00:09/00:00:01");
+    ::SendMessage(w.GetHWND(), CPlayerUI::kMsgEndReached, reinterpret_cast<WPARAM>(&CutPlayer().Player()), 0);
+    EXPECT_EQ(std::wstring(w.m_pshowtime->GetText().GetData()), L"00:00:00/00:00:01");
+
     // A burst of ends while one reopen runs: one reopen at a time, and the player ends up playing.
     for (int i = 0; i < 10; ++i)
         ::SendMessage(w.GetHWND(), CPlayerUI::kMsgEndReached, reinterpret_cast<WPARAM>(&CutPlayer().Player()), 0);

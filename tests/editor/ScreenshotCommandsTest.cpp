@@ -109,7 +109,9 @@ TEST_F(ScreenshotCommands, AStripFillsTheListAndItsPicturesAreExported)
     const std::wstring clip = incoming::VideoWithSound("strip.mp4", 3);
     ASSERT_FALSE(clip.empty());
     Source(clip, L"320", L"240");
+    EXPECT_FALSE(Find(L"MyHor")->IsVisible()) << "single shots need no range";
     incoming::Select(Find(L"Succseeion"));
+    EXPECT_TRUE(Find(L"MyHor")->IsVisible()) << "a series shows its range";
     SetFields({ L"ScreenTimeInterval" }, { L"1s" });
 
     // An empty range adds nothing and leaves the export off.

@@ -2,6 +2,7 @@
 // rows as the export reads them, and a real split of a real clip probed afterwards.
 #include <gtest/gtest.h>
 
+#include "DialogTestSupport.h"
 #include "PageCommandsFixture.h"
 #include "editor/mainwnd/BoundPageView.h"
 #include "editor/mainwnd/ControlAccess.h"
@@ -124,6 +125,41 @@ TEST_F(SplitCommands, SpinButtonsCarryBorrowAndStopAtTheirBounds)
         Click(c.button);
         EXPECT_EQ(std::wstring(w.m_pstartSegmen->GetText().GetData()), c.after) << WideToUtf8(c.before);
     }
+}
+
+// A field clicked by the user steps under the arrow keys and the wheel by its own unit, as under the
+// spin buttons, which also step that field.
+TEST_F(SplitCommands, ArrowKeysWheelAndSpinsStepTheClickedField)
+{
+    CMainWnd& w = *window;
+    const auto point = { w.m_pstartSegmenHour, w.m_pstartSegmenminute, w.m_pstartSegmensecond, w.m_pstartSegmenMillsecond };
+    const auto interval = { w.m_pstartAverageHour, w.m_pstartAverageminute, w.m_pstartAveragesecond, w.m_pstartAverageMillsecond };
+    w.m_nSplitDuration = 3600 * 1000;
+    ::UpdateWindow(w.GetHWND());
+    hl::PumpMessages();
+    SetGroup(point, { L"00", L"00", L"58", L"50" });
+    SetGroup(interval, { L"00", L"00", L"05", L"00" });
+    const POINT seconds = ControlCentre(w.m_pstartSegmensecond);
+    hl::Click(seconds.x, seconds.y);
+    hl::PumpMessages();
+    ASSERT_EQ(w.GetPaintManager().GetFocus(), w.m_pstartSegmensecond);
+    hl::PressKey(VK_UP);
+    hl::PumpMessages();
+    EXPECT_EQ(Group(point), L"00 00 59 50");
+    hl::PressKey(VK_UP);
+    hl::PumpMessages();
+    EXPECT_EQ(Group(point), L"00 01 00 50") << "the seconds carry into the minutes";
+    ::SendMessage(w.GetHWND(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-120)), 0);
+    EXPECT_EQ(Group(point), L"00 00 59 50");
+    Click(L"startDownTime");
+    EXPECT_EQ(Group(point), L"00 00 58 50") << "the spin steps the clicked field, not the hundredths";
+
+    const POINT average = ControlCentre(w.m_pstartAveragesecond);
+    hl::Click(average.x, average.y);
+    hl::PressKey(VK_DOWN);
+    hl::PumpMessages();
+    EXPECT_EQ(Group(interval), L"00 00 04 00");
+    EXPECT_EQ(Group(point), L"00 00 58 50");
 }
 
 TEST_F(SplitCommands, RowsCarryTheirTasksAndTheExportFollowsTheList)

@@ -142,6 +142,41 @@ TEST_F(SubtitleWndTest, RenameChangesTheItemAtOnceAndTheLabelWhenTheEditEnds)
     });
 }
 
+// The pencil's edit opens with the keyboard focus and its text selected; Return or a click elsewhere
+// keeps the typed text, Escape puts the old text back on the label, the record and the item.
+TEST_F(SubtitleWndTest, RenameTakesTheFocusAndEndsOnReturnEscapeOrAClickElsewhere)
+{
+    enum class End { Return, Escape, ClickElsewhere };
+    const struct { End end; const wchar_t* typed; const wchar_t* want; } cases[] = {
+        { End::Return, L"回车", L"回车" }, { End::Escape, L"作废", L"回车" }, { End::ClickElsewhere, L"点开", L"点开" },
+    };
+    Run([&](CSubtitleWnd& window, SkinUI::CListUI* list) {
+        SkinUI::CControlUI* label = Part(list, 2, 0, L"FileName");
+        SkinUI::CControlUI* edit = Part(list, 2, 0, L"changefilename");
+        for (const auto& c : cases) {
+            SCOPED_TRACE(static_cast<int>(c.end));
+            ClickControl(Part(list, 2, 0, L"changeName"));
+            hl::PumpMessages();
+            ASSERT_TRUE(edit->IsVisible());
+            EXPECT_EQ(window.GetPaintManager().GetFocus(), edit);
+            hl::CommitText(c.typed);  // replaces the selected old text
+            hl::PumpMessages();
+            EXPECT_EQ(m_main->m_vecTextItems[2].text, c.typed);
+            if (c.end == End::ClickElsewhere) {
+                ClickControl(Part(list, 0, 1));
+            } else {
+                MSG msg { window.GetHWND(), WM_KEYDOWN, static_cast<WPARAM>(c.end == End::Return ? VK_RETURN : VK_ESCAPE), 0, 0, {} };
+                SkinUI::CPaintManagerUI::TranslateMessage(&msg);  // as the modal loop hands keys to the window first
+            }
+            hl::PumpMessages();
+            EXPECT_FALSE(edit->IsVisible());
+            EXPECT_EQ(Text(label), c.want);
+            EXPECT_EQ(m_main->m_vecTextItems[2].text, c.want);
+            EXPECT_EQ(std::wstring(m_layer.FindItem(L"Index1003")->GetItemText().GetData()), c.want);
+        }
+    });
+}
+
 TEST_F(SubtitleWndTest, DeletingLeavesNoPointerToTheDeletedItem)
 {
     Run([&](CSubtitleWnd&, SkinUI::CListUI* list) {
@@ -170,5 +205,24 @@ TEST_F(SubtitleWndTest, DeletingLeavesNoPointerToTheDeletedItem)
         EXPECT_EQ(m_layer.FindItem(L"Index1002"), nullptr);
         EXPECT_TRUE(m_main->m_vecTextItems.empty());
         EXPECT_FALSE(m_exportButton.IsEnabled()) << "nothing left to export";
+    });
+}
+// However long the text, its label ends in an ellipsis and the rename pencil stays whole in the
+// text column beside it.
+TEST_F(SubtitleWndTest, TheRenamePencilStaysInsideTheTextColumn)
+{
+    m_main->m_vecTextItems[0].text = L"Hello subtitle ON";
+    Run([&](CSubtitleWnd& window, SkinUI::CListUI* list) {
+        ::UpdateWindow(window.GetHWND());
+        hl::PumpMessages();
+        for (int row = 0; row < list->GetCount(); ++row) {
+            SCOPED_TRACE(row);
+            const RECT cell = Part(list, row, 0, L"FileName")->GetParent()->GetPos();
+            const RECT label = Part(list, row, 0, L"FileName")->GetPos();
+            const RECT pencil = Part(list, row, 0, L"changeName")->GetPos();
+            EXPECT_LE(label.right, pencil.left);
+            EXPECT_GE(pencil.left, cell.left);
+            EXPECT_LE(pencil.right, cell.right);
+        }
     });
 }

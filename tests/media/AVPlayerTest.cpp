@@ -4,6 +4,7 @@
 
 #include "MediaTestSupport.h"
 #include "media/AVPlayer.h"
+#include "media/PlayerLog.h"
 #include "media/PlayerOutputWindow.h"
 #include "media/PlayerUI.h"
 #include "platform/WinUser.h"
@@ -12,7 +13,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
 #include <memory>
 #include <thread>
@@ -261,6 +264,76 @@ TEST_F(PlayerTest, FilesThatCannotPlayFailCleanlyWithoutEvents)
     EXPECT_TRUE(g_messages.empty()) << g_messages.size() << " messages, the first " << g_messages.front().message;
     EXPECT_FALSE(player.IsPlaybackActive());
     EXPECT_EQ(player.PlaybackTimeMs(), 0);
+}
+
+// Standard output or error taken into a file while the object lives, then given back.
+class CapturedStream {
+public:
+    CapturedStream(int fd, const std::string& path) : m_fd(fd), m_path(path)
+    {
+        std::fflush(nullptr);
+        m_saved = ::dup(fd);
+        const int file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ::dup2(file, fd);
+        ::close(file);
+    }
+    ~CapturedStream() { Release(); }
+    std::string Release()
+    {
+        if (m_saved >= 0) {
+            std::fflush(nullptr);
+            ::dup2(m_saved, m_fd);
+            ::close(m_saved);
+            m_saved = -1;
+        }
+        std::ifstream in(m_path);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+private:
+    int m_fd;
+    std::string m_path;
+    int m_saved { -1 };
+};
+
+size_t Occurrences(const std::string& text, const std::string& line)
+{
+    size_t count = 0;
+    for (size_t at = text.find(line); at != std::string::npos; at = text.find(line, at + 1))
+        ++count;
+    return count;
+}
+
+// The libraries' messages while files open and play go to standard error, each line once, and
+// never to standard output.
+TEST_F(PlayerTest, LibraryMessagesReachStandardErrorOnceAndNeverStandardOutput)
+{
+    const std::string note = mediatest::Folder() + "log note.mp4";
+    std::ofstream(note) << "this is a note, not a video\n";
+    CapturedStream out(STDOUT_FILENO, mediatest::Folder() + "player-stdout.txt");
+    CapturedStream err(STDERR_FILENO, mediatest::Folder() + "player-stderr.txt");
+    for (int i = 0; i < 3; ++i) {
+        CAVPlayer& player = AddPlayer().Player();
+        player.OpenAndPlay(note, 0, "--no-audio", "");
+        PumpUntil([] { return false; }, 500);
+    }
+    CAVPlayer& playing = AddPlayer().Player();
+    ASSERT_TRUE(playing.OpenAndPlay(ColourClip(), 0, "--no-audio", ""));
+    PumpUntil([&] { return Played(playing); }, kLibVlcMs);
+    const std::string written = out.Release(), reported = err.Release();
+    EXPECT_EQ(written, "") << "standard output";
+    // Once per process: an earlier test may have written it already.
+    EXPECT_LE(Occurrences(reported, "moov atom not found"), 1u) << reported;
+}
+
+TEST(PlayerLog, EachLineIsWrittenOnce)
+{
+    CapturedStream err(STDERR_FILENO, mediatest::Folder() + "log-once.txt");
+    EXPECT_TRUE(player_log::WriteOnce("libVLC", "a unique warning 1"));
+    EXPECT_FALSE(player_log::WriteOnce("libVLC", "a unique warning 1"));
+    EXPECT_TRUE(player_log::WriteOnce("FFmpeg", "a unique warning 1")) << "another library's line";
+    EXPECT_FALSE(player_log::WriteOnce("libVLC", ""));
+    EXPECT_EQ(err.Release(), "libVLC: a unique warning 1\nFFmpeg: a unique warning 1\n");
 }
 
 TEST_F(PlayerTest, DestroyedPlayerIsNoLongerAliveAndGetsNoEvents)

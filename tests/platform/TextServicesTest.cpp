@@ -378,10 +378,13 @@ TEST(TextServices, LimitReadOnlyAndSingleLineRefuseTheRightInput)
     limited.maxLength = 5;
     limited.Make();
     limited.Type(L"abcdefg");
-    EXPECT_EQ(limited.Text(), L"abcde");
+    EXPECT_EQ(limited.Text(), L"cdefg");  // typing rolls a full field on, never past the limit
     limited.Send(EM_SETSEL, 0, 2);
     limited.Send(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"1234"));
-    EXPECT_EQ(limited.Text(), L"12cde");  // only the room the selection made
+    EXPECT_EQ(limited.Text(), L"12efg");  // a program's text gets only the room the selection made
+    limited.Send(EM_SETSEL, 1, 1);
+    limited.Type(L"x");
+    EXPECT_EQ(limited.Text(), L"1xefg");  // inside a full field typing overwrites
 
     TestHost readOnly({ 0, 0, 300, 60 }, ES_MULTILINE | ES_READONLY);
     readOnly.Make();

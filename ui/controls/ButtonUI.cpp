@@ -343,6 +343,12 @@ void CButtonUI::PaintStatusImage(HDC hDC)
         DrawImage(hDC, m_sNormalImage.GetData());
 }
 
+void CButtonUI::PaintBorder(HDC hDC)
+{
+    CControlUI::PaintBorder(hDC);
+    PaintFocusMark(hDC);
+}
+
 void CButtonUI::PaintForeImage(HDC hDC)
 {
     const bool hotOnly = (m_uButtonState & ButtonStateHot) != 0 && (m_uButtonState & ButtonStatePushed) == 0;

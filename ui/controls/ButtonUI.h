@@ -34,6 +34,7 @@ public:
     void SetAttribute(const wchar_t* pstrName, const wchar_t* pstrValue) override;
     void PaintBkColor(HDC hDC) override;
     void PaintStatusImage(HDC hDC) override;
+    void PaintBorder(HDC hDC) override;
     void PaintForeImage(HDC hDC) override;
     void PaintText(HDC hDC) override;
 

@@ -302,6 +302,9 @@ protected:
     HINSTANCE m_instance { nullptr };
     CStdStringPtrMap m_mCustomAttrHash;
 
+    // A thin ring inside the edge while the keyboard gave this control the focus.
+    void PaintFocusMark(HDC hDC);
+
 private:
     void PaintBorderLines(HDC hDC);
     bool OnEditRightButtonUp();

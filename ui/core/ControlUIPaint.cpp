@@ -264,6 +264,20 @@ void CControlUI::PaintBorder(HDC hDC)
     PaintGuideLines(hDC);
 }
 
+// A control the keyboard moved the focus to shows a thin ring just inside its edge, so Tab never
+// leaves the user guessing; a click gives the focus without the ring.
+void CControlUI::PaintFocusMark(HDC hDC)
+{
+    constexpr DWORD kFocusMarkColour = 0xFF4C8DF6;
+    if (m_pManager == nullptr || !m_pManager->IsFocusFromKeyboard() || !IsFocused())
+        return;
+    const int inset = ScaleValue(1);
+    const RECT ring { m_rcItem.left + inset, m_rcItem.top + inset, m_rcItem.right - inset, m_rcItem.bottom - inset };
+    if (IsEmptyArea(ring))
+        return;
+    CRenderEngine::DrawRect(hDC, ring, std::max(1, ScaleValue(1)), kFocusMarkColour);
+}
+
 void CControlUI::PaintBorderLines(HDC hDC)
 {
     if (m_dwBorderColor == 0 && m_dwFocusBorderColor == 0)

@@ -269,6 +269,7 @@ bool CPaintManagerUI::PreMessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam,
         if (m_pFocus && m_pFocus->IsVisible() && m_pFocus->IsEnabled() &&
             ((ClassContains(m_pFocus, L"RichEditUI") && m_pFocus->IsWantTab()) || ClassContains(m_pFocus, L"WkeWebkitUI")))
             return false;
+        m_bFocusFromKeyboard = true;
         SetNextTabControl(::GetKeyState(VK_SHIFT) >= 0);
         return true;
     }
@@ -424,6 +425,7 @@ bool CPaintManagerUI::HandleMouseMessage(UINT uMsg, WPARAM wParam, LPARAM lParam
     case WM_LBUTTONDBLCLK:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
+        m_bFocusFromKeyboard = false;
         OnButtonPress(uMsg, wParam, lParam);
         return false;
     case WM_LBUTTONUP:

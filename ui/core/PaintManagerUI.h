@@ -95,6 +95,8 @@ public:
 
     // ---- Focus and capture ----
     CControlUI* GetFocus() const { return m_pFocus; }
+    // True while the focus was last moved by Tab rather than by a click: focus marks show then.
+    bool IsFocusFromKeyboard() const { return m_bFocusFromKeyboard; }
     void SetFocus(CControlUI* pControl);
     void SetFocusNeeded(CControlUI* pControl);
     bool SetNextTabControl(bool bForward = true);
@@ -397,6 +399,7 @@ private:
     bool m_bFirstLayout { true };
     bool m_bUpdateNeeded { false };
     bool m_bFocusNeeded { false };
+    bool m_bFocusFromKeyboard { false };
     BYTE m_nOpacity { 255 };
     bool m_bLayered { false };
     RECT m_rcLayeredInset {};

@@ -272,3 +272,31 @@ TEST_F(ControlTest, FadeButtonCrossFadesBetweenNormalAndHot)
         EXPECT_EQ(canvas.Pixel(c.x, c.y), kRed);
     }
 }
+
+// Tab shows which button or option holds the focus with a ring just inside its edge; a click gives
+// the focus without one.
+TEST_F(ControlTest, KeyboardFocusShowsARingAndAClickDoesNot)
+{
+    SkinHost host(Skin(L"<Button name=\"first\" height=\"40\"/><Option name=\"second\" height=\"40\"/>"
+                       L"<CheckBox name=\"third\" height=\"40\"/><Control/>"));
+    ASSERT_TRUE(host.Open(300, 200));
+    auto ringShows = [&](const wchar_t* name) {
+        const RECT rc = host.Find(name)->GetPos();
+        return Rgb(hl::PixelAt(rc.left + 1, (rc.top + rc.bottom) / 2)) != 0u;
+    };
+    auto tab = [&] {
+        MSG msg { host.GetHWND(), WM_KEYDOWN, VK_TAB, 0, 0, {} };
+        EXPECT_TRUE(CPaintManagerUI::TranslateMessage(&msg));
+        SkinHost::Settle();
+    };
+    host.GetPaintManager().SetFocus(host.Find(L"third"));  // Tab goes round to the first
+    for (const wchar_t* name : { L"first", L"second", L"third" }) {
+        tab();
+        ASSERT_EQ(host.GetPaintManager().GetFocus(), host.Find(name));
+        EXPECT_TRUE(ringShows(name)) << "focused by Tab";
+    }
+    EXPECT_FALSE(ringShows(L"first")) << "only the focused control";
+    host.Click(L"first");
+    ASSERT_EQ(host.GetPaintManager().GetFocus(), host.Find(L"first"));
+    EXPECT_FALSE(ringShows(L"first")) << "focused by a click";
+}

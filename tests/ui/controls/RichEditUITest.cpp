@@ -161,11 +161,11 @@ TEST_F(RichEditTest, LimitReadOnlyPasswordAndTheKeptEventMask)
                      + Edit(L"password=\"true\"", L"pw"));
     auto* edit = host->Find<CRichEditUI>(L"edit");
     Type(L"abcdef");
-    EXPECT_EQ(edit->GetText(), L"abc");
+    EXPECT_EQ(edit->GetText(), L"def");  // never past the limit: the full field rolls on
     EXPECT_TRUE(edit->SetDropAcceptFile(false) == false);  // the mask held ENM_CHANGE before
     host->log.clear();
     Press(VK_BACK);
-    EXPECT_EQ(edit->GetText(), L"ab");
+    EXPECT_EQ(edit->GetText(), L"de");
     EXPECT_EQ(Count(host->log, L"textchanged:edit"), 1);  // still raised after changing the drop bits
     EXPECT_TRUE(edit->GetEventMask() & ENM_CHANGE);
 
@@ -206,6 +206,42 @@ TEST_F(RichEditTest, ReturnAndCtrlReturnFollowTheWantFlags)
         }
         EXPECT_EQ(Count(host->log, L"return:edit"), c.notifies ? 1 : 0);
         EXPECT_EQ(edit->GetText(), c.notifies ? L"ab" : L"ab\r");  // the caret was after the set text
+    }
+}
+
+// A two-character field as the time editors use it: the editing keys act, and typing into the full
+// field overwrites, so a new value can always be typed.
+TEST_F(RichEditTest, AFullFieldTakesEditingKeysAndTypingOverwrites)
+{
+    enum Step { Back, Delete, Home, End, SelectAll };
+    const struct {
+        const char* name;
+        std::vector<Step> keys;
+        const wchar_t* typed;
+        const wchar_t* want;
+    } cases[] = {
+        { "backspace then digits", { Back }, L"34", L"34" },  // "5" + "3", then the full field rolls on
+        { "select all then digits", { SelectAll }, L"12", L"12" },
+        { "home then digits overwrite", { Home }, L"7", L"78" },
+        { "home, delete", { Home, Delete }, L"", L"8" },
+        { "end then a digit rolls the field", { Home, End }, L"4", L"84" },
+        { "typing at the end of a full field", {}, L"96", L"96" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto host = Open(Edit(L"maxchar=\"2\""));
+        auto* edit = host->Find<CRichEditUI>(L"edit");
+        edit->SetText(L"58");
+        for (Step key : c.keys) {
+            if (key == SelectAll) {
+                Held ctrl(VK_CONTROL);
+                Press('A');
+                continue;
+            }
+            Press(key == Back ? VK_BACK : key == Delete ? VK_DELETE : key == Home ? VK_HOME : VK_END);
+        }
+        Type(c.typed);
+        EXPECT_EQ(edit->GetText(), c.want);
     }
 }
 
