@@ -182,7 +182,7 @@ void CChildWnd::FitTextItemToAngle()
     if (m_pTextItem == nullptr || IsUprightAngle(angle))
         return;
     const Gdiplus::RectF box = m_pTextItem->MeasureWatermarkText();
-    const int e = RaisedToEven(static_cast<int>(static_cast<int>(box.Width / 2 * SinOfTilt(angle)) + WatermarkSettings.size * 1.5));
+    const int e = TiltedTextHalfHeight(box.Width, angle, WatermarkSettings.size);
     const RECT rc = m_pTextItem->GetPos();
     const int cy = rc.top + (rc.bottom - rc.top) / 2;
     m_pTextItem->SetPos({ rc.left, cy - e, rc.right, cy + e });

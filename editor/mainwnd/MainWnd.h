@@ -298,6 +298,7 @@ public:
     void RestoreWatermark(const ClipRecord& record);
     void ResetTextWatermarkControls();
     void ResetPictureWatermarkControls();
+    void PlacePictureInSelectedCell(const RECT& from);
     void ChooseWatermarkColour();
     void LargerWatermarkText();
     void ChooseWatermarkPicture();
@@ -308,6 +309,10 @@ public:
     void LargerSubtitleText();
     void OpenSubtitlePalette(SkinUI::CControlUI* button);
     void StepSubtitleTime(bool start, bool up);
+    // Where the end would fall before the start, the time that was not changed last follows the
+    // one that was, so the fields always show the times an item gets.
+    void SettleSubtitleOrder(bool startWins);
+    void OnSubtitleTimeLeft(SkinUI::CControlUI* field);
     void ChangeSubtitleVideo();
     void TakeSubtitleFile();
     void SaveSubtitlePage();
@@ -664,6 +669,7 @@ public:
     SkinUI::CControlUI* m_pMusicPlaceEndFocus { nullptr };
     SkinUI::CControlUI* m_pSubtitleStartFocus { nullptr };
     SkinUI::CControlUI* m_pSubtitleEndFocus { nullptr };
+    bool m_bSubtitleStartLast { true };  // the subtitle time the user changed last
     SkinUI::CControlUI* m_pColorTarget { nullptr };    // the swatch that opened the colour window
     SkinUI::CControlUI* m_pEditedClipRow { nullptr };  // the clip row whose sub-page is open
     struct MusicPlacement {

@@ -93,12 +93,6 @@ std::wstring ClockText(long long seconds)
     return AnsiToWide(buffer);
 }
 
-std::wstring GroupText(const TimeGroup& g)
-{
-    return FormatWide(L"%s:%s:%s.%s", TextOf(g.hours).c_str(), TextOf(g.minutes).c_str(), TextOf(g.seconds).c_str(),
-                      TextOf(g.fraction).c_str());
-}
-
 // The split point moves the split preview, its slider, progress, label and marker. Its fraction
 // holds hundredths, as everything else on the split page reads and writes it.
 void SplitPointChanged(CMainWnd& w)
@@ -316,6 +310,7 @@ void OtherFieldChanged(CMainWnd& w, SkinUI::CControlUI* sender)
         if (CChildWnd* overlay = w.WatermarkOverlay()) {
             WatermarkRecenterFlag = 1;
             overlay->InvalidateTextItem();
+            overlay->FitTextItemToAngle();
             overlay->ShowTextItem(!sender->GetText().IsEmpty());
         }
     } else if (sender == w.m_psubtitleText) {
@@ -380,9 +375,9 @@ void CMainWnd::OnTextChanged(SkinUI::TNotifyUI& msg)
             const float seconds = static_cast<float>(GroupTime(g, Fraction::Tenths)) / 1000.0f;
             if (selected.record) {
                 (start ? selected.record->startSeconds : selected.record->endSeconds) = seconds;
-                (start ? selected.record->startText : selected.record->endText) = GroupText(g);
+                (start ? selected.record->startText : selected.record->endText) = TimeGroupText(g);
             } else {
-                (start ? m_textItem.startText : m_textItem.endText) = GroupText(g);
+                (start ? m_textItem.startText : m_textItem.endText) = TimeGroupText(g);
             }
             return;
         }
@@ -390,9 +385,13 @@ void CMainWnd::OnTextChanged(SkinUI::TNotifyUI& msg)
         const TimeGroup& e = range.end;
         const long long startTime = GroupTime(s, range.fraction), endTime = GroupTime(e, range.fraction);
         const bool defaultItemFollows = range.page == Page::Subtitle && FindSelectedTextItem(*this).record == nullptr;
+        // A subtitle time keeps what is typed, keystroke by keystroke: the other time follows it
+        // once the field is left (SettleSubtitleOrder), so a start then an end can be typed in
+        // either order.
+        const bool subtitle = range.page == Page::Subtitle;
         if (start) {
             const bool needsFile = range.page == Page::Cut || range.page == Page::Music;
-            if (endTime < startTime && (!needsFile || m_bCutLoaded)) {
+            if (endTime < startTime && !subtitle && (!needsFile || m_bCutLoaded)) {
                 Put(s.hours, TextOf(e.hours));
                 Put(s.minutes, TextOf(e.minutes));
                 Put(s.seconds, TextOf(e.seconds));
@@ -402,14 +401,14 @@ void CMainWnd::OnTextChanged(SkinUI::TNotifyUI& msg)
                     place(endTime, 0, true);
                 return;
             }
-            if (sender == s.hours && NumberOf(sender) > NumberOf(e.hours))
+            if (sender == s.hours && !subtitle && NumberOf(sender) > NumberOf(e.hours))
                 Put(sender, TextOf(e.hours));
             else if ((sender == s.minutes || sender == s.seconds) && NumberOf(sender) > 60)
                 Put(sender, L"59");
             if (*sync)
                 place(startTime, 0, true);
             if (defaultItemFollows)
-                m_textItem.startText = GroupText(s);
+                m_textItem.startText = TimeGroupText(s);
             return;
         }
         const std::wstring durationText = range.page == Page::Cut    ? m_strCutDuration.GetData()
@@ -419,8 +418,16 @@ void CMainWnd::OnTextChanged(SkinUI::TNotifyUI& msg)
         if (range.page == Page::Cut && parts.size() != 3)
             return;
         if (startTime > endTime) {
-            if (range.page != Page::Screen && *sync)
-                place(startTime, static_cast<int>(startTime), false);
+            if (range.page == Page::Screen || !*sync)
+                return;
+            // The end marker goes to the start: on the cut page the end fields say so at once.
+            if (range.page == Page::Cut) {
+                Put(e.hours, TextOf(s.hours));
+                Put(e.minutes, TextOf(s.minutes));
+                Put(e.seconds, TextOf(s.seconds));
+                Put(e.fraction, TextOf(s.fraction));
+            }
+            place(startTime, static_cast<int>(startTime), false);
             return;
         }
         if (parts.size() != 3)
@@ -451,7 +458,7 @@ void CMainWnd::OnTextChanged(SkinUI::TNotifyUI& msg)
         if (*sync)
             place(endTime, 0, false);
         if (defaultItemFollows)
-            m_textItem.endText = GroupText(e);
+            m_textItem.endText = TimeGroupText(e);
         return;
     }
     OtherFieldChanged(*this, sender);
@@ -481,8 +488,17 @@ void CMainWnd::OnFieldFocus(SkinUI::TNotifyUI& msg)
                 this->*g.member = sender;
 }
 
+void CMainWnd::OnSubtitleTimeLeft(SkinUI::CControlUI* field)
+{
+    const TimeGroup start { m_psubtitleTimerHour, m_psubtitleTimerminute, m_psubtitleTimersecond, m_psubtitleTimerMillsecond };
+    const TimeGroup end { m_psubtitleOverHour, m_psubtitleOverminute, m_psubtitleOversecond, m_psubtitleOverMillsecond };
+    if (start.Holds(field) || end.Holds(field))
+        SettleSubtitleOrder(start.Holds(field));
+}
+
 void CMainWnd::OnFieldKillFocus(SkinUI::TNotifyUI& msg)
 {
+    OnSubtitleTimeLeft(msg.pSender);
     if (msg.pSender->GetName() != L"EditName")
         return;
     if (SkinUI::CControlUI* label = ChildAt(msg.pSender->GetParent(), 0)) {
@@ -526,6 +542,11 @@ void CMainWnd::OnItemSelect(SkinUI::TNotifyUI& msg)
             WatermarkSettings.font = sender->GetText();
         WatermarkRefitFlag = 1;
         ScheduleRefitFlagClear();
+        if (CChildWnd* overlay = WatermarkOverlay()) {
+            overlay->InvalidateTextItem();
+            if (sender == m_pwaterFontSize)
+                overlay->FitTextItemToAngle();
+        }
     } else if (sender == m_pSubtitleFont || sender == m_pSubtitleFontSize) {
         SelectedTextItem selected = FindSelectedTextItem(*this);
         if (selected.layer == nullptr || selected.layer->m_pCurrentItem == nullptr)

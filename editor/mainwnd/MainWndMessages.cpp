@@ -312,7 +312,8 @@ LRESULT CMainWnd::OnTimer(UINT_PTR id)
 {
     switch (id) {
     case kTimerRecentre:
-        WatermarkRecenterFlag = 1;
+        PictureRecenterFlag = 1;  // the size slider scales about the picture's centre as it is now
+        ::KillTimer(m_hWnd, kTimerRecentre);
         break;
     case kTimerShotHours:
         for (SkinUI::CControlUI* edit : { m_pstartPicHour, m_pOVerPictHour })
