@@ -313,6 +313,8 @@ public:
     // one that was, so the fields always show the times an item gets.
     void SettleSubtitleOrder(bool startWins);
     void OnSubtitleTimeLeft(SkinUI::CControlUI* field);
+    // A cut end before the start shows the start, where its marker then stands.
+    void SettleCutEnd();
     void ChangeSubtitleVideo();
     void TakeSubtitleFile();
     void SaveSubtitlePage();
@@ -702,6 +704,7 @@ private:
     bool KeyPassesFilter(WPARAM key) const;
     bool CharPassesFilter(WPARAM ch) const;
     bool FreeTextEditHasFocus() const;
+    void NoteCropTyping();
     bool OnDpiChanged(WPARAM wParam, LPARAM lParam);
     void RequestAvatar(const std::wstring& file);
     // A function of the HTTP helper library, which the first call loads and initialises: it brings

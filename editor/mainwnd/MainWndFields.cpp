@@ -173,28 +173,15 @@ void CoverTimeChanged(CMainWnd& w)
     SetBarValue(w.m_pSoundTrackSlider, player->PositionPermille());
 }
 
-// The crop frame lies over the picture inside the cut preview; the picture's place follows its shape.
+// The crop frame lies over the picture, which the crop mask window covers exactly (the relayout
+// puts it there): the fields' rectangle is measured from the mask's corner, as the frame's own
+// moves write the fields from it.
 void PlaceCropFrame(CMainWnd& w, int x, int y, int width, int height)
 {
-    if (w.m_hConceal == nullptr || w.m_pVideoCutPlayer == nullptr)
+    RECT picture {};
+    if (w.m_hConceal == nullptr || w.m_hCover == nullptr || !::GetWindowRect(w.m_hCover, &picture))
         return;
-    POINT origin { w.m_pVideoCutPlayer->GetPos().left, w.m_pVideoCutPlayer->GetPos().top };
-    ::ClientToScreen(w.GetHWND(), &origin);
-    const double r = std::wcstod(w.m_strCutAspect.c_str(), nullptr);
-    double dx = 0, dy = 0;
-    if (r > 2.731) {
-        const double fh = w.m_nPreviewWidth / r;
-        if (fh > w.m_nPreviewHeight)
-            dx = (w.m_nPreviewWidth - w.m_nPreviewHeight * r) / 2;
-        else
-            dy = (w.m_nPreviewHeight - fh) / 2;
-    } else if (r > 0) {
-        SIZE area {};
-        if (w.m_bMaximized)
-            w.GetWorkAreaSize(area);
-        dx = w.m_bMaximized ? ((area.cx - 48) - (area.cy - 315) * r) / 2 : (w.m_nPreviewWidth - w.m_nPreviewHeight * r) / 2;
-    }
-    ::MoveWindow(w.m_hConceal, static_cast<int>(origin.x + x + dx), static_cast<int>(origin.y + y + dy), width, height, TRUE);
+    ::MoveWindow(w.m_hConceal, picture.left + x, picture.top + y, width, height, TRUE);
 }
 
 // Crop edits keep the rectangle on the canvas. A canvas smaller than the minimum crop (no picture
@@ -418,16 +405,10 @@ void CMainWnd::OnTextChanged(SkinUI::TNotifyUI& msg)
         if (range.page == Page::Cut && parts.size() != 3)
             return;
         if (startTime > endTime) {
-            if (range.page == Page::Screen || !*sync)
-                return;
-            // The end marker goes to the start: on the cut page the end fields say so at once.
-            if (range.page == Page::Cut) {
-                Put(e.hours, TextOf(s.hours));
-                Put(e.minutes, TextOf(s.minutes));
-                Put(e.seconds, TextOf(s.seconds));
-                Put(e.fraction, TextOf(s.fraction));
-            }
-            place(startTime, static_cast<int>(startTime), false);
+            // The end marker goes to the start; the cut end fields say so once they are left
+            // (SettleCutEnd), so that an end is typed digit by digit.
+            if (range.page != Page::Screen && *sync)
+                place(startTime, static_cast<int>(startTime), false);
             return;
         }
         if (parts.size() != 3)
@@ -488,6 +469,15 @@ void CMainWnd::OnFieldFocus(SkinUI::TNotifyUI& msg)
                 this->*g.member = sender;
 }
 
+void CMainWnd::SettleCutEnd()
+{
+    const TimeGroup start { m_pstartHour, m_pstartMinute, m_pstartsecound, m_pstartmillsecond };
+    const TimeGroup end { m_pOVertHour, m_pOVerMinute, m_pOVersecound, m_pOVermillsecond };
+    if (GroupTime(end, Fraction::Milliseconds) >= GroupTime(start, Fraction::Milliseconds))
+        return;
+    WriteTimeGroup(end, TextOf(start.hours), TextOf(start.minutes), TextOf(start.seconds), TextOf(start.fraction));
+}
+
 void CMainWnd::OnSubtitleTimeLeft(SkinUI::CControlUI* field)
 {
     const TimeGroup start { m_psubtitleTimerHour, m_psubtitleTimerminute, m_psubtitleTimersecond, m_psubtitleTimerMillsecond };
@@ -499,6 +489,9 @@ void CMainWnd::OnSubtitleTimeLeft(SkinUI::CControlUI* field)
 void CMainWnd::OnFieldKillFocus(SkinUI::TNotifyUI& msg)
 {
     OnSubtitleTimeLeft(msg.pSender);
+    const TimeGroup cutEnd { m_pOVertHour, m_pOVerMinute, m_pOVersecound, m_pOVermillsecond };
+    if (cutEnd.Holds(msg.pSender))
+        SettleCutEnd();
     if (msg.pSender->GetName() != L"EditName")
         return;
     if (SkinUI::CControlUI* label = ChildAt(msg.pSender->GetParent(), 0)) {

@@ -60,10 +60,13 @@ LRESULT CMainWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
     case WM_KEYDOWN:
         if (!KeyPassesFilter(wParam))
             return 0;
+        if (wParam == VK_BACK || wParam == VK_DELETE)
+            NoteCropTyping();
         break;
     case WM_CHAR:
         if (!CharPassesFilter(wParam))
             return 0;
+        NoteCropTyping();
         break;
     case WM_MOVE:
         OnMainWindowMoved();
@@ -208,6 +211,14 @@ LRESULT CMainWnd::OnMainWindowMoved()
         if (window)
             PlaceOverlay(window, preview, window == m_pTextLayerWnd);
     return 0;
+}
+
+// What is typed into a crop field moves the crop frame, as the spin buttons' steps do.
+void CMainWnd::NoteCropTyping()
+{
+    SkinUI::CControlUI* focus = m_pm.GetFocus();
+    if (focus != nullptr && (focus == m_pXwidth || focus == m_pYheight || focus == m_pcut_width || focus == m_pcut_height))
+        m_bCropByUser = m_bCropFromEdits = 1;
 }
 
 bool CMainWnd::FreeTextEditHasFocus() const
