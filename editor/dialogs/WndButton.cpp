@@ -141,16 +141,27 @@ Gdiplus::RectF CWndButton::MeasureWatermarkText() const
 
 void CWndButton::PaintText(HDC hDC)
 {
+    const RECT before = m_rcItem;
     if (IsTextItem())
         DrawTextWatermark(hDC);
+    m_bMovedWhilePainting = m_bMovedWhilePainting || !::EqualRect(&before, &m_rcItem);
     CButtonUI::PaintText(hDC);
 }
 
 void CWndButton::PaintForeImage(HDC hDC)
 {
+    const RECT before = m_rcItem;
     if (!IsTextItem())
         DrawPictureWatermark(hDC);
+    m_bMovedWhilePainting = m_bMovedWhilePainting || !::EqualRect(&before, &m_rcItem);
     CButtonUI::PaintForeImage(hDC);
+}
+
+bool CWndButton::TakeMovedWhilePainting()
+{
+    const bool moved = m_bMovedWhilePainting;
+    m_bMovedWhilePainting = false;
+    return moved;
 }
 
 void CWndButton::DrawTextWatermark(HDC hDC)

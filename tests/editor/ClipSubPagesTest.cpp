@@ -1171,6 +1171,15 @@ TEST_F(ClipSubPages, ThePictureWatermarkIsExportedAsTheOverlayShowsIt)
         }
         Settle();
         ::UpdateWindow(overlay->GetHWND());
+        if (c.tiled) {  // the preview shows the tiles across the picture, not only where it stood
+            RECT box {};
+            ::GetWindowRect(overlay->GetHWND(), &box);
+            box.left += (box.right - box.left) * 3 / 4;
+            int lit = 0;
+            for (uint32_t pixel : platform::headless::Capture(box))
+                lit += (pixel & 0xFF) > 200;
+            EXPECT_GT(lit, 100);
+        }
         if (!c.text && !c.tiled) {
             const RECT got = overlay->GetPictureItemPos();
             EXPECT_EQ(got.left, want.left);
