@@ -376,6 +376,8 @@ void CMainWnd::OnTextChanged(SkinUI::TNotifyUI& msg)
         // once the field is left (SettleSubtitleOrder), so a start then an end can be typed in
         // either order.
         const bool subtitle = range.page == Page::Subtitle;
+        if (subtitle)
+            m_bSubtitleStartLast = start;
         if (start) {
             const bool needsFile = range.page == Page::Cut || range.page == Page::Music;
             if (endTime < startTime && !subtitle && (!needsFile || m_bCutLoaded)) {

@@ -42,6 +42,16 @@ float GroupSeconds(const TimeGroup& g)
     return static_cast<float>(n(g.hours) * 3600 + n(g.minutes) * 60 + n(g.seconds)) + n(g.fraction) * 0.1f;
 }
 
+TimeGroup StartTimes(const CMainWnd& w)
+{
+    return { w.m_psubtitleTimerHour, w.m_psubtitleTimerminute, w.m_psubtitleTimersecond, w.m_psubtitleTimerMillsecond };
+}
+
+TimeGroup EndTimes(const CMainWnd& w)
+{
+    return { w.m_psubtitleOverHour, w.m_psubtitleOverminute, w.m_psubtitleOversecond, w.m_psubtitleOverMillsecond };
+}
+
 int RgbOf(SkinUI::CControlUI* swatch)
 {
     return swatch ? static_cast<int>(swatch->GetBkColor() & 0x00FFFFFF) : -1;
@@ -115,8 +125,7 @@ void CMainWnd::OpenSubtitlePage(SkinUI::CControlUI* row, SkinUI::CControlUI* sen
     Enable(m_pInsertSubtitle, true);
     Enable(m_psubtitleText, true);
     TakePageStyle(*this);
-    const TimeGroup start { m_psubtitleTimerHour, m_psubtitleTimerminute, m_psubtitleTimersecond, m_psubtitleTimerMillsecond };
-    const TimeGroup end { m_psubtitleOverHour, m_psubtitleOverminute, m_psubtitleOversecond, m_psubtitleOverMillsecond };
+    const TimeGroup start = StartTimes(*this), end = EndTimes(*this);
     WriteTimeGroup(start, L"00", L"00", L"00", L"0");
     const std::vector<std::wstring> parts = ClockParts(m_strSubpageDuration.GetData());
     if (parts.size() != 3)
@@ -146,8 +155,7 @@ void CMainWnd::InsertSubtitleItem()
         return;
     }
     SettleSubtitleOrder(m_bSubtitleStartLast);
-    const TimeGroup start { m_psubtitleTimerHour, m_psubtitleTimerminute, m_psubtitleTimersecond, m_psubtitleTimerMillsecond };
-    const TimeGroup end { m_psubtitleOverHour, m_psubtitleOverminute, m_psubtitleOversecond, m_psubtitleOverMillsecond };
+    const TimeGroup start = StartTimes(*this), end = EndTimes(*this);
     TextItem& item = m_textItem;
     item.sizeText = TextOf(m_pSubtitleFontSize);
     // The item gets the times the fields show, and lists them as they show them.
@@ -231,9 +239,7 @@ void CMainWnd::OpenSubtitlePalette(SkinUI::CControlUI* button)
 
 void CMainWnd::StepSubtitleTime(bool start, bool up)
 {
-    const TimeGroup g = start
-        ? TimeGroup { m_psubtitleTimerHour, m_psubtitleTimerminute, m_psubtitleTimersecond, m_psubtitleTimerMillsecond }
-        : TimeGroup { m_psubtitleOverHour, m_psubtitleOverminute, m_psubtitleOversecond, m_psubtitleOverMillsecond };
+    const TimeGroup g = start ? StartTimes(*this) : EndTimes(*this);
     SkinUI::CControlUI*& focus = start ? m_pSubtitleStartFocus : m_pSubtitleEndFocus;
     if (!g.Holds(focus))
         focus = g.fraction;
@@ -244,8 +250,7 @@ void CMainWnd::StepSubtitleTime(bool start, bool up)
 void CMainWnd::SettleSubtitleOrder(bool startWins)
 {
     m_bSubtitleStartLast = startWins;
-    const TimeGroup start { m_psubtitleTimerHour, m_psubtitleTimerminute, m_psubtitleTimersecond, m_psubtitleTimerMillsecond };
-    const TimeGroup end { m_psubtitleOverHour, m_psubtitleOverminute, m_psubtitleOversecond, m_psubtitleOverMillsecond };
+    const TimeGroup start = StartTimes(*this), end = EndTimes(*this);
     if (m_bSubtitleClampOff || GroupSeconds(end) >= GroupSeconds(start))
         return;
     const TimeGroup& from = startWins ? start : end;
