@@ -16,6 +16,20 @@ const wchar_t* CChildWnd::GetWindowClassName() const
     return L"message_wnd";
 }
 
+LRESULT CChildWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = WindowImplBase::HandleMessage(uMsg, wParam, lParam);
+    // A drawing that moved an item (back to its place, or over the whole picture) painted only
+    // where the item had been: the window is painted once more, with the item where it is now.
+    if (uMsg == WM_PAINT && m_hWnd != nullptr) {
+        const bool text = m_pTextItem != nullptr && m_pTextItem->TakeMovedWhilePainting();
+        const bool picture = m_pPictureItem != nullptr && m_pPictureItem->TakeMovedWhilePainting();
+        if (text || picture)
+            ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    }
+    return result;
+}
+
 SkinUI::CUIString CChildWnd::GetSkinFileName()
 {
     return L"MaskWnd.xml";
@@ -182,7 +196,7 @@ void CChildWnd::FitTextItemToAngle()
     if (m_pTextItem == nullptr || IsUprightAngle(angle))
         return;
     const Gdiplus::RectF box = m_pTextItem->MeasureWatermarkText();
-    const int e = RaisedToEven(static_cast<int>(static_cast<int>(box.Width / 2 * SinOfTilt(angle)) + WatermarkSettings.size * 1.5));
+    const int e = TiltedTextHalfHeight(box.Width, angle, WatermarkSettings.size);
     const RECT rc = m_pTextItem->GetPos();
     const int cy = rc.top + (rc.bottom - rc.top) / 2;
     m_pTextItem->SetPos({ rc.left, cy - e, rc.right, cy + e });

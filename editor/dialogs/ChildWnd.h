@@ -18,6 +18,7 @@ public:
     CChildWnd() = default;
 
     const wchar_t* GetWindowClassName() const override;
+    LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
     SkinUI::CUIString GetSkinFileName() override;
     void InitWindow() override;
     void OnClick(SkinUI::TNotifyUI& msg) override;

@@ -36,6 +36,13 @@ inline int RaisedToEven(int v)
     return (v % 2 != 0) ? v + 1 : v;
 }
 
+// Half the height of the box a text of `width` needs when turned by `angle` at font size `size`:
+// the box a turn fits the text to, and the least a drag may leave it.
+inline int TiltedTextHalfHeight(float width, int angle, int size)
+{
+    return RaisedToEven(static_cast<int>(static_cast<int>(width / 2 * SinOfTilt(angle)) + size * 1.5));
+}
+
 // The box of `text` in `font` from origin (0, 0), as a paint measures it.
 Gdiplus::RectF MeasureOverlayText(const std::wstring& text, const Gdiplus::Font& font);
 

@@ -141,16 +141,27 @@ Gdiplus::RectF CWndButton::MeasureWatermarkText() const
 
 void CWndButton::PaintText(HDC hDC)
 {
+    const RECT before = m_rcItem;
     if (IsTextItem())
         DrawTextWatermark(hDC);
+    m_bMovedWhilePainting = m_bMovedWhilePainting || !::EqualRect(&before, &m_rcItem);
     CButtonUI::PaintText(hDC);
 }
 
 void CWndButton::PaintForeImage(HDC hDC)
 {
+    const RECT before = m_rcItem;
     if (!IsTextItem())
         DrawPictureWatermark(hDC);
+    m_bMovedWhilePainting = m_bMovedWhilePainting || !::EqualRect(&before, &m_rcItem);
     CButtonUI::PaintForeImage(hDC);
+}
+
+bool CWndButton::TakeMovedWhilePainting()
+{
+    const bool moved = m_bMovedWhilePainting;
+    m_bMovedWhilePainting = false;
+    return moved;
 }
 
 void CWndButton::DrawTextWatermark(HDC hDC)
@@ -176,7 +187,7 @@ void CWndButton::PlaceTextForScreen(const Gdiplus::RectF& box)
         const bool haveBase = m_rcTextBase.right != m_rcTextBase.left;
         if (!IsUprightAngle(angle)) {
             const RECT base = haveBase ? m_rcTextBase : m_rcItem;
-            const int t = RaisedToEven(static_cast<int>(box.Width / 2 * SinOfTilt(angle) + WatermarkSettings.size * 1.5));
+            const int t = TiltedTextHalfHeight(box.Width, angle, WatermarkSettings.size);
             const int cy = CentreOf(base).y;
             SetPos({ base.left, cy - t, base.right, cy + t });
         } else if (haveBase) {
@@ -453,6 +464,8 @@ void CWndButton::OnRelease()
         return;  // no press on the item started a drag
     SetPos(m_rcDrag);
     m_rcDrag = {};
+    if (!IsTextItem())
+        PictureRecenterFlag = 1;  // the size slider scales a moved picture about its new centre
 }
 
 RECT CWndButton::VideoInClient() const
@@ -496,8 +509,9 @@ bool CWndButton::StepFits(const RECT& rc) const
         if (MeasuredWatermarkText.Height > h + 5)
             return false;
     } else {
+        // No lower than the box a turn fits the text to, so that a fitted box can be dragged.
         const Gdiplus::RectF box = MeasureWatermarkText();
-        if (box.Width * SinOfTilt(angle) + WatermarkSettings.size * 3.0 > h)
+        if (2 * TiltedTextHalfHeight(box.Width, angle, WatermarkSettings.size) > h)
             return false;
     }
     return MeasuredWatermarkText.Width <= w + 5;

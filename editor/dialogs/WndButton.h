@@ -40,6 +40,8 @@ public:
     bool IsMovable() const { return m_bMovable; }
     int GetHitZone() const { return m_nHitZone; }
     bool IsDragging() const { return m_bDragging; }
+    // Whether a drawing since the last call moved the item (it then painted only where it was).
+    bool TakeMovedWhilePainting();
 
     // The WatermarkSettings text in the watermark font, from origin (0, 0).
     Gdiplus::RectF MeasureWatermarkText() const;
@@ -73,6 +75,7 @@ private:
     RECT VideoInClient() const;
 
     bool m_bDragging { false };
+    bool m_bMovedWhilePainting { false };
     POINT m_ptPress {};
     RECT m_rcDrag {};
     RECT m_rcTextBase {};

@@ -98,3 +98,10 @@ POINT PlacePalette(POINT button, const RECT& workArea, bool swatchButton, SIZE p
 
 // A chosen watermark picture's first size on the overlay: its longer side at most 200.
 SIZE FitWatermarkPicture(int width, int height);
+
+// The picture watermark `from` moved into nine-grid cell `cell` (1 top left ... 9 bottom right)
+// of a video area of the given size, keeping its size; in the overlay's coordinates. A picture
+// wider or higher than the area keeps its place across that way in the middle column or row.
+RECT WatermarkCellRect(int cell, const RECT& from, int videoWidth, int videoHeight);
+// The cell number (1 to 9) of a nine-grid option's name; 0 for any other name.
+int WatermarkCellNumber(const wchar_t* name);

@@ -309,6 +309,7 @@ public:
     void RestoreWatermark(const ClipRecord& record);
     void ResetTextWatermarkControls();
     void ResetPictureWatermarkControls();
+    void PlacePictureInSelectedCell(const RECT& from);
     void ChooseWatermarkColour();
     void LargerWatermarkText();
     void ChooseWatermarkPicture();
@@ -319,6 +320,12 @@ public:
     void LargerSubtitleText();
     void OpenSubtitlePalette(SkinUI::CControlUI* button);
     void StepSubtitleTime(bool start, bool up);
+    // Where the end would fall before the start, the time that was not changed last follows the
+    // one that was, so the fields always show the times an item gets.
+    void SettleSubtitleOrder(bool startWins);
+    void OnSubtitleTimeLeft(SkinUI::CControlUI* field);
+    // A cut end before the start shows the start, where its marker then stands.
+    void SettleCutEnd();
     void ChangeSubtitleVideo();
     void TakeSubtitleFile();
     void SaveSubtitlePage();
@@ -678,6 +685,7 @@ public:
     SkinUI::CControlUI* m_pMusicPlaceEndFocus { nullptr };
     SkinUI::CControlUI* m_pSubtitleStartFocus { nullptr };
     SkinUI::CControlUI* m_pSubtitleEndFocus { nullptr };
+    bool m_bSubtitleStartLast { true };  // the subtitle time the user changed last
     SkinUI::CControlUI* m_pColorTarget { nullptr };    // the swatch that opened the colour window
     SkinUI::CControlUI* m_pEditedClipRow { nullptr };  // the clip row whose sub-page is open
     struct MusicPlacement {
@@ -710,6 +718,7 @@ private:
     bool KeyPassesFilter(WPARAM key) const;
     bool CharPassesFilter(WPARAM ch) const;
     bool FreeTextEditHasFocus() const;
+    void NoteCropTyping();
     bool OnDpiChanged(WPARAM wParam, LPARAM lParam);
     void RequestAvatar(const std::wstring& file);
     // A function of the HTTP helper library, which the first call loads and initialises: it brings

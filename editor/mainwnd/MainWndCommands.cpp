@@ -63,6 +63,13 @@ void LaunchFromButton(CMainWnd& main, SkinUI::TNotifyUI& msg)
     main.LaunchExport(msg.pSender->GetName().GetData());
 }
 
+// The range exported is the range the fields show.
+void LaunchCut(CMainWnd& main, SkinUI::TNotifyUI& msg)
+{
+    main.SettleCutEnd();
+    LaunchFromButton(main, msg);
+}
+
 void ListPage(CMainWnd& main, SkinUI::TNotifyUI& msg)
 {
     RunListPageCommand(main, msg);
@@ -103,7 +110,7 @@ const std::unordered_map<std::wstring, Command>& Commands()
         { L"menu_BAR", [](CMainWnd& m, SkinUI::TNotifyUI& msg) { m.ShowAccountPopup(msg.pSender, 2); } },
         { L"btnrelate", [](CMainWnd& m, SkinUI::TNotifyUI&) { m.OnRelatedProductButton2(); } },
         { L"btnrelateshuiyin", [](CMainWnd& m, SkinUI::TNotifyUI&) { m.OnRelatedProductButton1(); } },
-        { L"CutVideo", LaunchFromButton },
+        { L"CutVideo", LaunchCut },
         { L"CutAdjustVideo", LaunchFromButton },
         // The merge, GIF and multi-clip lists and their rows.
         { L"addFile", ListPage }, { L"AddMergeFile", ListPage }, { L"GIFAddFile", ListPage }, { L"addFolder", ListPage },

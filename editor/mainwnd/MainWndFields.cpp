@@ -95,12 +95,6 @@ std::wstring ClockText(long long seconds)
     return AnsiToWide(buffer);
 }
 
-std::wstring GroupText(const TimeGroup& g)
-{
-    return FormatWide(L"%s:%s:%s.%s", TextOf(g.hours).c_str(), TextOf(g.minutes).c_str(), TextOf(g.seconds).c_str(),
-                      TextOf(g.fraction).c_str());
-}
-
 // The split point moves the split preview, its slider, progress, label and marker. Its fraction
 // holds hundredths, as everything else on the split page reads and writes it.
 void SplitPointChanged(CMainWnd& w)
@@ -181,28 +175,15 @@ void CoverTimeChanged(CMainWnd& w)
     SetBarValue(w.m_pSoundTrackSlider, player->PositionPermille());
 }
 
-// The crop frame lies over the picture inside the cut preview; the picture's place follows its shape.
+// The crop frame lies over the picture, which the crop mask window covers exactly (the relayout
+// puts it there): the fields' rectangle is measured from the mask's corner, as the frame's own
+// moves write the fields from it.
 void PlaceCropFrame(CMainWnd& w, int x, int y, int width, int height)
 {
-    if (w.m_hConceal == nullptr || w.m_pVideoCutPlayer == nullptr)
+    RECT picture {};
+    if (w.m_hConceal == nullptr || w.m_hCover == nullptr || !::GetWindowRect(w.m_hCover, &picture))
         return;
-    POINT origin { w.m_pVideoCutPlayer->GetPos().left, w.m_pVideoCutPlayer->GetPos().top };
-    ::ClientToScreen(w.GetHWND(), &origin);
-    const double r = std::wcstod(w.m_strCutAspect.c_str(), nullptr);
-    double dx = 0, dy = 0;
-    if (r > 2.731) {
-        const double fh = w.m_nPreviewWidth / r;
-        if (fh > w.m_nPreviewHeight)
-            dx = (w.m_nPreviewWidth - w.m_nPreviewHeight * r) / 2;
-        else
-            dy = (w.m_nPreviewHeight - fh) / 2;
-    } else if (r > 0) {
-        SIZE area {};
-        if (w.m_bMaximized)
-            w.GetWorkAreaSize(area);
-        dx = w.m_bMaximized ? ((area.cx - 48) - (area.cy - 315) * r) / 2 : (w.m_nPreviewWidth - w.m_nPreviewHeight * r) / 2;
-    }
-    ::MoveWindow(w.m_hConceal, static_cast<int>(origin.x + x + dx), static_cast<int>(origin.y + y + dy), width, height, TRUE);
+    ::MoveWindow(w.m_hConceal, picture.left + x, picture.top + y, width, height, TRUE);
 }
 
 // Crop edits keep the rectangle on the canvas. A canvas smaller than the minimum crop (no picture
@@ -329,6 +310,7 @@ void OtherFieldChanged(CMainWnd& w, SkinUI::CControlUI* sender)
         if (CChildWnd* overlay = w.WatermarkOverlay()) {
             WatermarkRecenterFlag = 1;
             overlay->InvalidateTextItem();
+            overlay->FitTextItemToAngle();
             overlay->ShowTextItem(!sender->GetText().IsEmpty());
         }
     } else if (sender == w.m_psubtitleText) {
@@ -393,9 +375,9 @@ void CMainWnd::OnTextChanged(SkinUI::TNotifyUI& msg)
             const float seconds = static_cast<float>(GroupTime(g, Fraction::Tenths)) / 1000.0f;
             if (selected.record) {
                 (start ? selected.record->startSeconds : selected.record->endSeconds) = seconds;
-                (start ? selected.record->startText : selected.record->endText) = GroupText(g);
+                (start ? selected.record->startText : selected.record->endText) = TimeGroupText(g);
             } else {
-                (start ? m_textItem.startText : m_textItem.endText) = GroupText(g);
+                (start ? m_textItem.startText : m_textItem.endText) = TimeGroupText(g);
             }
             return;
         }
@@ -403,9 +385,15 @@ void CMainWnd::OnTextChanged(SkinUI::TNotifyUI& msg)
         const TimeGroup& e = range.end;
         const long long startTime = GroupTime(s, range.fraction), endTime = GroupTime(e, range.fraction);
         const bool defaultItemFollows = range.page == Page::Subtitle && FindSelectedTextItem(*this).record == nullptr;
+        // A subtitle time keeps what is typed, keystroke by keystroke: the other time follows it
+        // once the field is left (SettleSubtitleOrder), so a start then an end can be typed in
+        // either order.
+        const bool subtitle = range.page == Page::Subtitle;
+        if (subtitle)
+            m_bSubtitleStartLast = start;
         if (start) {
             const bool needsFile = range.page == Page::Cut || range.page == Page::Music;
-            if (endTime < startTime && (!needsFile || m_bCutLoaded)) {
+            if (endTime < startTime && !subtitle && (!needsFile || m_bCutLoaded)) {
                 Put(s.hours, TextOf(e.hours));
                 Put(s.minutes, TextOf(e.minutes));
                 Put(s.seconds, TextOf(e.seconds));
@@ -415,14 +403,14 @@ void CMainWnd::OnTextChanged(SkinUI::TNotifyUI& msg)
                     place(endTime, 0, true);
                 return;
             }
-            if (sender == s.hours && NumberOf(sender) > NumberOf(e.hours))
+            if (sender == s.hours && !subtitle && NumberOf(sender) > NumberOf(e.hours))
                 Put(sender, TextOf(e.hours));
             else if ((sender == s.minutes || sender == s.seconds) && NumberOf(sender) > 60)
                 Put(sender, L"59");
             if (*sync)
                 place(startTime, 0, true);
             if (defaultItemFollows)
-                m_textItem.startText = GroupText(s);
+                m_textItem.startText = TimeGroupText(s);
             return;
         }
         const std::wstring durationText = range.page == Page::Cut    ? m_strCutDuration.GetData()
@@ -432,6 +420,8 @@ void CMainWnd::OnTextChanged(SkinUI::TNotifyUI& msg)
         if (range.page == Page::Cut && parts.size() != 3)
             return;
         if (startTime > endTime) {
+            // The end marker goes to the start; the cut end fields say so once they are left
+            // (SettleCutEnd), so that an end is typed digit by digit.
             if (range.page != Page::Screen && *sync)
                 place(startTime, static_cast<int>(startTime), false);
             return;
@@ -464,7 +454,7 @@ void CMainWnd::OnTextChanged(SkinUI::TNotifyUI& msg)
         if (*sync)
             place(endTime, 0, false);
         if (defaultItemFollows)
-            m_textItem.endText = GroupText(e);
+            m_textItem.endText = TimeGroupText(e);
         return;
     }
     OtherFieldChanged(*this, sender);
@@ -494,8 +484,29 @@ void CMainWnd::OnFieldFocus(SkinUI::TNotifyUI& msg)
                 this->*g.member = sender;
 }
 
+void CMainWnd::SettleCutEnd()
+{
+    const TimeGroup start { m_pstartHour, m_pstartMinute, m_pstartsecound, m_pstartmillsecond };
+    const TimeGroup end { m_pOVertHour, m_pOVerMinute, m_pOVersecound, m_pOVermillsecond };
+    if (GroupTime(end, Fraction::Milliseconds) >= GroupTime(start, Fraction::Milliseconds))
+        return;
+    WriteTimeGroup(end, TextOf(start.hours), TextOf(start.minutes), TextOf(start.seconds), TextOf(start.fraction));
+}
+
+void CMainWnd::OnSubtitleTimeLeft(SkinUI::CControlUI* field)
+{
+    const TimeGroup start { m_psubtitleTimerHour, m_psubtitleTimerminute, m_psubtitleTimersecond, m_psubtitleTimerMillsecond };
+    const TimeGroup end { m_psubtitleOverHour, m_psubtitleOverminute, m_psubtitleOversecond, m_psubtitleOverMillsecond };
+    if (start.Holds(field) || end.Holds(field))
+        SettleSubtitleOrder(start.Holds(field));
+}
+
 void CMainWnd::OnFieldKillFocus(SkinUI::TNotifyUI& msg)
 {
+    OnSubtitleTimeLeft(msg.pSender);
+    const TimeGroup cutEnd { m_pOVertHour, m_pOVerMinute, m_pOVersecound, m_pOVermillsecond };
+    if (cutEnd.Holds(msg.pSender))
+        SettleCutEnd();
     EndRowRename(msg.pSender, true);
 }
 
@@ -532,6 +543,11 @@ void CMainWnd::OnItemSelect(SkinUI::TNotifyUI& msg)
             WatermarkSettings.font = sender->GetText();
         WatermarkRefitFlag = 1;
         ScheduleRefitFlagClear();
+        if (CChildWnd* overlay = WatermarkOverlay()) {
+            overlay->InvalidateTextItem();
+            if (sender == m_pwaterFontSize)
+                overlay->FitTextItemToAngle();
+        }
     } else if (sender == m_pSubtitleFont || sender == m_pSubtitleFontSize) {
         SelectedTextItem selected = FindSelectedTextItem(*this);
         if (selected.layer == nullptr || selected.layer->m_pCurrentItem == nullptr)

@@ -71,10 +71,13 @@ LRESULT CMainWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
     case WM_KEYDOWN:
         if (!KeyPassesFilter(wParam))
             return 0;
+        if (wParam == VK_BACK || wParam == VK_DELETE)
+            NoteCropTyping();
         break;
     case WM_CHAR:
         if (!CharPassesFilter(wParam))
             return 0;
+        NoteCropTyping();
         break;
     case WM_MOVE:
         OnMainWindowMoved();
@@ -217,6 +220,14 @@ LRESULT CMainWnd::OnMainWindowMoved()
     return 0;
 }
 
+// What is typed into a crop field moves the crop frame, as the spin buttons' steps do.
+void CMainWnd::NoteCropTyping()
+{
+    SkinUI::CControlUI* focus = m_pm.GetFocus();
+    if (focus != nullptr && (focus == m_pXwidth || focus == m_pYheight || focus == m_pcut_width || focus == m_pcut_height))
+        m_bCropByUser = m_bCropFromEdits = 1;
+}
+
 bool CMainWnd::FreeTextEditHasFocus() const
 {
     SkinUI::CControlUI* focus = m_pm.GetFocus();
@@ -322,7 +333,8 @@ LRESULT CMainWnd::OnTimer(UINT_PTR id)
 {
     switch (id) {
     case kTimerRecentre:
-        WatermarkRecenterFlag = 1;
+        PictureRecenterFlag = 1;  // the size slider scales about the picture's centre as it is now
+        ::KillTimer(m_hWnd, kTimerRecentre);
         break;
     case kTimerShotHours:
         for (SkinUI::CControlUI* edit : { m_pstartPicHour, m_pOVerPictHour })

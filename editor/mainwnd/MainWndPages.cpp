@@ -13,6 +13,7 @@
 #include "editor/dialogs/ChildWnd.h"
 #include "editor/dialogs/TimelineHandleUI.h"
 #include "editor/dialogs/WaterFloatWnd.h"
+#include "editor/mainwnd/ClipSubPage.h"
 #include "editor/mainwnd/ControlAccess.h"
 #include "editor/mainwnd/MainWnd.h"
 #include "editor/mainwnd/PageCommands.h"
@@ -194,14 +195,23 @@ void ApplyScreenRows(CMainWnd& w, bool captions)
     }
 }
 
+// The overlay shows the kind chosen, and only it, as the save renders only it.
 void ApplyWatermarkKind(CMainWnd& w, bool text)
 {
     SkinUI::CControlUI* source = text ? w.m_pWaterTextRich : w.m_pWaterPath;
     if (w.m_pWaterExport)
         w.m_pWaterExport->SetEnabled(source && !source->GetText().IsEmpty());
-    if (w.m_pWatermarkWnd && text) {
-        WatermarkRefitFlag = 1;
-        w.ScheduleRefitFlagClear();
+    if (CChildWnd* overlay = w.WatermarkOverlay()) {
+        if (text) {
+            WatermarkRefitFlag = 1;
+            w.ScheduleRefitFlagClear();
+        }
+        overlay->ShowTextItem(text && !WatermarkSettings.text.IsEmpty());
+        overlay->ShowPictureItem(!text && !WatermarkSettings.picture.IsEmpty());
+        overlay->SetTextItemMovable(IsChecked(w.m_pUserOp));
+        overlay->SetPictureItemMovable(IsChecked(w.m_pPicUserOp));
+        overlay->InvalidateTextItem();
+        overlay->InvalidatePictureItem();
     }
     if (auto* tabs = w.m_pWaterTab ? static_cast<SkinUI::CTabLayoutUI*>(w.m_pWaterTab->GetInterface(L"TabLayout")) : nullptr)
         tabs->SelectItem(text ? 0 : 1);
@@ -214,6 +224,8 @@ void ApplyWatermarkFontStyle(CMainWnd& w)
 {
     const bool bold = IsChecked(w.m_pBlod), italic = IsChecked(w.m_pItalic);
     WatermarkSettings.fontStyle = (bold ? kFontBold : 0) | (italic ? kFontItalic : 0);
+    WatermarkRefitFlag = 1;  // a bolder or slanted text needs a wider box
+    w.ScheduleRefitFlagClear();
     if (CChildWnd* overlay = w.WatermarkOverlay())
         overlay->InvalidateTextItem();
 }
@@ -225,21 +237,40 @@ void ApplyTextPlacement(CMainWnd& w, bool tiled)
     if (!tiled)
         WatermarkRecenterFlag = 1;
     w.ScheduleRefitFlagClear();
+    if (CChildWnd* overlay = w.WatermarkOverlay()) {
+        overlay->InvalidateTextItem();
+        overlay->SetTextItemMovable(!tiled);
+    }
 }
 
+// The picture placed freely (0), tiled (1) or in a nine-grid cell (2). Only a free picture takes
+// the size slider and the mouse.
 void ApplyPicturePlacement(CMainWnd& w, int layout)
 {
     SetMouse(w.m_pPicSizeSlider, layout == 0);
+    CChildWnd* overlay = w.WatermarkOverlay();
     if (layout == 2) {
-        if (w.m_pWaterPath && !w.m_pWaterPath->GetText().IsEmpty())
-            PictureWatermarkLayout = 2;
+        if (overlay == nullptr)
+            return;
+        const RECT from = PictureWatermarkLayout == 1 ? overlay->GetPictureItemRect() : overlay->GetPictureItemPos();
+        overlay->SetPictureItemMovable(false);
+        if (w.m_pWaterPath == nullptr || w.m_pWaterPath->GetText().IsEmpty())
+            return;
+        PictureWatermarkLayout = 2;
+        w.PlacePictureInSelectedCell(from);
         return;
     }
+    if (layout == 1 && overlay)
+        w.m_rcPictureTiled = overlay->GetPictureItemPos();
     PictureWatermarkLayout = layout;
     WatermarkRefitFlag = 1;
     if (layout == 0)
         WatermarkRecenterFlag = 1;
     w.ScheduleRefitFlagClear();
+    if (overlay) {
+        overlay->InvalidatePictureItem();
+        overlay->SetPictureItemMovable(layout == 0);
+    }
 }
 
 // Marks the layer's current item to fit its text and draw again.
@@ -426,6 +457,10 @@ void CMainWnd::OnSelectChanged(SkinUI::TNotifyUI& msg)
         ApplyPicturePlacement(w, 1);
     else if (name == L"PicCorner")
         ApplyPicturePlacement(w, 2);
+    else if (WatermarkCellNumber(name.GetData()) != 0) {
+        if (CChildWnd* overlay = WatermarkOverlay())
+            PlacePictureInSelectedCell(overlay->GetPictureItemPos());
+    }
     else if (name == L"SubtitleBlod")
         ApplyTextItemStyleBit(w, sender, kFontBold, &TextItem::bold);
     else if (name == L"SubtitleItalic")

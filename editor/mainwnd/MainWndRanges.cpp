@@ -11,6 +11,7 @@
 #include <cwchar>
 
 #include "base/StringHelpers.h"
+#include "editor/dialogs/ChildWnd.h"
 #include "editor/dialogs/TimelineHandleUI.h"
 #include "editor/dialogs/WaterFloatWnd.h"
 #include "editor/mainwnd/ControlAccess.h"
@@ -535,6 +536,7 @@ std::wstring PercentOfAlpha(int v)
 bool WatermarkSliderChanged(CMainWnd& w, SkinUI::CControlUI* slider, int v)
 {
     const SkinUI::CUIString name = slider->GetName();
+    CChildWnd* overlay = w.WatermarkOverlay();
     if (name == L"MarkSlider") {
         SetBarValue(w.m_pMarkPro, v);
         WatermarkSettings.textAlpha = v;
@@ -542,9 +544,14 @@ bool WatermarkSliderChanged(CMainWnd& w, SkinUI::CControlUI* slider, int v)
     } else if (name == L"WaterSpinSlider") {
         SetBarValue(w.m_pWaterSpinPro, v);
         WatermarkSettings.textAngle = v;
+        // A turned text gets a box high enough for it, which its drags then keep.
+        if (overlay && !IsChecked(w.m_pTiled))
+            overlay->FitTextItemToAngle();
         SetText(w.m_pSpinInfo, FormatWide(L"%d°", v));
     } else if (name == L"PicSizeSlider") {
         SetBarValue(w.m_pPicSizePro, v);
+        if (overlay)
+            overlay->ScalePictureItem(v);
         SetText(w.m_pPicSize, FormatWide(L"%d%%", v));
     } else if (name == L"PicSpinSlider") {
         SetBarValue(w.m_pPicSpinPro, v);

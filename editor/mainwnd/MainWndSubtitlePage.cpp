@@ -42,6 +42,41 @@ float GroupSeconds(const TimeGroup& g)
     return static_cast<float>(n(g.hours) * 3600 + n(g.minutes) * 60 + n(g.seconds)) + n(g.fraction) * 0.1f;
 }
 
+TimeGroup StartTimes(const CMainWnd& w)
+{
+    return { w.m_psubtitleTimerHour, w.m_psubtitleTimerminute, w.m_psubtitleTimersecond, w.m_psubtitleTimerMillsecond };
+}
+
+TimeGroup EndTimes(const CMainWnd& w)
+{
+    return { w.m_psubtitleOverHour, w.m_psubtitleOverminute, w.m_psubtitleOversecond, w.m_psubtitleOverMillsecond };
+}
+
+int RgbOf(SkinUI::CControlUI* swatch)
+{
+    return swatch ? static_cast<int>(swatch->GetBkColor() & 0x00FFFFFF) : -1;
+}
+
+// The items draw with the default style until they are filed, and are filed with the page's own
+// style: so the default style is the page's, never what the watermark page left in it.
+void TakePageStyle(const CMainWnd& w)
+{
+    WatermarkSettings.size = ReadFieldNumber(TextOf(w.m_pSubtitleFontSize).c_str());
+    WatermarkSettings.font = TextOf(w.m_pSubtitleFont).c_str();
+    WatermarkSettings.fontStyle = (IsChecked(w.m_pSubtitleBlod) ? kFontBold : 0) | (IsChecked(w.m_pSubtitleItalic) ? kFontItalic : 0)
+                                  | (IsChecked(w.m_pBootomUndline) ? kFontUnderline : 0)
+                                  | (IsChecked(w.m_pCenterUndline) ? kFontStrikeout : 0);
+    WatermarkSettings.textColor = RgbOf(w.m_pSubtitlepalette);
+    WatermarkSettings.textAlpha = 255 - BarValue(w.m_pSubtitleMarkSlider);
+    WatermarkSettings.textAngle = BarValue(w.m_pSubtitleSpinSlider);
+    WatermarkSettings.strokeOn = IsChecked(w.m_pStrokeOp) ? 1 : 0;
+    WatermarkSettings.strokeColor = RgbOf(w.m_pStrokeColor);
+    WatermarkSettings.boxOn = IsChecked(w.m_pBorderOp) ? 1 : 0;
+    WatermarkSettings.boxColor = RgbOf(w.m_pborderColor);
+    WatermarkSettings.shadowOn = IsChecked(w.m_pShadowOp) ? 1 : 0;
+    WatermarkSettings.shadowColor = RgbOf(w.m_pshadowColor);
+}
+
 std::wstring ColourText(int64_t colour)
 {
     return FormatWide(L"%02x%02x%02x", static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
@@ -89,14 +124,13 @@ void CMainWnd::OpenSubtitlePage(SkinUI::CControlUI* row, SkinUI::CControlUI* sen
     FillFontCombo(m_pSubtitleFont, ListInstalledFonts(), L"微软雅黑");
     Enable(m_pInsertSubtitle, true);
     Enable(m_psubtitleText, true);
-    const TimeGroup start { m_psubtitleTimerHour, m_psubtitleTimerminute, m_psubtitleTimersecond, m_psubtitleTimerMillsecond };
-    const TimeGroup end { m_psubtitleOverHour, m_psubtitleOverminute, m_psubtitleOversecond, m_psubtitleOverMillsecond };
+    TakePageStyle(*this);
+    const TimeGroup start = StartTimes(*this), end = EndTimes(*this);
     WriteTimeGroup(start, L"00", L"00", L"00", L"0");
     const std::vector<std::wstring> parts = ClockParts(m_strSubpageDuration.GetData());
     if (parts.size() != 3)
         return;
     WriteTimeGroup(end, parts[0], parts[1], parts[2], m_strSubpageDurationMs.GetData());
-    WatermarkSettings.size = ReadFieldNumber(TextOf(m_pSubtitleFontSize).c_str());
     SetText(m_pSubTitlePath, L"");
     m_clipItem.hasSubtitleFile = 0;
     m_vecTextItems.clear();
@@ -120,12 +154,15 @@ void CMainWnd::InsertSubtitleItem()
         CMessageWnd::Ask(m_hWnd, kEmptyText, L"", L"", L"确定");
         return;
     }
+    SettleSubtitleOrder(m_bSubtitleStartLast);
+    const TimeGroup start = StartTimes(*this), end = EndTimes(*this);
     TextItem& item = m_textItem;
     item.sizeText = TextOf(m_pSubtitleFontSize);
-    item.startSeconds = GroupSeconds({ m_psubtitleTimerHour, m_psubtitleTimerminute, m_psubtitleTimersecond,
-                                       m_psubtitleTimerMillsecond });
-    item.endSeconds = GroupSeconds({ m_psubtitleOverHour, m_psubtitleOverminute, m_psubtitleOversecond,
-                                     m_psubtitleOverMillsecond });
+    // The item gets the times the fields show, and lists them as they show them.
+    item.startSeconds = GroupSeconds(start);
+    item.endSeconds = GroupSeconds(end);
+    item.startText = TimeGroupText(start);
+    item.endText = TimeGroupText(end);
     item.pngPath = NewWorkPicturePath(item.name.c_str(), L".png");
     item.text = TextOf(m_psubtitleText);
     item.font = TextOf(m_pSubtitleFont);
@@ -202,13 +239,23 @@ void CMainWnd::OpenSubtitlePalette(SkinUI::CControlUI* button)
 
 void CMainWnd::StepSubtitleTime(bool start, bool up)
 {
-    const TimeGroup g = start
-        ? TimeGroup { m_psubtitleTimerHour, m_psubtitleTimerminute, m_psubtitleTimersecond, m_psubtitleTimerMillsecond }
-        : TimeGroup { m_psubtitleOverHour, m_psubtitleOverminute, m_psubtitleOversecond, m_psubtitleOverMillsecond };
+    const TimeGroup g = start ? StartTimes(*this) : EndTimes(*this);
     SkinUI::CControlUI*& focus = start ? m_pSubtitleStartFocus : m_pSubtitleEndFocus;
     if (!g.Holds(focus))
         focus = g.fraction;
     StepTimeField(g, focus, up, kTenths);
+    SettleSubtitleOrder(start);
+}
+
+void CMainWnd::SettleSubtitleOrder(bool startWins)
+{
+    m_bSubtitleStartLast = startWins;
+    const TimeGroup start = StartTimes(*this), end = EndTimes(*this);
+    if (m_bSubtitleClampOff || GroupSeconds(end) >= GroupSeconds(start))
+        return;
+    const TimeGroup& from = startWins ? start : end;
+    WriteTimeGroup(startWins ? end : start, TextOf(from.hours), TextOf(from.minutes), TextOf(from.seconds),
+                   TextOf(from.fraction));
 }
 
 void CMainWnd::ChangeSubtitleVideo()

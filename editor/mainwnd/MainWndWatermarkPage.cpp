@@ -105,6 +105,36 @@ SIZE FitWatermarkPicture(int width, int height)
     return { 200, static_cast<int>(height / f) };
 }
 
+RECT WatermarkCellRect(int cell, const RECT& from, int videoWidth, int videoHeight)
+{
+    const int w = from.right - from.left, h = from.bottom - from.top;
+    const int column = (cell - 1) % 3, row = (cell - 1) / 3;
+    RECT rc = from;
+    if (column == 0)
+        rc.left = 0;
+    else if (column == 2)
+        rc.left = videoWidth - w;
+    else if (w < videoWidth)
+        rc.left = (videoWidth - w) / 2;
+    rc.right = rc.left + w;
+    if (row == 0)
+        rc.top = 0;
+    else if (row == 2)
+        rc.top = videoHeight - h;
+    else if (h < videoHeight)
+        rc.top = (videoHeight - h) / 2;
+    rc.bottom = rc.top + h;
+    return rc;
+}
+
+int WatermarkCellNumber(const wchar_t* name)
+{
+    for (int i = 0; i < 9; ++i)
+        if (::wcscmp(kCells[i], name) == 0)
+            return i + 1;
+    return 0;
+}
+
 CChildWnd* CMainWnd::WatermarkOverlay() const
 {
     return dynamic_cast<CChildWnd*>(m_pWatermarkWnd);
@@ -155,6 +185,23 @@ void CMainWnd::ResetPictureWatermarkControls()
     Check(m_pCenterCenter, true);
 }
 
+// A cell option, or the nine-grid choice itself: the picture of `from`'s size goes into the
+// selected cell, while the picture is placed by the grid.
+void CMainWnd::PlacePictureInSelectedCell(const RECT& from)
+{
+    CChildWnd* overlay = WatermarkOverlay();
+    if (overlay == nullptr || PictureWatermarkLayout != 2 || TextOf(m_pWaterPath).empty())
+        return;
+    for (int i = 0; i < 9; ++i) {
+        if (!IsChecked(m_pm.FindControl(kCells[i])))
+            continue;
+        const RECT rc = WatermarkCellRect(i + 1, from, VideoRectangle[2] - VideoRectangle[0],
+                                          VideoRectangle[3] - VideoRectangle[1]);
+        overlay->SetPictureItemPos(rc.left, rc.top, rc.right, rc.bottom);
+        return;
+    }
+}
+
 void CMainWnd::OpenWatermarkPage(SkinUI::CControlUI* row)
 {
     const ClipRowFacts facts = TakeRowClip(*this, row, 1);
@@ -172,8 +219,10 @@ void CMainWnd::OpenWatermarkPage(SkinUI::CControlUI* row)
                     m_nSubPagePicWidth, m_nSubPagePicHeight);
     ::MoveWindow(overlay->GetHWND(), VideoRectangle[0], VideoRectangle[1], m_nSubPagePicWidth, m_nSubPagePicHeight, TRUE);
     overlay->ShowTextItem(false);
+    // Only a watermark save speaks for the clip's watermark: another kind's record carries the
+    // watermark fields of whichever clip was saved before it.
     for (const ClipRecord& record : m_vecClips)
-        if (record.path == facts.path.c_str()) {
+        if (record.path == facts.path.c_str() && record.kind == kClipWatermark) {
             RestoreWatermark(record);
             return;
         }

@@ -165,6 +165,13 @@ StepResult StepTimeField(const TimeGroup& group, SkinUI::CControlUI* field, bool
     return up ? StepUp(group, field, rule) : StepDown(group, field, rule);
 }
 
+std::wstring TimeGroupText(const TimeGroup& group)
+{
+    const auto text = [](SkinUI::CControlUI* c) { return c ? std::wstring(c->GetText().GetData()) : std::wstring(); };
+    return FormatWide(L"%s:%s:%s.%s", text(group.hours).c_str(), text(group.minutes).c_str(), text(group.seconds).c_str(),
+                      text(group.fraction).c_str());
+}
+
 void WriteTimeGroup(const TimeGroup& group, const std::wstring& hours, const std::wstring& minutes,
                     const std::wstring& seconds, const std::wstring& fraction)
 {

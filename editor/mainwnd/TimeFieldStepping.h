@@ -25,6 +25,9 @@ struct TimeGroup {
     }
 };
 
+// "hours:minutes:seconds.fraction" of the group's four texts, as the text items keep their times.
+std::wstring TimeGroupText(const TimeGroup& group);
+
 // Writes the group's four texts; a field the group lacks is skipped.
 void WriteTimeGroup(const TimeGroup& group, const std::wstring& hours, const std::wstring& minutes,
                     const std::wstring& seconds, const std::wstring& fraction);

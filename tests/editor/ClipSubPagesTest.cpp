@@ -11,6 +11,7 @@
 #include "IncomingFilesFixture.h"
 #include "MainWndFixture.h"
 #include "editor/dialogs/ChildWnd.h"
+#include "editor/dialogs/OverlayShared.h"
 #include "editor/dialogs/WaterFloatWnd.h"
 #include "editor/mainwnd/ClipSubPage.h"
 #include "media/CommandText.h"
@@ -18,6 +19,7 @@
 #include "platform/headless/HeadlessScreen.h"
 #include "ui/controls/ComboUI.h"
 #include "ui/controls/ProgressUI.h"
+#include "ui/core/TabLayoutUI.h"
 
 namespace {
 
@@ -1088,6 +1090,7 @@ TEST_F(ClipSubPages, AFileThatIsNoVideoLeavesEachSubPagesClipInPlace)
     ExpectEveryChangeRefused(rows[0], AnsiToWide(note), L"抱歉！此文件可能为损坏文件！\nnote.mp4", clip);
     EXPECT_EQ(ReadClipRow(rows[0]).durationMs, L"1000");
 }
+
 // A start typed before the preview knows its length still moves the start marker: the clip's
 // probed length places it.
 TEST_F(ClipSubPages, ATypedMusicStartMovesItsMarker)
@@ -1104,4 +1107,422 @@ TEST_F(ClipSubPages, ATypedMusicStartMovesItsMarker)
     constexpr int kTimelineWidth = 795;  // the music timeline at 100 %
     EXPECT_NEAR(w.m_pMusicStart->GetPos().left - before, kTimelineWidth * 3 / 10, 8) << "3 s of a 10 s clip";
     Click(L"returnMainWnd");
+}
+
+namespace {
+
+// The lit (> 128) pixels of one row of a frame (an even row: the frame's colour is kept per two
+// rows): where they start and how many they are.
+struct LitRun {
+    int first = -1, count = 0;
+};
+LitRun LitInRow(const std::wstring& path, double seconds, int y, int width)
+{
+    char command[2048];
+    std::snprintf(command, sizeof command,
+                  "ffmpeg -nostdin -loglevel error -ss %.2f -i '%s' -frames:v 1 -vf crop=%d:2:0:%d -f rawvideo "
+                  "-pix_fmt gray -",
+                  seconds, WideToUtf8(EncoderPath(path)).c_str(), width, y & ~1);
+    LitRun run;
+    if (FILE* pipe = popen(command, "r")) {
+        for (int x = 0, c = 0; x < width && (c = std::fgetc(pipe)) != EOF; ++x)
+            if (c > 128) {
+                run.first = run.first < 0 ? x : run.first;
+                ++run.count;
+            }
+        pclose(pipe);
+    }
+    return run;
+}
+
+void Slide(CMainWnd& w, SkinUI::CControlUI* slider, int value)
+{
+    static_cast<SkinUI::CProgressUI*>(slider->GetInterface(L"Progress"))->SetValue(value);
+    w.GetPaintManager().SendNotify(slider, L"valuechanged");
+}
+
+RECT Scaled(const RECT& rc, double f)
+{
+    return { static_cast<int>(rc.left * f), static_cast<int>(rc.top * f), static_cast<int>(rc.right * f),
+             static_cast<int>(rc.bottom * f) };
+}
+
+}  // namespace
+
+TEST(WatermarkCells, PutThePictureInItsCellKeepingItsSize)
+{
+    const RECT from { 30, 40, 230, 140 };  // 200 x 100 on a 640 x 360 picture
+    const RECT want[] = { { 0, 0, 200, 100 },     { 220, 0, 420, 100 },   { 440, 0, 640, 100 },
+                          { 0, 130, 200, 230 },   { 220, 130, 420, 230 }, { 440, 130, 640, 230 },
+                          { 0, 260, 200, 360 },   { 220, 260, 420, 360 }, { 440, 260, 640, 360 } };
+    for (int cell = 1; cell <= 9; ++cell) {
+        SCOPED_TRACE(cell);
+        const RECT got = WatermarkCellRect(cell, from, 640, 360);
+        EXPECT_EQ(got.left, want[cell - 1].left);
+        EXPECT_EQ(got.top, want[cell - 1].top);
+        EXPECT_EQ(got.right, want[cell - 1].right);
+        EXPECT_EQ(got.bottom, want[cell - 1].bottom);
+    }
+    // Wider than the picture: the middle column keeps its place across.
+    const RECT wide = WatermarkCellRect(5, { -10, 40, 690, 140 }, 640, 360);
+    EXPECT_EQ(wide.left, -10);
+    EXPECT_EQ(wide.top, 130);
+    EXPECT_EQ(WatermarkCellNumber(L"BottomRight"), 9);
+    EXPECT_EQ(WatermarkCellNumber(L"PicCorner"), 0);
+}
+
+// What the overlay shows of a picture watermark is what the save renders and the export burns in:
+// its size slider, each of the nine cells, and the kind chosen last.
+TEST_F(ClipSubPages, ThePictureWatermarkIsExportedAsTheOverlayShowsIt)
+{
+    const std::wstring clip = incoming::MakeMedia("grid clip.mp4", "-f lavfi -i color=c=black:size=320x180:rate=25 "
+                                                                   "-f lavfi -i sine -t 1" + incoming::kH264 + " -c:a aac");
+    const std::wstring mark = incoming::MakeMedia("grid mark.png", "-f lavfi -i color=c=white:size=300x150 -frames:v 1");
+    ASSERT_FALSE(clip.empty() || mark.empty());
+    const std::vector<SkinUI::CControlUI*> rows = AddRows({ clip });
+    ASSERT_TRUE(rows[0]);
+    CMainWnd& w = *window;
+    const wchar_t* const cells[] = { L"TopLeft",    L"TopCenter",  L"TopRight",     L"CenterLeft", L"CenterCenter",
+                                     L"CenterRight", L"BottomLeft", L"BottomCenter", L"BottomRight" };
+    struct Case {
+        const char* what;
+        const wchar_t* text;  // typed, with the text kind chosen after the picture
+        int size;             // the size slider, or 0 to leave it
+        int cell;             // 1..9 for the nine-grid, or 0 for a free picture
+        bool tiled = false;
+    };
+    std::vector<Case> cases = { { "free at 100 %", nullptr, 0, 0 }, { "free at 50 %", nullptr, 50, 0 },
+                                { "the text chosen after the picture", L"QUILL", 0, 0 }, { "tiled", nullptr, 0, 0, true } };
+    for (int cell = 1; cell <= 9; ++cell)
+        cases.push_back({ "a cell", nullptr, 0, cell });
+    int fullWidth = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.what << " " << c.cell);
+        // Each case from a clip without a saved watermark, whose restore would move the picture
+        // a moment after the page opens.
+        w.m_vecClips.clear();
+        Click(EditButton(rows[0], kClipWatermark));
+        CChildWnd* overlay = w.WatermarkOverlay();
+        ASSERT_NE(overlay, nullptr);
+        if (c.text)
+            w.m_pWaterTextRich->SetText(c.text);
+        incoming::Select(w.m_pPicWater);
+        AnswerDialogsWith(mark);
+        Click(L"WaterAdd");
+        Settle();
+        EXPECT_FALSE(overlay->GetTextItem()->IsVisible());  // only the kind chosen shows
+        EXPECT_TRUE(overlay->GetPictureItem()->IsVisible());
+        const int videoW = VideoRectangle[2] - VideoRectangle[0], videoH = VideoRectangle[3] - VideoRectangle[1];
+        RECT want = overlay->GetPictureItemPos();
+        if (c.size != 0) {
+            Slide(w, w.m_pPicSizeSlider, c.size);
+            EXPECT_EQ(Text(w.m_pPicSize), L"50%");
+            const POINT centre { (want.left + want.right) / 2, (want.top + want.bottom) / 2 };
+            // Half of 200 x 99 about its centre, each edge cut towards zero: 24.75 up, 24.75 down.
+            want = { centre.x - 50, centre.y - 25, centre.x + 50, centre.y + 24 };
+        }
+        if (c.cell != 0) {
+            incoming::Select(Named(L"PicCorner"));
+            incoming::Select(Named(cells[c.cell - 1]));
+            want = WatermarkCellRect(c.cell, want, videoW, videoH);
+            EXPECT_FALSE(overlay->GetPictureItem()->IsMovable());
+            EXPECT_FALSE(w.m_pPicSizeSlider->IsMouseEnabled());
+        }
+        if (c.tiled) {
+            incoming::Select(Named(L"PicTiled"));
+            EXPECT_FALSE(overlay->GetPictureItem()->IsMovable());
+            EXPECT_FALSE(w.m_pPicSizeSlider->IsMouseEnabled());
+        }
+        if (c.text) {
+            incoming::Select(w.m_pTextWater);
+            EXPECT_TRUE(overlay->GetTextItem()->IsVisible());
+            EXPECT_FALSE(overlay->GetPictureItem()->IsVisible());
+        }
+        Settle();
+        ::UpdateWindow(overlay->GetHWND());
+        if (c.tiled) {  // the preview shows the tiles across the picture, not only where it stood
+            RECT box {};
+            ::GetWindowRect(overlay->GetHWND(), &box);
+            box.left += (box.right - box.left) * 3 / 4;
+            int lit = 0;
+            for (uint32_t pixel : platform::headless::Capture(box))
+                lit += (pixel & 0xFF) > 200;
+            EXPECT_GT(lit, 100);
+        }
+        if (!c.text && !c.tiled) {
+            const RECT got = overlay->GetPictureItemPos();
+            EXPECT_EQ(got.left, want.left);
+            EXPECT_EQ(got.top, want.top);
+            EXPECT_EQ(got.right, want.right);
+            EXPECT_EQ(got.bottom, want.bottom);
+        }
+        Click(L"WaterExport");
+        ASSERT_NE(RecordOf(clip), nullptr);
+        EXPECT_EQ(RecordOf(clip)->watermarkIsText, c.text ? 1 : 0);
+        EXPECT_EQ(RecordOf(clip)->watermarkPlacement, c.cell != 0 ? 2 : c.tiled ? 1 : 0);
+        if (c.tiled) {  // the tile is the picture as it stood before it was tiled
+            const int* tile = RecordOf(clip)->watermarkTileRect;
+            EXPECT_EQ(std::vector<int>(tile, tile + 4), (std::vector<int> { want.left, want.top, want.right, want.bottom }));
+        }
+        const std::vector<std::wstring> outputs = ExportSaved({ clip });
+        ASSERT_EQ(outputs.size(), 1u);
+        // The clip is half the overlay's size: the picture's middle row, in the clip's pixels.
+        const RECT inClip = Scaled(want, 320.0 / videoW);
+        const LitRun run = LitInRow(outputs[0], 0.5, (inClip.top + inClip.bottom) / 2, 320);
+        if (c.text) {
+            EXPECT_EQ(run.count, 0) << "no picture where it stood";
+            EXPECT_GT(BrightestAt(outputs[0], 0.5), 150);  // the text
+            continue;
+        }
+        ASSERT_GT(run.count, 0);
+        if (c.tiled) {
+            EXPECT_LT(run.first, inClip.left) << "a tile left of where the picture stood";
+            EXPECT_GT(run.count, 2 * fullWidth) << "and across";
+            continue;
+        }
+        // The picture is drawn centred in its item.
+        EXPECT_NEAR(run.first + run.count / 2.0, (inClip.left + inClip.right) / 2.0, 2);
+        if (c.size == 0 && c.cell == 0)
+            fullWidth = run.count;
+        if (c.size == 50) {
+            EXPECT_NEAR(run.count, fullWidth / 2.0, 2);
+        }
+    }
+}
+
+// The text watermark follows its controls on the overlay at once: a larger size widens its box, a
+// turned text gets a box it fits (so that it can still be dragged), and tiling locks it.
+TEST_F(ClipSubPages, TheTextWatermarksBoxFollowsSizeAngleAndPlacement)
+{
+    const std::wstring clip = incoming::VideoWithSound("turned text.mp4", 1);
+    ASSERT_FALSE(clip.empty());
+    const std::vector<SkinUI::CControlUI*> rows = AddRows({ clip });
+    ASSERT_TRUE(rows[0]);
+    CMainWnd& w = *window;
+    Click(EditButton(rows[0], kClipWatermark));
+    CChildWnd* overlay = w.WatermarkOverlay();
+    ASSERT_NE(overlay, nullptr);
+    CWndButton* item = overlay->GetTextItem();
+    w.m_pWaterTextRich->SetText(L"QUILL");
+    // A face with a bold cut of its own, wider than its regular one.
+    SkinUI::CComboUI* fonts = static_cast<SkinUI::CComboUI*>(w.m_pWaterFont->GetInterface(L"Combo"));
+    for (int i = 0; i < fonts->GetCount(); ++i)
+        if (Text(fonts->GetItemAt(i)) == L"DejaVu Sans")
+            fonts->SelectItem(i);
+    ASSERT_EQ(WatermarkSettings.font.GetData(), std::wstring(L"DejaVu Sans"));
+    auto paint = [&] {
+        Settle();
+        ::UpdateWindow(overlay->GetHWND());
+    };
+    paint();
+    const int narrow = item->GetPos().right - item->GetPos().left;
+    SelectItem(L"waterFontSize", 9);  // "36"
+    paint();
+    EXPECT_GT(narrow, 0);
+    EXPECT_GE(item->GetPos().right - item->GetPos().left, static_cast<int>(item->MeasureWatermarkText().Width));
+    // Bold italic is wider still: its box grows with it, and nothing of it is cut at the right.
+    ASSERT_TRUE(incoming::PumpUntil([] { return WatermarkRefitFlag == 0; }));  // the size's refit is over
+    incoming::Select(Named(L"Blod"));
+    incoming::Select(Named(L"Italic"));
+    paint();
+    const Gdiplus::RectF box = item->MeasureWatermarkText();
+    EXPECT_GE(item->GetPos().right - item->GetPos().left, static_cast<int>(box.Width));
+
+    Slide(w, w.m_pWaterSpinSlider, 45);
+    paint();
+    const RECT turned = item->GetPos();
+    const int e = TiltedTextHalfHeight(box.Width, 45, 36);
+    EXPECT_EQ(turned.bottom - turned.top, 2 * e);
+    // A drag of the turned text is taken: press in its middle, move in small steps, release.
+    const POINT from { (turned.left + turned.right) / 2, (turned.top + turned.bottom) / 2 };
+    auto send = [item](int type, POINT at) {
+        SkinUI::TEventUI event;
+        event.Type = type;
+        event.ptMouse = at;
+        item->DoEvent(event);
+    };
+    send(SkinUI::UiEventButtonDown, from);
+    for (int step = 1; step <= 5; ++step)
+        send(SkinUI::UiEventMouseMove, { from.x - 2 * step, from.y - 6 * step });
+    send(SkinUI::UiEventButtonUp, { from.x - 10, from.y - 30 });
+    EXPECT_EQ(item->GetPos().left, turned.left - 10);
+    const int pictureHeight = VideoRectangle[3] - VideoRectangle[1];
+    int top = turned.top;  // each step kept in the picture: a box reaching below it slides up first
+    for (int step = 1; step <= 5; ++step)
+        top = std::min<int>(top - 6, pictureHeight - 2 * e);
+    EXPECT_EQ(item->GetPos().top, top);
+
+    incoming::Select(w.m_pTiled);
+    EXPECT_FALSE(item->IsMovable());
+    incoming::Select(w.m_pUserOp);
+    EXPECT_TRUE(item->IsMovable());
+}
+
+// A clip's watermark page shows its own watermark, or the defaults: never the watermark of the
+// clip saved before, which every later record of another kind carries along.
+TEST_F(ClipSubPages, EachClipsWatermarkPageOpensWithItsOwnWatermark)
+{
+    const std::wstring first = incoming::VideoWithSound("marked first.mp4", 1);
+    const std::wstring second = incoming::VideoWithSound("titled second.mp4", 1);
+    ASSERT_FALSE(first.empty() || second.empty());
+    const std::vector<SkinUI::CControlUI*> rows = AddRows({ first, second });
+    ASSERT_TRUE(rows[0] && rows[1]);
+    CMainWnd& w = *window;
+    auto tab = [&w] { return static_cast<SkinUI::CTabLayoutUI*>(w.m_pWaterTab->GetInterface(L"TabLayout"))->GetCurSel(); };
+
+    Click(EditButton(rows[1], kClipWatermark));  // the first opening: the skin's text kind
+    EXPECT_TRUE(static_cast<SkinUI::COptionUI*>(w.m_pTextWater->GetInterface(L"Option"))->IsSelected());
+    EXPECT_EQ(tab(), 0);
+    EXPECT_TRUE(w.m_pWaterTextRich->IsVisible());
+    Click(L"returnMainWnd");
+
+    Click(EditButton(rows[0], kClipWatermark));
+    w.m_pWaterTextRich->SetText(L"FIRST");
+    incoming::Select(Named(L"Italic"));
+    Click(L"WaterExport");
+    Click(EditButton(rows[1], kClipSubtitles));
+    w.m_psubtitleText->SetText(L"words");
+    Click(L"InsertSubtitle");
+    Click(L"SubtitleExport");
+    ASSERT_EQ(RecordOf(second)->kind, kClipSubtitles);
+
+    Click(EditButton(rows[1], kClipWatermark));
+    EXPECT_EQ(Text(w.m_pWaterTextRich), L"");
+    EXPECT_FALSE(static_cast<SkinUI::COptionUI*>(Named(L"Italic")->GetInterface(L"Option"))->IsSelected());
+    EXPECT_EQ(WatermarkSettings.text.GetData(), std::wstring());
+    EXPECT_EQ(WatermarkSettings.fontStyle, 0);
+    EXPECT_EQ(tab(), 0);
+    Click(L"returnMainWnd");
+
+    Click(EditButton(rows[0], kClipWatermark));
+    EXPECT_EQ(Text(w.m_pWaterTextRich), L"FIRST");
+    EXPECT_TRUE(static_cast<SkinUI::COptionUI*>(Named(L"Italic")->GetInterface(L"Option"))->IsSelected());
+
+    // Now a picture watermark is saved before the other clip's subtitles: that page still opens
+    // on the text kind the skin selects.
+    const std::wstring mark = incoming::MakeMedia("own mark.png", "-f lavfi -i color=c=white:size=80x40 -frames:v 1");
+    ASSERT_FALSE(mark.empty());
+    incoming::Select(w.m_pPicWater);
+    AnswerDialogsWith(mark);
+    Click(L"WaterAdd");
+    Click(L"WaterExport");
+    Click(EditButton(rows[1], kClipSubtitles));
+    w.m_psubtitleText->SetText(L"more words");
+    Click(L"InsertSubtitle");
+    Click(L"SubtitleExport");
+    Click(EditButton(rows[1], kClipWatermark));
+    EXPECT_TRUE(static_cast<SkinUI::COptionUI*>(w.m_pTextWater->GetInterface(L"Option"))->IsSelected());
+    EXPECT_EQ(tab(), 0);
+    EXPECT_EQ(Text(w.m_pWaterPath), L"");
+    EXPECT_FALSE(w.WatermarkOverlay()->GetPictureItem()->IsVisible());
+}
+
+// The times a filed subtitle item gets, lists and shows in the export are those its fields show.
+// A time is typed keystroke by keystroke and then left; where the end would fall before the start,
+// the time not typed last follows the one typed, at once, so the two can be typed in either order.
+TEST_F(ClipSubPages, SubtitleItemsGetTheTimesTheirFieldsShow)
+{
+    const std::wstring clip = incoming::VideoWithSound("ten seconds.mp4", 10);
+    ASSERT_FALSE(clip.empty());
+    const std::vector<SkinUI::CControlUI*> rows = AddRows({ clip });
+    ASSERT_TRUE(rows[0]);
+    CMainWnd& w = *window;
+    const std::vector<SkinUI::CControlUI*> start { w.m_psubtitleTimerHour, w.m_psubtitleTimerminute,
+                                                    w.m_psubtitleTimersecond, w.m_psubtitleTimerMillsecond };
+    const std::vector<SkinUI::CControlUI*> end { w.m_psubtitleOverHour, w.m_psubtitleOverminute,
+                                                  w.m_psubtitleOversecond, w.m_psubtitleOverMillsecond };
+    auto shown = [&](const std::vector<SkinUI::CControlUI*>& g) {
+        return Text(g[0]) + L":" + Text(g[1]) + L":" + Text(g[2]) + L"." + Text(g[3]);
+    };
+    // One step: type the seconds of a group digit by digit and leave the field, or press a spin.
+    struct Step { const wchar_t* action; const wchar_t* seconds; int times; };
+    struct Case { const char* what; std::vector<Step> steps; const wchar_t* wantStart; const wchar_t* wantEnd; };
+    const Case cases[] = {
+        { "spins", { { L"startFocusSeconds", nullptr, 0 }, { L"subtitleTimerstartUpTime", nullptr, 8 },
+                     { L"startFocusTenths", nullptr, 0 }, { L"subtitleTimerstartUpTime", nullptr, 5 },
+                     { L"endFocusSeconds", nullptr, 0 }, { L"subtitleOverDownTime", nullptr, 1 },
+                     { L"endFocusTenths", nullptr, 0 }, { L"subtitleOverUpTime", nullptr, 5 } },
+          L"00:00:08.5", L"00:00:09.5" },
+        { "a start past the end, then the end",
+          { { L"end", L"04", 0 }, { L"start", L"05", 0 }, { L"end", L"08", 0 } }, L"00:00:05.0", L"00:00:08.0" },
+        { "an end before the start, then the start",
+          { { L"start", L"08", 0 }, { L"end", L"04", 0 }, { L"start", L"02", 0 } }, L"00:00:02.0", L"00:00:04.0" },
+        { "the start past the end spun", { { L"end", L"03", 0 }, { L"startFocusSeconds", nullptr, 0 },
+                                           { L"subtitleTimerstartUpTime", nullptr, 4 } },
+          L"00:00:04.0", L"00:00:04.0" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Click(EditButton(rows[0], kClipSubtitles));
+        ASSERT_EQ(shown(start), L"00:00:00.0");
+        ASSERT_EQ(shown(end), L"00:00:10.0");
+        for (const Step& step : c.steps) {
+            const std::wstring action = step.action;
+            if (action == L"startFocusSeconds" || action == L"startFocusTenths")
+                w.m_pSubtitleStartFocus = action == L"startFocusSeconds" ? start[2] : start[3];
+            else if (action == L"endFocusSeconds" || action == L"endFocusTenths")
+                w.m_pSubtitleEndFocus = action == L"endFocusSeconds" ? end[2] : end[3];
+            else if (action == L"start" || action == L"end") {
+                SkinUI::CControlUI* field = (action == L"start" ? start : end)[2];
+                w.GetPaintManager().SendNotify(field, L"setfocus");
+                std::wstring typed;
+                for (const wchar_t* key = step.seconds; *key; ++key) {
+                    typed += *key;
+                    field->SetText(typed.c_str());
+                }
+                EXPECT_EQ(Text(field), step.seconds) << "a typed time stays as typed";
+                w.GetPaintManager().SendNotify(field, L"killfocus");
+            } else {
+                for (int i = 0; i < step.times; ++i)
+                    Click(step.action);
+            }
+            EXPECT_LE(shown(start), shown(end)) << "the fields never show an end before the start";
+        }
+        EXPECT_EQ(shown(start), c.wantStart);
+        EXPECT_EQ(shown(end), c.wantEnd);
+        w.m_psubtitleText->SetText(L"timed");
+        Click(L"InsertSubtitle");
+        ASSERT_EQ(w.m_vecTextItems.size(), 1u);
+        const TextItem& item = w.m_vecTextItems[0];
+        EXPECT_EQ(item.startText, c.wantStart);
+        EXPECT_EQ(item.endText, c.wantEnd);
+        EXPECT_FLOAT_EQ(item.startSeconds, std::wcstof(c.wantStart + 6, nullptr));
+        EXPECT_FLOAT_EQ(item.endSeconds, std::wcstof(c.wantEnd + 6, nullptr));
+        Click(L"returnMainWnd");
+    }
+}
+
+// The item being composed draws in the subtitle page's own style, as it is filed and exported:
+// not in the colour and style the watermark page left behind.
+TEST_F(ClipSubPages, TheComposedSubtitleLooksAsItIsExported)
+{
+    const std::wstring clip = incoming::MakeMedia("styled clip.mp4", "-f lavfi -i color=c=black:size=320x240:rate=25 "
+                                                                     "-f lavfi -i sine -t 2" + incoming::kH264 + " -c:a aac");
+    ASSERT_FALSE(clip.empty());
+    const std::vector<SkinUI::CControlUI*> rows = AddRows({ clip });
+    ASSERT_TRUE(rows[0]);
+    CMainWnd& w = *window;
+    WatermarkSettings.textColor = 0xFFFF00;  // a yellow bold italic watermark was edited last
+    WatermarkSettings.fontStyle = kFontBold | kFontItalic;
+    Click(EditButton(rows[0], kClipSubtitles));
+    EXPECT_EQ(WatermarkSettings.textColor, 0xFFFFFF);  // the page's white swatch
+    EXPECT_EQ(WatermarkSettings.fontStyle, 0);
+    w.m_psubtitleText->SetText(L"WHITE WORDS");
+    Settle();
+    ::UpdateWindow(w.m_pTextLayerWnd->GetHWND());
+    // The preview's brightest pixel is white, not yellow.
+    RECT layer {};
+    ::GetWindowRect(w.m_pTextLayerWnd->GetHWND(), &layer);
+    uint32_t brightest = 0;
+    for (uint32_t pixel : platform::headless::Capture(layer))
+        if ((pixel & 0xFF) + ((pixel >> 8) & 0xFF) + ((pixel >> 16) & 0xFF)
+            > (brightest & 0xFF) + ((brightest >> 8) & 0xFF) + ((brightest >> 16) & 0xFF))
+            brightest = pixel;
+    EXPECT_GT(brightest & 0xFF, 200u) << std::hex << brightest;  // blue as bright as red: white
+    EXPECT_GT((brightest >> 16) & 0xFF, 200u);
+
+    Click(L"InsertSubtitle");
+    ASSERT_EQ(w.m_vecTextItems.size(), 1u);
+    EXPECT_EQ(w.m_vecTextItems[0].colorText, L"ffffff");
+    EXPECT_EQ(w.m_vecTextItems[0].fontStyle, 0);
 }

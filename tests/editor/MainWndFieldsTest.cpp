@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "MainWndFixture.h"
+#include "editor/dialogs/OverlayShared.h"
 #include "ui/controls/ComboUI.h"
 #include "ui/controls/LabelUI.h"
 #include "ui/controls/OptionUI.h"
@@ -515,4 +516,19 @@ TEST_F(MainWndFieldsTest, SliderThumbsAndComboArrowsAreDrawnAtEveryScale)
         delete m_window;
         m_window = nullptr;
     }
+}
+
+// A release of the mouse lets the picture size slider take the picture's centre anew a moment
+// later; the text watermark's recentring is not touched.
+TEST_F(MainWndFieldsTest, AMouseReleaseLetsThePictureSizeTakeANewCentre)
+{
+    CMainWnd& w = Open();
+    PictureRecenterFlag = 0;
+    WatermarkRecenterFlag = 0;
+    ::SendMessage(w.GetHWND(), WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+    const DWORD start = ::GetTickCount();
+    while (PictureRecenterFlag == 0 && ::GetTickCount() - start < 10000)
+        platform::headless::PumpMessages();
+    EXPECT_EQ(PictureRecenterFlag, 1);
+    EXPECT_EQ(WatermarkRecenterFlag, 0);
 }

@@ -6,12 +6,15 @@
 
 #include "DialogTestSupport.h"
 #include "IncomingFilesFixture.h"
+#include "PageCommandsFixture.h"
+#include "editor/mainwnd/TimeFieldStepping.h"
 #include "editor/dialogs/ShowProgress.h"
 #include "media/MediaProbe.h"
 #include "platform/CommDlg.h"
 #include "ui/controls/ComboUI.h"
 #include "ui/controls/LabelUI.h"
 #include "ui/controls/ProgressUI.h"
+#include "ui/controls/RichEditUI.h"
 #include "ui/controls/SliderUI.h"
 
 namespace hl = platform::headless;
@@ -400,4 +403,85 @@ TEST_F(PageCommands, HistoryAndVolumePopupsOpenFromTheirButtons)
     EXPECT_LE(menu.bottom, at.y) << "above its button";
     ::PostMessage(slider->GetManager()->GetPaintWindow(), WM_CLOSE, 0, 0);
     hl::PumpMessages();
+}
+
+// The cut page's fields and what stands on its preview always agree: a crop typed key by key moves
+// the crop frame and is what the export cuts out; an end typed before the start shows the time its
+// marker then stands at.
+TEST_F(PageCommands, TypedCropAndRangeAreWhatThePreviewShowsAndTheExportCuts)
+{
+    const std::wstring clip = incoming::MakeMedia("crop source.mp4", "-f lavfi -i testsrc=size=320x180:rate=25 -f lavfi "
+                                                                     "-i sine -t 2" + incoming::kH264 + " -c:a aac");
+    ASSERT_FALSE(clip.empty());
+    incoming::ShowPageOf(*window, window->m_pVideoCutShow);
+    Choose({ clip });
+    Click(L"TranAddFile");
+    ASSERT_TRUE(Settle(30000));
+    CMainWnd& w = *window;
+    ASSERT_NE(w.m_hConceal, nullptr);
+    ASSERT_GT(CropCanvasWidth, 100);
+    // Types a field's new text as the keyboard does: select it all, then the digits one by one.
+    auto type = [&w](SkinUI::CControlUI* field, const wchar_t* digits) {
+        field->SetFocus();
+        static_cast<SkinUI::CRichEditUI*>(field->GetInterface(L"RichEdit"))->SetSelAll();
+        for (const wchar_t* key = digits; *key; ++key)
+            ::SendMessage(w.GetHWND(), WM_CHAR, *key, 0);
+        EXPECT_EQ(TextOf(field), digits);
+    };
+    RECT before {};
+    ::GetWindowRect(w.m_hConceal, &before);
+
+    const int x = ReadFieldNumber(w.m_pXwidth->GetText()), y = ReadFieldNumber(w.m_pYheight->GetText());
+    struct Case { SkinUI::CControlUI* field; int value; };
+    const int width = CropCanvasWidth / 2, height = CropCanvasHeight / 2;
+    const Case cases[] = { { w.m_pcut_width, width }, { w.m_pcut_height, height }, { w.m_pXwidth, 20 }, { w.m_pYheight, 10 } };
+    for (const Case& c : cases)
+        type(c.field, std::to_wstring(c.value).c_str());
+    RECT frame {};
+    ::GetWindowRect(w.m_hConceal, &frame);
+    EXPECT_EQ(frame.right - frame.left, width);
+    EXPECT_EQ(frame.bottom - frame.top, height);
+    EXPECT_EQ(frame.left - before.left, 20 - x);
+    EXPECT_EQ(frame.top - before.top, 10 - y);
+
+    // The range: a start of 1.5 s, then an end typed as 1 s, which the end marker refuses: once
+    // the field is left it shows the time its marker stands at. Typed digit by digit, a later end
+    // then goes in whole.
+    SetCutFields({ L"00", L"00", L"01", L"500" });
+    auto leave = [&w](SkinUI::CControlUI* field) { w.GetPaintManager().SendNotify(field, L"killfocus"); };
+    type(w.m_pOVersecound, L"01");
+    type(w.m_pOVermillsecond, L"0");
+    leave(w.m_pOVermillsecond);
+    EXPECT_EQ(CutFields(), (std::vector<std::wstring> { L"00", L"00", L"01", L"500", L"00", L"00", L"01", L"500" }));
+    SkinUI::CControlUI* startMarker = Find(L"start");
+    SkinUI::CControlUI* endMarker = Find(L"end");
+    ASSERT_TRUE(startMarker && endMarker);
+    EXPECT_EQ(endMarker->GetPos().left, startMarker->GetPos().right) << "the end marker stands at the start";
+    type(w.m_pOVermillsecond, L"900");
+    type(w.m_pOVersecound, L"01");  // "0" on the way is before the start, yet "01" goes in
+    leave(w.m_pOVersecound);
+    EXPECT_EQ(CutFields()[6], L"01");
+    EXPECT_EQ(CutFields()[7], L"900");
+    // An end still before the start when the export is pressed is exported as the fields then show.
+    type(w.m_pOVermillsecond, L"000");
+    type(w.m_pOVersecound, L"02");
+
+    const std::string out = FreshFolder("crop-out");
+    CMainWnd::SetSettingsDialogHook([out](CMainWnd& main, const std::wstring&) {
+        main.m_exportInfo.folder = AnsiToWide(out).c_str();
+        main.m_exportInfo.name = L"cropped";
+        main.m_exportInfo.format = L"mp4";
+        return 0;
+    });
+    Click(L"CutVideo");
+    ASSERT_TRUE(Settle(30000));
+    const pagecmd::Probed probed = pagecmd::FfProbe(out + "/cropped.mp4");
+    EXPECT_NEAR(probed.width, 320 * width / CropCanvasWidth, 2) << (notices.empty() ? "" : WideToUtf8(notices.back()));
+    EXPECT_NEAR(probed.height, 180 * height / CropCanvasHeight, 2);
+    EXPECT_NEAR(probed.seconds, 0.5, 0.15);
+
+    type(w.m_pOVersecound, L"01");  // 1.000, before the start: the export cuts nothing
+    Click(L"CutVideo");
+    EXPECT_EQ(CutFields()[6], L"01");
+    EXPECT_EQ(CutFields()[7], L"500");
 }

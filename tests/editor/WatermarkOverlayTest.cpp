@@ -296,7 +296,7 @@ TEST_F(WatermarkOverlayTest, ATextItemKeepsRoomForItsText)
     const Gdiplus::RectF box = Text()->MeasureWatermarkText();
     const int narrowest = static_cast<int>(std::ceil(box.Width - 5));
     const int lowest = static_cast<int>(std::ceil(box.Height - 5));
-    const int lowestAt90 = static_cast<int>(std::ceil(box.Width + 3 * WatermarkSettings.size));
+    const int lowestAt90 = 2 * TiltedTextHalfHeight(box.Width, 90, WatermarkSettings.size);
     ASSERT_LT(lowestAt90, 300);
     struct Case {
         const char* name;
@@ -311,7 +311,7 @@ TEST_F(WatermarkOverlayTest, ATextItemKeepsRoomForItsText)
         { "narrower", 0, { 399, 200 }, true, narrowest - 1, false },
         { "as low as the text less 5", 0, { 250, 339 }, false, lowest, true },
         { "lower", 0, { 250, 339 }, false, lowest - 1, false },
-        { "tilted 90: text width and 3 sizes", 90, { 250, 339 }, false, lowestAt90, true },
+        { "tilted 90: as high as a turn fits it", 90, { 250, 339 }, false, lowestAt90, true },
         { "tilted 90: lower", 90, { 250, 339 }, false, lowestAt90 - 1, false },
     };
     for (const Case& c : cases) {
