@@ -16,6 +16,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
@@ -772,7 +773,7 @@ private:
     std::map<SkinUI::CControlUI*, std::shared_ptr<PlayerSlot>> m_playerSlots;  // guarded by m_playerSlotLock
 
     struct DelayedTask {
-        DWORD due;
+        std::chrono::steady_clock::time_point due;  // exact: a due time in whole ticks could run a task early
         std::function<void()> run;
     };
     std::mutex m_delayedTaskLock;

@@ -3,6 +3,7 @@
 // the queue belongs to the window and goes with it, and a window already destroyed runs nothing.
 
 #include <algorithm>
+#include <chrono>
 
 #include "base/StringHelpers.h"
 #include "editor/dialogs/ConcealWnd.h"
@@ -18,11 +19,12 @@ constexpr int kSettleDelayMs = 100;
 constexpr double kWideAspect = 2.731;
 const POINT kCutPreviewOrigin { 24, 130 };  // the cut preview box's client corner, unscaled
 
-// Ticks until due, wrap-around safe; 0 when due.
-DWORD TicksLeft(DWORD due, DWORD now)
+// Whole milliseconds until due, rounded up so a timer set for them never fires early; 0 when due.
+DWORD TicksLeft(std::chrono::steady_clock::time_point due, std::chrono::steady_clock::time_point now)
 {
-    const auto left = static_cast<int32_t>(due - now);
-    return left > 0 ? static_cast<DWORD>(left) : 0;
+    if (due <= now)
+        return 0;
+    return static_cast<DWORD>(std::chrono::ceil<std::chrono::milliseconds>(due - now).count());
 }
 
 // The box's screen rectangle clipped to the picture's own: the crop fields' rectangle inside it,
@@ -66,7 +68,8 @@ void CMainWnd::PostUiTask(int delayMs, std::function<void()> task)
 {
     {
         std::lock_guard lock(m_delayedTaskLock);
-        m_vecDelayedTasks.push_back({ ::GetTickCount() + static_cast<DWORD>(std::max(0, delayMs)), std::move(task) });
+        m_vecDelayedTasks.push_back(
+            { std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(0, delayMs)), std::move(task) });
     }
     if (m_hWnd)
         ::PostMessage(m_hWnd, kMsgUiTasks, 0, 0);
@@ -80,7 +83,7 @@ void CMainWnd::RunDueUiTasks()
     DWORD nextWait = 0;
     {
         std::lock_guard lock(m_delayedTaskLock);
-        const DWORD now = ::GetTickCount();
+        const auto now = std::chrono::steady_clock::now();
         auto waiting = std::stable_partition(m_vecDelayedTasks.begin(), m_vecDelayedTasks.end(),
                                              [now](const DelayedTask& t) { return TicksLeft(t.due, now) == 0; });
         due.assign(std::make_move_iterator(m_vecDelayedTasks.begin()), std::make_move_iterator(waiting));
