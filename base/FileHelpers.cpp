@@ -1,5 +1,6 @@
 #include "base/FileHelpers.h"
 
+#include "base/StringHelpers.h"
 #include "platform/WinBase.h"
 
 #include <cwchar>
@@ -121,6 +122,17 @@ bool IsVideoFileName(const wchar_t* path)
 void CollectFilesRecursively(std::vector<std::wstring>& files)
 {
     CollectHere(files);
+}
+
+bool CreateFolderWithParents(const std::wstring& folder)
+{
+    const std::wstring path = JoinPath(folder, L"");
+    for (size_t end = path.find(L'/', 1); end != std::wstring::npos; end = path.find(L'/', end + 1)) {
+        const std::wstring part = path.substr(0, end);
+        if (!::PathIsDirectoryW(part.c_str()))
+            ::CreateDirectoryW(part.c_str(), nullptr);  // one that cannot be made shows in the check below
+    }
+    return !folder.empty() && ::PathIsDirectoryW(path.c_str());
 }
 
 bool KillProcessesByName(const wchar_t* name, const wchar_t* pathFilter)

@@ -19,6 +19,10 @@ bool IsVideoFileName(const wchar_t* path);
 // (which could lead in a circle) are skipped.
 void CollectFilesRecursively(std::vector<std::wstring>& files);
 
+// Makes the folder and every missing folder above it (a brand-new account has no ~/.local). True
+// when the folder exists at the end.
+bool CreateFolderWithParents(const std::wstring& folder);
+
 // Terminates (exit code 0) every process this program started, directly or not, whose executable
 // file name equals the name without regard to case; with a non-empty path filter only those whose
 // executable path contains it. True when at least one matched. Processes of other programs are

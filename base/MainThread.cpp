@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cwchar>
 
+#include "base/FileHelpers.h"
+#include "base/StringHelpers.h"
 #include "base/ThreadRegistry.h"
 #include "editor/mainwnd/MainWnd.h"
 #include "editor/mainwnd/SkinArchive.h"
@@ -49,10 +51,8 @@ void MainThread::CreateLogFolder()
     wchar_t desktop[MAX_PATH] = {};
     if (!::SHGetSpecialFolderPathW(nullptr, desktop, CSIDL_DESKTOPDIRECTORY, FALSE))
         return;
-    const wchar_t drive[2] = { desktop[0], L'\0' };
-    const std::wstring folder = platform::FormatWideArgs(L"%s:\\Doziz", drive);
-    if (!::PathIsDirectoryW(folder.c_str()))
-        ::CreateDirectory(folder.c_str(), nullptr);  // a log folder that cannot be made is not fatal
+    const std::wstring drive = { desktop[0], L':' };
+    CreateFolderWithParents(JoinPath(drive, L"Doziz"));  // a log folder that cannot be made is not fatal
 }
 
 void MainThread::OnLoopStarting()

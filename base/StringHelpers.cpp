@@ -1,6 +1,7 @@
 #include "base/StringHelpers.h"
 
 #include "platform/WinBase.h"
+#include "platform/base/Path.h"
 
 #include <cstdarg>
 
@@ -168,4 +169,16 @@ std::wstring UserTempFolder()
     wchar_t buffer[kPathBuffer] = {};
     const DWORD length = GetTempPathW(kPathBuffer, buffer);
     return length < kPathBuffer ? std::wstring(buffer, length) : std::wstring();
+}
+
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& name)
+{
+    std::wstring path = folder.empty() ? std::wstring() : platform::ToNativePath(folder);
+    if (path.empty())
+        return name;
+    while (path.size() > 1 && path.back() == L'/')
+        path.pop_back();
+    if (path.back() != L'/')
+        path += L'/';
+    return path + name;
 }

@@ -42,3 +42,8 @@ std::wstring FolderOfModule(HMODULE module);
 std::wstring FolderOfOwnCode();
 // The user's temporary folder, ending with a separator.
 std::wstring UserTempFolder();
+
+// The one way the editor forms a path: the folder as the file functions see it (every separator
+// "/", a drive-rooted folder under the home folder), one "/", then the name. An empty folder gives
+// the name alone.
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);

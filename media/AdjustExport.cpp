@@ -7,6 +7,7 @@
 
 #include <functional>
 
+#include "base/FileHelpers.h"
 #include "base/StringHelpers.h"
 #include "editor/mainwnd/MainWnd.h"
 #include "media/CommandText.h"
@@ -144,14 +145,15 @@ ExportOutcome CMainWnd::ExportAdjusted(const MediaFileInfo& exportSettings)
         probe.Close();
     settings.sourceHasSound = probed != MediaProbe::kNoAudio;
 
-    const std::wstring output = MakeUniqueOutputPath(FormatWide(L"%s\\%s.%s", exportSettings.folder.GetData(),
-                                                                exportSettings.name.c_str(), exportSettings.format.GetData()));
+    const std::wstring output = MakeUniqueOutputPath(JoinPath(exportSettings.folder.GetData(),
+                                                                exportSettings.name + L"." + exportSettings.format.GetData()));
     const std::wstring digits = RandomDigits(10).GetData();
+    const std::wstring mergeFolder = JoinPath(m_strDataFolder, L"TempMerge");
     const std::wstring intermediates[2] = {
-        FormatWide(L"%sTempMerge\\%s-1.%s", m_strDataFolder.c_str(), digits.c_str(), exportSettings.format.GetData()),
-        FormatWide(L"%sTempMerge\\%s-2.%s", m_strDataFolder.c_str(), digits.c_str(), exportSettings.format.GetData()),
+        JoinPath(mergeFolder, FormatWide(L"%s-1.%s", digits.c_str(), exportSettings.format.GetData())),
+        JoinPath(mergeFolder, FormatWide(L"%s-2.%s", digits.c_str(), exportSettings.format.GetData())),
     };
-    ::CreateDirectory((m_strDataFolder + L"TempMerge").c_str(), nullptr);
+    CreateFolderWithParents(mergeFolder);
     const std::vector<AdjustRun> runs = PlanAdjustRuns(settings, m_strEncoder.GetData(), m_strAdjustSourcePath, output, intermediates);
     for (size_t j = 0; j < runs.size() && !CancelFlag; ++j) {
         EncoderRunRequest request;

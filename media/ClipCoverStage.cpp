@@ -5,6 +5,7 @@
 #include <cwchar>
 #include <cwctype>
 
+#include "base/FileHelpers.h"
 #include "base/StringHelpers.h"
 #include "editor/mainwnd/MainWnd.h"
 #include "media/CommandText.h"
@@ -94,9 +95,9 @@ bool CMainWnd::ExportClipCover(const ClipExportEntry& entry, const std::wstring&
     std::wstring w = std::to_wstring(coverWidth), h = std::to_wstring(coverHeight);
     MakeEvenSizeW(w, h);
     // One still video per export and clip: another clip's cover is never overwritten.
-    const std::wstring segment = FormatWide(L"%sTempMerge\\tempCorver-%s.mp4", m_strDataFolder.c_str(),
-                                            RandomDigits(10).GetData());
-    ::CreateDirectory((m_strDataFolder + L"TempMerge").c_str(), nullptr);
+    const std::wstring mergeFolder = JoinPath(m_strDataFolder, L"TempMerge");
+    const std::wstring segment = JoinPath(mergeFolder, FormatWide(L"tempCorver-%s.mp4", RandomDigits(10).GetData()));
+    CreateFolderWithParents(mergeFolder);
     run.command = FormatWide(L"%s  -loop 1 -f image2 -pattern_type none  -y -i \"%s\"  -t  %f -vcodec h264  -s %sx%s  -preset superfast "
                              L"-pix_fmt yuv420p %s  \"%s\" ",
                              m_strEncoder.GetData(), Arg(entry.coverPicture).c_str(),

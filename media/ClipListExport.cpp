@@ -44,7 +44,7 @@ void CMainWnd::ExportClipList(int, const MediaFileInfo& settings)
         SplitFileNameW(name, extension);
         // The stages always write MP4, whatever format the export settings name.
         const std::wstring output =
-            MakeUniqueOutputPath(FormatWide(L"%s\\%s.mp4", settings.folder.GetData(), name.c_str()));
+            MakeUniqueOutputPath(JoinPath(settings.folder.GetData(), name + L".mp4"));
         bool exported = false;
         if (entry.kind == kClipCover)
             exported = ExportClipCover(entry, output);

@@ -135,8 +135,8 @@ ExportOutcome CMainWnd::ExportCut(const MediaFileInfo& settings)
     if (!rate.empty())
         command += FormatWide(L" -r %s  ", rate.c_str());
 
-    const std::wstring output = MakeUniqueOutputPath(FormatWide(L"%s\\%s.%s", settings.folder.GetData(),
-                                                                settings.name.c_str(), settings.format.GetData()));
+    const std::wstring output = MakeUniqueOutputPath(JoinPath(settings.folder.GetData(),
+                                                                settings.name + L"." + settings.format.GetData()));
     const std::wstring size = !settings.width.IsEmpty() && !settings.height.IsEmpty()
         ? FormatWide(L" -s %sx%s ", settings.width.GetData(), settings.height.GetData())
         : std::wstring();
@@ -150,7 +150,7 @@ ExportOutcome CMainWnd::ExportCut(const MediaFileInfo& settings)
     SplitFileNameW(sourceName, sourceExt);
     bool written = false;
     if (sourceExt == L"webm") {
-        tempPath = FormatWide(L"%s\\vkEditTemp.ts", UserTempFolder().c_str());
+        tempPath = JoinPath(UserTempFolder(), L"vkEditTemp.ts");
         const wchar_t* tail = mute
             ? L"%s -vcodec h264  -ar 44100  -crf 23 %s -preset superfast -pix_fmt yuv420p  -an -max_interleave_delta 0 \"%s\" "
             : L"%s -vcodec h264 -acodec libmp3lame  -ar 44100 -ac 2 -crf 23 %s -preset superfast -pix_fmt yuv420p -max_interleave_delta 0 \"%s\" ";

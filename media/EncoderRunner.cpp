@@ -161,5 +161,7 @@ void CMainWnd::RunEncoderAndWait(const std::wstring& command)
                          nullptr, &startup, &process))
         return;
     ScopedHandle processHandle(process.hProcess), threadHandle(process.hThread);
+    if (m_bClosing)  // started after shut-down stopped the encoders: nobody else would stop this one
+        ::TerminateProcess(processHandle.Get(), 1);
     ::WaitForSingleObject(processHandle.Get(), INFINITE);
 }

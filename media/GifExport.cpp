@@ -53,7 +53,7 @@ ExportOutcome CMainWnd::ExportGif(const MediaFileInfo& settings)
             : FormatWide(L" -s %sx%s ", item.width.GetData(), item.height.GetData());
         const std::wstring rate = item.frameRate.IsEmpty() ? std::wstring() : FormatWide(L"-r %s", item.frameRate.GetData());
         const std::wstring output = MakeUniqueOutputPath(
-            FormatWide(L"%s\\%s.gif", settings.folder.GetData(), item.outputName.GetData()));
+            JoinPath(settings.folder.GetData(), FormatWide(L"%s.gif", item.outputName.GetData())));
         GifRowView* row = m_pPageView ? m_pPageView->FindGifRow(item.rowName) : nullptr;
         if (row)
             row->BeginRun();

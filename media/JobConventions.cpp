@@ -19,7 +19,7 @@ std::wstring CMainWnd::MakeUniqueOutputPath(const std::wstring& path)
     const std::wstring extension = dot == std::wstring::npos ? L"" : fileName.substr(dot);
     std::wstring candidate = path;
     for (int n = 1; FileExists(candidate); ++n)
-        candidate = FormatWide(L"%s\\%s(%d)%s", folder.c_str(), name.c_str(), n, extension.c_str());
+        candidate = JoinPath(folder, FormatWide(L"%s(%d)%s", name.c_str(), n, extension.c_str()));
     return candidate;
 }
 

@@ -285,9 +285,8 @@ ExportOutcome CMainWnd::ExportMerged(const MediaFileInfo& settings)
         AskUser(L"没有可合并的视频（列表为空或总时长为0），请先添加视频！", L"取消", L"确定");
         return ExportOutcome::Refused;
     }
-    const std::wstring output = MakeUniqueOutputPath(FormatWide(L"%s\\%s.%s", settings.folder.GetData(),
-                                                                settings.name.c_str(),
-                                                                settings.format.GetData()));
+    const std::wstring output = MakeUniqueOutputPath(JoinPath(settings.folder.GetData(),
+                                                                settings.name + L"." + settings.format.GetData()));
     m_nMergeSizeAgreement = MergeInputsSizeAgreement();
 
     bool usable = false;

@@ -9,6 +9,7 @@
 #include <cwctype>
 #include <vector>
 
+#include "base/FileHelpers.h"
 #include "base/StringHelpers.h"
 #include "editor/mainwnd/MainWnd.h"
 #include "media/CommandText.h"
@@ -96,15 +97,16 @@ ExportOutcome CMainWnd::ExportScreenshots(const MediaFileInfo& settings)
         return ExportOutcome::Refused;
     }
     const std::wstring folder = settings.folder.GetData();
-    if (longPicture && !::PathIsDirectoryW((m_strDataFolder + L"Picture").c_str()))
-        ::CreateDirectory((m_strDataFolder + L"Picture").c_str(), nullptr);
+    const std::wstring pictureFolder = JoinPath(m_strDataFolder, L"Picture");
+    if (longPicture)
+        CreateFolderWithParents(pictureFolder);
 
     std::vector<std::wstring> written;
     for (int k = 0; k < rows && !CancelFlag; ++k) {
         const int number = ++g_nExportImageCounter;
         const std::wstring path = longPicture
-            ? FormatWide(L"%sPicture\\image%d.%s", m_strDataFolder.c_str(), number, extension)
-            : MakeUniqueOutputPath(FormatWide(L"%s\\image%d.%s", folder.c_str(), number, extension));
+            ? JoinPath(pictureFolder, FormatWide(L"image%d.%s", number, extension))
+            : MakeUniqueOutputPath(JoinPath(folder, FormatWide(L"image%d.%s", number, extension)));
         RunEncoderAndWait(FormatWide(L"%s  -ss %s -y -i \"%s\"  -vframes 1 -f image2 -update 1 -s %dx%d -preset superfast \"%s\" ",
                                      m_strEncoder.GetData(), m_pScreenshotList->RowTime(k).c_str(),
                                      QuoteInsideArgument(EncoderPath(m_strScreenshotSource)).c_str(), width, height,
@@ -122,7 +124,7 @@ ExportOutcome CMainWnd::ExportScreenshots(const MediaFileInfo& settings)
     bool usable = std::all_of(written.begin(), written.end(),
                               [](const std::wstring& file) { return MediaInfoLibrary::OutputLooksValid(file); });
     if (longPicture) {  // a frame that failed leaves its band empty; the tall picture is the output
-        result = MakeUniqueOutputPath(FormatWide(L"%s\\视频截图.%s", folder.c_str(), extension));
+        result = MakeUniqueOutputPath(JoinPath(folder, FormatWide(L"视频截图.%s", extension)));
         usable = !written.empty() && SaveStitched(written, width, height, result, jpeg)
             && MediaInfoLibrary::OutputLooksValid(result, kSmallestTallPictureBytes);
         if (!usable)

@@ -6,6 +6,7 @@
 
 #include <cwchar>
 
+#include "base/FileHelpers.h"
 #include "base/StringHelpers.h"
 #include "editor/mainwnd/MainWnd.h"
 #include "media/CommandText.h"
@@ -66,8 +67,9 @@ void CMainWnd::BuildScreenshotStrip()
     for (int t = start; t < end && height > 0 && !m_bClosing; t += step) {  // shut-down waits for it
         const int number = ++m_nScreenshotCounter;
         const std::wstring time = FormatWide(L"%.2f", static_cast<double>(t));
-        const std::wstring png = FormatWide(L"%s\\temp%d.png", m_strTempFolder.c_str(), number);
-        const std::wstring copy = FormatWide(L"%s\\temp%d@.png", m_strTempFolder.c_str(), number);
+        const std::wstring png = JoinPath(m_strTempFolder, FormatWide(L"temp%d.png", number));
+        const std::wstring copy = JoinPath(m_strTempFolder, FormatWide(L"temp%d@.png", number));
+        CreateFolderWithParents(m_strTempFolder);
         RunEncoderAndWait(FormatWide(L"%s -ss %s -y -i \"%s\"  -vframes 1 -f image2 -update 1 -s 232x%d -preset superfast \"%s\" ",
                                      m_strEncoder.GetData(), time.c_str(),
                                      QuoteInsideArgument(EncoderPath(m_strScreenshotSource)).c_str(), height,

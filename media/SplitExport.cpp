@@ -65,9 +65,9 @@ ExportOutcome CMainWnd::ExportSplit(const MediaFileInfo& settings)
         const int rowBase = static_cast<int>(i * rowShare);
         for (size_t j = 0; j < pieces.size() && !CancelFlag; ++j) {
             SplitOutput output;
-            output.path = MakeUniqueOutputPath(FormatWide(L"%s\\%s(%d).%s", settings.folder.GetData(),
-                                                          tasks[i].baseName.c_str(), ++g_splitPartCounter,
-                                                          settings.format.GetData()));
+            output.path = MakeUniqueOutputPath(JoinPath(settings.folder.GetData(),
+                                                          FormatWide(L"%s(%d).%s", tasks[i].baseName.c_str(),
+                                                                     ++g_splitPartCounter, settings.format.GetData())));
             EncoderRunRequest run;
             run.command = FormatWide(L"%s  -ss %s -t %s -y -i  \"%s\"  -vcodec h264 -acodec aac -preset superfast "
                                      L"-pix_fmt yuv420p %s %s \"%s\" ",

@@ -26,5 +26,5 @@ std::wstring ExportWorkFile(const wchar_t* stem, int number, const wchar_t* exte
     const std::wstring folder = platform::PrivateWorkFolder();
     if (folder.empty())
         return {};
-    return FormatWide(L"%s\\%s-%s(%d).%s", folder.c_str(), stem, RunToken().c_str(), number, extension);
+    return JoinPath(folder, FormatWide(L"%s-%s(%d).%s", stem, RunToken().c_str(), number, extension));
 }

@@ -7,5 +7,5 @@
 
 #include <string>
 
-// "<work folder>\<stem>-<run token>(<number>).<extension>"; empty when there is no work folder.
+// "<work folder>/<stem>-<run token>(<number>).<extension>"; empty when there is no work folder.
 std::wstring ExportWorkFile(const wchar_t* stem, int number, const wchar_t* extension);

@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr int kAnswerNothing = 2;
 const wchar_t kFileNotice[] = L"当前文件为";
 
 std::mutex& AnswererLock()
@@ -76,7 +75,7 @@ int CMessageWnd::Ask(HWND owner, const std::wstring& message, const std::wstring
     }
     if (!owner || !::IsWindow(owner)) {
         std::printf("message: %s\n", WideToUtf8(message).c_str());
-        return kAnswerNothing;
+        return kNotAnswered;
     }
     AskRequest request { message, editText, okText, cancelText };
     if (::GetWindowThreadProcessId(owner, nullptr) == ::GetCurrentThreadId())
@@ -90,7 +89,7 @@ LRESULT CMessageWnd::AnswerAskMessage(HWND owner, LPARAM lParam)
     const AskRequest& request = *reinterpret_cast<const AskRequest*>(lParam);
     auto* box = new CMessageWnd(request.message, L"", request.editText, request.okText, request.cancelText, 1);
     if (!box->CreateOwned(owner))
-        return kAnswerNothing;  // a window that got as far as its final message deleted the box
+        return kNotAnswered;  // a window that got as far as its final message deleted the box
     box->CenterWindow();
     return static_cast<LRESULT>(box->ShowModal());
 }

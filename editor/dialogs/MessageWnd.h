@@ -26,6 +26,7 @@ public:
     using Answerer = std::function<int(const CMessageWnd&)>;
     // Sent to the owner by a job's Ask; lParam points to the question.
     static constexpr UINT kMsgAsk = WM_USER + 520;
+    static constexpr int kNotAnswered = 2;  // the box was closed, or could not be shown
 
     CMessageWnd(std::wstring message, std::wstring secondText, std::wstring editText, std::wstring okText,
                 std::wstring cancelText, uint8_t flag);

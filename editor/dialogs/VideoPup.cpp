@@ -6,6 +6,7 @@
 #include <cwctype>
 #include <utility>
 
+#include "base/FileHelpers.h"
 #include "base/StringHelpers.h"
 #include "editor/dialogs/DialogDpi.h"
 #include "editor/dialogs/DialogKeys.h"
@@ -45,18 +46,6 @@ std::wstring DesktopFolder()
     if (!::SHGetSpecialFolderPathW(nullptr, buffer, kDesktopFolder, FALSE))
         return {};
     return buffer;
-}
-
-// Makes every missing folder of the path, from the outermost in.
-void CreateFolderPath(const std::wstring& folder)
-{
-    for (size_t end = folder.find_first_of(L"\\/", 1);; end = folder.find_first_of(L"\\/", end + 1)) {
-        const std::wstring part = folder.substr(0, end);
-        if (!part.empty() && part.back() != L':' && !::PathIsDirectoryW(part.c_str()))
-            ::CreateDirectoryW(part.c_str(), nullptr);
-        if (end == std::wstring::npos)
-            return;
-    }
 }
 
 // Blanks and dots at either end dropped.
@@ -141,6 +130,9 @@ bool CVideoPup::SaveOutputFolder(const std::wstring& path, const std::wstring& f
     document.LinkEndChild(root);
     TiXmlPrinter printer;
     document.Accept(&printer);
+    std::wstring settingsFolder;
+    if (FolderPartOfPath(path, settingsFolder))
+        CreateFolderWithParents(settingsFolder);
     return ReplaceFileContents(path, printer.Str());
 }
 
@@ -156,12 +148,12 @@ SkinUI::CUIString CVideoPup::GetSkinFileName()
 
 std::wstring CVideoPup::SettingsFilePath() const
 {
-    return m_pOwner->m_strDataFolder + L"Config\\VideoConvert.xml";
+    return m_pOwner->OutputFolderSettingsPath();
 }
 
 void CVideoPup::InitWindow()
 {
-    m_strFolder = DesktopFolder() + L"\\Tessaly";
+    m_strFolder = JoinPath(DesktopFolder(), L"Tessaly");
     m_pFolderBox = m_pm.FindControl(L"Dircte");
     m_pChangeButton = m_pm.FindControl(L"Change");
     m_pExportButton = m_pm.FindControl(L"Open");
@@ -179,7 +171,7 @@ void CVideoPup::InitWindow()
     info.height = L"";
     info.width = L"";
     if (m_pOwner->m_strOutFolder == m_strFolder && !::PathIsDirectoryW(m_strFolder.c_str()))
-        CreateFolderPath(m_strFolder);
+        CreateFolderWithParents(m_strFolder);
     ApplyMode();
     m_pm.SetDPI(SkinUI::CDPI::GetMainMonitorDPI());
     CenterWindow();
@@ -229,6 +221,7 @@ void CVideoPup::OnExport()
         m_pFileNameEdit->SetText(name.c_str());
     info.name = name;
     info.folder = TextOf(m_pFolderBox).c_str();
+    CreateFolderWithParents(TextOf(m_pFolderBox));  // the export writes there; it may have been removed
     if (CustomSizeShown()) {
         const std::wstring width = EvenSizeText(TextOf(m_pWidthEdit), L"1920");
         const std::wstring height = EvenSizeText(TextOf(m_pHeightEdit), L"1080");

@@ -5,6 +5,7 @@
 
 #include <tinyxml.h>
 
+#include "base/FileHelpers.h"
 #include "base/StringHelpers.h"
 #include "editor/mainwnd/MainWnd.h"
 #include "editor/mainwnd/TextFile.h"
@@ -64,7 +65,7 @@ std::string PrintHistory(const std::vector<HistoryRecord>& history)
 
 std::wstring CMainWnd::HistoryFilePath() const
 {
-    return m_strDataFolder + L"Config\\History.xml";
+    return JoinPath(ConfigFolder(), L"History.xml");
 }
 
 void CMainWnd::LoadHistory()
@@ -93,6 +94,7 @@ bool CMainWnd::SaveHistory()
     if (m_strDataFolder.empty())
         return false;  // before start-up there is no folder to keep the history in
     std::lock_guard lock(m_historyLock);
+    CreateFolderWithParents(ConfigFolder());  // it may have been removed while the program ran
     if (!ReplaceFileContents(HistoryFilePath(), PrintHistory(m_vecHistory))) {
         printf("History: cannot write %ls\n", HistoryFilePath().c_str());
         return false;

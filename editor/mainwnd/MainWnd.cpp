@@ -1,5 +1,6 @@
 #include "editor/mainwnd/MainWnd.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cwchar>
@@ -204,8 +205,27 @@ int CMainWnd::RunningWorkers() const
 
 bool CMainWnd::WaitForWorkers(int timeoutMs)
 {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     std::unique_lock lock(m_workerLock);
-    return m_workersEnded.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return m_nWorkers == 0; });
+    for (;;) {
+        // A short wait for the last worker, then the messages workers sent meanwhile.
+        if (m_workersEnded.wait_for(lock, std::chrono::milliseconds(kSentMessageSliceMs), [this] { return m_nWorkers == 0; }))
+            return true;
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= deadline)
+            return false;
+        lock.unlock();
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count();
+        // No wake mask: this only answers sent messages, nothing posted is taken.
+        ::MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(std::min<long long>(left, kSentMessageSliceMs)), 0, 0);
+        lock.lock();
+    }
+}
+
+bool CMainWnd::SleepUnlessClosing(int milliseconds)
+{
+    std::unique_lock lock(m_workerLock);
+    return !m_closingStarted.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return m_bClosing.load(); });
 }
 
 bool CMainWnd::FileExists(const std::wstring& path)

@@ -98,6 +98,7 @@ public:
     static constexpr UINT_PTR kTimerMusicPlacement = 1174;
     // How long shut-down waits for the workers after stopping their encoders.
     static constexpr int kWorkerWaitMs = 10000;
+    static constexpr int kSentMessageSliceMs = 10;  // how often a wait for workers answers their messages
 
     CMainWnd();
     ~CMainWnd() override;
@@ -127,15 +128,22 @@ public:
     // The first paint, then the warm-up: loading the preview engine takes longer than the rest of
     // the start-up, so it waits until the window has been drawn once.
     LRESULT PaintThenWarmUp(WPARAM wParam, LPARAM lParam);
-    // Reads the output folder from "Config\VideoConvert.xml", else the desktop's "Tessaly".
+    // Reads the output folder from "Config/VideoConvert.xml", else the desktop's "Tessaly".
     void LoadOutputFolder();
+    // The folder of the settings files in the data folder, and the file the output folder is kept in.
+    std::wstring ConfigFolder() const;
+    std::wstring OutputFolderSettingsPath() const;
 
     // Workers: a thread the window counts; shut-down waits for it. The task must not outlive
     // the window's promise: it checks CancelFlag / its stop flags and ends soon after they are set.
     void StartWorker(std::function<void()> task);
     int RunningWorkers() const;
-    // Waits until every worker has ended or the time is up; true when none is left.
+    // Waits until every worker has ended or the time is up; true when none is left. Messages that
+    // workers send to this thread meanwhile are answered: a worker inside SendMessage (a question,
+    // a window it shows or hides) could not end otherwise.
     bool WaitForWorkers(int timeoutMs);
+    // A worker's pause that ends at once when the window shuts down; false when it was cut short.
+    bool SleepUnlessClosing(int milliseconds);
     // The close path after the user confirmed: stops everything, saves, cleans, destroys.
     void ShutDown();
     bool ConfirmClose();
@@ -385,8 +393,8 @@ public:
     // when the caller names one.
     MediaDetails ReadMediaDetails(const std::wstring& path, bool startThumbnail, const std::wstring& picture = {});
     // Saves the file's first frame as a JPEG: for a page into the picture the caller names, else
-    // "VkFile.jpg" in the temporary folder, and for a list row "VkFile%d.jpg" with a never reused
-    // number; the two temporary-folder names each with its "@" copy. The picture's path and
+    // (and always for a list row) into a new "VkFile" picture of the private work folder, with its
+    // "@" copy. The picture's path and
     // fitted size come back. Any thread; false, with no encoder run, when the size is unknown,
     // and false when the encoder made no picture.
     bool MakeFirstFrameThumbnail(int width, int height, const std::wstring& source, std::wstring& picture,
@@ -457,7 +465,7 @@ public:
     void CloseOverlayWindows();
     void ShowOverlayWindows(bool show);
 
-    // The export history file (Config\History.xml in the data folder), newest first.
+    // The export history file (Config/History.xml in the data folder), newest first.
     std::wstring HistoryFilePath() const;
     void LoadHistory();
     bool SaveHistory();
@@ -605,7 +613,6 @@ public:
     std::unique_ptr<SkinUI::CWindowWnd> m_textLayer;  // owns the text layer m_pTextLayerWnd names
     std::wstring m_strSubtitleFile;  // the subtitle file taken instead of typed items
     int m_nClipSubpage { 0 };        // 0 subtitle, 1 watermark, 2 cover, 3 music
-    std::atomic<int> m_nThumbIndex { 0 };  // numbers list-row thumbnails; only grows
     GifListItem m_gifItem;
     std::vector<GifListItem> m_vecGifRows;  // one per GIF row, in row order
     MediaFileInfo m_clipInfo;
@@ -765,6 +772,7 @@ private:
     std::unique_ptr<ListRowViews> m_listViews;
     mutable std::mutex m_workerLock;
     std::condition_variable m_workersEnded;
+    std::condition_variable m_closingStarted;  // wakes SleepUnlessClosing; with m_workerLock
     int m_nWorkers { 0 };  // guarded by m_workerLock
     // Page jobs (the ones that share CancelFlag) from their start until their worker is done with
     // them, which may be after a cancel closed their window; and, UI thread only, whether a launch

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "base/FileHelpers.h"
 #include "base/StringHelpers.h"
 #include "editor/mainwnd/MainWnd.h"
 #include "platform/Windows.h"
@@ -82,8 +83,8 @@ void CMainWnd::ShowSignedInAccount()
         badge->SetAttribute(L"textpadding", L"0,0,0,0");
         badge->SetAttribute(L"endellipsis", L"false");
     } else {
-        const std::wstring file = FormatWide(L"%sAvatar_[%d].png", m_strDataFolder.c_str(), m_accountInfo.userId);
-        const std::wstring twin = FormatWide(L"%sAvatar_[%d]@.png", m_strDataFolder.c_str(), m_accountInfo.userId);
+        const std::wstring file = JoinPath(m_strDataFolder, FormatWide(L"Avatar_[%d].png", m_accountInfo.userId));
+        const std::wstring twin = JoinPath(m_strDataFolder, FormatWide(L"Avatar_[%d]@.png", m_accountInfo.userId));
         if (!FileExists(file))
             RequestAvatar(file);
         else if (m_nDpi != 96) {
@@ -110,6 +111,7 @@ void CMainWnd::RequestAvatar(const std::wstring& file)
     if (download == nullptr)
         return;
     m_nAvatarRequestedFor = m_accountInfo.userId;
+    CreateFolderWithParents(m_strDataFolder);
     download(WideToAnsi(m_accountInfo.avatarUrl).c_str(), WideToAnsi(file).c_str(), OnAvatarDownloadFinished,
              IgnoreProgress, 0, this, 0);
 }

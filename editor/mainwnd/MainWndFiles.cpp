@@ -63,15 +63,14 @@ bool CMainWnd::MakeFirstFrameThumbnail(int width, int height, const std::wstring
     ThumbnailSize size;
     if (!FitThumbnail(width, height, listRow, size))
         return false;
-    const std::wstring folder = UserTempFolder();
     std::wstring copy;
-    if (listRow) {
-        const int number = ++m_nThumbIndex;
-        picture = FormatWide(L"%sVkFile%d.jpg", folder.c_str(), number);
-        copy = FormatWide(L"%sVkFile%d@.jpg", folder.c_str(), number);
-    } else if (picture.empty()) {
-        picture = FormatWide(L"%sVkFile.jpg", folder.c_str());
-        copy = FormatWide(L"%sVkFile@.jpg", folder.c_str());
+    if (listRow || picture.empty()) {
+        // A fresh name in the private work folder: the shared temporary folder is open to other
+        // users and instances, and a row keeps showing its picture while others are made.
+        picture = NewWorkPicturePath(L"VkFile", L".jpg");
+        if (picture.empty())
+            return false;
+        copy = picture.substr(0, picture.size() - 4) + L"@.jpg";
     }
     ::DeleteFileW(picture.c_str());
     if (!copy.empty())

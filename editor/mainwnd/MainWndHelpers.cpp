@@ -28,13 +28,13 @@ int CMainWnd::ListFolderFiles(const std::wstring& folder, std::vector<std::wstri
                               bool oneLevelDeeper)
 {
     WIN32_FIND_DATAW entry {};
-    HANDLE search = ::FindFirstFileW((folder + L"\\*.*").c_str(), &entry);
+    HANDLE search = ::FindFirstFileW(JoinPath(folder, L"*.*").c_str(), &entry);
     if (search == INVALID_HANDLE_VALUE)
         return static_cast<int>(list.size());
     do {
         if (::wcscmp(entry.cFileName, L".") == 0 || ::wcscmp(entry.cFileName, L"..") == 0)
             continue;
-        const std::wstring path = folder + L"\\" + entry.cFileName;
+        const std::wstring path = JoinPath(folder, entry.cFileName);
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             if (folders)
                 list.push_back(path);

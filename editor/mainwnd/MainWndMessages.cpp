@@ -112,7 +112,11 @@ bool CMainWnd::ConfirmClose()
 void CMainWnd::ShutDown()
 {
     m_bShutDown = true;
-    m_bClosing = true;
+    {
+        std::lock_guard lock(m_workerLock);
+        m_bClosing = true;
+    }
+    m_closingStarted.notify_all();
     // The window goes first from the screen's point of view: no shadow lingers after it.
     m_pm.GetShadow()->SetShadowCorner({ 0, 0, 0, 0 });
     m_pm.GetShadow()->SetImage(L"");
@@ -136,8 +140,8 @@ void CMainWnd::ShutDown()
 
 void CMainWnd::DeleteWorkFiles()
 {
-    const std::wstring folders[] = { m_strDataFolder + L"TempMerge", m_strTempFolder,
-                                     FormatWide(L"%sRoRerav", UserTempFolder().c_str()) };
+    const std::wstring folders[] = { JoinPath(m_strDataFolder, L"TempMerge"), m_strTempFolder,
+                                     JoinPath(UserTempFolder(), L"RoRerav") };
     for (const std::wstring& folder : folders) {
         if (folder.empty())
             continue;
@@ -284,7 +288,9 @@ LRESULT CMainWnd::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, b
     switch (uMsg) {
     case CMessageWnd::kMsgAsk:
         bHandled = true;
-        return CMessageWnd::AnswerAskMessage(m_hWnd, lParam);
+        // Once the user has chosen to quit, a job's question gets no box: it is answered as a
+        // box closed unanswered, so the job ends instead of waiting for a click.
+        return m_bShutDown ? CMessageWnd::kNotAnswered : CMessageWnd::AnswerAskMessage(m_hWnd, lParam);
     case WM_TIMER:
         bHandled = OnTimer(wParam) == 0;
         return 0;

@@ -141,7 +141,7 @@ void CaptureFrame(CMainWnd& main)
     CAVPlayer* player = ShotPlayer(main);
     const float seconds = static_cast<float>((player ? player->PlaybackTimeMs() : 0) * 1.0 / 1000.0);
     const int number = ++main.m_nScreenshotCounter;
-    const std::wstring picture = FormatWide(L"%s\\temp%d.png", main.m_strTempFolder.c_str(), number);
+    const std::wstring picture = JoinPath(main.m_strTempFolder, FormatWide(L"temp%d.png", number));
     const std::wstring command = FormatWide(
         L"%s -ss %f -y -i \"%s\"  -vframes 1 -f image2 -update 1 -s 232x%d -preset superfast \"%s\" ",
         main.m_strEncoder.GetData(), static_cast<double>(seconds),
@@ -150,6 +150,7 @@ void CaptureFrame(CMainWnd& main)
     const bool longPicture = OptionSelected(main, L"LongPic");
     main.StartWorker([w = &main, command, picture, seconds, height, longPicture] {
         ::DeleteFile(picture.c_str());  // only a picture written by this run counts
+        CreateFolderWithParents(w->m_strTempFolder);
         w->RunEncoderAndWait(command);
         const bool made = CMainWnd::FileExists(picture);
         w->PostUiTask([w, picture, seconds, height, longPicture, made] {

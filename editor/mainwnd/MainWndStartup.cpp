@@ -8,7 +8,6 @@
 
 #include <tinyxml.h>
 
-#include <thread>
 
 #include "base/FileHelpers.h"
 #include "base/StringHelpers.h"
@@ -33,17 +32,9 @@ std::wstring SpecialFolder(int csidl)
     return buffer;
 }
 
-std::wstring WithSeparator(std::wstring folder)
+std::wstring WithSeparator(const std::wstring& folder)
 {
-    if (!folder.empty() && folder.back() != L'\\' && folder.back() != L'/')
-        folder += L'\\';
-    return folder;
-}
-
-void CreateFolderIfMissing(const std::wstring& folder)
-{
-    if (!::PathIsDirectoryW(folder.c_str()))
-        ::CreateDirectoryW(folder.c_str(), nullptr);  // a folder that cannot be made is not fatal here
+    return folder.empty() ? folder : JoinPath(folder, L"");
 }
 
 // The attribute "attribute1" of the document's first node's last child, or empty.
@@ -77,14 +68,14 @@ void CMainWnd::InitWindow()
     if (m_strAppFolder.empty())
         m_strAppFolder = WithSeparator(FolderOfOwnCode());
     if (m_strDataFolder.empty())
-        m_strDataFolder = WithSeparator(WithSeparator(SpecialFolder(CSIDL_LOCAL_APPDATA)) + L"Quillmoor");
+        m_strDataFolder = WithSeparator(JoinPath(SpecialFolder(CSIDL_LOCAL_APPDATA), L"Quillmoor"));
     if (GetOsVersionClass() == 1) {
         m_strEncoder = L"ffmpeg.exe";
         m_bLegacyEncoder = 1;
     } else {
         m_bLegacyEncoder = 0;
         // Quoted: the program folder may hold blanks, and command lines start with the encoder.
-        m_strEncoder = (L"\"" + m_strAppFolder + L"Encoder\\ffmpeg.exe\"").c_str();
+        m_strEncoder = (L"\"" + JoinPath(JoinPath(m_strAppFolder, L"Encoder"), L"ffmpeg.exe") + L"\"").c_str();
         m_strEncoderExtra = L" -max_muxing_queue_size 34500 ";
     }
     m_hWindowDC = ::GetDC(m_hWnd);
@@ -121,21 +112,18 @@ void CMainWnd::InitWindow()
 
 void CMainWnd::CreateWorkFolders()
 {
-    const std::wstring desktop = SpecialFolder(kDesktopFolder);
-    const std::wstring drive = desktop.substr(0, 1);
-    m_strTempFolder = FormatWide(L"%s:\\ZaDaro", drive.c_str());
-    const std::wstring logFolder = FormatWide(L"%s:\\Doziz", drive.c_str());
-    CreateFolderIfMissing(m_strTempFolder);
-    CreateFolderIfMissing(logFolder);
+    // The work folders sit on the desktop's drive, which is the home folder here.
+    const std::wstring drive = SpecialFolder(kDesktopFolder).substr(0, 1) + L":";
+    m_strTempFolder = JoinPath(drive, L"ZaDaro");
+    const std::wstring logFolder = JoinPath(drive, L"Doziz");
+    // A folder that cannot be made is not fatal here: each writer makes its folder again first.
+    CreateFolderWithParents(m_strTempFolder);
+    CreateFolderWithParents(logFolder);
     m_pAccount->SetLogPath(logFolder);
-    CreateFolderIfMissing(FormatWide(L"%sRoRerav", UserTempFolder().c_str()));
+    CreateFolderWithParents(JoinPath(UserTempFolder(), L"RoRerav"));
     // The data folder stands in for the program folder for every file the editor writes.
-    const size_t parentEnd = m_strDataFolder.find_last_of(L"\\/", m_strDataFolder.size() - 2);
-    if (parentEnd != std::wstring::npos)
-        CreateFolderIfMissing(m_strDataFolder.substr(0, parentEnd));
-    CreateFolderIfMissing(m_strDataFolder);
-    CreateFolderIfMissing(m_strDataFolder + L"TempMerge");
-    CreateFolderIfMissing(m_strDataFolder + L"Config");
+    CreateFolderWithParents(JoinPath(m_strDataFolder, L"TempMerge"));
+    CreateFolderWithParents(ConfigFolder());
 }
 
 LRESULT CMainWnd::PaintThenWarmUp(WPARAM wParam, LPARAM lParam)
@@ -157,15 +145,25 @@ void CMainWnd::WarmUpPlayer()
     const std::string clip = WideToUtf8(m_strAppFolder + L"Loading.mp4");
     if (!RunWhilePlayerUnasked(m_pVideoCutPlayer, [&] { player->Player().OpenAndPlay(clip, 0, "", ""); }))
         return;
-    std::this_thread::sleep_for(std::chrono::milliseconds(kWarmUpMs));
+    SleepUnlessClosing(kWarmUpMs);
     RunWhilePlayerUnasked(m_pVideoCutPlayer, [&] { player->Player().StopPlayback(); });
 }
 
 void CMainWnd::LoadOutputFolder()
 {
-    m_strOutFolder = SavedOutputFolder(m_strDataFolder + L"Config\\VideoConvert.xml");
+    m_strOutFolder = SavedOutputFolder(OutputFolderSettingsPath());
     if (m_strOutFolder.empty())
-        m_strOutFolder = SpecialFolder(kDesktopFolder) + L"\\Tessaly";
+        m_strOutFolder = JoinPath(SpecialFolder(kDesktopFolder), L"Tessaly");
+}
+
+std::wstring CMainWnd::ConfigFolder() const
+{
+    return JoinPath(m_strDataFolder, L"Config");
+}
+
+std::wstring CMainWnd::OutputFolderSettingsPath() const
+{
+    return JoinPath(ConfigFolder(), L"VideoConvert.xml");
 }
 
 std::string CMainWnd::GetExeVersion(const std::wstring& path)

@@ -380,6 +380,33 @@ TEST_F(ClipSubPages, CoversOfTwoClipsAreTheirOwnAndReachTheExport)
     EXPECT_LT(firstCover, 200);  // not the other clip's white cover
 }
 
+// The data folder removed while the program runs (as a brand-new account starts without one): the
+// cover export makes its work folder again, succeeds, and the history keeps the export.
+TEST_F(ClipSubPages, ACoverExportMakesTheFoldersItWritesInto)
+{
+    const std::wstring clip = incoming::VideoWithSound("fresh cover.mp4", 1);
+    const std::wstring white = incoming::MakeMedia("white cover.png", "-f lavfi -i color=c=white:size=160x120 -frames:v 1");
+    ASSERT_FALSE(clip.empty() || white.empty());
+    const std::vector<SkinUI::CControlUI*> rows = AddRows({ clip });
+    ASSERT_TRUE(rows[0]);
+    CMainWnd& w = *window;
+    Click(EditButton(rows[0], kClipCover));
+    AnswerDialogsWith(white);
+    Click(L"SoundTrackbtnAdd");
+    Type({ w.m_pCorverTimerHour, w.m_pCorverTimerminute, w.m_pCorverTimersecond, w.m_pCorverTimerMillsecond },
+         { L"00", L"00", L"01", L"000" });
+    Click(L"CorverVideoExport");
+    ASSERT_NE(RecordOf(clip), nullptr);
+
+    const std::string data = WideToUtf8(w.m_strDataFolder);
+    fs::remove_all(data);
+    const std::vector<std::wstring> outputs = ExportSaved({ clip });
+    ASSERT_EQ(outputs.size(), 1u);
+    EXPECT_EQ(outputs[0].find(L'\\'), std::wstring::npos) << WideToUtf8(outputs[0]);
+    EXPECT_TRUE(fs::exists(WideToUtf8(outputs[0])));
+    EXPECT_NE(ReadFileText(data + "/Config/History.xml").find(WideToUtf8(outputs[0])), std::string::npos);
+}
+
 TEST_F(ClipSubPages, AFailedFrameGrabSavesNothingAndSaysSo)
 {
     const std::wstring clip = incoming::VideoWithSound("vanishing.mp4", 1);

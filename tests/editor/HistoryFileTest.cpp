@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <thread>
 
@@ -55,18 +56,28 @@ TEST(HistoryFile, ExportsComeBackNewestFirstWithAnyCharacters)
         EXPECT_EQ(entry.path().filename(), "History.xml") << "no temporary file is left";
 }
 
+// Saves from several threads never overlap: once an export's entry is recorded, the file holds it
+// (an overlapping save that printed the list earlier and renamed its file later would drop it),
+// and at the end file and memory agree.
 TEST(HistoryFile, EntriesFromSeveralThreadsAreAllKept)
 {
     HistoryFixture f("history-threads");
-    constexpr int kThreads = 4, kEach = 10;
+    constexpr int kThreads = 8, kEach = 25;
+    std::atomic<int> waiting { kThreads }, dropped { 0 };
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t)
-        threads.emplace_back([&f, t] {
-            for (int i = 0; i < kEach; ++i)
-                f.main.RecordHistoryEntry(FormatWide(L"/v/t%d-%d.mp4", t, i), FormatWide(L"/o/t%d-%d.mp4", t, i));
+        threads.emplace_back([&f, &waiting, &dropped, t] {
+            for (--waiting; waiting > 0;)  // all start together, so that their saves meet
+                std::this_thread::yield();
+            for (int i = 0; i < kEach; ++i) {
+                const std::wstring source = FormatWide(L"/v/t%d-%d.mp4", t, i);
+                f.main.RecordHistoryEntry(source, FormatWide(L"/o/t%d-%d.mp4", t, i));
+                dropped += ReadFileText(f.File()).find(WideToUtf8(source)) == std::string::npos;
+            }
         });
     for (std::thread& thread : threads)
         thread.join();
+    EXPECT_EQ(dropped, 0) << "entries missing from the file right after they were recorded";
     const std::vector<HistoryRecord> memory = f.main.HistorySnapshot();
     const std::vector<HistoryRecord> back = Reloaded(f.folder);
     ASSERT_EQ(back.size(), static_cast<size_t>(kThreads * kEach));

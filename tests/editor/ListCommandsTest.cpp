@@ -190,7 +190,7 @@ TEST_F(ListCommands, GifRowsExportUnderTheirSafeNamesAndACancelledRowIsNotExport
     ASSERT_TRUE(Settle(30000));
     EXPECT_EQ(FilesIn(out), std::vector<std::string>({ "gif b.gif" })) << "row A's cancelled export came along";
     EXPECT_TRUE(RowButton(rowB, 2)->IsVisible());
-    EXPECT_EQ(std::wstring(RowButton(rowB, 2)->GetUserData().GetData()), AnsiToWide(out) + L"\\gif b.gif");
+    EXPECT_EQ(std::wstring(RowButton(rowB, 2)->GetUserData().GetData()), AnsiToWide(out) + L"/gif b.gif");
 
     Click(RowButton(rowA, 1));
     ASSERT_TRUE(Settle(30000));

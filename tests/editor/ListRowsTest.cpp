@@ -152,6 +152,45 @@ TEST_F(ListRows, RowsCarryTheirTextsAndTheMergeConnectors)
     EXPECT_TRUE(notices.empty());
 }
 
+// A row's thumbnail is its own file in the private work folder: the shared temporary folder is
+// never written (a name planted there, here a link, is left alone), and no two rows share a picture.
+TEST_F(ListRows, ThumbnailsArePrivateFilesOfTheirOwn)
+{
+    const std::wstring clip = incoming::VideoWithSound("thumb.mp4", 1);
+    ASSERT_FALSE(clip.empty());
+    const std::string shared = EditorScratchFolder();
+    const std::string victim = FreshFolder("victim") + "/kept.txt";
+    WriteFileText(victim, "kept");
+    for (const char* name : { "/VkFile.jpg", "/VkFile1.jpg", "/VkFile2.jpg" }) {
+        std::filesystem::remove(shared + name);
+        std::filesystem::create_symlink(victim, shared + name);
+    }
+    CMainWnd& w = *window;
+    Queue(CMainWnd::RowPage::Gif, Copies(clip, "thumb ", 2));
+    ASSERT_TRUE(Settle(60000));
+    ASSERT_EQ(Rows(w.m_pVideoGif)->GetCount(), 2);
+
+    const std::string folder = WideToUtf8(platform::PrivateWorkFolder()) + "/";
+    std::set<std::string> pictures;
+    for (int i = 0; i < 2; ++i) {
+        const std::string image = WideToUtf8(At(Rows(w.m_pVideoGif)->GetItemAt(i), { 1, 0 })->GetForeImage().GetData());
+        const size_t start = image.find("file='") + 6;
+        const std::string picture = image.substr(start, image.find('\'', start) - start);
+        EXPECT_EQ(picture.rfind(folder, 0), 0u) << picture;
+        EXPECT_TRUE(std::filesystem::is_regular_file(picture)) << picture;
+        pictures.insert(picture);
+    }
+    EXPECT_EQ(pictures.size(), 2u);
+    for (const auto& entry : std::filesystem::directory_iterator(shared)) {
+        if (entry.path().filename().string().rfind("VkFile", 0) == 0) {
+            EXPECT_TRUE(entry.is_symlink()) << entry.path() << " was written in the shared folder";
+        }
+    }
+    EXPECT_EQ(ReadFileText(victim), "kept");
+    for (const char* name : { "/VkFile.jpg", "/VkFile1.jpg", "/VkFile2.jpg" })
+        EXPECT_TRUE(std::filesystem::remove(shared + name)) << name << " was left alone";
+}
+
 TEST_F(ListRows, BadFilesGiveNoticesAndNoRows)
 {
     const std::wstring clip = incoming::VideoWithSound("good.mp4", 1);

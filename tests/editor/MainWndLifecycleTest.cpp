@@ -11,6 +11,8 @@
 
 #include "EditorTestSupport.h"
 #include "base/StringHelpers.h"
+#include "editor/dialogs/MessageWnd.h"
+#include "editor/dialogs/VideoPup.h"
 #include "platform/Windows.h"
 #include "platform/headless/HeadlessScreen.h"
 #include "ui/core/DPI.h"
@@ -118,14 +120,15 @@ TEST_F(MainWndTest, StartUpPreparesFoldersSettingsAndAccountAtEachScale)
         EXPECT_EQ(static_cast<int>(main.GetPaintManager().GetDPIObj()->GetScale()), percent);
         EXPECT_EQ(main.m_nPreviewWidth, (977 * percent + 50) / 100);
         EXPECT_EQ(main.m_nPreviewHeight, (360 * percent + 50) / 100);
-        EXPECT_EQ(std::wstring(main.m_strEncoder.GetData()), L"\"" + main.m_strAppFolder + L"Encoder\\ffmpeg.exe\"");
+        EXPECT_EQ(std::wstring(main.m_strEncoder.GetData()), L"\"" + main.m_strAppFolder + L"Encoder/ffmpeg.exe\"");
         EXPECT_EQ(std::wstring(main.m_strEncoderExtra.GetData()), L" -max_muxing_queue_size 34500 ");
         EXPECT_EQ(MainWindowHandle, main.GetHWND());
         EXPECT_NE(main.m_hWindowDC, nullptr);
         EXPECT_EQ(::GetWindowLong(main.GetHWND(), GWL_STYLE) & WS_MAXIMIZEBOX, 0);
         ASSERT_NE(main.m_pAccount, nullptr);
         EXPECT_EQ(main.m_pAccount->ProductCode(), "tmqrx");
-        EXPECT_EQ(main.m_pAccount->LogPath(), main.m_strTempFolder.substr(0, 1) + L":\\Doziz");
+        EXPECT_EQ(main.m_pAccount->LogPath(), AnsiToWide(EditorScratchFolder() + "/Doziz"));
+        EXPECT_EQ(main.m_strTempFolder, AnsiToWide(EditorScratchFolder() + "/ZaDaro"));
         for (const char* folder : { "/ZaDaro", "/Doziz" })
             EXPECT_TRUE(std::filesystem::is_directory(EditorScratchFolder() + folder)) << folder;
         EXPECT_TRUE(std::filesystem::is_directory(EditorScratchFolder() + "/RoRerav"));
@@ -136,7 +139,7 @@ TEST_F(MainWndTest, StartUpPreparesFoldersSettingsAndAccountAtEachScale)
         EXPECT_FLOAT_EQ(ScreenScale, static_cast<float>((workArea.cx - 416) / 608.0));
         ASSERT_EQ(main.HistorySnapshot().size(), 1u);
         EXPECT_EQ(main.HistorySnapshot()[0].sourcePath, L"/a.mp4");
-        EXPECT_EQ(main.m_strOutFolder.substr(main.m_strOutFolder.size() - 8), L"\\Tessaly");
+        EXPECT_EQ(main.m_strOutFolder.substr(main.m_strOutFolder.size() - 8), L"/Tessaly");
         main.ResizeForPage(675);
         RECT rc {};
         ::GetWindowRect(main.GetHWND(), &rc);
@@ -148,6 +151,39 @@ TEST_F(MainWndTest, StartUpPreparesFoldersSettingsAndAccountAtEachScale)
         TearDown();
         m_window = nullptr;
     }
+}
+
+// A brand-new account has no ~/.local: start-up makes the data folder with every folder above it,
+// and each writer makes its folder again when it was removed while the program ran. Every path
+// formed is joined with "/".
+TEST_F(MainWndTest, AFreshAccountGetsEveryFolderItWritesInto)
+{
+    const std::string share = FreshFolder("fresh account") + "/.local/share";
+    const std::string data = share + "/Quillmoor";
+    ::setenv("XDG_DATA_HOME", share.c_str(), 1);
+    m_window = new CMainWnd();
+    m_window->m_strAppFolder = AnsiToWide(m_program) + L"/";
+    EXPECT_NE(m_window->Create(nullptr, L"Tessaly", kStyle, WS_EX_WINDOWEDGE), nullptr);
+    ::setenv("XDG_DATA_HOME", (EditorScratchFolder() + "/data").c_str(), 1);
+    hl::PumpMessages();
+    CMainWnd& main = *m_window;
+
+    EXPECT_EQ(main.m_strDataFolder, AnsiToWide(data) + L"/");
+    for (const char* folder : { "/TempMerge", "/Config" })
+        EXPECT_TRUE(std::filesystem::is_directory(data + folder)) << folder;
+    for (const std::wstring& path : { main.HistoryFilePath(), main.OutputFolderSettingsPath(), main.m_strTempFolder,
+                                      main.m_strOutFolder, std::wstring(main.m_strEncoder.GetData()) })
+        EXPECT_EQ(path.find(L'\\'), std::wstring::npos) << WideToUtf8(path);
+
+    std::filesystem::remove_all(EditorScratchFolder() + "/fresh account/.local");
+    main.RecordHistoryEntry(L"/v/in.mp4", L"/o/out.mp4");
+    EXPECT_NE(ReadFileText(data + "/Config/History.xml").find("/o/out.mp4"), std::string::npos);
+
+    std::filesystem::remove_all(EditorScratchFolder() + "/fresh account/.local");
+    EXPECT_TRUE(CVideoPup::SaveOutputFolder(main.OutputFolderSettingsPath(), L"/chosen/out"));
+    main.m_strOutFolder.clear();
+    main.LoadOutputFolder();
+    EXPECT_EQ(main.m_strOutFolder, L"/chosen/out") << "the chosen output folder is remembered";
 }
 
 TEST_F(MainWndTest, OutputFolderComesFromTheLastChildOfTheSettingsFile)
@@ -168,7 +204,7 @@ TEST_F(MainWndTest, OutputFolderComesFromTheLastChildOfTheSettingsFile)
         WriteFileText(m_data + "/Config/VideoConvert.xml", c.xml);
         main.LoadOutputFolder();
         if (c.want.empty())
-            EXPECT_EQ(main.m_strOutFolder.substr(main.m_strOutFolder.size() - 8), L"\\Tessaly");
+            EXPECT_EQ(main.m_strOutFolder.substr(main.m_strOutFolder.size() - 8), L"/Tessaly");
         else
             EXPECT_EQ(main.m_strOutFolder, c.want);
     }
@@ -226,8 +262,10 @@ TEST_F(MainWndTest, DeclinedCloseChangesNothing)
     EXPECT_NE(hl::LastMessageBoxText().find(L"退出"), std::wstring::npos);
 }
 
-// Closing during an export: the job's encoder is stopped, its worker ends before the window goes,
-// the history is written and the work folders are emptied of files (not of their sub-folders).
+// Closing during an export: the job's encoder is stopped, and whatever the job then waits on (a
+// window of the UI thread it hides, a question, a pause) ends at once, so its worker ends before
+// the window goes; the history is written and the work folders are emptied of files (not of
+// their sub-folders).
 TEST_F(MainWndTest, ConfirmedCloseStopsTheExportAndWaitsForItsWorker)
 {
     CMainWnd& main = Open();
@@ -236,12 +274,17 @@ TEST_F(MainWndTest, ConfirmedCloseStopsTheExportAndWaitsForItsWorker)
     request.command = HangingEncoder(EditorScratchFolder() + "/encoder", pidFile).c_str();
     request.durationSeconds = 4;
     std::atomic<bool> workerEnded { false };
-    main.StartWorker([&main, request, &workerEnded] {
+    std::atomic<int> answer { -1 };
+    std::atomic<bool> pauseCutShort { false };
+    main.StartWorker([&main, request, &workerEnded, &answer] {
         main.RunEncoderWithProgress(request);
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));  // a job's clean-up after its run
+        // A cancelled job's clean-up: it hides a window of the UI thread and tells the user.
+        ::ShowWindow(main.GetHWND(), SW_HIDE);
+        answer = main.AskUser(L"导出已取消", L"", L"确定");
         main.RecordHistoryEntry(L"/v/in.mp4", L"/o/out.mp4");
         workerEnded = true;
     });
+    main.StartWorker([&main, &pauseCutShort] { pauseCutShort = !main.SleepUnlessClosing(60000); });
     for (int i = 0; i < 750 && !std::filesystem::exists(pidFile); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     pid_t pid = 0;
@@ -256,6 +299,8 @@ TEST_F(MainWndTest, ConfirmedCloseStopsTheExportAndWaitsForItsWorker)
     hl::SetMessageBoxAnswer(IDOK);
     ::SendMessage(main.GetHWND(), WM_CLOSE, 0, 0);
     EXPECT_TRUE(workerEnded) << "the window waited for its worker";
+    EXPECT_EQ(answer, CMessageWnd::kNotAnswered) << "no box is shown once the user chose to quit";
+    EXPECT_TRUE(pauseCutShort);
     EXPECT_EQ(main.RunningWorkers(), 0);
     EXPECT_FALSE(::IsWindow(main.GetHWND()));
     EXPECT_EQ(CancelFlag.load(), 1);

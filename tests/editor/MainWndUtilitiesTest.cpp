@@ -61,10 +61,10 @@ TEST(MainWndUtilities, ListFolderFilesByFlags)
     const std::wstring folder = AnsiToWide(root);
     struct Case { bool folders, deeper; std::vector<std::wstring> want; };
     const Case cases[] = {
-        { false, false, { folder + L"\\a.mp4" } },
-        { false, true, { folder + L"\\a.mp4", folder + L"\\sub\\b.mp4" } },
-        { true, false, { folder + L"\\sub" } },
-        { true, true, { folder + L"\\sub", folder + L"\\sub\\deeper" } },
+        { false, false, { folder + L"/a.mp4" } },
+        { false, true, { folder + L"/a.mp4", folder + L"/sub/b.mp4" } },
+        { true, false, { folder + L"/sub" } },
+        { true, true, { folder + L"/sub", folder + L"/sub/deeper" } },
     };
     for (const Case& c : cases) {
         std::vector<std::wstring> list { L"kept" };

@@ -209,13 +209,13 @@ TEST(JobConventions, UniqueOutputPathCountsFromTheGivenName)
     CMainWnd main;
     const std::wstring folder = WideFolder() + L"unique 名";
     std::filesystem::create_directories(Narrow(folder));
-    const std::wstring wanted = folder + L"\\a.mp4";
+    const std::wstring wanted = folder + L"/a.mp4";
     EXPECT_EQ(main.MakeUniqueOutputPath(wanted), wanted);
     std::ofstream(Narrow(folder + L"/a.mp4")) << "x";
-    EXPECT_EQ(main.MakeUniqueOutputPath(wanted), folder + L"\\a(1).mp4");
+    EXPECT_EQ(main.MakeUniqueOutputPath(wanted), folder + L"/a(1).mp4");
     std::ofstream(Narrow(folder + L"/a(1).mp4")) << "x";
-    EXPECT_EQ(main.MakeUniqueOutputPath(wanted), folder + L"\\a(2).mp4");
-    EXPECT_EQ(std::wstring(main.MakeUniqueOutputPathUI(wanted.c_str()).GetData()), folder + L"\\a(2).mp4");
+    EXPECT_EQ(main.MakeUniqueOutputPath(wanted), folder + L"/a(2).mp4");
+    EXPECT_EQ(std::wstring(main.MakeUniqueOutputPathUI(wanted.c_str()).GetData()), folder + L"/a(2).mp4");
 }
 
 TEST(JobConventions, HistoryEntryNamesAndPaths)

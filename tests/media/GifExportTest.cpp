@@ -66,7 +66,7 @@ TEST_F(GifExportTest, RowsShowTheirProgressAndResult)
         EXPECT_TRUE(std::is_sorted(row->percents.begin(), row->percents.end()));
         EXPECT_EQ(row->percents.back(), 100.0f);
     }
-    EXPECT_EQ(m_row1.output, m_outFolder + L"\\anim(1).gif");
+    EXPECT_EQ(m_row1.output, m_outFolder + L"/anim(1).gif");
     const OutputInfo first = Probe(EncoderPath(m_row1.output));
     EXPECT_EQ(first.videoCodec, "gif");
     EXPECT_EQ(first.width, 160);  // 161 x 121 lowered to even sides
