@@ -503,6 +503,8 @@ protected:
             std::fprintf(stderr, "window \"%s\" (%d,%d)-(%d,%d): %s\n", window.title.c_str(), int(window.frame.left),
                          int(window.frame.top), int(window.frame.right), int(window.frame.bottom), names.c_str());
         }
+        for (const std::string& file : OutputFiles())
+            std::fprintf(stderr, "output: %s\n", file.c_str());
         std::fprintf(stderr, "program log:\n%s\n", ReadFile(m_folder + "program.log").c_str());
     }
 
