@@ -33,10 +33,25 @@ TEST_F(Journey, CutWithADraggedCrop)
     StartProgram();
     OpenPage("VideoCut", "TranAddFile", Fixture("short.mp4"));
     WaitControl("CutVideo");
-    // The crop rectangle is its own window over the preview: its lower right corner is dragged
-    // to the preview's middle.
-    const RECT crop = WaitControl("HDC");
-    Drag({ crop.right - 3, crop.bottom - 3 }, journey::Centre(crop));
+    // The crop is drawn on a window of its own over the preview, from the press to the release:
+    // from near the lower right corner to the middle. The frame window then shows the new band;
+    // a drag the program did not see (the press came before the window took the mouse) is drawn
+    // again, as a user would.
+    const RECT canvas = WaitControl("HDC");
+    const auto framed = [&] {
+        for (const journey::WindowDump& window : Windows()) {
+            const RECT& f = window.frame;
+            if (f.left >= canvas.left && f.top >= canvas.top && f.right <= canvas.right && f.bottom <= canvas.bottom
+                && f.right - f.left < (canvas.right - canvas.left) * 3 / 4)
+                return true;
+        }
+        return false;
+    };
+    for (int attempt = 0; attempt < 5 && !framed(); ++attempt) {
+        Drag({ canvas.right - 3, canvas.bottom - 3 }, journey::Centre(canvas));
+        journey::WaitUntil(framed, 5000);
+    }
+    ASSERT_TRUE(framed()) << "the crop frame never showed the dragged band";
     ClickFor("CutVideo", "Open");
     ConfirmExport();
     const std::string output = OutputFolder() + "short.mp4";
