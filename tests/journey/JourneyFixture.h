@@ -211,20 +211,6 @@ protected:
         return count;
     }
 
-    // How many named controls show inside the named one (a list's rows and their parts).
-    int CountInside(const std::string& name) const
-    {
-        RECT outer {};
-        if (!FindControl(name, outer))
-            return 0;
-        int count = 0;
-        for (const WindowDump& window : Windows())
-            for (const auto& [inner, rect] : window.controls)
-                count += inner != name && !::IsRectEmpty(&rect) && rect.left >= outer.left && rect.top >= outer.top
-                    && rect.right <= outer.right && rect.bottom <= outer.bottom;
-        return count;
-    }
-
     // True when the named control shows a picture (many colours), not just its background: a row
     // of a list that names none of its parts.
     bool ShowsPicture(const std::string& name) const { return ColoursIn(name).size() > 8; }
