@@ -781,7 +781,7 @@ private:
     bool m_bAwaitingPageJob { false };
     DWORD m_dwDpiTick { 0 };
     bool m_bDpiTickSet { false };
-    bool m_bShutDown { false };
+    bool m_bShutDown { false };  // UI thread: the window is going (quit confirmed, or being destroyed)
     bool m_bWarmUpStarted { false };
     int m_nAvatarRequestedFor { 0 };  // the user id whose picture was asked for this run
 };

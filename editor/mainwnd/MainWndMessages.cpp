@@ -44,9 +44,13 @@ LRESULT CMainWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
     if (uMsg == WM_NCLBUTTONDOWN)
         OnCaptionPress(lParam);
-    // However the window goes, its controls go with it: the workers that touch them end first.
-    if (uMsg == WM_DESTROY && !WaitForWorkers(kWorkerWaitMs))
-        printf("Main window: destroyed with %d worker(s) still running\n", RunningWorkers());
+    // However the window goes, its controls go with it: the workers that touch them end first,
+    // and a question one of them asks meanwhile gets no box on a window that is going.
+    if (uMsg == WM_DESTROY) {
+        m_bShutDown = true;
+        if (!WaitForWorkers(kWorkerWaitMs))
+            printf("Main window: destroyed with %d worker(s) still running\n", RunningWorkers());
+    }
     if (!StepFocusedField(uMsg, wParam))
         return 0;
     if (uMsg == WM_PAINT && !m_bWarmUpStarted)

@@ -8,7 +8,6 @@
 
 #include <tinyxml.h>
 
-
 #include "base/FileHelpers.h"
 #include "base/StringHelpers.h"
 #include "editor/mainwnd/MainWnd.h"
