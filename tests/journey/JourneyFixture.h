@@ -425,7 +425,7 @@ protected:
     // Opens a page from the start screen and loads `file` with the page's add button.
     void OpenPage(const std::string& card, const std::string& addButton, const std::string& file)
     {
-        Click(card);
+        ClickFor(card, addButton);  // the first click may come while the new window is still placed
         Click(addButton);
         ChooseFile(file);
     }
