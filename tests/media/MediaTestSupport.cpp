@@ -53,10 +53,12 @@ const std::map<std::string, std::string>& FixtureRecipes()
         { "fast.mp4", "-f lavfi -i testsrc=size=160x120:rate=240 -f lavfi -i sine -t 1" + encode + " -c:a aac" },
         { "film.mp4", "-f lavfi -i testsrc=size=160x120:rate=24000/1001 -f lavfi -i sine -t 10" + encode + " -c:a aac" },
         { "small.mp4", "-f lavfi -i testsrc=size=160x120:rate=25 -f lavfi -i sine -t 1" + encode + " -c:a aac" },
+        { "short.mp4", "-f lavfi -i testsrc=size=160x120:rate=25 -f lavfi -i sine -t 2" + encode + " -c:a aac" },
         { "twovideo.mkv", "-f lavfi -i testsrc=size=320x240:rate=25 -f lavfi -i testsrc=size=160x120:rate=25 "
                           "-f lavfi -i sine -t 1 -map 0 -map 1 -map 2" + encode + " -c:a aac" },
         { "cover.m4a", "-f lavfi -i sine -f lavfi -i color=c=red:size=32x32 -t 1 -map 0:a -map 1:v -frames:v 1 "
                        "-c:v mjpeg -disposition:v:0 attached_pic -c:a aac" },
+        { "red.png", "-f lavfi -i color=c=red:size=160x120 -frames:v 1" },
         { "stream.h264", "-f lavfi -i testsrc=size=160x120:rate=25 -t 1" + encode + " -f h264" },
         // Noise keeps a flat colour from compressing below the size a picture must have.
         { "rgb.mp4", "-filter_complex 'color=c=red:size=160x120:rate=25:duration=1[r];color=c=lime:size=160x120:rate=25:"

@@ -26,11 +26,13 @@ bool Shell(const std::string& command);
 // H.264/AAC), "silent.mp4" (no sound), "ntsc.mp4" (30000/1001 fps), "[a] b'c.mkv" (with an SRT
 // subtitle stream shown from 0 to 1 s), "clip.webm", "tone.m4a", "notmedia.mp4", "long.mp4"
 // (40 s 160x120), "twovideo.mkv" (two video streams, 320x240 then 160x120), "small.mp4" (160x120),
+// "short.mp4" (2 s 160x120),
 // "fast.mp4" (240 fps), "film.mp4" (10 s 160x120 at 24000/1001 fps), "empty.mp4" (no bytes),
 // "cover.m4a" (sound with a cover picture), "stream.h264" (a bare video stream with no duration),
 // "rgb.mp4" (3 s 160x120: red, green, blue, a second each), "red.mp4" (3 s), "blue.mp4" (6 s, with
 // sound), "shortsound.mp4" (4 s picture, 2 s sound), "corner.mp4" (1 s 320x240 black, its top
-// left 80x60 red), "timedtext.mp4" (6 s with a timed-text track).
+// left 80x60 red), "timedtext.mp4" (6 s with a timed-text track),
+// "red.png" (a 160x120 picture).
 std::wstring Fixture(const std::string& name);
 // A script that runs the real encoder at the input's own speed, so a run lasts as long as its
 // material and can be stopped midway.

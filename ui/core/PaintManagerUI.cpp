@@ -347,6 +347,13 @@ bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
             info->ptMaxTrackSize.y = info->ptMaxSize.y = m_szMaxWindow.cy;
         return false;
     }
+    case WM_MOVE:
+        m_rectDump.Update(*this);
+        return false;
+    case WM_SHOWWINDOW:
+        if (wParam == FALSE)
+            m_rectDump.Remove();
+        return false;
     case WM_SIZE:
         if (m_pFocus)
             SendEvent(m_pFocus, UiEventWindowSize, {}, 0, 0, 0);

@@ -18,6 +18,7 @@
 
 #include "platform/WinGdi.h"
 #include "platform/WinUser.h"
+#include "ui/core/ControlRectDump.h"
 #include "ui/core/DPI.h"
 #include "ui/core/DragDropUI.h"
 #include "ui/core/DrawInfo.h"
@@ -426,6 +427,7 @@ private:
     TResInfo m_ResInfo;
     bool m_bDragPending { false };
     HBITMAP m_hDragBitmap { nullptr };
+    CControlRectDump m_rectDump;
     CShadowUI m_shadow;  // last: gone first, while the window it follows may still be there
 
     static CStdPtrArray m_aPreMessages;

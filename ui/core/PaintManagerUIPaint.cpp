@@ -255,6 +255,7 @@ void CPaintManagerUI::OnPaint()
     m_bIsPainting = false;
     if (bResized && m_pRoot)
         SendNotify(m_pRoot, L"windowsize", 0, 0, true);
+    m_rectDump.Update(*this);
 }
 
 // GDI drawing leaves alpha at 0: any coloured pixel becomes opaque, pure black stays transparent.
