@@ -36,8 +36,8 @@ protected:
     {
         UpdateWorker worker(url, std::string(), UpdateWorker::kFetch);
         worker.Start();
-        while (worker.IsBusy())
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        worker.WaitUntilIdle();
+        EXPECT_FALSE(worker.IsBusy());
         return worker.GetRecords();
     }
 
