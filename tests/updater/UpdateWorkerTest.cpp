@@ -163,7 +163,7 @@ TEST_F(UpdateWorkerTest, DocumentSizeIsCapped)
 }
 
 // Start marks the worker busy before its thread can run: a fetch that ends at once must still
-// leave the worker not busy, or its owner would poll for ever.
+// leave the worker not busy, or its owner would wait for ever.
 TEST(UpdateWorkerStart, FetchThatEndsAtOnceIsNotBusyAfterwards)
 {
     for (int i = 0; i < 100; ++i) {
