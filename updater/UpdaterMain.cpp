@@ -201,9 +201,7 @@ std::wstring EditorPathOf(const std::wstring& programFolder, const std::wstring&
     constexpr size_t kSuffix = 4;
     if (FileExists(path, false) || name.size() <= kSuffix)
         return path;
-    std::wstring suffix = name.substr(name.size() - kSuffix);
-    for (wchar_t& ch : suffix)
-        ch = static_cast<wchar_t>(std::towlower(ch));
+    const std::wstring suffix = Lower(name.substr(name.size() - kSuffix));
     const std::wstring bare = path.substr(0, path.size() - kSuffix);
     return suffix == L".exe" && FileExists(bare, false) ? bare : path;
 }
