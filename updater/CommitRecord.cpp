@@ -35,10 +35,13 @@ bool RemoveIfThere(const std::string& path)
     return false;
 }
 
-// A name read back from the record must stay inside the installation, like an item's name.
+// A name read back from the record must stay inside the installation, like an item's name. It is
+// judged whole: a name that is not valid text would be judged by the part before its first bad
+// byte only, so it is refused.
 bool SafeRelative(const std::string& name)
 {
-    return IsSafeItemName(AnsiToWide(name));
+    const std::wstring wide = AnsiToWide(name);
+    return WideToAnsi(wide) == name && IsSafeItemName(wide);
 }
 
 bool SafeLeaf(const std::string& name)

@@ -17,6 +17,11 @@ SilentUpdateWindow::~SilentUpdateWindow()
     UnregisterClassW(kHideMessageWindowClass, GetModuleHandleW(nullptr));
 }
 
+void SilentUpdateWindow::SetWorker(std::unique_ptr<UpdateWorker> worker)
+{
+    m_worker = std::move(worker);
+}
+
 bool SilentUpdateWindow::CreateMessageWindow()
 {
     WNDCLASSW windowClass {};
@@ -61,6 +66,9 @@ LRESULT CALLBACK SilentUpdateWindow::WindowProc(HWND hwnd, UINT message, WPARAM 
     case WM_UPDATE_PROGRESS:
         self->OnProgress(wParam);
         break;
+    case WM_UPDATE_DOWNLOAD_FAILED:
+        self->OnDownloadFailed();
+        break;
     case WM_TIMER:
         self->OnApplyTimer();
         break;
@@ -81,45 +89,36 @@ void SilentUpdateWindow::OnProgress(WPARAM percent)
 void SilentUpdateWindow::OnApplyTimer()
 {
     KillTimer(m_hwnd, kApplyTimer);
-    UpdateWorker* worker = m_worker.load();
     if (m_updateType != L"zip") {
         LOG(INFO) << WideToAnsi(m_fileName) << " is an installer: not run in silent mode";
-    } else if (const int verified = worker ? worker->VerifiedFile() : -1; verified < 0) {
+    } else if (const int verified = m_worker ? m_worker->VerifiedFile() : -1; verified < 0) {
         LOG(ERROR) << WideToAnsi(m_downloadPath) << " not applied: the download is not complete";
     } else {
         ApplyZipOptions options;
         options.logUnit = "message_wnd";
         ApplyZipUpdate(HeldFilePath(verified), m_tempDir, m_installDir, options);
     }
-    if (worker)
-        worker->Stop();
+    Close();
 }
 
-void RunSilentDownload(HWND hwnd, const std::string& url, const std::wstring& downloadPath, SilentUpdateWindow& window)
+void SilentUpdateWindow::OnDownloadFailed()
 {
-    auto* worker = new UpdateWorker(url, WideToAnsi(downloadPath), UpdateWorker::kDownload);
-    window.SetWorker(worker);
-    worker->SetProgressCallback(PostProgressToUpdaterWindows);
-    worker->SetSkip(true);
-    worker->Start();
-    bool stopped = false;
-    while (worker->IsBusy()) {
-        if (!stopped && worker->GetDownloadResult() == UpdateWorker::DownloadResult::kFailed) {
-            LOG(ERROR) << "download failed: nothing applied";
-            worker->Stop();
-            stopped = true;
-        }
-        Sleep(10);
-    }
-    window.SetWorker(nullptr);
-    delete worker;
-    PostMessageW(hwnd, WM_CLOSE, 0, 0);
+    LOG(ERROR) << "download failed: nothing applied";
+    Close();
 }
 
-void PostProgressToUpdaterWindows(int percent)
+void SilentUpdateWindow::Close()
 {
-    if (HWND silent = FindWindowEx(HWND_MESSAGE, nullptr, kHideMessageWindowClass, nullptr))
-        PostMessageW(silent, WM_UPDATE_PROGRESS, static_cast<WPARAM>(percent), 0);
-    if (HWND dialog = FindWindowW(kUpdaterGuid, nullptr))
-        PostMessageW(dialog, WM_UPDATE_PROGRESS, static_cast<WPARAM>(percent), 0);
+    // Posted, not destroyed here: the window procedure still runs for this message.
+    PostMessageW(m_hwnd, WM_CLOSE, 0, 0);
+}
+
+void RunSilentDownload(const std::string& url, const std::wstring& downloadPath, SilentUpdateWindow& window)
+{
+    auto worker = std::make_unique<UpdateWorker>(url, WideToAnsi(downloadPath), UpdateWorker::kDownload);
+    UpdateWorker& started = *worker;
+    started.PostReportsTo(window.GetHWND());
+    started.SetSkip(true);
+    window.SetWorker(std::move(worker));
+    started.Start();
 }

@@ -1,18 +1,19 @@
 #pragma once
 #include "platform/WinUser.h"
 
-#include <atomic>
+#include <memory>
 #include <string>
 
 class UpdateWorker;
 
-// The hidden message-only window of a silent update. It receives the download's progress; on
-// the first 100 percent it waits 3 seconds, applies an archive over the installation (an
-// installer is never run silently) and stops the worker, which lets the download thread close
-// the window and so end the run.
+// The hidden message-only window of a silent update. It owns the download worker, which reports
+// to it by posted messages. On the first 100 percent it waits 3 seconds, applies an archive over
+// the installation (an installer is never run silently) and closes; a failed download closes it
+// at once. Closing ends the run.
 //
 // Created with new on the main thread; the window owns the object and deletes it when the
-// window is destroyed. The download thread only stores the worker and posts WM_CLOSE.
+// window is destroyed, and with it the worker (whose thread it joins). Everything here runs on
+// the main thread.
 class SilentUpdateWindow {
 public:
     SilentUpdateWindow();
@@ -25,7 +26,7 @@ public:
     void SetFileName(const std::wstring& name) { m_fileName = name; }
     void SetInstallDir(const std::wstring& folder) { m_installDir = folder; }
     void SetUpdateType(const std::wstring& type) { m_updateType = type; }
-    void SetWorker(UpdateWorker* worker) { m_worker = worker; }
+    void SetWorker(std::unique_ptr<UpdateWorker> worker);
 
     HWND GetHWND() const { return m_hwnd; }
 
@@ -41,18 +42,15 @@ private:
     bool CreateMessageWindow();
     void OnProgress(WPARAM percent);
     void OnApplyTimer();
+    void OnDownloadFailed();
+    void Close();
 
     HWND m_hwnd { nullptr };
     std::wstring m_fileName, m_downloadPath, m_tempDir, m_installDir, m_updateType;
-    std::atomic<UpdateWorker*> m_worker { nullptr };
+    std::unique_ptr<UpdateWorker> m_worker;
     bool m_timerArmed { false };
 };
 
-// Body of the silent download thread: downloads with a worker, waits until the worker ends,
-// then closes the window. A download that fails stops the worker at once, so the run ends
-// without applying anything.
-void RunSilentDownload(HWND hwnd, const std::string& url, const std::wstring& downloadPath, SilentUpdateWindow& window);
-
-// Posts WM_USER+200 with the percentage to the silent window and the update dialog, to each that
-// exists at the moment. Called on the worker thread.
-void PostProgressToUpdaterWindows(int percent);
+// Starts the download of url to downloadPath with a worker that the window owns and that reports
+// to it. A download that fails closes the window, so the run ends without applying anything.
+void RunSilentDownload(const std::string& url, const std::wstring& downloadPath, SilentUpdateWindow& window);

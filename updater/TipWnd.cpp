@@ -3,7 +3,6 @@
 #include "updater/ApplyZipUpdate.h"
 #include "updater/EditorProcesses.h"
 #include "updater/FileUtil.h"
-#include "updater/SilentUpdateWindow.h"
 #include "updater/UpdateWorker.h"
 #include "updater/UpdaterIds.h"
 #include "updater/UpdaterLog.h"
@@ -46,12 +45,13 @@ std::wstring JoinChangeLog(const std::map<int, std::string>& lines)
 
 }  // namespace
 
+TipWnd::TipWnd() = default;  // here, where the worker's type is complete
+
 TipWnd::~TipWnd()
 {
     // The job cannot outlive the object that waits for its result.
     if (m_applyJob.joinable())
         m_applyJob.join();
-    delete m_worker;
 }
 
 const wchar_t* TipWnd::GetWindowClassName() const
@@ -113,8 +113,8 @@ void TipWnd::StartDownload()
     // download nothing and report nothing.
     unlink(WideToAnsi(m_downloadPath).c_str());
     m_downloadComplete = false;
-    m_worker = new UpdateWorker(m_url, WideToAnsi(m_downloadPath), UpdateWorker::kDownload);
-    m_worker->SetProgressCallback(PostProgressToUpdaterWindows);
+    m_worker = std::make_unique<UpdateWorker>(m_url, WideToAnsi(m_downloadPath), UpdateWorker::kDownload);
+    m_worker->PostReportsTo(m_hWnd);
     m_worker->SetSkip(true);
     m_worker->Start();
     if (m_progress)
@@ -122,7 +122,6 @@ void TipWnd::StartDownload()
     ShowState(false, true, false);
     if (m_closeButton)
         m_closeButton->SetEnabled(false);
-    ::SetTimer(m_hWnd, kDownloadWatchTimer, kDownloadWatchMs, nullptr);
 }
 
 void TipWnd::OnDownloadProgress(int percent)
@@ -137,22 +136,21 @@ void TipWnd::OnDownloadProgress(int percent)
     if (m_downloadComplete)
         return;
     m_downloadComplete = true;
-    ::KillTimer(m_hWnd, kDownloadWatchTimer);
     if (m_progress)
         m_progress->SetValue(100);
     ::SetTimer(m_hWnd, kApplyTimer, kApplyDelayMs, nullptr);
 }
 
+void TipWnd::OnDownloadFailed()
+{
+    if (!m_worker)
+        return;  // the failure of a worker already let go
+    LOG(ERROR) << "download failed: the update can be started again";
+    ShowResult(false);
+}
+
 void TipWnd::OnTimer(UINT_PTR id, bool& bHandled)
 {
-    if (id == kDownloadWatchTimer) {
-        if (m_worker && m_worker->GetDownloadResult() == UpdateWorker::DownloadResult::kFailed) {
-            ::KillTimer(m_hWnd, kDownloadWatchTimer);
-            LOG(ERROR) << "download failed: the update can be started again";
-            ShowResult(false);
-        }
-        return;
-    }
     if (id != kApplyTimer) {
         bHandled = false;  // a control's timer: the paint manager's business
         return;
@@ -204,9 +202,7 @@ void TipWnd::ShowResult(bool applied)
 
 void TipWnd::DropWorker()
 {
-    ::KillTimer(m_hWnd, kDownloadWatchTimer);
-    delete m_worker;
-    m_worker = nullptr;
+    m_worker.reset();
     m_downloadComplete = false;
 }
 
@@ -275,6 +271,9 @@ LRESULT TipWnd::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, boo
         return 0;
     case WM_UPDATE_PROGRESS:
         OnDownloadProgress(static_cast<int>(wParam));
+        return 0;
+    case WM_UPDATE_DOWNLOAD_FAILED:
+        OnDownloadFailed();
         return 0;
     case WM_UPDATE_APPLIED:
         OnApplyResult(wParam == 1);

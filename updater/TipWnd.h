@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <map>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -24,14 +25,15 @@ class CVerticalLayoutUI;
 // job thread; "reboot" then stops the running editor and starts the new one.
 //
 // Rules: the entry point creates it with new, sets every field before Create and runs it
-// modally; OnFinalMessage deletes it. Everything runs on the UI thread except the apply job,
+// modally; OnFinalMessage deletes it. Everything runs on the UI thread except the download
+// worker, which the dialog owns and which posts its reports to the dialog, and the apply job,
 // which works on copies of what it needs and only posts its result back. While the download runs
 // the close button is disabled; while the apply job runs the dialog refuses to close, so the
 // installation ends either fully old or fully new. Only an archive ("zip") update is ever
 // offered here: installers are not run on this system.
 class TipWnd : public SkinUI::WindowImplBase {
 public:
-    TipWnd() = default;
+    TipWnd();
     ~TipWnd() override;
 
     void SetUrl(const std::string& url) { m_url = url; }
@@ -48,9 +50,6 @@ public:
     // The timer that starts the apply job 3 s after the download completed. Control timers take
     // window timer ids 0..239, so this one lies outside that range.
     static constexpr UINT_PTR kApplyTimer = 0x4032;
-    // While downloading, the worker's result is looked at this often (a failure posts nothing).
-    static constexpr UINT_PTR kDownloadWatchTimer = 0x4033;
-    static constexpr UINT kDownloadWatchMs = 200;
 
 protected:
     const wchar_t* GetWindowClassName() const override;
@@ -65,6 +64,7 @@ protected:
 private:
     void StartDownload();
     void OnDownloadProgress(int percent);
+    void OnDownloadFailed();
     void OnTimer(UINT_PTR id, bool& bHandled);
     void OnApplyResult(bool applied);
     // "reboot" after a success, "update" again after any failure; the worker is let go.
@@ -79,7 +79,7 @@ private:
     std::string m_url;
     std::wstring m_downloadPath, m_tempDir, m_installDir, m_updateType, m_exePath;
     std::map<int, std::string> m_changeLog;
-    UpdateWorker* m_worker { nullptr };
+    std::unique_ptr<UpdateWorker> m_worker;  // reports to this window; dropped on the UI thread
     SkinUI::CButtonUI* m_closeButton { nullptr };
     SkinUI::CButtonUI* m_updateButton { nullptr };
     SkinUI::CButtonUI* m_rebootButton { nullptr };

@@ -1,6 +1,7 @@
 #include "updater/UpdateWorker.h"
 
 #include "updater/FileUtil.h"
+#include "updater/UpdaterIds.h"
 #include "updater/UpdaterLog.h"
 #include "updater/UpdaterSettings.h"
 
@@ -98,6 +99,21 @@ void UpdateWorker::Start()
     Signal(m_startEvent);
 }
 
+void UpdateWorker::WaitUntilIdle()
+{
+    std::unique_lock lock(m_eventLock);
+    m_eventChanged.wait(lock, [this] { return !m_busy; });
+}
+
+void UpdateWorker::PostReportsTo(HWND window)
+{
+    m_onProgress = [window](int percent) { ::PostMessageW(window, WM_UPDATE_PROGRESS, static_cast<WPARAM>(percent), 0); };
+    m_onFinished = [window](DownloadResult result) {
+        if (result == DownloadResult::kFailed)
+            ::PostMessageW(window, WM_UPDATE_DOWNLOAD_FAILED, 0, 0);
+    };
+}
+
 void UpdateWorker::Stop()
 {
     m_stopRequested = true;  // a running download ends at its next progress call
@@ -131,13 +147,26 @@ void UpdateWorker::ThreadProc()
         m_startEvent.signalled = false;
         lock.unlock();
         if (m_mode == kDownload) {
-            m_downloadResult = Download() ? DownloadResult::kSucceeded : DownloadResult::kFailed;
+            FinishDownload(Download());
         } else if (!m_skip) {
             FetchUpdateInfo();
             Signal(m_quitEvent);
         }
     }
+    std::lock_guard lock(m_eventLock);
     m_busy = false;
+    m_eventChanged.notify_all();
+}
+
+void UpdateWorker::FinishDownload(bool succeeded)
+{
+    // 100 before the result: whoever sees the result has been given every percentage.
+    if (succeeded)
+        ReportProgress(100);
+    const DownloadResult result = succeeded ? DownloadResult::kSucceeded : DownloadResult::kFailed;
+    m_downloadResult = result;
+    if (m_onFinished)
+        m_onFinished(result);
 }
 
 int UpdateWorker::FetchUpdateInfo()
@@ -261,7 +290,6 @@ bool UpdateWorker::Download()
         return false;
     }
     m_verifiedFd = held;
-    ReportProgress(100);
     return true;
 }
 
@@ -285,7 +313,7 @@ bool UpdateWorker::HasRoomFor(int64_t bytes) const
 
 int UpdateWorker::VerifiedFile() const
 {
-    return m_downloadResult == DownloadResult::kSucceeded ? m_verifiedFd : -1;
+    return m_verifiedFd;
 }
 
 size_t UpdateWorker::WriteToFile(char* data, size_t size, size_t count, void* target)

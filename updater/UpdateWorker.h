@@ -1,5 +1,6 @@
 #pragma once
 #include "updater/UpdateInfo.h"
+#include "platform/WinTypes.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -11,9 +12,11 @@
 #include <thread>
 
 // One network job of the updater on a thread of its own: the fetch of the update-information
-// document (fetch mode) or the download of the update file (download mode). The owner creates
-// it, calls Start, polls IsBusy (or waits for progress), and destroys it; the destructor ends
-// a running download and joins the thread.
+// document (fetch mode) or the download of the update file (download mode). One owner creates
+// it, calls Start, waits for the fetch (WaitUntilIdle) or for the reports of the download, and
+// destroys it on its own thread; the destructor ends a running download and joins the thread.
+// A window that owns a download worker gives it its handle (PostReportsTo): the worker reaches
+// it only by posted messages.
 //
 // Every transfer is https only, with the peer and host verified against the system's CA store,
 // and ended when it is slower than the minimum rate of UpdaterSettings.h. The document and the
@@ -29,6 +32,7 @@ public:
     enum Mode { kDownload = 0, kFetch = 1 };
     enum class DownloadResult { kPending, kSucceeded, kFailed };
     using ProgressCallback = std::function<void(int percent)>;
+    using FinishedCallback = std::function<void(DownloadResult result)>;
 
     UpdateWorker(std::string url, std::string filePath, int mode);
     ~UpdateWorker();
@@ -37,13 +41,19 @@ public:
 
     void Start();
     bool IsBusy() const { return m_busy; }
+    // Blocks until the thread has ended: after a fetch (without the skip flag), or after Stop.
+    void WaitUntilIdle();
     void Stop();
     UpdateRecordMap GetRecords() const;
 
     void SetSkip(bool skip) { m_skip = skip; }
-    // Set before Start (the program passes PostProgressToUpdaterWindows); without one nothing is
-    // reported.
+    // Set before Start; without them nothing is reported. Both are called on the worker thread:
+    // the progress with each new percentage, the end once per download, after any 100.
     void SetProgressCallback(ProgressCallback callback) { m_onProgress = std::move(callback); }
+    void SetFinishedCallback(FinishedCallback callback) { m_onFinished = std::move(callback); }
+    // Reports to a window, set before Start: WM_UPDATE_PROGRESS with each percentage and
+    // WM_UPDATE_DOWNLOAD_FAILED when a download ends without a checked file.
+    void PostReportsTo(HWND window);
     DownloadResult GetDownloadResult() const { return m_downloadResult; }
     // The checked download, open for reading; -1 unless the download succeeded. The worker owns it.
     int VerifiedFile() const;
@@ -58,6 +68,7 @@ private:
 
     void ThreadProc();
     bool Download();
+    void FinishDownload(bool succeeded);
     void Signal(AutoResetEvent& event);
     void ReportProgress(int percent);
     bool HasRoomFor(int64_t bytes) const;
@@ -70,7 +81,7 @@ private:
     AutoResetEvent m_startEvent, m_quitEvent;
     FILE* m_file { nullptr };
     size_t m_written { 0 };
-    int m_verifiedFd { -1 };
+    std::atomic<int> m_verifiedFd { -1 };  // set on the worker thread before 100 is reported
     std::string m_url;
     std::string m_filePath;
     double m_remoteSize { -1.0 };
@@ -81,6 +92,7 @@ private:
     mutable std::mutex m_recordsLock;
     UpdateRecordMap m_records;
     ProgressCallback m_onProgress;
+    FinishedCallback m_onFinished;
     int m_lastPercent { -1 };
     std::atomic<DownloadResult> m_downloadResult { DownloadResult::kPending };
     std::thread m_thread;  // last: started once every other member exists

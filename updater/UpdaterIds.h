@@ -12,3 +12,5 @@ inline constexpr const wchar_t* kHideMessageWindowClass = L"HideMessageWindow";
 constexpr UINT WM_UPDATE_PROGRESS = WM_USER + 200;
 // wParam: 1 applied (or nothing to apply), 0 the archive could not be applied.
 constexpr UINT WM_UPDATE_APPLIED = WM_USER + 201;
+// The download ended without a checked file (a complete one reports 100 instead).
+constexpr UINT WM_UPDATE_DOWNLOAD_FAILED = WM_USER + 202;

@@ -21,7 +21,6 @@
 #include <cwctype>
 #include <filesystem>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -45,8 +44,7 @@ UpdateRecordMap FetchRecords(const std::wstring& productCode)
     LOG(INFO) << "parse cloud file";
     UpdateWorker worker(BuildUpdateInfoUrl(productCode), std::string(), UpdateWorker::kFetch);
     worker.Start();
-    while (worker.IsBusy())
-        Sleep(10);
+    worker.WaitUntilIdle();
     return worker.GetRecords();
 }
 
@@ -104,13 +102,12 @@ void RunSilentUpdate(const std::string& url, const SilentRun& run)
     window->SetFileName(run.fileName);
     window->SetInstallDir(run.installFolder);
     window->SetUpdateType(run.updateType);
-    const HWND hwnd = window->GetHWND();
-    if (!hwnd) {
+    if (!window->GetHWND()) {
         LOG(ERROR) << "silent update: the message window cannot be created";
         delete window;
         return;
     }
-    std::thread(RunSilentDownload, hwnd, std::cref(url), std::cref(run.downloadPath), std::ref(*window)).detach();
+    RunSilentDownload(url, run.downloadPath, *window);
     SilentUpdateWindow::PumpMessages();
 }
 
@@ -153,6 +150,49 @@ bool RunUpdateDialog(const UpdateDecision& decision, const SilentRun& run, const
     return true;
 }
 
+// The run once the log exists: every ending returns here, so the log is shut down in one place.
+int RunLoggedUpdate(const CommandLineOptions& options, const std::wstring& programFolder, const std::wstring& productCode)
+{
+    const std::wstring editorPath = EditorPathOf(programFolder, options.GetValue(L"e"));
+    // An apply killed in the middle is finished or undone before the installed version is read.
+    RecoverInterruptedUpdate(FolderOf(editorPath));
+    const bool testMode = GetPrivateProfileIntW(L"test", L"on", 0, (programFolder + L"test.ini").c_str()) == 1;
+    const UpdateRecordMap records = testMode ? ReadTestRecords(programFolder, productCode) : FetchRecords(productCode);
+    if (records.empty()) {
+        LOG(INFO) << "upinfo 0";
+        return 0;
+    }
+    const bool manualAllowed = options.GetValue(L"m") == L"1";
+    const std::string installedVersion = GetFileVersionString(editorPath);
+    const UpdateDecision decision = DecideUpdate(records, installedVersion);
+    if (decision.url.empty()) {
+        LOG(INFO) << "up_url 0";
+        return 0;
+    }
+    if (decision.notify && decision.manual && !manualAllowed) {
+        LOG(INFO) << "only_manual but 0";
+        return 0;
+    }
+    SilentRun run;
+    run.tempFolder = MakePrivateWorkFolder();
+    if (run.tempFolder.empty())
+        return 0;
+    run.fileName = FileNameOf(AnsiToWide(UrlPathOf(decision.url)));
+    run.downloadPath = run.tempFolder + run.fileName;
+    run.updateType = Lower(FileExtensionOf(run.fileName));
+    run.installFolder = FolderOf(editorPath);
+    bool ran = true;
+    if (!decision.notify)
+        RunSilentUpdate(decision.url, run);
+    else
+        ran = RunUpdateDialog(decision, run, editorPath, productCode, installedVersion);
+    RemoveWorkFolder(run.tempFolder);
+    if (!ran)
+        return 0;
+    LOG(INFO) << "APP Exit!";
+    return 1;
+}
+
 }  // namespace
 
 std::wstring EditorPathOf(const std::wstring& programFolder, const std::wstring& name)
@@ -161,9 +201,7 @@ std::wstring EditorPathOf(const std::wstring& programFolder, const std::wstring&
     constexpr size_t kSuffix = 4;
     if (FileExists(path, false) || name.size() <= kSuffix)
         return path;
-    std::wstring suffix = name.substr(name.size() - kSuffix);
-    for (wchar_t& ch : suffix)
-        ch = static_cast<wchar_t>(std::towlower(ch));
+    const std::wstring suffix = Lower(name.substr(name.size() - kSuffix));
     const std::wstring bare = path.substr(0, path.size() - kSuffix);
     return suffix == L".exe" && FileExists(bare, false) ? bare : path;
 }
@@ -223,51 +261,7 @@ int wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int)
     SkinUI::CPaintManagerUI::SetInstance(instance);
     const std::wstring programFolder = SkinUI::CPaintManagerUI::GetInstancePath().GetData();
     InitUpdaterLog("vkupdate", WideToAnsi(programFolder), kLogInfo, 10);
-    const std::wstring editorPath = EditorPathOf(programFolder, options.GetValue(L"e"));
-    // An apply killed in the middle is finished or undone before the installed version is read.
-    RecoverInterruptedUpdate(FolderOf(editorPath));
-    const bool testMode = GetPrivateProfileIntW(L"test", L"on", 0, (programFolder + L"test.ini").c_str()) == 1;
-    const UpdateRecordMap records = testMode ? ReadTestRecords(programFolder, productCode) : FetchRecords(productCode);
-    if (records.empty()) {
-        LOG(INFO) << "upinfo 0";
-        ShutdownUpdaterLog();
-        return 0;
-    }
-
-    const bool manualAllowed = options.GetValue(L"m") == L"1";
-    const std::string installedVersion = GetFileVersionString(editorPath);
-    const UpdateDecision decision = DecideUpdate(records, installedVersion);
-    if (decision.url.empty()) {
-        LOG(INFO) << "up_url 0";
-        ShutdownUpdaterLog();
-        return 0;
-    }
-
-    if (decision.notify && decision.manual && !manualAllowed) {
-        LOG(INFO) << "only_manual but 0";
-        ShutdownUpdaterLog();
-        return 0;
-    }
-    SilentRun run;
-    run.tempFolder = MakePrivateWorkFolder();
-    if (run.tempFolder.empty()) {
-        ShutdownUpdaterLog();
-        return 0;
-    }
-    run.fileName = FileNameOf(AnsiToWide(UrlPathOf(decision.url)));
-    run.downloadPath = run.tempFolder + run.fileName;
-    run.updateType = Lower(FileExtensionOf(run.fileName));
-    run.installFolder = FolderOf(editorPath);
-
-    if (!decision.notify) {
-        RunSilentUpdate(decision.url, run);
-    } else if (!RunUpdateDialog(decision, run, editorPath, productCode, installedVersion)) {
-        RemoveWorkFolder(run.tempFolder);
-        ShutdownUpdaterLog();
-        return 0;
-    }
-    RemoveWorkFolder(run.tempFolder);
-    LOG(INFO) << "APP Exit!";
+    const int exitCode = RunLoggedUpdate(options, programFolder, productCode);
     ShutdownUpdaterLog();
-    return 1;
+    return exitCode;
 }

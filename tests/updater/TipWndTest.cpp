@@ -209,7 +209,7 @@ TEST_F(TipWndTest, FailuresReturnToUpdate)
                 ASSERT_TRUE(ApplyAfterDelay());
             } else {
                 ClickOn(L"update");
-                ASSERT_TRUE(PumpUntil([&] { return Visible(L"update"); }, TipWnd::kDownloadWatchMs));
+                ASSERT_TRUE(PumpUntil([&] { return Visible(L"update"); }));
             }
             EXPECT_TRUE(Visible(L"update"));
             EXPECT_FALSE(Visible(L"reboot"));

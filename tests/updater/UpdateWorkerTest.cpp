@@ -36,8 +36,8 @@ protected:
     {
         UpdateWorker worker(url, std::string(), UpdateWorker::kFetch);
         worker.Start();
-        while (worker.IsBusy())
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        worker.WaitUntilIdle();
+        EXPECT_FALSE(worker.IsBusy());
         return worker.GetRecords();
     }
 
@@ -163,7 +163,7 @@ TEST_F(UpdateWorkerTest, DocumentSizeIsCapped)
 }
 
 // Start marks the worker busy before its thread can run: a fetch that ends at once must still
-// leave the worker not busy, or its owner would poll for ever.
+// leave the worker not busy, or its owner would wait for ever.
 TEST(UpdateWorkerStart, FetchThatEndsAtOnceIsNotBusyAfterwards)
 {
     for (int i = 0; i < 100; ++i) {
