@@ -1,10 +1,10 @@
 // What every export job shares besides the runner: output names that never overwrite a file, the
 // history entry of a finished export, random digits for temporary names, and showing a result.
 
-#include <cstdlib>
 #include <ctime>
 
 #include "base/StringHelpers.h"
+#include "base/WorkNameRandom.h"
 #include "editor/mainwnd/MainWnd.h"
 #include "media/CommandText.h"
 #include "platform/Windows.h"
@@ -51,11 +51,7 @@ void CMainWnd::RecordHistoryEntry(const std::wstring& sourcePath, const std::wst
 
 SkinUI::CUIString CMainWnd::RandomDigits(int count)
 {
-    std::srand(static_cast<unsigned>(std::time(nullptr)));
-    SkinUI::CUIString digits;
-    for (int i = 0; i < count; ++i)
-        digits += static_cast<wchar_t>(L'0' + std::rand() % 10);
-    return digits;
+    return SkinUI::CUIString(WorkNameRandomDigits(count).c_str());
 }
 
 void CMainWnd::ShowOutputInFileManager(const std::wstring& path)

@@ -1,21 +1,16 @@
 #include "media/WorkFiles.h"
 
-#include <cstdint>
-#include <random>
-
 #include "base/StringHelpers.h"
+#include "base/WorkNameRandom.h"
 #include "platform/WinBase.h"
 
 namespace {
 
-// Sixteen hex digits from the system's random source, drawn once per run.
+// Sixteen hex digits, drawn once per run.
 const std::wstring& RunToken()
 {
-    static const std::wstring token = [] {
-        std::random_device source;
-        const uint64_t value = (static_cast<uint64_t>(source()) << 32) | source();
-        return FormatWide(L"%016llx", static_cast<unsigned long long>(value));
-    }();
+    static const std::wstring token =
+        FormatWide(L"%016llx", static_cast<unsigned long long>(WorkNameRandomNumber()));
     return token;
 }
 

@@ -1,4 +1,4 @@
-#include "base/MainThread.h"
+#include "editor/app/MainThread.h"
 
 #include <gtest/gtest.h>
 

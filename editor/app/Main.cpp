@@ -1,6 +1,6 @@
 // The editor's entry point.
 
-#include "base/MainThread.h"
+#include "editor/app/MainThread.h"
 #include "platform/WinBase.h"
 #include "platform/WinUser.h"
 

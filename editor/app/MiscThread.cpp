@@ -1,4 +1,4 @@
-#include "base/MiscThread.h"
+#include "editor/app/MiscThread.h"
 
 #include "base/ThreadRegistry.h"
 

@@ -10,8 +10,8 @@
 #include <memory>
 #include <string>
 
-#include "base/MiscThread.h"
 #include "base/Thread.h"
+#include "editor/app/MiscThread.h"
 #include "platform/WinTypes.h"
 
 class MainThread : public tbase::FrameworkThread {
