@@ -204,24 +204,10 @@ void Place(CContainerUI& box, const Axis& axis, const StackPlan& plan)
     }
 }
 
-// Bars that kept flipping each other would measure forever; after this many measures the last
-// plan stands.
-constexpr int kMaxMeasures = 16;
-
-// Lays out a box whose own rectangle is already stored: measure, decide the scroll bars (measuring
-// again while they change), then place once.
+// Lays out a box whose own rectangle is already stored: measure, decide the scroll bars, place.
 void LayoutBox(CContainerUI& box, const Axis& axis)
 {
-    StackPlan plan = Gather(box, axis);
-    bool barsChanged = false;
-    for (int measures = 1; measures < kMaxMeasures && box.FitScrollBars(plan.inner, plan.needed.cx, plan.needed.cy);
-         ++measures) {
-        barsChanged = true;
-        plan = Gather(box, axis);
-    }
-    if (barsChanged)
-        box.Invalidate();  // the content moved under the bars
-    Place(box, axis, plan);
+    Place(box, axis, box.MeasureUnderScrollBars([&box, &axis] { return Gather(box, axis); }));
 }
 
 // ---- separator ----
