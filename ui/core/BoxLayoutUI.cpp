@@ -149,6 +149,8 @@ StackPlan Gather(const CContainerUI& box, const Axis& axis)
         return plan;
 
     std::vector<ExtentRequest> requests;
+    requests.reserve(static_cast<size_t>(box.OwnCount()));
+    plan.stacked.reserve(requests.capacity());
     int pads = 0, neededCross = 0;
     for (int i = 0; i < box.OwnCount(); ++i) {
         CControlUI* child = box.OwnItemAt(i);
