@@ -2,6 +2,7 @@
 // at 100, 125 and 150 percent. Each vertical case is also run mirrored through the horizontal box.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -335,4 +336,83 @@ TEST(BoxLayout, BothBarsReturningTogetherFitTheView)
         EXPECT_EQ(vbar->GetScrollRange(), side - (200 - hh));
         EXPECT_EQ(hbar->GetScrollRange(), side - (200 - vw));
     }
+}
+
+TEST(ShareExtent, FixedKeepTheirsOthersSplitTheRest)
+{
+    struct Case {
+        int available;
+        std::vector<ExtentRequest> children;
+        std::vector<int> want;
+    };
+    const Case cases[] = {
+        { 100, { {}, {}, {} }, { 33, 33, 34 } },               // last sharer takes the remainder
+        { 100, { { 40 }, {}, {} }, { 40, 30, 30 } },
+        { 50, { { 40 }, { 40 } }, { 40, 40 } },               // overfull: fixed extents still kept
+        { 10, { {}, {}, { 20 } }, { 0, 0, 20 } },              // nothing left: sharers get 0, never negative
+        { 100, { { 5, 10, 50 }, { 80, 0, 50 }, {} }, { 10, 50, 40 } },  // fixed clamped, then shared
+        { 100, { { 0, 0, 20 }, {}, {} }, { 20, 33, 47 } },     // a capped sharer leaves its rest to the last
+        { 100, { {}, {}, { 0, 60, 9999 } }, { 33, 33, 60 } },  // the last sharer still meets its minimum
+        { 100, {}, {} },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "available=" << c.available << " children=" << c.children.size());
+        EXPECT_EQ(ShareExtent(c.available, c.children), c.want);
+    }
+}
+
+namespace {
+
+// A child that counts its measures, and a box that records how deep its own layout nests.
+class CountingChild : public CControlUI {
+public:
+    SIZE EstimateSize(SIZE available) override
+    {
+        ++estimates;
+        return CControlUI::EstimateSize(available);
+    }
+    int estimates { 0 };
+};
+
+class ReentryProbe : public CVerticalLayoutUI {
+public:
+    void SetPos(RECT rc, bool invalidate) override
+    {
+        ++depth;
+        deepest = std::max(deepest, depth);
+        CVerticalLayoutUI::SetPos(rc, invalidate);
+        --depth;
+    }
+    int depth { 0 };
+    int deepest { 0 };
+};
+
+}  // namespace
+
+TEST(BoxLayout, ScrollBarsAreDecidedBeforeThePlacementWithoutReentry)
+{
+    CPaintManagerUI manager;
+    ReentryProbe box;
+    box.SetManager(&manager, nullptr, false);
+    box.SetAttribute(L"vscrollbar", L"true");
+    auto* child = new CountingChild();
+    child->SetFixedHeight(300);
+    box.Add(child);  // the box owns it
+
+    box.SetPos(RECT { 0, 0, 200, 1000 }, false);  // a new bar starts visible and goes here
+    ASSERT_FALSE(box.GetVerticalScrollBar()->IsVisible());
+    child->estimates = 0;
+    box.SetPos(RECT { 0, 0, 200, 1000 }, false);
+    EXPECT_EQ(child->estimates, 1);  // measured once when the bars stay as they are
+
+    child->estimates = 0;
+    box.deepest = 0;
+    box.SetPos(RECT { 0, 0, 200, 100 }, false);  // the bar appears: measured again, placed once
+    ASSERT_TRUE(box.GetVerticalScrollBar()->IsVisible());
+    EXPECT_EQ(box.deepest, 1);
+    EXPECT_EQ(child->estimates, 2);
+    EXPECT_EQ(box.GetVerticalScrollBar()->GetScrollRange(), 200);
+    const CScrollBarUI* bar = box.GetVerticalScrollBar();
+    EXPECT_EQ(child->GetPos().right, 200 - bar->GetFixedWidth());
+    EXPECT_EQ(child->GetPos().bottom - child->GetPos().top, 300);
 }

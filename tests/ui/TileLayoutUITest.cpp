@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
+
+#include "ui/core/ScrollBarUI.h"
 
 using namespace SkinUI;
 
@@ -79,4 +82,46 @@ TEST(TileLayout, ColumnCountEdgeCases)
     Grid empty(0);
     empty.tiles.SetPos({ 0, 0, 200, 400 });  // nothing to place, no division by a zero column width
     EXPECT_EQ(empty.tiles.GetColumns(), 1);
+}
+
+namespace {
+
+// A tile layout that records how deep its own layout nests.
+class ReentryProbe : public CTileLayoutUI {
+public:
+    void SetPos(RECT rc, bool invalidate) override
+    {
+        deepest = std::max(deepest, ++depth);
+        CTileLayoutUI::SetPos(rc, invalidate);
+        --depth;
+    }
+    int depth { 0 };
+    int deepest { 0 };
+};
+
+}  // namespace
+
+TEST(TileLayout, ScrollBarIsDecidedBeforeTheCellsArePlacedOnce)
+{
+    // Three columns need 260 pixels for a view of 100: the bar shows, takes its width from the
+    // grid, and the cells are placed in the two columns that are left, in four rows, without the
+    // layout re-entering itself.
+    ReentryProbe tiles;
+    std::vector<Probe*> cells;
+    for (int i = 0; i < 7; ++i) {
+        cells.push_back(new Probe());
+        tiles.Add(cells.back());  // the layout owns it
+    }
+    tiles.SetAttribute(L"itemsize", L"100,80");
+    tiles.SetAttribute(L"childpadding", L"10");
+    tiles.SetAttribute(L"vscrollbar", L"true");
+    tiles.SetPos({ 0, 0, 300, 100 }, true);
+    const CScrollBarUI* bar = tiles.GetVerticalScrollBar();
+    ASSERT_TRUE(bar->IsVisible());
+    ASSERT_GT(bar->GetFixedWidth(), 0);
+    EXPECT_EQ(tiles.deepest, 1);
+    EXPECT_EQ(tiles.GetColumns(), 2);
+    EXPECT_EQ(bar->GetScrollRange(), 4 * 80 + 3 * 10 - 100);
+    EXPECT_EQ(cells[6]->GetPos().top, 3 * 90);
+    EXPECT_EQ(bar->GetPos().left, 300 - bar->GetFixedWidth());
 }

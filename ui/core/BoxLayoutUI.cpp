@@ -1,6 +1,7 @@
 #include "ui/core/BoxLayoutUI.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "ui/core/DPI.h"
 #include "ui/core/PaintManagerUI.h"
@@ -61,12 +62,38 @@ int ClampExtent(int value, int minimum, int maximum)
     return std::min(std::max(value, minimum), maximum);
 }
 
+// The scroll state a box's placement reads, taken when its children are measured.
+struct BarState {
+    int mainPos { 0 };
+    int crossRange { 0 };
+    int crossPos { 0 };
+};
+
+// One child as measured: its index, padding and single estimate, and its extent on the stack.
+struct StackEntry {
+    int index { 0 };
+    RECT pad {};
+    SIZE estimate {};
+    int extent { 0 };
+};
+
+// Everything a box's placement needs, gathered once before any child is placed.
+struct StackPlan {
+    RECT inner {};
+    int availMain { 0 };
+    int availCross { 0 };
+    BarState bars;
+    std::vector<StackEntry> stacked;  // the visible, non-float children in order
+    std::vector<int> floating;        // indices of the visible float children
+    SIZE needed {};
+};
+
 // The cross-axis span of a child of the given extent, by the box's alignment and cross scroll bar.
-void PlaceCross(const Axis& axis, const CContainerUI& box, const RECT& inner, const RECT& padding, int extent,
+void PlaceCross(const Axis& axis, const CContainerUI& box, const StackPlan& plan, const RECT& padding, int extent,
                 int* start, int* end)
 {
-    const CScrollBarUI* bar = axis.CrossBar(box);
-    const int range = Shown(bar) ? bar->GetScrollRange() : 0, pos = Shown(bar) ? bar->GetScrollPos() : 0;
+    const RECT& inner = plan.inner;
+    const int range = plan.bars.crossRange, pos = plan.bars.crossPos;
     const UINT align = axis.vertical ? box.GetChildAlign() : box.GetChildVAlign();
     const bool centre = axis.vertical ? align == DT_CENTER : align == DT_VCENTER;
     const bool atEnd = axis.vertical ? align == DT_RIGHT : align == DT_BOTTOM;
@@ -85,98 +112,104 @@ void PlaceCross(const Axis& axis, const CContainerUI& box, const RECT& inner, co
     }
 }
 
-// Stacks the children of a box whose own rectangle is already stored: measure, share, place.
-void LayoutBox(CContainerUI& box, const Axis& axis)
+// The inner rectangle, the available size over the whole scrollable extent and the scroll state.
+void MeasureFrame(const CContainerUI& box, const Axis& axis, StackPlan* plan)
 {
     const RECT& item = box.GetPos();
     const RECT inset = box.GetInset();
-    RECT inner { item.left + inset.left, item.top + inset.top, item.right - inset.right, item.bottom - inset.bottom };
-    CScrollBarUI* vbar = box.OwnVerticalScrollBar();
-    CScrollBarUI* hbar = box.OwnHorizontalScrollBar();
+    RECT& inner = plan->inner;
+    inner = RECT { item.left + inset.left, item.top + inset.top, item.right - inset.right, item.bottom - inset.bottom };
+    const CScrollBarUI* vbar = box.OwnVerticalScrollBar();
+    const CScrollBarUI* hbar = box.OwnHorizontalScrollBar();
     if (Shown(vbar))
         inner.right -= vbar->GetFixedWidth();
     if (Shown(hbar))
         inner.bottom -= hbar->GetFixedHeight();
-    if (box.OwnCount() == 0) {
-        box.ProcessScrollBar(inner, 0, 0);
-        return;
-    }
-
     SIZE available { inner.right - inner.left, inner.bottom - inner.top };
     if (Shown(hbar))
         available.cx += hbar->GetScrollRange();
     if (Shown(vbar))
         available.cy += vbar->GetScrollRange();
-    const int availMain = axis.Main(available), availCross = axis.Cross(available);
-    const int childPadding = box.GetChildPadding();
-
-    int sharers = 0, placed = 0, fixedSum = 0, neededCross = 0;
-    for (int i = 0; i < box.OwnCount(); ++i) {
-        CControlUI* child = box.OwnItemAt(i);
-        if (!child->IsVisible() || child->IsFloat())
-            continue;
-        const RECT pad = child->GetPadding();
-        const int crossPads = axis.CrossBefore(pad) + axis.CrossAfter(pad);
-        const SIZE est = child->EstimateSize(axis.Make(std::min(availMain, axis.MainLimit(child)),
-                                                       std::min(availCross - crossPads, axis.CrossLimit(child))));
-        int main = axis.Main(est);
-        if (main == 0)
-            ++sharers;
-        else
-            main = ClampExtent(main, axis.MinMain(child), axis.MaxMain(child));
-        fixedSum += main + axis.MainBefore(pad) + axis.MainAfter(pad);
-        const int cross = ClampExtent(std::max(axis.Cross(est), 0), axis.MinCross(child), axis.MaxCross(child));
-        neededCross = std::max(neededCross, cross + crossPads);
-        ++placed;
-    }
-    if (placed > 0)
-        fixedSum += childPadding * (placed - 1);
-    const int share = sharers > 0 ? std::max(0, (availMain - fixedSum) / sharers) : 0;
-
+    plan->availMain = axis.Main(available);
+    plan->availCross = axis.Cross(available);
     const CScrollBarUI* mainBar = axis.MainBar(box);
-    int cursor = axis.MainBefore(inner) - (Shown(mainBar) ? mainBar->GetScrollPos() : 0);
-    int remaining = availMain, fixedRemainder = fixedSum, neededMain = 0, k = 0, j = 0;
+    const CScrollBarUI* crossBar = axis.CrossBar(box);
+    plan->bars.mainPos = Shown(mainBar) ? mainBar->GetScrollPos() : 0;
+    plan->bars.crossRange = Shown(crossBar) ? crossBar->GetScrollRange() : 0;
+    plan->bars.crossPos = Shown(crossBar) ? crossBar->GetScrollPos() : 0;
+}
+
+// Measures every child once with the scroll bars as they stand and shares the stacking extent.
+StackPlan Gather(const CContainerUI& box, const Axis& axis)
+{
+    StackPlan plan;
+    MeasureFrame(box, axis, &plan);
+    const int availMain = plan.availMain;
+    if (box.OwnCount() == 0)
+        return plan;
+
+    std::vector<ExtentRequest> requests;
+    requests.reserve(static_cast<size_t>(box.OwnCount()));
+    plan.stacked.reserve(requests.capacity());
+    int pads = 0, neededCross = 0;
     for (int i = 0; i < box.OwnCount(); ++i) {
         CControlUI* child = box.OwnItemAt(i);
         if (!child->IsVisible())
             continue;
         if (child->IsFloat()) {
-            box.SetFloatPos(i);
+            plan.floating.push_back(i);
             continue;
         }
-        ++k;
         const RECT pad = child->GetPadding();
-        const int before = axis.MainBefore(pad), after = axis.MainAfter(pad);
         const int crossPads = axis.CrossBefore(pad) + axis.CrossAfter(pad);
-        remaining -= before;
-        const SIZE est = child->EstimateSize(axis.Make(std::min(remaining, axis.MainLimit(child)),
-                                                       std::min(availCross - crossPads, axis.CrossLimit(child))));
-        fixedRemainder -= before + after;
-        if (k > 1)
-            fixedRemainder -= childPadding;
-        int main = axis.Main(est);
-        if (main == 0) {
-            // The last sharer takes whatever rounding and clamping left over.
-            main = (++j == sharers) ? std::max(0, remaining - after - fixedRemainder) : share;
-            main = ClampExtent(main, axis.MinMain(child), axis.MaxMain(child));
-        } else {
-            main = ClampExtent(main, axis.MinMain(child), axis.MaxMain(child));
-            fixedRemainder -= main;
-        }
-        int cross = axis.Cross(est);
-        if (axis.FixedCross(child) <= 0)
-            cross = std::max(std::min(availCross - crossPads, axis.MaxCross(child)), axis.MinCross(child));
-        int crossStart = 0, crossEnd = 0;
-        PlaceCross(axis, box, inner, pad, cross, &crossStart, &crossEnd);
-        const int mainStart = cursor + before;
-        child->SetPos(axis.Rect(mainStart, mainStart + main, crossStart, crossEnd), false);
-        cursor += main + before + after + childPadding;
-        neededMain += main + before + after;
-        remaining -= main + after + childPadding;
+        const SIZE est = child->EstimateSize(axis.Make(std::min(availMain, axis.MainLimit(child)),
+                                                       std::min(plan.availCross - crossPads, axis.CrossLimit(child))));
+        plan.stacked.push_back(StackEntry { i, pad, est, 0 });
+        requests.push_back(ExtentRequest { axis.Main(est), axis.MinMain(child), axis.MaxMain(child) });
+        pads += axis.MainBefore(pad) + axis.MainAfter(pad);
+        const int cross = ClampExtent(std::max(axis.Cross(est), 0), axis.MinCross(child), axis.MaxCross(child));
+        neededCross = std::max(neededCross, cross + crossPads);
     }
-    neededMain += childPadding * (placed - 1);
-    const SIZE needed = axis.Make(neededMain, neededCross);
-    box.ProcessScrollBar(inner, needed.cx, needed.cy);
+    const int gaps = box.GetChildPadding() * (static_cast<int>(plan.stacked.size()) - 1);
+    const std::vector<int> extents = ShareExtent(availMain - pads - gaps, requests);
+    int neededMain = pads + gaps;
+    for (size_t k = 0; k < extents.size(); ++k) {
+        plan.stacked[k].extent = extents[k];
+        neededMain += extents[k];
+    }
+    plan.needed = axis.Make(neededMain, neededCross);
+    return plan;
+}
+
+// Places every child once from the plan: the stacked ones along the axis, the float ones by
+// their own rules.
+void Place(CContainerUI& box, const Axis& axis, const StackPlan& plan)
+{
+    for (int index : plan.floating)
+        box.SetFloatPos(index);
+    const int childPadding = box.GetChildPadding();
+    int cursor = axis.MainBefore(plan.inner) - plan.bars.mainPos;
+    for (const StackEntry& entry : plan.stacked) {
+        CControlUI* child = box.OwnItemAt(entry.index);
+        if (child == nullptr)
+            return;
+        const RECT& pad = entry.pad;
+        const int crossPads = axis.CrossBefore(pad) + axis.CrossAfter(pad);
+        int cross = axis.Cross(entry.estimate);
+        if (axis.FixedCross(child) <= 0)
+            cross = std::max(std::min(plan.availCross - crossPads, axis.MaxCross(child)), axis.MinCross(child));
+        int crossStart = 0, crossEnd = 0;
+        PlaceCross(axis, box, plan, pad, cross, &crossStart, &crossEnd);
+        const int mainStart = cursor + axis.MainBefore(pad);
+        child->SetPos(axis.Rect(mainStart, mainStart + entry.extent, crossStart, crossEnd), false);
+        cursor += entry.extent + axis.MainBefore(pad) + axis.MainAfter(pad) + childPadding;
+    }
+}
+
+// Lays out a box whose own rectangle is already stored: measure, decide the scroll bars, place.
+void LayoutBox(CContainerUI& box, const Axis& axis)
+{
+    Place(box, axis, box.MeasureUnderScrollBars([&box, &axis] { return Gather(box, axis); }));
 }
 
 // ---- separator ----
@@ -317,6 +350,38 @@ void PaintPreview(HDC hDC, const Axis& axis, const BoxSeparator& sep, const RECT
 }
 
 }  // namespace
+
+std::vector<int> ShareExtent(int available, const std::vector<ExtentRequest>& children)
+{
+    std::vector<int> out(children.size(), 0);
+    int taken = 0, sharers = 0;
+    for (size_t i = 0; i < children.size(); ++i) {
+        const ExtentRequest& c = children[i];
+        if (c.estimate == 0) {
+            ++sharers;
+            continue;
+        }
+        out[i] = ClampExtent(c.estimate, c.minimum, c.maximum);
+        taken += out[i];
+    }
+    if (sharers == 0)
+        return out;
+    const int each = std::max(0, (available - taken) / sharers);
+    int seen = 0;
+    for (size_t i = 0; i < children.size(); ++i) {
+        const ExtentRequest& c = children[i];
+        if (c.estimate != 0)
+            continue;
+        if (++seen < sharers) {
+            out[i] = ClampExtent(each, c.minimum, c.maximum);
+            taken += out[i];
+            continue;
+        }
+        // The last sharer takes whatever rounding and clamping left over.
+        out[i] = ClampExtent(std::max(0, available - taken), c.minimum, c.maximum);
+    }
+    return out;
+}
 
 // ---- both boxes ----
 

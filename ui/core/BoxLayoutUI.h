@@ -8,9 +8,26 @@
 // Inset and child padding are DPI-scaled like every other size; the separator thickness is in
 // device pixels.
 
+#include <climits>
+#include <vector>
+
 #include "ui/core/ContainerUI.h"
 
 namespace SkinUI {
+
+// One child along a box's stacking axis: its estimated extent (0 = it shares what is left) and
+// the limits its extent is clamped to.
+struct ExtentRequest {
+    int estimate { 0 };
+    int minimum { 0 };
+    int maximum { INT_MAX };
+};
+
+// Shares the stacking extent left after paddings and gaps: children with an estimate keep it,
+// clamped to their limits; the others share what is left, never below 0, each clamped to its
+// limits, and the last sharer takes the rounding and clamping remainder so the stack ends exactly
+// at the edge. Overfull stacks keep their fixed extents.
+std::vector<int> ShareExtent(int available, const std::vector<ExtentRequest>& children);
 
 // The separator drag state shared by both boxes.
 struct BoxSeparator {

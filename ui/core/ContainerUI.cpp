@@ -813,19 +813,25 @@ CScrollBarUI* CContainerUI::GetHorizontalScrollBar() const
 
 void CContainerUI::ProcessScrollBar(RECT rc, int cxRequired, int cyRequired)
 {
-    // A fitting that lays the container out again has fitted both bars from inside that pass;
-    // going on here would place the other bar with this pass's stale rectangle.
+    if (FitScrollBars(rc, cxRequired, cyRequired))
+        SetPos(m_rcItem, true);
+}
+
+bool CContainerUI::FitScrollBars(RECT rc, int cxRequired, int cyRequired)
+{
+    // Once one bar has changed, the other is fitted on the next measure, against the new inner
+    // rectangle; fitting it now would place it with this measure's stale one.
     if (m_pHorizontalScrollBar != nullptr
         && FitScrollBar(m_pHorizontalScrollBar, rc.right - rc.left, cxRequired,
                         RECT { rc.left, rc.bottom, rc.right, rc.bottom + m_pHorizontalScrollBar->GetFixedHeight() }))
-        return;
-    if (m_pVerticalScrollBar != nullptr)
-        FitScrollBar(m_pVerticalScrollBar, rc.bottom - rc.top, cyRequired,
-                     RECT { rc.right, rc.top, rc.right + m_pVerticalScrollBar->GetFixedWidth(), rc.bottom });
+        return true;
+    return m_pVerticalScrollBar != nullptr
+           && FitScrollBar(m_pVerticalScrollBar, rc.bottom - rc.top, cyRequired,
+                           RECT { rc.right, rc.top, rc.right + m_pVerticalScrollBar->GetFixedWidth(), rc.bottom });
 }
 
-// Shows, hides or re-ranges one bar for a view of the given extent; a change that moves the
-// content lays the container out again, and the answer says whether it did.
+// Shows, hides or re-ranges one bar for a view of the given extent; true when that moves the
+// content, so the children must be measured again.
 bool CContainerUI::FitScrollBar(CScrollBarUI* bar, int view, int required, const RECT& barPos)
 {
     const int range = required - view;
@@ -833,7 +839,6 @@ bool CContainerUI::FitScrollBar(CScrollBarUI* bar, int view, int required, const
         bar->SetVisible(true);
         bar->SetScrollRange(range);
         bar->SetScrollPos(0);
-        SetPos(m_rcItem, true);
         return true;
     }
     if (!bar->IsVisible())
@@ -842,7 +847,6 @@ bool CContainerUI::FitScrollBar(CScrollBarUI* bar, int view, int required, const
         bar->SetVisible(false);
         bar->SetScrollPos(0);
         bar->SetScrollRange(0);
-        SetPos(m_rcItem, true);
         return true;
     }
     bar->SetPos(barPos, true);
@@ -850,10 +854,7 @@ bool CContainerUI::FitScrollBar(CScrollBarUI* bar, int view, int required, const
         return false;
     const int before = bar->GetScrollPos();
     bar->SetScrollRange(range);
-    if (bar->GetScrollPos() >= before)
-        return false;
-    SetPos(m_rcItem, true);
-    return true;
+    return bar->GetScrollPos() < before;
 }
 
 // ---- attributes ----

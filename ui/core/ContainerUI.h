@@ -93,7 +93,28 @@ public:
     virtual CScrollBarUI* GetVerticalScrollBar() const;
     virtual CScrollBarUI* GetHorizontalScrollBar() const;
     virtual void SetFloatPos(int iIndex);
+    // Fits the bars, and lays the container out again when that moved its content.
     virtual void ProcessScrollBar(RECT rc, int cxRequired, int cyRequired);
+    // Fits the bars to the size the children need within the inner rectangle, laying out nothing:
+    // true when the bars changed so that the children must be measured again.
+    bool FitScrollBars(RECT rc, int cxRequired, int cyRequired);
+    // A layout pass does not re-enter itself: it measures its children, fits the bars to what the
+    // measure needs, measures again while the bars change, and then places its children once from
+    // the plan returned here (any type with the inner rectangle `inner` and the size `needed`).
+    template <class Measure>
+    auto MeasureUnderScrollBars(Measure measure) -> decltype(measure())
+    {
+        auto plan = measure();
+        bool changed = false;
+        for (int measures = 1; measures < kMaxMeasures && FitScrollBars(plan.inner, plan.needed.cx, plan.needed.cy);
+             ++measures) {
+            changed = true;
+            plan = measure();
+        }
+        if (changed)
+            Invalidate();  // the content moved under the bars
+        return plan;
+    }
 
     void SetManager(CPaintManagerUI* pManager, CControlUI* pParent, bool bInit = true) override;
     RECT GetClientPos() const override;
@@ -149,6 +170,10 @@ protected:
     CUIString m_sHorizontalScrollBarStyle;
 
 private:
+    // Bars that kept flipping each other would measure forever; after this many measures the
+    // last plan stands.
+    static constexpr int kMaxMeasures = 16;
+
     // One line of scrolling: the scaled step size, or 8 pixels when none is set (a vertical line
     // adds the default font's height).
     int LineStep(bool vertical) const;

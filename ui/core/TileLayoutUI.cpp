@@ -77,6 +77,16 @@ CTileLayoutUI::Grid CTileLayoutUI::MeasureGrid() const
         grid.columns = std::max(1, innerWidth / itemWidth);
     const int range = Shown(m_pHorizontalScrollBar) ? m_pHorizontalScrollBar->GetScrollRange() : 0;
     grid.cellWidth = (innerWidth + range) / grid.columns;
+    grid.scroll.x = Shown(m_pHorizontalScrollBar) ? m_pHorizontalScrollBar->GetScrollPos() : 0;
+    grid.scroll.y = Shown(m_pVerticalScrollBar) ? m_pVerticalScrollBar->GetScrollPos() : 0;
+    int placed = 0;
+    for (int i = 0; i < m_items.GetSize(); ++i) {
+        const CControlUI* child = GetItemAt(i);
+        if (child->IsVisible() && !child->IsFloat() && placed++ % grid.columns == 0)
+            grid.rowHeights.push_back(RowHeight(grid, i));
+    }
+    for (size_t row = 0; row < grid.rowHeights.size(); ++row)
+        grid.needed.cy += grid.rowHeights[row] + (row > 0 ? grid.padding : 0);
     return grid;
 }
 
@@ -118,19 +128,17 @@ int CTileLayoutUI::RowHeight(const Grid& grid, int firstIndex) const
 void CTileLayoutUI::SetPos(RECT rc, bool bNeedInvalidate)
 {
     CControlUI::SetPos(rc, bNeedInvalidate);
-    if (m_items.IsEmpty()) {
-        ProcessScrollBar(GetInnerRect(), 0, 0);
+    const Grid grid = MeasureUnderScrollBars([this] { return MeasureGrid(); });
+    if (m_items.IsEmpty())
         return;
-    }
-    const Grid grid = MeasureGrid();
     m_nColumns = grid.columns;
-    const bool vBar = Shown(m_pVerticalScrollBar);
-    const int scrollY = vBar ? m_pVerticalScrollBar->GetScrollPos() : 0;
-    const int scrollX = Shown(m_pHorizontalScrollBar) ? m_pHorizontalScrollBar->GetScrollPos() : 0;
-    const int rowLeft = grid.inner.left - scrollX;
-    POINT cursor { rowLeft, grid.inner.top - scrollY };
-    int rowHeight = 0;
-    int cyNeeded = 0;
+    PlaceGrid(grid);
+}
+
+void CTileLayoutUI::PlaceGrid(const Grid& grid)
+{
+    const int rowLeft = grid.inner.left - grid.scroll.x;
+    POINT cursor { rowLeft, grid.inner.top - grid.scroll.y };
     int placed = 0;
     for (int i = 0; i < m_items.GetSize(); ++i) {
         CControlUI* child = GetItemAt(i);
@@ -141,8 +149,10 @@ void CTileLayoutUI::SetPos(RECT rc, bool bNeedInvalidate)
             continue;
         }
         const int column = placed % grid.columns;
-        if (column == 0)
-            rowHeight = RowHeight(grid, i);
+        const size_t row = static_cast<size_t>(placed / grid.columns);
+        if (row >= grid.rowHeights.size())
+            return;  // a child shown by a sibling's placement was not measured
+        const int rowHeight = grid.rowHeights[row];
         RECT cell = CellSpan(grid, child, column, cursor.x);
         cell.top = cursor.y + child->GetPadding().top;
         cell.bottom = cursor.y + rowHeight;
@@ -161,14 +171,11 @@ void CTileLayoutUI::SetPos(RECT rc, bool bNeedInvalidate)
         if (column == grid.columns - 1) {
             cursor.x = rowLeft;
             cursor.y += rowHeight + grid.padding;
-            rowHeight = 0;
         } else {
             cursor.x += grid.cellWidth;
         }
-        cyNeeded = cell.bottom - grid.inner.top + (vBar ? scrollY : 0);
         ++placed;
     }
-    ProcessScrollBar(grid.inner, 0, cyNeeded);
 }
 
 }  // namespace SkinUI

@@ -4,6 +4,8 @@
 // one column. Rows are as tall as their tallest child. The item size, inset and child padding are
 // skin units, scaled by the window's DPI like the box layouts' sizes.
 
+#include <vector>
+
 #include "ui/core/ContainerUI.h"
 
 namespace SkinUI {
@@ -25,16 +27,21 @@ public:
     void SetColumns(int nCols);
 
 private:
+    // Everything the placement reads, measured once before any child is placed.
     struct Grid {
         RECT inner;
         int columns;
         int cellWidth;
         int padding;
+        POINT scroll;                 // the bars' positions
+        std::vector<int> rowHeights;  // one per row of visible, non-float children
+        SIZE needed;
     };
 
     Grid MeasureGrid() const;
     int RowHeight(const Grid& grid, int firstIndex) const;
     RECT CellSpan(const Grid& grid, const CControlUI* child, int column, int cellLeft) const;
+    void PlaceGrid(const Grid& grid);
 
     SIZE m_szItem {};
     int m_nColumns { 1 };
