@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cwchar>
 #include <vector>
 
@@ -291,7 +290,6 @@ ExportOutcome CMainWnd::ExportMerged(const MediaFileInfo& settings)
 
     bool usable = false;
     if (MergeInputsShareFormat()) {
-        std::printf("GetVideoFormatSame\n");
         m_bMergeSameFormat = 1;
         usable = MergeByConcatFilter(output, false) || (!CancelFlag && MergeByStreamCopy(output));
         if (!usable && !CancelFlag) {
@@ -300,7 +298,6 @@ ExportOutcome CMainWnd::ExportMerged(const MediaFileInfo& settings)
             usable = MergeByConcatFilter(output, true);
         }
     } else {
-        std::printf("TempMerge\n");
         m_bMergeSameFormat = 0;
         RunMergePool();
         m_bMergeSameFormat = 1;
