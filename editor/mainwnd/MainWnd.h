@@ -33,7 +33,7 @@
 #include "editor/mainwnd/PageMedia.h"
 #include "media/ClipListExport.h"
 #include "media/EncoderRunRequest.h"
-#include "media/ExportOutcome.h"
+#include "media/ExportResult.h"
 #include "media/MediaProbe.h"
 #include "platform/Ole.h"
 #include "platform/WinTypes.h"
@@ -174,7 +174,11 @@ public:
     static void SetSettingsDialogHook(SettingsDialogHook hook);
     // Starts the job counted and shows the progress window over the window until the job closes it.
     // A cancel closes the window at once; the job may then still be ending on its worker.
-    void RunWithProgressWindow(const wchar_t* title, std::function<void()> job);
+    void RunWithProgressWindow(const wchar_t* title, std::function<ExportResult()> job);
+    // The end of every page export, on the UI thread: closes the progress window, writes the
+    // history entry, asks the job's question (showing the output when accepted) and shows the
+    // crop overlays again, in that order. Returns the job's outcome.
+    ExportOutcome FinishPageExport(const ExportResult& result);
 
     // Page buttons (MainWndCutCommands.cpp, MainWndAdjustCommands.cpp, MainWndClipCommands.cpp).
     // A chosen video of a refused format ("qlv", "qsv", "kux") is answered with a notice: true.
@@ -364,13 +368,14 @@ public:
 
     // Export jobs; each runs on its own job thread with the copy of the export settings that its
     // launch took when the settings dialog closed, so a later dialog never moves its outputs.
-    ExportOutcome ExportCut(const MediaFileInfo& settings);
-    ExportOutcome ExportSplit(const MediaFileInfo& settings);
+    // A page export job returns its result, and FinishPageExport ends it on the UI thread.
+    ExportResult ExportCut(const MediaFileInfo& settings);
+    ExportResult ExportSplit(const MediaFileInfo& settings);
     ExportOutcome ExportGif(const MediaFileInfo& settings);
 
     // Merge export and its pre-conversion pool. The strategies are public so that each can be run
     // on its own; each returns true when its output passes the output check.
-    ExportOutcome ExportMerged(const MediaFileInfo& settings);
+    ExportResult ExportMerged(const MediaFileInfo& settings);
     bool MergeInputsShareFormat() const;
     int MergeInputsSizeAgreement() const;
     bool MergeByConcatFilter(const std::wstring& outputPath, bool useConvertedFiles);
@@ -381,7 +386,7 @@ public:
     void ConvertNextMergeInput(MergePoolShares& shares);
 
     // Adjust export: eq, reverse, rotation and speed passes over m_strAdjustSourcePath.
-    ExportOutcome ExportAdjusted(const MediaFileInfo& settings);
+    ExportResult ExportAdjusted(const MediaFileInfo& settings);
 
     // Clip-list export: empties m_vecExportQueue, one stage per entry; origin 0 for a row's start
     // button, 1 for "export all".
@@ -394,7 +399,7 @@ public:
 
     // Screenshot page: the thumbnail strip and the export of its frames.
     void BuildScreenshotStrip();
-    ExportOutcome ExportScreenshots(const MediaFileInfo& settings);
+    ExportResult ExportScreenshots(const MediaFileInfo& settings);
 
     // How files come in: page loading, the preview players, the list rows, dropped files and the
     // related products. UI thread unless a line says otherwise.
@@ -706,8 +711,8 @@ private:
     bool RunStopRequested(const EncoderRunRequest& request) const;
     void PublishProgress(const EncoderRunRequest& request, float percent);
     void ShowOutputInFileManager(const std::wstring& path);
-    ExportOutcome CancelCut(const std::wstring& outputPath, const std::wstring& tempPath);
-    ExportOutcome FinishCut(const std::wstring& outputPath, bool written);
+    ExportResult CancelCut(const std::wstring& outputPath, const std::wstring& tempPath);
+    ExportResult FinishCut(const std::wstring& sourcePath, const std::wstring& outputPath, bool written);
 
     SkinUI::CControlUI* CreatePlayer();
     SkinUI::CControlUI* CreateEditorControl(const wchar_t* tag);
@@ -813,7 +818,8 @@ struct ExportLaunch {
     bool cutOverlays;              // hide the crop pair for the dialog, show it again on cancel
     const wchar_t* presetName;     // written into the settings' name before the dialog, or null
     std::atomic<uint8_t> CMainWnd::*runningFlag;  // a row job's own stop state (set = runs), or null
-    std::function<void(CMainWnd&, const MediaFileInfo&)> job;  // on the job's own thread
+    std::function<void(CMainWnd&, const MediaFileInfo&)> rowJob;  // on the job's own thread
+    std::function<ExportResult(CMainWnd&, const MediaFileInfo&)> pageJob;  // the same, then FinishPageExport
 };
 
 // The cut picture inside the preview box (screen rectangle): a picture wider than 2.731 that

@@ -388,6 +388,7 @@ TEST_F(CommandsTest, ACancelledPageJobStillEndingKeepsItsCancelAndTheNextExportR
         Main().m_fJobPercent = 100;
         Main().CloseProgressWindow();
         ended = true;
+        return ExportResult::Cancelled();
     });
     ASSERT_FALSE(ended) << "the cancel closed the window only once the job had ended";
 
