@@ -137,7 +137,7 @@ void BM_CutOverhead(benchmark::State& state)
             bare += TimeBareRun(state);
         const double selfBefore = CpuSeconds(RUSAGE_SELF), childrenBefore = CpuSeconds(RUSAGE_CHILDREN);
         const auto start = std::chrono::steady_clock::now();
-        if (main.ExportCut(main.m_exportInfo) != ExportOutcome::Succeeded)
+        if (main.FinishPageExport(main.ExportCut(main.m_exportInfo)) != ExportOutcome::Succeeded)
             state.SkipWithError("the cut export failed");
         const double elapsed = SecondsSince(start);
         runner += elapsed;

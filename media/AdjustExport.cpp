@@ -122,9 +122,11 @@ std::vector<AdjustRun> PlanAdjustRuns(const AdjustSettings& s, const std::wstrin
     return runs;
 }
 
-ExportOutcome CMainWnd::ExportAdjusted(const MediaFileInfo& exportSettings)
+ExportResult CMainWnd::ExportAdjusted(const MediaFileInfo& exportSettings)
 {
     m_fJobPercent = 0;
+    const std::wstring source = m_strAdjustSourcePath;
+    const auto sourceMs = m_nAdjustSourceMs;
     AdjustSettings settings;
     if (m_pPageView) {
         settings.brightness = m_pPageView->SliderValue(L"brightSlider");
@@ -141,7 +143,7 @@ ExportOutcome CMainWnd::ExportAdjusted(const MediaFileInfo& exportSettings)
     int frameRate = 0, durationMs = 0, width = 0, height = 0;
     uint8_t subtitles = 0;
     MediaProbe probe;
-    const int probed = probe.Open(WideToUtf8(m_strAdjustSourcePath).c_str(), frameRate, subtitles, durationMs, width, height);
+    const int probed = probe.Open(WideToUtf8(source).c_str(), frameRate, subtitles, durationMs, width, height);
     if (probed != MediaProbe::kOpenFailed)
         probe.Close();
     settings.sourceHasSound = probed != MediaProbe::kNoAudio;
@@ -155,12 +157,12 @@ ExportOutcome CMainWnd::ExportAdjusted(const MediaFileInfo& exportSettings)
         JoinPath(mergeFolder, FormatWide(L"%s-2.%s", digits.c_str(), exportSettings.format.GetData())),
     };
     CreateFolderWithParents(mergeFolder);
-    const std::vector<AdjustRun> runs = PlanAdjustRuns(settings, m_strEncoder.GetData(), m_strAdjustSourcePath, output, intermediates);
+    const std::vector<AdjustRun> runs = PlanAdjustRuns(settings, m_strEncoder.GetData(), source, output, intermediates);
     for (size_t j = 0; j < runs.size() && !CancelFlag; ++j) {
         EncoderRunRequest request;
         request.command = runs[j].command.c_str();
         request.outputPath = runs[j].output;
-        request.durationSeconds = static_cast<float>(m_nAdjustSourceMs / 1000);
+        request.durationSeconds = static_cast<float>(sourceMs / 1000);
         request.partCount = runs[j].partCount;
         request.basePercent = runs[j].basePercent;
         request.closeProgressAtEnd = j + 1 == runs.size();
@@ -168,26 +170,21 @@ ExportOutcome CMainWnd::ExportAdjusted(const MediaFileInfo& exportSettings)
     }
     for (const std::wstring& intermediate : intermediates)
         ::DeleteFile(intermediate.c_str());
-    CloseProgressWindow();
     if (CancelFlag) {
         CancelFlag = 0;
         ::DeleteFile(output.c_str());
-        return ExportOutcome::Cancelled;
+        return ExportResult::Cancelled();
     }
     // Judged by the file: one cut short by a full disk still has a size, but neither an index nor
     // the source's length (changed by the speed).
     ExpectedOutput expected;
     const double speed = std::wcstod(settings.speed.c_str(), nullptr);
-    expected.seconds = m_nAdjustSourceMs / 1000.0 / (speed > 0 ? speed : 1.0);
+    expected.seconds = sourceMs / 1000.0 / (speed > 0 ? speed : 1.0);
     expected.frameRate = frameRate;
     expected.minimumBytes = kSmallestAdjustedBytes;
     if (!OutputPlaysAsExpected(output, expected)) {
         ::DeleteFile(output.c_str());
-        AskUser(L"视频文件调整失败，请您联系客服处理！", L"不需要", L"联系客服");
-        return ExportOutcome::Failed;
+        return ExportResult::Failed(L"视频文件调整失败，请您联系客服处理！");
     }
-    RecordHistoryEntry(m_strAdjustSourcePath, output);
-    if (AskUser(L"您的视频文件已调整完成，需要现在打开吗？", L"取消", L"打开") == 1)
-        ShowOutputInFileManager(output);
-    return ExportOutcome::Succeeded;
+    return ExportResult::Succeeded(L"您的视频文件已调整完成，需要现在打开吗？", output, source);
 }

@@ -5,7 +5,6 @@
 // retried as a stream copy.
 
 #include <algorithm>
-#include <cstdio>
 #include <cwchar>
 
 #include "base/StringHelpers.h"
@@ -76,9 +75,16 @@ ExpectedOutput ExpectedCut(double sourceSeconds, float start, float duration, co
     return expected;
 }
 
+// The cut hides the crop pair for its dialog; however it ends, the pair comes back.
+ExportResult CutResult(ExportResult result)
+{
+    result.restoreOverlays = true;
+    return result;
+}
+
 }  // namespace
 
-ExportOutcome CMainWnd::ExportCut(const MediaFileInfo& settings)
+ExportResult CMainWnd::ExportCut(const MediaFileInfo& settings)
 {
     m_fJobPercent = 0;
     const ExportPageView* view = m_pPageView;
@@ -89,12 +95,8 @@ ExportOutcome CMainWnd::ExportCut(const MediaFileInfo& settings)
     const double sourceSeconds = MediaProbe::DurationSeconds(source);
     // A range that starts where the source has ended holds nothing, like an empty one.
     const bool pastEnd = sourceSeconds > 0 && start >= sourceSeconds;
-    if (duration <= 0 || start < 0 || pastEnd) {
-        CloseProgressWindow();
-        AskUser(pastEnd ? kCutPastEnd : kCutBadRange, L"", L"确定");
-        ShowOverlayWindows(true);
-        return ExportOutcome::Refused;
-    }
+    if (duration <= 0 || start < 0 || pastEnd)
+        return CutResult(ExportResult::Refused(pastEnd ? kCutPastEnd : kCutBadRange, L""));
     const std::wstring encoder = m_strEncoder.GetData();
     std::wstring command = FormatWide(L"%s -ss %f -t %f  -y -i \"%s\" ", encoder.c_str(), static_cast<double>(start),
                                       static_cast<double>(duration), Quoted(source).c_str());
@@ -154,7 +156,7 @@ ExportOutcome CMainWnd::ExportCut(const MediaFileInfo& settings)
             return CancelCut(output, tempPath);
         if (!MediaInfoLibrary::OutputLooksValid(tempPath)) {
             ::DeleteFile(tempPath.c_str());
-            return FinishCut(output, false);
+            return FinishCut(source, output, false);
         }
         EncoderRunRequest pass2;
         pass2.command = FormatWide(L"%s -y -i \"%s\" -c copy  \"%s\" ", encoder.c_str(), Quoted(tempPath).c_str(),
@@ -186,39 +188,27 @@ ExportOutcome CMainWnd::ExportCut(const MediaFileInfo& settings)
             copy.closeProgressAtEnd = true;
             RunEncoderWithProgress(copy);
             written = OutputPlaysAsExpected(output, copied);
-        } else {
-            CloseProgressWindow();
         }
     }
     if (CancelFlag)
         return CancelCut(output, tempPath);
-    return FinishCut(output, written);
+    return FinishCut(source, output, written);
 }
 
-ExportOutcome CMainWnd::CancelCut(const std::wstring& outputPath, const std::wstring& tempPath)
+ExportResult CMainWnd::CancelCut(const std::wstring& outputPath, const std::wstring& tempPath)
 {
-    CloseProgressWindow();
     ::DeleteFile(outputPath.c_str());
     if (!tempPath.empty())
         ::DeleteFile(tempPath.c_str());
     CancelFlag = 0;
-    ShowOverlayWindows(true);
-    std::printf("cut: cancelled\n");
-    return ExportOutcome::Cancelled;
+    return CutResult(ExportResult::Cancelled());
 }
 
-ExportOutcome CMainWnd::FinishCut(const std::wstring& outputPath, bool written)
+ExportResult CMainWnd::FinishCut(const std::wstring& sourcePath, const std::wstring& outputPath, bool written)
 {
-    CloseProgressWindow();
     if (!written) {
         ::DeleteFile(outputPath.c_str());  // a broken output is not left behind
-        AskUser(kCutFailed, L"不需要", L"联系客服");
-        ShowOverlayWindows(true);
-        return ExportOutcome::Failed;
+        return CutResult(ExportResult::Failed(kCutFailed));
     }
-    RecordHistoryEntry(m_strCutFile, outputPath);
-    if (AskUser(kCutDone, L"取消", L"打开") == 1)
-        ShowOutputInFileManager(outputPath);
-    ShowOverlayWindows(true);
-    return ExportOutcome::Succeeded;
+    return CutResult(ExportResult::Succeeded(kCutDone, outputPath, sourcePath));
 }

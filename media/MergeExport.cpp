@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cwchar>
 #include <vector>
 
@@ -270,7 +269,7 @@ bool CMainWnd::MergeConvertedFiles(const std::wstring& outputPath)
     return !CancelFlag && OutputUsable(outputPath, *m_pMergeList);
 }
 
-ExportOutcome CMainWnd::ExportMerged(const MediaFileInfo& settings)
+ExportResult CMainWnd::ExportMerged(const MediaFileInfo& settings)
 {
     m_mergeSettings = settings;
     m_fJobPercent = 0;
@@ -280,18 +279,14 @@ ExportOutcome CMainWnd::ExportMerged(const MediaFileInfo& settings)
     for (int row = 0; row < rows; ++row)
         totalMs += std::max(0L, std::wcstol(m_pMergeList->RowDuration(row).GetData(), nullptr, 10));
     m_nMergeTotalSeconds = static_cast<int>(totalMs / 1000);
-    if (rows == 0 || m_nMergeTotalSeconds <= 0) {
-        CloseProgressWindow();
-        AskUser(L"没有可合并的视频（列表为空或总时长为0），请先添加视频！", L"取消", L"确定");
-        return ExportOutcome::Refused;
-    }
+    if (rows == 0 || m_nMergeTotalSeconds <= 0)
+        return ExportResult::Refused(L"没有可合并的视频（列表为空或总时长为0），请先添加视频！", L"取消");
     const std::wstring output = MakeUniqueOutputPath(JoinPath(settings.folder.GetData(),
                                                                 settings.name + L"." + settings.format.GetData()));
     m_nMergeSizeAgreement = MergeInputsSizeAgreement();
 
     bool usable = false;
     if (MergeInputsShareFormat()) {
-        std::printf("GetVideoFormatSame\n");
         m_bMergeSameFormat = 1;
         usable = MergeByConcatFilter(output, false) || (!CancelFlag && MergeByStreamCopy(output));
         if (!usable && !CancelFlag) {
@@ -300,7 +295,6 @@ ExportOutcome CMainWnd::ExportMerged(const MediaFileInfo& settings)
             usable = MergeByConcatFilter(output, true);
         }
     } else {
-        std::printf("TempMerge\n");
         m_bMergeSameFormat = 0;
         RunMergePool();
         m_bMergeSameFormat = 1;
@@ -309,18 +303,14 @@ ExportOutcome CMainWnd::ExportMerged(const MediaFileInfo& settings)
     for (int row = 0; row < rows; ++row)
         if (!m_pMergeList->ConvertedPath(row).IsEmpty())
             ::DeleteFile(m_pMergeList->ConvertedPath(row).GetData());
-    CloseProgressWindow();
     if (CancelFlag) {
         CancelFlag = 0;
         ::DeleteFile(output.c_str());
-        return ExportOutcome::Cancelled;
+        return ExportResult::Cancelled();
     }
     if (!usable) {
         ::DeleteFile(output.c_str());
-        AskUser(L"视频文件合并失败，请您联系客服处理！", L"不需要", L"联系客服");
-        return ExportOutcome::Failed;
+        return ExportResult::Failed(L"视频文件合并失败，请您联系客服处理！");
     }
-    if (AskUser(L"您的视频文件已合并完成，需要现在打开吗？", L"取消", L"打开") == 1)
-        ShowOutputInFileManager(output);
-    return ExportOutcome::Succeeded;
+    return ExportResult::Succeeded(L"您的视频文件已合并完成，需要现在打开吗？", output);
 }

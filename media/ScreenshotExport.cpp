@@ -69,10 +69,10 @@ void DeleteAll(const std::vector<std::wstring>& files)
 
 }  // namespace
 
-ExportOutcome CMainWnd::ExportScreenshots(const MediaFileInfo& settings)
+ExportResult CMainWnd::ExportScreenshots(const MediaFileInfo& settings)
 {
     if (!m_pPageView || !m_pScreenshotList)
-        return ExportOutcome::Refused;
+        return ExportResult::Refused(L"", L"");  // nothing to ask about: there is no page
     const bool single = m_pPageView->OptionSelected(L"SingleScreen");
     const bool jpeg = m_pPageView->OptionSelected(single ? L"singJpg" : L"PIcJpg");
     const bool longPicture = m_pPageView->OptionSelected(L"LongPic");
@@ -86,16 +86,10 @@ ExportOutcome CMainWnd::ExportScreenshots(const MediaFileInfo& settings)
     const int width = static_cast<int>(static_cast<float>(std::wcstol(m_strScreenshotWidth.c_str(), nullptr, 10)) * scale);
     const int height = static_cast<int>(static_cast<float>(std::wcstol(m_strScreenshotHeight.c_str(), nullptr, 10)) * scale);
     const int rows = m_pScreenshotList->RowCount();
-    if (rows == 0) {  // nothing written is no success
-        CloseProgressWindow();
-        AskUser(L"截图列表是空的，没有可导出的图片。", L"取消", L"确定");
-        return ExportOutcome::Refused;
-    }
-    if (width <= 0 || height <= 0) {
-        CloseProgressWindow();
-        AskUser(L"截图尺寸无效，请检查缩放比例！", L"取消", L"确定");
-        return ExportOutcome::Refused;
-    }
+    if (rows == 0)  // nothing written is no success
+        return ExportResult::Refused(L"截图列表是空的，没有可导出的图片。", L"取消");
+    if (width <= 0 || height <= 0)
+        return ExportResult::Refused(L"截图尺寸无效，请检查缩放比例！", L"取消");
     const std::wstring folder = settings.folder.GetData();
     const std::wstring pictureFolder = JoinPath(m_strDataFolder, L"Picture");
     if (longPicture)
@@ -117,11 +111,10 @@ ExportOutcome CMainWnd::ExportScreenshots(const MediaFileInfo& settings)
         written.push_back(path);
         m_fJobPercent = k + 1 == rows ? 100.0f : static_cast<float>((k + 1) * (100.0 / rows));
     }
-    CloseProgressWindow();
     if (CancelFlag) {
         CancelFlag = 0;
         DeleteAll(written);
-        return ExportOutcome::Cancelled;
+        return ExportResult::Cancelled();
     }
     std::wstring result = folder;
     bool usable = std::all_of(written.begin(), written.end(),
@@ -136,10 +129,7 @@ ExportOutcome CMainWnd::ExportScreenshots(const MediaFileInfo& settings)
     if (!usable) {
         if (!longPicture)
             DeleteAll(written);
-        AskUser(L"视频截图失败，请您联系客服处理！", L"不需要", L"联系客服");
-        return ExportOutcome::Failed;
+        return ExportResult::Failed(L"视频截图失败，请您联系客服处理！");
     }
-    if (AskUser(L"您的视频文件已截图完成，需要现在打开吗？", L"取消", L"打开") == 1)
-        ShowOutputInFileManager(result);
-    return ExportOutcome::Succeeded;
+    return ExportResult::Succeeded(L"您的视频文件已截图完成，需要现在打开吗？", result);
 }

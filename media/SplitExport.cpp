@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cwchar>
-#include <cstdio>
 
 #include "base/StringHelpers.h"
 #include "editor/mainwnd/MainWnd.h"
@@ -38,7 +37,7 @@ struct SplitOutput {
 
 }  // namespace
 
-ExportOutcome CMainWnd::ExportSplit(const MediaFileInfo& settings)
+ExportResult CMainWnd::ExportSplit(const MediaFileInfo& settings)
 {
     m_fJobPercent = 0;
     std::vector<SplitTask> tasks;
@@ -48,11 +47,8 @@ ExportOutcome CMainWnd::ExportSplit(const MediaFileInfo& settings)
         if (!m_pPageView->SplitTask(i, task, baseName))
             continue;
         tasks.push_back({ baseName.GetData(), PlanSplitTask(task.GetData(), m_nSplitDuration) });
-        if (tasks.back().plan.status == SplitPlan::Status::Refused) {
-            CloseProgressWindow();
-            AskUser(kSplitRefused, L"", L"确定");
-            return ExportOutcome::Refused;
-        }
+        if (tasks.back().plan.status == SplitPlan::Status::Refused)
+            return ExportResult::Refused(kSplitRefused, L"");
     }
 
     const std::wstring size = !settings.width.IsEmpty() && !settings.height.IsEmpty()
@@ -93,13 +89,11 @@ ExportOutcome CMainWnd::ExportSplit(const MediaFileInfo& settings)
         }
     }
 
-    CloseProgressWindow();
     if (CancelFlag) {
         for (const SplitOutput& output : outputs)
             ::DeleteFile(output.path.c_str());
         CancelFlag = 0;
-        std::printf("split: cancelled\n");
-        return ExportOutcome::Cancelled;
+        return ExportResult::Cancelled();
     }
     bool failed = false;
     for (const SplitOutput& output : outputs) {
@@ -109,11 +103,7 @@ ExportOutcome CMainWnd::ExportSplit(const MediaFileInfo& settings)
         failed = true;
         ::DeleteFile(output.path.c_str());  // a broken piece is not left behind
     }
-    if (failed) {
-        AskUser(kSplitFailed, L"不需要", L"联系客服");
-        return ExportOutcome::Failed;
-    }
-    if (AskUser(kSplitDone, L"取消", L"打开") == 1)
-        ShowOutputInFileManager(settings.folder.GetData());
-    return ExportOutcome::Succeeded;
+    if (failed)
+        return ExportResult::Failed(kSplitFailed);
+    return ExportResult::Succeeded(kSplitDone, settings.folder.GetData());
 }

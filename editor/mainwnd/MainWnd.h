@@ -6,7 +6,8 @@
 //
 // Threads: the object and every control live on the UI thread. Workers (export jobs, row
 // builders, the warm-up) are started through StartWorker, which counts them; they share only what
-// is marked below (atomics, or state under its lock) and reach controls by posting to the window.
+// is marked below (atomics, or state under its lock) and reach controls by posting to the window
+// (PostUiTask). A page export job returns its result; the UI thread finishes the export.
 // Shut-down stops the encoders, then waits (bounded) for every counted worker: the start-up
 // deletes the object only after they have all ended, so no worker ever touches a destroyed window.
 // Writable files (history, configuration, merge work files, account pictures) live in the
@@ -33,7 +34,7 @@
 #include "editor/mainwnd/PageMedia.h"
 #include "media/ClipListExport.h"
 #include "media/EncoderRunRequest.h"
-#include "media/ExportOutcome.h"
+#include "media/ExportResult.h"
 #include "media/MediaProbe.h"
 #include "platform/Ole.h"
 #include "platform/WinTypes.h"
@@ -172,9 +173,14 @@ public:
     int RunExportSettingsDialog(const wchar_t* mode, const wchar_t* title);
     using SettingsDialogHook = std::function<int(CMainWnd&, const std::wstring& mode)>;
     static void SetSettingsDialogHook(SettingsDialogHook hook);
-    // Starts the job counted and shows the progress window over the window until the job closes it.
-    // A cancel closes the window at once; the job may then still be ending on its worker.
-    void RunWithProgressWindow(const wchar_t* title, std::function<void()> job);
+    // Starts the job counted and shows the progress window over the window until the job's
+    // finisher (a UI task with the job's result) closes it. A cancel closes the window at once;
+    // the job may then still be ending on its worker.
+    void RunWithProgressWindow(const wchar_t* title, std::function<ExportResult()> job);
+    // The end of every page export, on the UI thread: closes the progress window, writes the
+    // history entry, asks the job's question (showing the output when accepted) and shows the
+    // crop overlays again, in that order. Returns the job's outcome.
+    ExportOutcome FinishPageExport(const ExportResult& result);
 
     // Page buttons (MainWndCutCommands.cpp, MainWndAdjustCommands.cpp, MainWndClipCommands.cpp).
     // A chosen video of a refused format ("qlv", "qsv", "kux") is answered with a notice: true.
@@ -208,10 +214,15 @@ public:
     void AddClipFiles();
     void ShowHistoryWindow();
 
-    // Deferred tasks: run on the UI thread after their delay (also inside modal loops); they die
-    // with the window. PostUiTask may be called from any thread while the window exists.
+    // The one way back to the UI thread, from any thread while the window exists: a task runs on
+    // the window's thread once its delay is over (never before), by the window's own message or
+    // timer, so it also runs inside modal loops. Due tasks run in the order they were posted, one at
+    // a time: a task that runs a modal loop (a notice, an export's question) holds the rest back
+    // until it returns, so a nested loop never runs a later task first. The queue belongs to the
+    // window: once the window is gone its tasks are dropped and never run.
     static constexpr UINT kMsgUiTasks = WM_USER + 620;
     static constexpr UINT_PTR kTimerUiTasks = 1160;
+    void PostUiTask(std::function<void()> task) { PostUiTask(0, std::move(task)); }
     void PostUiTask(int delayMs, std::function<void()> task);
     void RunDueUiTasks();
     void EditRefreshTask();
@@ -364,13 +375,14 @@ public:
 
     // Export jobs; each runs on its own job thread with the copy of the export settings that its
     // launch took when the settings dialog closed, so a later dialog never moves its outputs.
-    ExportOutcome ExportCut(const MediaFileInfo& settings);
-    ExportOutcome ExportSplit(const MediaFileInfo& settings);
+    // A page export job returns its result, and FinishPageExport ends it on the UI thread.
+    ExportResult ExportCut(const MediaFileInfo& settings);
+    ExportResult ExportSplit(const MediaFileInfo& settings);
     ExportOutcome ExportGif(const MediaFileInfo& settings);
 
     // Merge export and its pre-conversion pool. The strategies are public so that each can be run
     // on its own; each returns true when its output passes the output check.
-    ExportOutcome ExportMerged(const MediaFileInfo& settings);
+    ExportResult ExportMerged(const MediaFileInfo& settings);
     bool MergeInputsShareFormat() const;
     int MergeInputsSizeAgreement() const;
     bool MergeByConcatFilter(const std::wstring& outputPath, bool useConvertedFiles);
@@ -381,7 +393,7 @@ public:
     void ConvertNextMergeInput(MergePoolShares& shares);
 
     // Adjust export: eq, reverse, rotation and speed passes over m_strAdjustSourcePath.
-    ExportOutcome ExportAdjusted(const MediaFileInfo& settings);
+    ExportResult ExportAdjusted(const MediaFileInfo& settings);
 
     // Clip-list export: empties m_vecExportQueue, one stage per entry; origin 0 for a row's start
     // button, 1 for "export all".
@@ -394,7 +406,7 @@ public:
 
     // Screenshot page: the thumbnail strip and the export of its frames.
     void BuildScreenshotStrip();
-    ExportOutcome ExportScreenshots(const MediaFileInfo& settings);
+    ExportResult ExportScreenshots(const MediaFileInfo& settings);
 
     // How files come in: page loading, the preview players, the list rows, dropped files and the
     // related products. UI thread unless a line says otherwise.
@@ -457,10 +469,6 @@ public:
     void OnRelatedProductButton1();
     void OnRelatedProductButton2();
 
-    // Work for the UI thread from any thread: run in order, one at a time, by the window's own
-    // message; dropped when the window is gone.
-    void PostUiTask(std::function<void()> task);
-    static constexpr UINT kMsgRunUiTasks = WM_USER + 141;
 
     // File and text utilities; any thread.
     static bool FileExists(const std::wstring& path);
@@ -706,8 +714,8 @@ private:
     bool RunStopRequested(const EncoderRunRequest& request) const;
     void PublishProgress(const EncoderRunRequest& request, float percent);
     void ShowOutputInFileManager(const std::wstring& path);
-    ExportOutcome CancelCut(const std::wstring& outputPath, const std::wstring& tempPath);
-    ExportOutcome FinishCut(const std::wstring& outputPath, bool written);
+    ExportResult CancelCut(const std::wstring& outputPath, const std::wstring& tempPath);
+    ExportResult FinishCut(const std::wstring& sourcePath, const std::wstring& outputPath, bool written);
 
     SkinUI::CControlUI* CreatePlayer();
     SkinUI::CControlUI* CreateEditorControl(const wchar_t* tag);
@@ -747,7 +755,6 @@ private:
     void FillClipRow(SkinUI::CControlUI* row, const RowFacts& facts);
     void ShowClipFile(SkinUI::CControlUI* row, const RowFacts& facts);  // the row and m_clipInfo show the file
     void FillRowDetails(SkinUI::CControlUI* info, const RowFacts& facts);
-    void RunUiTasks();
     std::shared_ptr<PlayerSlot> SlotFor(SkinUI::CControlUI* player);
     // Runs the step in turn with the player's opens, but only while no file has been asked of the
     // player yet (every request counts itself in the slot, on the UI thread, before its open runs);
@@ -766,18 +773,20 @@ private:
     PendingRows m_gifPending;
     PendingRows m_clipPending;
     std::atomic<bool> m_bClosing { false };  // set at shut-down: row builders stop early
-    std::mutex m_uiTaskLock;
-    std::deque<std::function<void()>> m_uiTasks;  // guarded by m_uiTaskLock
-    bool m_bRunningUiTasks { false };
     std::mutex m_playerSlotLock;
     std::map<SkinUI::CControlUI*, std::shared_ptr<PlayerSlot>> m_playerSlots;  // guarded by m_playerSlotLock
 
-    struct DelayedTask {
+    struct UiTask {
         std::chrono::steady_clock::time_point due;  // exact: a due time in whole ticks could run a task early
         std::function<void()> run;
     };
-    std::mutex m_delayedTaskLock;
-    std::vector<DelayedTask> m_vecDelayedTasks;  // guarded by m_delayedTaskLock
+    // The first due task in posting order, taken out of the queue (empty when none is due), and
+    // the milliseconds until the next one that waits (0: none waits).
+    std::function<void()> TakeDueUiTask(DWORD& nextWait);
+    void DropUiTasks();
+    std::mutex m_uiTaskLock;
+    std::vector<UiTask> m_vecUiTasks;  // guarded by m_uiTaskLock
+    bool m_bRunningUiTasks { false };  // UI thread only
     mutable std::mutex m_historyLock;
     std::mutex m_gifQueueLock;
     std::mutex m_clipQueueLock;
@@ -791,7 +800,7 @@ private:
     std::condition_variable m_workersEnded;
     std::condition_variable m_closingStarted;  // wakes SleepUnlessClosing; with m_workerLock
     int m_nWorkers { 0 };  // guarded by m_workerLock
-    // Page jobs (the ones that share CancelFlag) from their start until their worker is done with
+    // Page jobs (the ones that share CancelFlag) from their start until the UI thread has finished
     // them, which may be after a cancel closed their window; and, UI thread only, whether a launch
     // is waiting for them.
     std::atomic<int> m_nPageJobs { 0 };
@@ -813,7 +822,8 @@ struct ExportLaunch {
     bool cutOverlays;              // hide the crop pair for the dialog, show it again on cancel
     const wchar_t* presetName;     // written into the settings' name before the dialog, or null
     std::atomic<uint8_t> CMainWnd::*runningFlag;  // a row job's own stop state (set = runs), or null
-    std::function<void(CMainWnd&, const MediaFileInfo&)> job;  // on the job's own thread
+    std::function<void(CMainWnd&, const MediaFileInfo&)> rowJob;  // on the job's own thread
+    std::function<ExportResult(CMainWnd&, const MediaFileInfo&)> pageJob;  // the same, then FinishPageExport
 };
 
 // The cut picture inside the preview box (screen rectangle): a picture wider than 2.731 that

@@ -1,9 +1,7 @@
-// Deferred tasks of the main window. A deferred task waits out its delay and
-// then runs on the UI thread, from the window's own message or timer, so it may touch controls;
-// the queue belongs to the window and goes with it, and a window already destroyed runs nothing.
+// Deferred tasks of the main window: the layout chores that commands post to the UI thread with a
+// delay, so they run once the layout they depend on has settled.
 
 #include <algorithm>
-#include <chrono>
 
 #include "base/StringHelpers.h"
 #include "editor/dialogs/ConcealWnd.h"
@@ -18,14 +16,6 @@ namespace {
 constexpr int kSettleDelayMs = 100;
 constexpr double kWideAspect = 2.731;
 const POINT kCutPreviewOrigin { 24, 130 };  // the cut preview box's client corner, unscaled
-
-// Whole milliseconds until due, rounded up so a timer set for them never fires early; 0 when due.
-DWORD TicksLeft(std::chrono::steady_clock::time_point due, std::chrono::steady_clock::time_point now)
-{
-    if (due <= now)
-        return 0;
-    return static_cast<DWORD>(std::chrono::ceil<std::chrono::milliseconds>(due - now).count());
-}
 
 // The box's screen rectangle clipped to the picture's own: the crop fields' rectangle inside it,
 // or the whole picture when the fields name no area.
@@ -62,40 +52,6 @@ RECT FitCutPicture(double aspect, int boxWidth, int boxHeight, POINT origin)
         x = static_cast<int>(origin.x + (boxWidth - width) / 2.0);
     }
     return { x, y, x + width, y + height };
-}
-
-void CMainWnd::PostUiTask(int delayMs, std::function<void()> task)
-{
-    {
-        std::lock_guard lock(m_delayedTaskLock);
-        m_vecDelayedTasks.push_back(
-            { std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(0, delayMs)), std::move(task) });
-    }
-    if (m_hWnd)
-        ::PostMessage(m_hWnd, kMsgUiTasks, 0, 0);
-}
-
-void CMainWnd::RunDueUiTasks()
-{
-    if (m_hWnd == nullptr || !::IsWindow(m_hWnd))
-        return;
-    std::vector<DelayedTask> due;
-    DWORD nextWait = 0;
-    {
-        std::lock_guard lock(m_delayedTaskLock);
-        const auto now = std::chrono::steady_clock::now();
-        auto waiting = std::stable_partition(m_vecDelayedTasks.begin(), m_vecDelayedTasks.end(),
-                                             [now](const DelayedTask& t) { return TicksLeft(t.due, now) == 0; });
-        due.assign(std::make_move_iterator(m_vecDelayedTasks.begin()), std::make_move_iterator(waiting));
-        m_vecDelayedTasks.erase(m_vecDelayedTasks.begin(), waiting);
-        for (const DelayedTask& t : m_vecDelayedTasks)
-            nextWait = nextWait == 0 ? TicksLeft(t.due, now) : std::min(nextWait, TicksLeft(t.due, now));
-    }
-    // Run unlocked: a task may post another.
-    for (DelayedTask& task : due)
-        task.run();
-    if (nextWait > 0)
-        ::SetTimer(m_hWnd, kTimerUiTasks, nextWait, nullptr);
 }
 
 void CMainWnd::EditRefreshTask()

@@ -37,24 +37,18 @@ CMainWnd::SettingsDialogHook& Hook()
     return hook;
 }
 
-template <ExportOutcome (CMainWnd::*Job)(const MediaFileInfo&)>
-void RunPageJob(CMainWnd& main, const MediaFileInfo& settings)
-{
-    (main.*Job)(settings);
-}
-
 const ExportLaunch kLaunches[] = {
-    { L"CutVideo", L"", L"加载进度", L"加载进度", true, nullptr, nullptr, RunPageJob<&CMainWnd::ExportCut> },
-    { L"SegmenExport", L"SengVideo", L"加载", L"加载", false, nullptr, nullptr, RunPageJob<&CMainWnd::ExportSplit> },
-    { L"AllMerge", L"", L"加载", L"加载进度", false, L"视频合并", nullptr, RunPageJob<&CMainWnd::ExportMerged> },
-    { L"CutAdjustVideo", L"Optimize", L"加载", L"加载", false, nullptr, nullptr, RunPageJob<&CMainWnd::ExportAdjusted> },
-    { L"ScreenExport", L"gif", L"加载", L"加载进度", false, nullptr, nullptr, RunPageJob<&CMainWnd::ExportScreenshots> },
-    { L"VideoGIF", L"gif", L"加载", nullptr, false, nullptr, &CMainWnd::m_bGifRunning, RunPageJob<&CMainWnd::ExportGif> },
-    { L"AllGif", L"gif", L"加载", nullptr, false, nullptr, &CMainWnd::m_bGifRunning, RunPageJob<&CMainWnd::ExportGif> },
+    { L"CutVideo", L"", L"加载进度", L"加载进度", true, nullptr, nullptr, {}, &CMainWnd::ExportCut },
+    { L"SegmenExport", L"SengVideo", L"加载", L"加载", false, nullptr, nullptr, {}, &CMainWnd::ExportSplit },
+    { L"AllMerge", L"", L"加载", L"加载进度", false, L"视频合并", nullptr, {}, &CMainWnd::ExportMerged },
+    { L"CutAdjustVideo", L"Optimize", L"加载", L"加载", false, nullptr, nullptr, {}, &CMainWnd::ExportAdjusted },
+    { L"ScreenExport", L"gif", L"加载", L"加载进度", false, nullptr, nullptr, {}, &CMainWnd::ExportScreenshots },
+    { L"VideoGIF", L"gif", L"加载", nullptr, false, nullptr, &CMainWnd::m_bGifRunning, &CMainWnd::ExportGif, {} },
+    { L"AllGif", L"gif", L"加载", nullptr, false, nullptr, &CMainWnd::m_bGifRunning, &CMainWnd::ExportGif, {} },
     { L"OptimizeStart", L"gif", L"", nullptr, false, nullptr, &CMainWnd::m_bClipRunning,
-      [](CMainWnd& main, const MediaFileInfo& settings) { main.ExportClipList(0, settings); } },
+      [](CMainWnd& main, const MediaFileInfo& settings) { main.ExportClipList(0, settings); }, {} },
     { L"AllVideoAddExport", L"gif", L"", nullptr, false, nullptr, &CMainWnd::m_bClipRunning,
-      [](CMainWnd& main, const MediaFileInfo& settings) { main.ExportClipList(1, settings); } },
+      [](CMainWnd& main, const MediaFileInfo& settings) { main.ExportClipList(1, settings); }, {} },
 };
 
 // Dispatches what is queued, then waits a slice for more; false once the program is asked to quit
@@ -135,34 +129,32 @@ bool CMainWnd::LaunchExport(const wchar_t* button)
     }
     if (m_boundView && m_pPageView == m_boundView.get())
         m_boundView->Capture();
-    auto run = [this, job = launch->job, settings] { job(*this, settings); };
     if (launch->runningFlag) {
         this->*launch->runningFlag = 1;  // set before the thread: a press meanwhile queues instead
-        StartWorker(std::move(run));
+        StartWorker([this, job = launch->rowJob, settings] { job(*this, settings); });
         return true;
     }
     // A cancel that came after the previous export's last check must not stop this one; no page
     // job is left that could still be told to stop by it.
     CancelFlag = 0;
     m_fJobPercent = 0;
-    RunWithProgressWindow(launch->progressTitle, std::move(run));
+    RunWithProgressWindow(launch->progressTitle, [this, job = launch->pageJob, settings] { return job(*this, settings); });
     return true;
 }
 
-void CMainWnd::RunWithProgressWindow(const wchar_t* title, std::function<void()> job)
+void CMainWnd::RunWithProgressWindow(const wchar_t* title, std::function<ExportResult()> job)
 {
     CShowProgress progress(this);
     const HWND window = progress.Create(m_hWnd, title, kPopupStyle, WS_EX_TOOLWINDOW);
     SetProgressWindow(&progress, window);
     ++m_nPageJobs;
-    StartWorker([this, window, job = std::move(job)] {
-        job();
-        // Every job closes its window as it ends; should one miss it, the window must not stay
-        // up forever. Only this export's own window: a later export may show one by now.
-        HWND own = window;
-        if (own && m_hProgressWnd.compare_exchange_strong(own, nullptr))
-            ::PostMessage(window, WM_CLOSE, 0, 0);
-        --m_nPageJobs;
+    StartWorker([this, job = std::move(job)] {
+        // The job counts as ending until the UI thread has finished it, so the next export's
+        // window is never the one this finisher closes. A window already gone drops the finisher.
+        PostUiTask([this, result = job()] {
+            FinishPageExport(result);
+            --m_nPageJobs;
+        });
     });
     // Until the job (or the window's cancel) closes it; the window keeps the user off the page.
     if (window)
@@ -172,6 +164,19 @@ void CMainWnd::RunWithProgressWindow(const wchar_t* title, std::function<void()>
     m_pProgressWnd.compare_exchange_strong(shown, nullptr);
     HWND gone = window;
     m_hProgressWnd.compare_exchange_strong(gone, nullptr);
+}
+
+ExportOutcome CMainWnd::FinishPageExport(const ExportResult& result)
+{
+    CloseProgressWindow();
+    const bool succeeded = result.outcome == ExportOutcome::Succeeded;
+    if (succeeded && !result.historySource.empty())
+        RecordHistoryEntry(result.historySource, result.output);
+    if (!result.question.empty() && AskUser(result.question, result.declineText, result.acceptText) == 1 && succeeded)
+        ShowOutputInFileManager(result.output);
+    if (result.restoreOverlays)
+        ShowOverlayWindows(true);
+    return result.outcome;
 }
 
 bool CMainWnd::AwaitEndingPageJob()

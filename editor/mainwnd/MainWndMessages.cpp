@@ -320,10 +320,6 @@ LRESULT CMainWnd::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, b
     case CPlayerUI::kMsgEndReached:
         OnPlayerEndReached(wParam);
         return 0;
-    case kMsgRunUiTasks:
-        bHandled = true;
-        RunUiTasks();
-        return 0;
     default:
         return 0;
     }

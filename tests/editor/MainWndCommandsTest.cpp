@@ -388,6 +388,7 @@ TEST_F(CommandsTest, ACancelledPageJobStillEndingKeepsItsCancelAndTheNextExportR
         Main().m_fJobPercent = 100;
         Main().CloseProgressWindow();
         ended = true;
+        return ExportResult::Cancelled();
     });
     ASSERT_FALSE(ended) << "the cancel closed the window only once the job had ended";
 
@@ -462,6 +463,40 @@ TEST_F(CommandsTest, CutThroughTheRealSettingsDialogAndProgressWindow)
     const std::vector<std::wstring> messages = Messages();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_NE(messages[0].find(L"剪切完成"), std::wstring::npos) << Narrow(messages[0]);
+}
+
+TEST_F(CommandsTest, TasksPostedDuringAModalLoopRunInsideIt)
+{
+    // A job behind the progress window posts work, at once and after a delay, while the window's
+    // modal loop runs, and ends only once both have run: they ran inside that loop.
+    const std::thread::id ui = std::this_thread::get_id();
+    struct Shared {
+        std::atomic<int> ran { 0 }, insideLoop { 0 }, onUiThread { 0 };
+        std::promise<void> bothRan;
+    };
+    auto shared = std::make_shared<Shared>();
+    std::atomic<bool> loopEnded { false }, jobSawBoth { false };
+    Main().RunWithProgressWindow(L"加载", [&, shared] {
+        std::future<void> done = shared->bothRan.get_future();
+        for (int delayMs : { 0, 50 })
+            Main().PostUiTask(delayMs, [this, ui, shared, &loopEnded] {
+                CShowProgress* progress = Main().m_pProgressWnd;
+                shared->insideLoop += !loopEnded && progress && ::IsWindowVisible(progress->GetHWND());
+                shared->onUiThread += std::this_thread::get_id() == ui;
+                if (++shared->ran == 2)
+                    shared->bothRan.set_value();
+            });
+        jobSawBoth = done.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+        if (!jobSawBoth)
+            Main().CloseProgressWindow();  // no finisher may come either: end the loop for the check
+        return ExportResult::Cancelled();
+    });
+    loopEnded = true;
+    ASSERT_TRUE(Main().WaitForWorkers(30000));
+    EXPECT_TRUE(jobSawBoth) << "a task posted during the modal loop waited for the loop's end";
+    EXPECT_EQ(shared->insideLoop, 2);
+    EXPECT_EQ(shared->onUiThread, 2);
+    EXPECT_EQ(Main().m_pProgressWnd.load(), nullptr) << "the finisher closed the progress window";
 }
 
 TEST_F(CommandsTest, DeferredTasksRunOnTheUiThreadAfterTheirDelay)

@@ -158,7 +158,7 @@ TEST_F(AdjustExportTest, RotationSpeedAndReverseOnRealFiles)
         m_view.fields[L"Comspin"] = c.rotation;
         m_view.fields[L"Speed"] = c.speed;
         std::filesystem::remove(Narrow(Output()));
-        ASSERT_EQ(m_main.ExportAdjusted(m_main.m_exportInfo), ExportOutcome::Succeeded);
+        ASSERT_EQ(m_main.FinishPageExport(m_main.ExportAdjusted(m_main.m_exportInfo)), ExportOutcome::Succeeded);
         const OutputInfo info = Probe(Output());
         EXPECT_EQ(info.width, c.width);
         EXPECT_EQ(info.height, c.height);
@@ -190,7 +190,7 @@ TEST_F(AdjustExportTest, RotationTurnsTheRightWay)
         SCOPED_TRACE(Narrow(c.rotation));
         m_view.fields[L"Comspin"] = c.rotation;
         std::filesystem::remove(Narrow(Output()));
-        ASSERT_EQ(m_main.ExportAdjusted(m_main.m_exportInfo), ExportOutcome::Succeeded);
+        ASSERT_EQ(m_main.FinishPageExport(m_main.ExportAdjusted(m_main.m_exportInfo)), ExportOutcome::Succeeded);
         const OutputInfo info = Probe(Output());
         EXPECT_EQ(info.width, c.width);
         EXPECT_EQ(info.height, c.height);
@@ -208,7 +208,7 @@ TEST_F(AdjustExportTest, UnreadableSourceFailsWithoutHistory)
 {
     m_main.m_strAdjustSourcePath = Fixture("notmedia.mp4");
     m_main.m_nAdjustSourceMs = 4000;
-    EXPECT_EQ(m_main.ExportAdjusted(m_main.m_exportInfo), ExportOutcome::Failed);
+    EXPECT_EQ(m_main.FinishPageExport(m_main.ExportAdjusted(m_main.m_exportInfo)), ExportOutcome::Failed);
     EXPECT_EQ(m_messages.Messages(), std::vector<std::wstring> { L"视频文件调整失败，请您联系客服处理！" });
     EXPECT_FALSE(Exists(Output()));
     EXPECT_TRUE(m_main.HistorySnapshot().empty());
@@ -228,7 +228,7 @@ TEST_F(AdjustExportTest, CancelMidwayLeavesNothing)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         CancelFlag = 1;
     });
-    const ExportOutcome outcome = m_main.ExportAdjusted(m_main.m_exportInfo);
+    const ExportOutcome outcome = m_main.FinishPageExport(m_main.ExportAdjusted(m_main.m_exportInfo));
     finished = true;
     user.join();
     EXPECT_EQ(outcome, ExportOutcome::Cancelled);

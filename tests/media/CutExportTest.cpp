@@ -100,7 +100,9 @@ TEST_F(CutExportTest, RangeOfAnAwkwardlyNamedSource)
     m_main.m_strCutFile = source;
     m_view.SetCutRange(1.0, 3.0);
 
-    ASSERT_EQ(m_main.ExportCut(m_main.m_exportInfo), ExportOutcome::Succeeded);
+    const ExportResult result = m_main.ExportCut(m_main.m_exportInfo);
+    m_main.m_strCutFile = Fixture("in put.mp4");  // loaded before the UI thread finishes the job
+    ASSERT_EQ(m_main.FinishPageExport(result), ExportOutcome::Succeeded);
     const OutputInfo out = Probe(Output());
     EXPECT_EQ(out.videoCodec, "h264");
     EXPECT_EQ(out.audioCodec, "aac");
@@ -113,7 +115,7 @@ TEST_F(CutExportTest, RangeOfAnAwkwardlyNamedSource)
     EXPECT_EQ(m_main.HistorySnapshot()[0].sourcePath, source);
 
     // The same export again does not overwrite the first.
-    ASSERT_EQ(m_main.ExportCut(m_main.m_exportInfo), ExportOutcome::Succeeded);
+    ASSERT_EQ(m_main.FinishPageExport(m_main.ExportCut(m_main.m_exportInfo)), ExportOutcome::Succeeded);
     EXPECT_TRUE(Probe(Output(L"(1)")).opened);
     EXPECT_EQ(ChildProcessCount(), 0);
 }
@@ -126,7 +128,7 @@ TEST_F(CutExportTest, CropMuteAndSize)
     m_view.fields[L"cut_width"] = L"200";
     m_view.fields[L"cut_height"] = L"150";
     m_view.sliders[L"SoundSlider"] = 0;
-    ASSERT_EQ(m_main.ExportCut(m_main.m_exportInfo), ExportOutcome::Succeeded);
+    ASSERT_EQ(m_main.FinishPageExport(m_main.ExportCut(m_main.m_exportInfo)), ExportOutcome::Succeeded);
     OutputInfo out = Probe(Output());
     EXPECT_EQ(out.width, 132);
     EXPECT_EQ(out.height, 100);
@@ -135,7 +137,7 @@ TEST_F(CutExportTest, CropMuteAndSize)
     m_main.m_exportInfo.width = L"160";
     m_main.m_exportInfo.height = L"120";
     m_view.sliders[L"SoundSlider"] = 50;
-    ASSERT_EQ(m_main.ExportCut(m_main.m_exportInfo), ExportOutcome::Succeeded);
+    ASSERT_EQ(m_main.FinishPageExport(m_main.ExportCut(m_main.m_exportInfo)), ExportOutcome::Succeeded);
     out = Probe(Output(L"(1)"));
     EXPECT_EQ(out.width, 160);
     EXPECT_EQ(out.height, 120);
@@ -148,7 +150,7 @@ TEST_F(CutExportTest, WebmGoesThroughTwoPasses)
     m_main.m_strCutWidth = L"160";
     m_main.m_strCutHeight = L"120";
     m_view.SetCutRange(0.2, 1.9);
-    ASSERT_EQ(m_main.ExportCut(m_main.m_exportInfo), ExportOutcome::Succeeded);
+    ASSERT_EQ(m_main.FinishPageExport(m_main.ExportCut(m_main.m_exportInfo)), ExportOutcome::Succeeded);
     const OutputInfo out = Probe(Output());
     EXPECT_EQ(out.videoCodec, "h264");
     EXPECT_EQ(out.audioCodec, "mp3");
@@ -172,7 +174,7 @@ TEST_F(CutExportTest, ShortAndFractionalRateCutsKeepEveryFrame)
         m_main.m_strCutFile = Fixture(c.fixture);
         m_main.m_strCutInfo = c.rate;
         m_view.SetCutRange(c.start, c.end);
-        ASSERT_EQ(m_main.ExportCut(m_main.m_exportInfo), ExportOutcome::Succeeded);
+        ASSERT_EQ(m_main.FinishPageExport(m_main.ExportCut(m_main.m_exportInfo)), ExportOutcome::Succeeded);
         const OutputInfo out = Probe(EncoderPath(m_main.HistorySnapshot().front().outputPath));
         EXPECT_EQ(out.videoFrames, c.frames);
         EXPECT_NEAR(out.durationSeconds, c.end - c.start, 0.05);
@@ -187,7 +189,7 @@ TEST_F(CutExportTest, FailedReencodeRetriesAsStreamCopy)
     m_main.m_exportInfo.width = L"abc";  // the encoder refuses this size before it encodes anything
     m_main.m_exportInfo.height = L"def";
     m_view.SetCutRange(0.0, 2.0);
-    ASSERT_EQ(m_main.ExportCut(m_main.m_exportInfo), ExportOutcome::Succeeded);
+    ASSERT_EQ(m_main.FinishPageExport(m_main.ExportCut(m_main.m_exportInfo)), ExportOutcome::Succeeded);
     const OutputInfo out = Probe(Output());
     EXPECT_EQ(out.videoCodec, "h264");
     EXPECT_EQ(out.width, 320);
@@ -210,7 +212,7 @@ TEST_F(CutExportTest, BurntSubtitlesFollowTheSourceClock)
         SCOPED_TRACE(c.start);
         m_main.m_strCutFile = c.source;
         m_view.SetCutRange(c.start, c.end);
-        ASSERT_EQ(m_main.ExportCut(m_main.m_exportInfo), ExportOutcome::Succeeded);
+        ASSERT_EQ(m_main.FinishPageExport(m_main.ExportCut(m_main.m_exportInfo)), ExportOutcome::Succeeded);
         const std::wstring output = m_main.HistorySnapshot().front().outputPath;  // newest first
         const int luma = FirstFrameMaxLuma(EncoderPath(output));
         EXPECT_EQ(luma > 128, c.textVisible) << "brightest luma " << luma;
@@ -233,7 +235,7 @@ TEST_F(CutExportTest, CancelMidwayLeavesNothing)
         if (!finished)
             progress.Cancel();
     });
-    const ExportOutcome outcome = m_main.ExportCut(m_main.m_exportInfo);
+    const ExportOutcome outcome = m_main.FinishPageExport(m_main.ExportCut(m_main.m_exportInfo));
     finished = true;
     user.join();
     EXPECT_EQ(outcome, ExportOutcome::Cancelled);
@@ -249,7 +251,7 @@ TEST_F(CutExportTest, UnreadableSourceFailsWithItsMessage)
 {
     m_main.m_strCutFile = Fixture("notmedia.mp4");  // both the re-encode and the stream copy fail
     m_view.SetCutRange(0.0, 2.0);
-    EXPECT_EQ(m_main.ExportCut(m_main.m_exportInfo), ExportOutcome::Failed);
+    EXPECT_EQ(m_main.FinishPageExport(m_main.ExportCut(m_main.m_exportInfo)), ExportOutcome::Failed);
     EXPECT_EQ(m_messages.Messages(), std::vector<std::wstring>({ kCutFailed }));
     EXPECT_FALSE(Exists(Output()));
     EXPECT_TRUE(m_main.HistorySnapshot().empty());
@@ -260,7 +262,7 @@ TEST_F(CutExportTest, EndBeforeStartIsRefused)
 {
     m_main.m_strCutFile = Fixture("in put.mp4");
     m_view.SetCutRange(3.0, 1.0);
-    EXPECT_EQ(m_main.ExportCut(m_main.m_exportInfo), ExportOutcome::Refused);
+    EXPECT_EQ(m_main.FinishPageExport(m_main.ExportCut(m_main.m_exportInfo)), ExportOutcome::Refused);
     ASSERT_EQ(m_messages.Messages().size(), 1u);
     EXPECT_NE(m_messages.Messages()[0].find(L"结束时间"), std::wstring::npos);
     EXPECT_FALSE(Exists(Output()));

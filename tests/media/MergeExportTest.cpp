@@ -207,7 +207,7 @@ TEST(MergeChecks, SizeAgreementAndSharedFormat)
 TEST_F(MergeExportTest, SameExtensionJoinsInOneRunWithSilenceForTheMuteClip)
 {
     AddThreeClips("m red.mp4", "m green.MP4", "m blue.mp4");
-    EXPECT_EQ(m_main.ExportMerged(m_main.m_mergeSettings), ExportOutcome::Succeeded);
+    EXPECT_EQ(m_main.FinishPageExport(m_main.ExportMerged(m_main.m_mergeSettings)), ExportOutcome::Succeeded);
     ExpectJoinedInOrder(Output(), 1920, 1080);  // widths and heights both differ
     EXPECT_EQ(m_main.m_bMergeSameFormat, 1);
     EXPECT_FLOAT_EQ(m_main.m_fJobPercent.load(), 100.0f);
@@ -280,7 +280,7 @@ TEST_F(MergeExportTest, MixedExtensionsArePreConvertedAndJoined)
     AddThreeClips("m red.mp4", "m green.mkv", "m blue.MP4");
     m_main.m_mergeSettings.width = L"480";
     m_main.m_mergeSettings.height = L"270";
-    EXPECT_EQ(m_main.ExportMerged(m_main.m_mergeSettings), ExportOutcome::Succeeded);
+    EXPECT_EQ(m_main.FinishPageExport(m_main.ExportMerged(m_main.m_mergeSettings)), ExportOutcome::Succeeded);
     // Widths and heights differ: each file is padded to full HD before the join.
     ExpectJoinedInOrder(Output(), 1920, 1080);
     EXPECT_TRUE(MergeWorkFiles().empty());  // the converted files are gone after the join
@@ -288,9 +288,9 @@ TEST_F(MergeExportTest, MixedExtensionsArePreConvertedAndJoined)
 
 TEST_F(MergeExportTest, NothingToJoinIsRefused)
 {
-    EXPECT_EQ(m_main.ExportMerged(m_main.m_mergeSettings), ExportOutcome::Refused);
+    EXPECT_EQ(m_main.FinishPageExport(m_main.ExportMerged(m_main.m_mergeSettings)), ExportOutcome::Refused);
     m_list.rows = { { Clip("m red.mp4", "1280x720", "red", "440"), L"0", L"1280x720" } };
-    EXPECT_EQ(m_main.ExportMerged(m_main.m_mergeSettings), ExportOutcome::Refused);
+    EXPECT_EQ(m_main.FinishPageExport(m_main.ExportMerged(m_main.m_mergeSettings)), ExportOutcome::Refused);
     EXPECT_EQ(m_messages.Messages().size(), 2u);
     EXPECT_FALSE(Exists(Output()));
 }
@@ -298,7 +298,7 @@ TEST_F(MergeExportTest, NothingToJoinIsRefused)
 TEST_F(MergeExportTest, BrokenInputsEndWithTheFailureMessageAndNoOutput)
 {
     m_list.rows = { { Fixture("notmedia.mp4"), L"1000", L"320x240" }, { Fixture("notmedia.mp4"), L"1000", L"320x240" } };
-    EXPECT_EQ(m_main.ExportMerged(m_main.m_mergeSettings), ExportOutcome::Failed);
+    EXPECT_EQ(m_main.FinishPageExport(m_main.ExportMerged(m_main.m_mergeSettings)), ExportOutcome::Failed);
     ASSERT_EQ(m_messages.Messages().size(), 1u);
     EXPECT_EQ(m_messages.Messages()[0], L"视频文件合并失败，请您联系客服处理！");
     EXPECT_FALSE(Exists(Output()));
@@ -337,7 +337,7 @@ TEST_F(MergeExportTest, UnreadableRowsAndLeftoverStreamFilesNeverReachTheOutput)
         m_main.m_nMergeTotalSeconds = static_cast<int>(c.rows.size());
         plantLeftovers(static_cast<int>(c.rows.size()));
         if (c.whole)
-            EXPECT_EQ(m_main.ExportMerged(m_main.m_mergeSettings), ExportOutcome::Failed);
+            EXPECT_EQ(m_main.FinishPageExport(m_main.ExportMerged(m_main.m_mergeSettings)), ExportOutcome::Failed);
         else
             EXPECT_EQ(m_main.MergeByStreamCopy(Output()), c.joined);
         EXPECT_EQ(Exists(Output()), c.joined);
@@ -365,7 +365,7 @@ TEST_F(MergeExportTest, CancelDuringThePoolLeavesNothing)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         CancelFlag = 1;
     });
-    const ExportOutcome outcome = m_main.ExportMerged(m_main.m_mergeSettings);
+    const ExportOutcome outcome = m_main.FinishPageExport(m_main.ExportMerged(m_main.m_mergeSettings));
     finished = true;
     user.join();
     EXPECT_EQ(outcome, ExportOutcome::Cancelled);

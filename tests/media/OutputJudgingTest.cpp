@@ -57,7 +57,7 @@ struct Export {
         main.m_strScreenshotHeight = L"120";
         view.options = { L"LongPic" };
         view.fields[L"PicScaling"] = L"100%";
-        return main.ExportScreenshots(main.m_exportInfo);
+        return main.FinishPageExport(main.ExportScreenshots(main.m_exportInfo));
     }
 
     FakePageView view;
@@ -122,7 +122,7 @@ TEST_F(OutputJudgingTest, EveryExportIsJudgedByItsFile)
               adjust.main.m_strAdjustSourcePath = Fixture("in put.mp4");
               adjust.main.m_nAdjustSourceMs = 4000;
               adjust.view.fields = { { L"Comspin", L"原始" }, { L"VideoAcpect", L"原始" }, { L"Speed", L"1.0x" } };
-              return adjust.main.ExportAdjusted(adjust.main.m_exportInfo);
+              return adjust.main.FinishPageExport(adjust.main.ExportAdjusted(adjust.main.m_exportInfo));
           },
           ExportOutcome::Failed, { kFailed[1] }, {} },
         { "GIF onto a full disk",
@@ -154,7 +154,7 @@ TEST_F(OutputJudgingTest, EveryExportIsJudgedByItsFile)
               split.main.m_nSplitDuration = 4000;
               split.main.m_strSplitInfo = L"25";
               split.view.splitTasks = { { L"2-2", L"piece" } };
-              return split.main.ExportSplit(split.main.m_exportInfo);
+              return split.main.FinishPageExport(split.main.ExportSplit(split.main.m_exportInfo));
           },
           ExportOutcome::Failed, { kFailed[2] }, {} },
         { "cut starting at the very end",
@@ -163,7 +163,7 @@ TEST_F(OutputJudgingTest, EveryExportIsJudgedByItsFile)
               cut.main.m_strCutFile = Fixture("blue.mp4");
               cut.main.m_strCutInfo = L"25";
               cut.view.SetCutRange(6.0, 8.0);
-              return cut.main.ExportCut(cut.main.m_exportInfo);
+              return cut.main.FinishPageExport(cut.main.ExportCut(cut.main.m_exportInfo));
           },
           ExportOutcome::Refused, { L"剪切的开始时间不在视频时长之内，请修改时间后重新导出。" }, {} },
         { "cut of an MP4 with a timed-text track into MKV",
@@ -177,7 +177,7 @@ TEST_F(OutputJudgingTest, EveryExportIsJudgedByItsFile)
               cut.main.m_strCutViewWidth = L"400";  // the crop rectangle stays untouched
               cut.main.m_strCutViewHeight = L"300";
               cut.view.SetCutRange(1.0, 3.0);
-              const ExportOutcome outcome = cut.main.ExportCut(cut.main.m_exportInfo);
+              const ExportOutcome outcome = cut.main.FinishPageExport(cut.main.ExportCut(cut.main.m_exportInfo));
               const OutputInfo info = Probe(out + L"/out.mkv");
               EXPECT_NEAR(info.durationSeconds, 2.0, 0.15);
               EXPECT_FALSE(info.audioCodec.empty());

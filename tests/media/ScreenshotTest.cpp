@@ -148,13 +148,13 @@ TEST_F(ScreenshotTest, ExportWritesScaledPicturesWithoutOverwriting)
     m_list.rows = { { L"0.00" }, { L"1.00" }, { L"2.00" } };
     m_view.options = { L"PIcJpg" };
     m_view.fields[L"PicScaling"] = L"50%";
-    ASSERT_EQ(m_main.ExportScreenshots(m_main.m_exportInfo), ExportOutcome::Succeeded);
+    ASSERT_EQ(m_main.FinishPageExport(m_main.ExportScreenshots(m_main.m_exportInfo)), ExportOutcome::Succeeded);
     m_view.options = {};
     m_view.fields[L"PicScaling"] = L"33%";
     // A file already holds the next number: the export must pick another name.
     const std::string taken = "image" + std::to_string(first + 3) + ".png";
     std::ofstream(Narrow(m_outFolder) + "/" + taken) << "keep me";
-    ASSERT_EQ(m_main.ExportScreenshots(m_main.m_exportInfo), ExportOutcome::Succeeded);
+    ASSERT_EQ(m_main.FinishPageExport(m_main.ExportScreenshots(m_main.m_exportInfo)), ExportOutcome::Succeeded);
     const std::vector<std::string> files = OutputFiles();
     ASSERT_EQ(files.size(), 7u);
     int jpegs = 0;
@@ -182,7 +182,7 @@ TEST_F(ScreenshotTest, LongPictureStitchesFramesTopToBottom)
     m_list.rows = { { L"2.50" }, { L"0.50" }, { L"1.50" } };
     m_view.options = { L"LongPic" };
     m_view.fields[L"PicScaling"] = L"100%";
-    ASSERT_EQ(m_main.ExportScreenshots(m_main.m_exportInfo), ExportOutcome::Succeeded);
+    ASSERT_EQ(m_main.FinishPageExport(m_main.ExportScreenshots(m_main.m_exportInfo)), ExportOutcome::Succeeded);
     ASSERT_EQ(OutputFiles(), std::vector<std::string> { "视频截图.png" });
     const std::wstring picture = m_outFolder + L"/视频截图.png";
     const OutputInfo info = Probe(picture);
@@ -203,7 +203,7 @@ TEST_F(ScreenshotTest, CancelStopsAndRemovesThisExportsPictures)
     m_list.rows = { { L"0.00" }, { L"1.00" }, { L"2.00" } };
     m_list.cancelAtRow = 1;
     m_view.fields[L"PicScaling"] = L"100%";
-    EXPECT_EQ(m_main.ExportScreenshots(m_main.m_exportInfo), ExportOutcome::Cancelled);
+    EXPECT_EQ(m_main.FinishPageExport(m_main.ExportScreenshots(m_main.m_exportInfo)), ExportOutcome::Cancelled);
     EXPECT_TRUE(OutputFiles().empty());
     EXPECT_EQ(CancelFlag.load(), 0);
     EXPECT_TRUE(m_messages.Messages().empty());
@@ -212,7 +212,7 @@ TEST_F(ScreenshotTest, CancelStopsAndRemovesThisExportsPictures)
 TEST_F(ScreenshotTest, AnEmptyListIsNothingToExportNotASuccess)
 {
     UseVideo("small.mp4", L"160", L"120");
-    EXPECT_EQ(m_main.ExportScreenshots(m_main.m_exportInfo), ExportOutcome::Refused);
+    EXPECT_EQ(m_main.FinishPageExport(m_main.ExportScreenshots(m_main.m_exportInfo)), ExportOutcome::Refused);
     ASSERT_EQ(m_messages.Messages().size(), 1u);
     EXPECT_EQ(m_messages.Messages()[0], L"截图列表是空的，没有可导出的图片。");
     EXPECT_TRUE(OutputFiles().empty());

@@ -56,7 +56,7 @@ protected:
 TEST_F(SplitExportTest, ByPointEqualPartsAndLength)
 {
     m_view.splitTasks = { { L"1-1.500000", L"点" }, { L"2-2", L"B" }, { L"3-1.500000", L"C" } };
-    ASSERT_EQ(m_main.ExportSplit(m_main.m_exportInfo), ExportOutcome::Succeeded);
+    ASSERT_EQ(m_main.FinishPageExport(m_main.ExportSplit(m_main.m_exportInfo)), ExportOutcome::Succeeded);
     const std::map<int, std::wstring> files = Outputs();
     ASSERT_EQ(files.size(), 7u);
     const double want[] = { 1.5, 2.5, 2.0, 2.0, 1.5, 1.5, 1.0 };
@@ -76,7 +76,7 @@ TEST_F(SplitExportTest, ByPointEqualPartsAndLength)
 
     // A second split job goes on counting from the last number.
     m_view.splitTasks = { { L"2-2", L"D" } };
-    ASSERT_EQ(m_main.ExportSplit(m_main.m_exportInfo), ExportOutcome::Succeeded);
+    ASSERT_EQ(m_main.FinishPageExport(m_main.ExportSplit(m_main.m_exportInfo)), ExportOutcome::Succeeded);
     const std::map<int, std::wstring> after = Outputs();
     ASSERT_EQ(after.size(), 9u);
     EXPECT_EQ(after.rbegin()->first, first + 8);
@@ -88,7 +88,7 @@ TEST_F(SplitExportTest, ImpossibleTaskIsRefusedBeforeAnyRun)
     for (const wchar_t* bad : { L"2-0", L"3-0.000000", L"1-9.000000" }) {
         SCOPED_TRACE(Narrow(bad));
         m_view.splitTasks = { { L"2-2", L"good" }, { bad, L"bad" } };
-        EXPECT_EQ(m_main.ExportSplit(m_main.m_exportInfo), ExportOutcome::Refused);
+        EXPECT_EQ(m_main.FinishPageExport(m_main.ExportSplit(m_main.m_exportInfo)), ExportOutcome::Refused);
         EXPECT_TRUE(Outputs().empty());
     }
     EXPECT_EQ(m_messages.Messages().size(), 3u);
@@ -99,7 +99,7 @@ TEST_F(SplitExportTest, FailedPiecesAreCheckedAndRemoved)
 {
     m_main.m_strSplitFile = Fixture("notmedia.mp4");
     m_view.splitTasks = { { L"2-2", L"broken" } };
-    EXPECT_EQ(m_main.ExportSplit(m_main.m_exportInfo), ExportOutcome::Failed);
+    EXPECT_EQ(m_main.FinishPageExport(m_main.ExportSplit(m_main.m_exportInfo)), ExportOutcome::Failed);
     EXPECT_TRUE(Outputs().empty());
     EXPECT_EQ(m_messages.Messages(), std::vector<std::wstring>({ L"视频文件分割失败，请您联系客服处理！" }));
 }
@@ -119,7 +119,7 @@ TEST_F(SplitExportTest, CancelRemovesEveryFileOfTheJob)
         if (!finished)
             progress.Cancel();
     });
-    const ExportOutcome outcome = m_main.ExportSplit(m_main.m_exportInfo);
+    const ExportOutcome outcome = m_main.FinishPageExport(m_main.ExportSplit(m_main.m_exportInfo));
     finished = true;
     user.join();
     EXPECT_EQ(outcome, ExportOutcome::Cancelled);
