@@ -786,7 +786,6 @@ private:
     void DropUiTasks();
     std::mutex m_uiTaskLock;
     std::vector<UiTask> m_vecUiTasks;  // guarded by m_uiTaskLock
-    bool m_bRunningUiTasks { false };  // UI thread only
     mutable std::mutex m_historyLock;
     std::mutex m_gifQueueLock;
     std::mutex m_clipQueueLock;

@@ -56,9 +56,8 @@ void CMainWnd::RunDueUiTasks()
 {
     if (m_hWnd == nullptr || !::IsWindow(m_hWnd))
         return DropUiTasks();
-    if (m_bRunningUiTasks)
-        return;  // the outer run goes on with the queue when its task returns
-    m_bRunningUiTasks = true;
+    // No guard against nesting: a task that opens a modal box (an export's closing question) leaves
+    // the box's loop to run the tasks behind it, so other jobs' progress keeps moving meanwhile.
     // A task may close the window, and the window's last message deletes this object.
     const std::weak_ptr<tbase::WeakFlag> alive = SharedWeakFlag();
     DWORD nextWait = 0;
@@ -66,12 +65,9 @@ void CMainWnd::RunDueUiTasks()
         task();
         if (alive.expired())
             return;
-        if (!::IsWindow(m_hWnd)) {
-            m_bRunningUiTasks = false;
+        if (!::IsWindow(m_hWnd))
             return DropUiTasks();
-        }
     }
-    m_bRunningUiTasks = false;
     if (nextWait > 0)
         ::SetTimer(m_hWnd, kTimerUiTasks, nextWait, nullptr);
 }

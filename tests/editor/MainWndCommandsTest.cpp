@@ -499,6 +499,30 @@ TEST_F(CommandsTest, TasksPostedDuringAModalLoopRunInsideIt)
     EXPECT_EQ(Main().m_pProgressWnd.load(), nullptr) << "the finisher closed the progress window";
 }
 
+// A task that holds a modal loop of its own (an export's closing question) does not hold back the
+// tasks behind it: they run inside its loop, as other jobs' progress must while the user reads.
+TEST_F(CommandsTest, TasksBehindAModalTaskRunInsideItsLoop)
+{
+    std::atomic<bool> second { false }, firstSawSecond { false }, firstDone { false };
+    Main().PostUiTask(0, [&] {
+        for (const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+             !second && std::chrono::steady_clock::now() < until;) {
+            hl::PumpMessages();
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        firstSawSecond = second.load();
+        firstDone = true;
+    });
+    Main().PostUiTask(0, [&] { second = true; });
+    for (const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+         !firstDone && std::chrono::steady_clock::now() < until;) {
+        hl::PumpMessages();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ASSERT_TRUE(firstDone);
+    EXPECT_TRUE(firstSawSecond) << "the second task waited for the first task's loop to end";
+}
+
 TEST_F(CommandsTest, DeferredTasksRunOnTheUiThreadAfterTheirDelay)
 {
     const std::thread::id ui = std::this_thread::get_id();
