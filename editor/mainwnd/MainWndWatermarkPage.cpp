@@ -105,24 +105,29 @@ SIZE FitWatermarkPicture(int width, int height)
     return { 200, static_cast<int>(height / f) };
 }
 
+namespace {
+
+// Where a picture of `size` starts in cell column (or row) `index` of a `span` wide video: flush
+// with the near edge, flush with the far edge, or centred; too large to centre, it stays put.
+int CellStart(int index, int from, int size, int span)
+{
+    if (index == 0)
+        return 0;
+    if (index == 2)
+        return span - size;
+    return size < span ? (span - size) / 2 : from;
+}
+
+}  // namespace
+
 RECT WatermarkCellRect(int cell, const RECT& from, int videoWidth, int videoHeight)
 {
     const int w = from.right - from.left, h = from.bottom - from.top;
     const int column = (cell - 1) % 3, row = (cell - 1) / 3;
-    RECT rc = from;
-    if (column == 0)
-        rc.left = 0;
-    else if (column == 2)
-        rc.left = videoWidth - w;
-    else if (w < videoWidth)
-        rc.left = (videoWidth - w) / 2;
+    RECT rc;
+    rc.left = CellStart(column, from.left, w, videoWidth);
+    rc.top = CellStart(row, from.top, h, videoHeight);
     rc.right = rc.left + w;
-    if (row == 0)
-        rc.top = 0;
-    else if (row == 2)
-        rc.top = videoHeight - h;
-    else if (h < videoHeight)
-        rc.top = (videoHeight - h) / 2;
     rc.bottom = rc.top + h;
     return rc;
 }

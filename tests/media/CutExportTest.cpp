@@ -59,35 +59,13 @@ protected:
 // The brightest luma of the output's first picture: the fixture is black, burnt-in text is white.
 int FirstFrameMaxLuma(const std::wstring& path)
 {
-    AVFormatContext* format = nullptr;
-    if (avformat_open_input(&format, Narrow(path).c_str(), nullptr, nullptr) != 0)
-        return -1;
-    avformat_find_stream_info(format, nullptr);
-    const int video = av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     int brightest = -1;
-    if (video >= 0) {
-        const AVCodec* codec = avcodec_find_decoder(format->streams[video]->codecpar->codec_id);
-        AVCodecContext* decoder = avcodec_alloc_context3(codec);
-        avcodec_parameters_to_context(decoder, format->streams[video]->codecpar);
-        AVPacket* packet = av_packet_alloc();
-        AVFrame* frame = av_frame_alloc();
-        if (avcodec_open2(decoder, codec, nullptr) == 0) {
-            while (brightest < 0 && av_read_frame(format, packet) >= 0) {
-                if (packet->stream_index == video && avcodec_send_packet(decoder, packet) >= 0
-                    && avcodec_receive_frame(decoder, frame) == 0) {
-                    brightest = 0;
-                    for (int y = 0; y < frame->height; ++y)
-                        for (int x = 0; x < frame->width; ++x)
-                            brightest = std::max<int>(brightest, frame->data[0][y * frame->linesize[0] + x]);
-                }
-                av_packet_unref(packet);
-            }
-        }
-        av_frame_free(&frame);
-        av_packet_free(&packet);
-        avcodec_free_context(&decoder);
-    }
-    avformat_close_input(&format);
+    WithFirstFrame(path, [&](const AVFrame& frame) {
+        brightest = 0;
+        for (int y = 0; y < frame.height; ++y)
+            for (int x = 0; x < frame.width; ++x)
+                brightest = std::max<int>(brightest, frame.data[0][y * frame.linesize[0] + x]);
+    });
     return brightest;
 }
 

@@ -202,25 +202,36 @@ std::wstring SizeLimitedEncoder(long bytes)
     return Wide(path);
 }
 
-bool PixelAt(const std::wstring& path, int x, int y, Rgb& colour)
+namespace {
+
+// Opens `path` for reading; a picture's name is its name, not a numbered pattern
+// ("shots 100%d/image1.png"). Null when it cannot be opened.
+AVFormatContext* OpenByName(const std::wstring& path)
 {
     AVFormatContext* format = nullptr;
     AVDictionary* options = nullptr;
     av_dict_set(&options, "pattern_type", "none", 0);
     const int opened = avformat_open_input(&format, Narrow(path).c_str(), nullptr, &options);
     av_dict_free(&options);
-    if (opened != 0)
+    return opened == 0 ? format : nullptr;
+}
+
+}  // namespace
+
+bool WithFirstFrame(const std::wstring& path, const std::function<void(const AVFrame&)>& use)
+{
+    AVFormatContext* format = OpenByName(path);
+    if (!format)
         return false;
     avformat_find_stream_info(format, nullptr);
     const int video = av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
-    bool found = false;
+    bool decoded = false;
     if (video >= 0) {
         const AVCodec* codec = avcodec_find_decoder(format->streams[video]->codecpar->codec_id);
         AVCodecContext* decoder = avcodec_alloc_context3(codec);
         avcodec_parameters_to_context(decoder, format->streams[video]->codecpar);
         AVPacket* packet = av_packet_alloc();
         AVFrame* frame = av_frame_alloc();
-        bool decoded = false;
         if (avcodec_open2(decoder, codec, nullptr) == 0) {
             while (!decoded && av_read_frame(format, packet) >= 0) {
                 if (packet->stream_index == video && avcodec_send_packet(decoder, packet) >= 0)
@@ -230,26 +241,31 @@ bool PixelAt(const std::wstring& path, int x, int y, Rgb& colour)
             if (!decoded && avcodec_send_packet(decoder, nullptr) >= 0)  // a one-frame file is held back
                 decoded = avcodec_receive_frame(decoder, frame) == 0;
         }
-        if (decoded && x >= 0 && y >= 0 && x < frame->width && y < frame->height)
-            found = FramePixel(frame, x, y, colour);
+        if (decoded)
+            use(*frame);
         av_frame_free(&frame);
         av_packet_free(&packet);
         avcodec_free_context(&decoder);
     }
     avformat_close_input(&format);
+    return decoded;
+}
+
+bool PixelAt(const std::wstring& path, int x, int y, Rgb& colour)
+{
+    bool found = false;
+    WithFirstFrame(path, [&](const AVFrame& frame) {
+        if (x >= 0 && y >= 0 && x < frame.width && y < frame.height)
+            found = FramePixel(&frame, x, y, colour);
+    });
     return found;
 }
 
 OutputInfo Probe(const std::wstring& path)
 {
     OutputInfo info;
-    AVFormatContext* format = nullptr;
-    // A picture's name is its name, not a numbered pattern ("shots 100%d/image1.png").
-    AVDictionary* options = nullptr;
-    av_dict_set(&options, "pattern_type", "none", 0);
-    const int opened = avformat_open_input(&format, Narrow(path).c_str(), nullptr, &options);
-    av_dict_free(&options);
-    if (opened != 0)
+    AVFormatContext* format = OpenByName(path);
+    if (!format)
         return info;
     if (avformat_find_stream_info(format, nullptr) >= 0) {
         info.opened = true;

@@ -3,6 +3,7 @@
 // there on first use with the real encoder, a libavformat look at an output, and stand-ins for the
 // page controls and list rows that the jobs drive.
 
+#include <functional>
 #include <map>
 #include <mutex>
 #include <set>
@@ -11,6 +12,8 @@
 
 #include "editor/dialogs/MessageWnd.h"
 #include "media/ExportPageView.h"
+
+struct AVFrame;
 
 namespace mediatest {
 
@@ -46,6 +49,8 @@ struct Rgb {
 };
 // The colour at (x, y) of the first picture of a video or picture file; false when unreadable.
 bool PixelAt(const std::wstring& path, int x, int y, Rgb& colour);
+// Decodes the first picture of `path` and hands it to `use`; false when there is none.
+bool WithFirstFrame(const std::wstring& path, const std::function<void(const AVFrame&)>& use);
 // Names a clear colour as "red", "green", "blue", "black" or "white"; "other" for the rest.
 std::string ColourName(const Rgb& colour);
 
