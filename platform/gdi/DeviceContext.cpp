@@ -225,7 +225,7 @@ Canvas::Canvas(DeviceContext* dc)
     if (!cr || cairo_status(cr) != CAIRO_STATUS_SUCCESS || cairo_region_is_empty(dc->TargetClip()))
         return;
     m_cairo.reset(cairo_reference(cr));
-    cairo_save(cr);
+    m_saved.emplace(cr);
     cairo_translate(cr, dc->ToTargetX(0), dc->ToTargetY(0));
 }
 
@@ -233,7 +233,7 @@ Canvas::~Canvas()
 {
     if (!m_cairo)
         return;
-    cairo_restore(m_cairo.get());
+    m_saved.reset();  // the state comes back before the pixels are flushed
     cairo_surface_flush(cairo_get_target(m_cairo.get()));
 }
 

@@ -6,10 +6,12 @@
 
 #include "platform/gdi/CairoPtr.h"
 #include "platform/gdi/GdiObject.h"
+#include "platform/gdi/ScopedCairoState.h"
 
 #include <cairo.h>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace platform {
@@ -99,6 +101,7 @@ public:
 
 private:
     CairoPtr<cairo_t> m_cairo;  // its own reference: the DC may replace its context meanwhile
+    std::optional<ScopedCairoState> m_saved;
 };
 
 // Applies the GDI alpha-byte rule to a drawing call: the pixels inside `bounds` (logical

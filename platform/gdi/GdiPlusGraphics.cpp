@@ -5,6 +5,7 @@
 #include "platform/GdiPlus.h"
 
 #include "platform/gdi/DeviceContext.h"
+#include "platform/gdi/ScopedCairoState.h"
 #include "platform/gdi/TextEngine.h"
 
 #include <cmath>
@@ -30,8 +31,7 @@ public:
             m_cairo = m_canvas->Get();
         } else if (target.imageCairo) {
             m_cairo = target.imageCairo.get();
-            cairo_save(m_cairo);
-            m_ownSave = true;
+            m_saved.emplace(m_cairo);
         }
         if (!m_cairo)
             return;
@@ -44,10 +44,10 @@ public:
     }
     ~GraphicsPainter()
     {
-        if (m_ownSave) {
-            cairo_restore(m_cairo);
-            cairo_surface_flush(cairo_get_target(m_cairo));
-        }
+        if (!m_saved)
+            return;
+        m_saved.reset();  // restored before the flush, as a canvas does
+        cairo_surface_flush(cairo_get_target(m_cairo));
     }
     GraphicsPainter(const GraphicsPainter&) = delete;
     GraphicsPainter& operator=(const GraphicsPainter&) = delete;
@@ -60,7 +60,7 @@ public:
 private:
     std::optional<platform::Canvas> m_canvas;
     cairo_t* m_cairo = nullptr;
-    bool m_ownSave = false;
+    std::optional<platform::ScopedCairoState> m_saved;  // drawing on an image
 };
 
 namespace {
