@@ -311,6 +311,16 @@ bool TouchedParts(DeviceContext* dc, const RECT& bounds, std::vector<cairo_recta
     return !out.empty();
 }
 
+// A whole frame is filled row by row at one store a cycle, so the loop's speed hung on where it
+// happened to land in the code (a loop split across two fetch lines ran at half speed). Unrolled,
+// each pass stores several vectors and the fill stays bound by memory wherever it lands.
+void FillRow(uint32_t* row, int count, uint32_t pixel)
+{
+#pragma GCC unroll 8
+    for (int x = 0; x < count; ++x)
+        row[x] = pixel;
+}
+
 }  // namespace
 
 AlphaGuard::AlphaGuard(DeviceContext* dc, const RECT& bounds, Mode mode) : m_dc(dc), m_mode(mode)
@@ -368,10 +378,8 @@ bool FillWithoutAlpha(DeviceContext* dc, const RECT& rect, COLORREF color)
         cairo_surface_flush(surface);
         const uint32_t pixel = (GetRValue(color) << 16) | (GetGValue(color) << 8) | GetBValue(color);
         for (const cairo_rectangle_int_t& r : scratch->rects) {
-            for (int y = r.y; y < r.y + r.height; ++y) {
-                uint32_t* row = SurfaceRow(surface, y) + r.x;
-                std::fill(row, row + r.width, pixel);
-            }
+            for (int y = r.y; y < r.y + r.height; ++y)
+                FillRow(SurfaceRow(surface, y) + r.x, r.width, pixel);
             cairo_surface_mark_dirty_rectangle(surface, r.x, r.y, r.width, r.height);
         }
     }
