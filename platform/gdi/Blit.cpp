@@ -9,42 +9,29 @@ namespace platform {
 
 namespace {
 
-// A surface to read the source rectangle (target coordinates) from. When source and destination
-// share a surface the rectangle is copied first, so an overlapping copy reads the old pixels.
-class SourceView {
-public:
-    SourceView(DeviceContext* src, DeviceContext* dest, const cairo_rectangle_int_t& area, bool opaque)
-    {
-        cairo_surface_t* surface = src->Target();
-        if (!IsImageSurface(surface))
-            return;
-        cairo_surface_flush(surface);
-        const bool copy = opaque || surface == dest->Target();
-        if (!copy) {
-            m_surface = cairo_surface_create_for_rectangle(surface, area.x, area.y, area.width, area.height);
-            return;
-        }
-        // The copy also serves the opaque view: RGB24 ignores the alpha byte.
-        m_surface = cairo_image_surface_create(opaque ? CAIRO_FORMAT_RGB24 : cairo_image_surface_get_format(surface), area.width, area.height);
-        cairo_surface_flush(m_surface);
-        for (int y = 0; y < area.height; ++y) {
-            const uint32_t* from = SurfaceRow(surface, area.y + y) + area.x;
-            std::copy(from, from + area.width, SurfaceRow(m_surface, y));
-        }
-        cairo_surface_mark_dirty(m_surface);
+// A surface to read the source rectangle (target coordinates) from; null when the source is not
+// an image. When source and destination share a surface the rectangle is copied first, so an
+// overlapping copy reads the old pixels.
+CairoPtr<cairo_surface_t> SourceView(DeviceContext* src, DeviceContext* dest, const cairo_rectangle_int_t& area, bool opaque)
+{
+    cairo_surface_t* surface = src->Target();
+    if (!IsImageSurface(surface))
+        return nullptr;
+    cairo_surface_flush(surface);
+    const bool copy = opaque || surface == dest->Target();
+    if (!copy)
+        return CairoPtr<cairo_surface_t>(cairo_surface_create_for_rectangle(surface, area.x, area.y, area.width, area.height));
+    // The copy also serves the opaque view: RGB24 ignores the alpha byte.
+    CairoPtr<cairo_surface_t> view(cairo_image_surface_create(
+        opaque ? CAIRO_FORMAT_RGB24 : cairo_image_surface_get_format(surface), area.width, area.height));
+    cairo_surface_flush(view.get());
+    for (int y = 0; y < area.height; ++y) {
+        const uint32_t* from = SurfaceRow(surface, area.y + y) + area.x;
+        std::copy(from, from + area.width, SurfaceRow(view.get(), y));
     }
-    ~SourceView()
-    {
-        if (m_surface)
-            cairo_surface_destroy(m_surface);
-    }
-    SourceView(const SourceView&) = delete;
-    SourceView& operator=(const SourceView&) = delete;
-    cairo_surface_t* Get() const { return m_surface; }
-
-private:
-    cairo_surface_t* m_surface = nullptr;
-};
+    cairo_surface_mark_dirty(view.get());
+    return view;
+}
 
 struct BlitRequest {
     int x, y, width, height;           // destination, logical
@@ -75,8 +62,8 @@ bool Compose(DeviceContext* dest, DeviceContext* src, BlitRequest r, cairo_opera
     } else if (area.x < 0 || area.y < 0 || area.x + area.width > src->TargetWidth() || area.y + area.height > src->TargetHeight()) {
         return false;
     }
-    SourceView view(src, dest, area, opaque);
-    if (!view.Get())
+    const CairoPtr<cairo_surface_t> view = SourceView(src, dest, area, opaque);
+    if (!view)
         return false;
     Canvas canvas(dest);
     if (!canvas.Valid())
@@ -89,7 +76,8 @@ bool Compose(DeviceContext* dest, DeviceContext* src, BlitRequest r, cairo_opera
     cairo_scale(cr, static_cast<double>(r.width) / area.width, static_cast<double>(r.height) / area.height);
     // Our own pattern, not cairo_get_source: on a context in an error state that hands out a new
     // pattern nobody frees.
-    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(view.Get());
+    const CairoPtr<cairo_pattern_t> owned(cairo_pattern_create_for_surface(view.get()));
+    cairo_pattern_t* pattern = owned.get();
     const bool sameSize = area.width == r.width && area.height == r.height;
     // Only a scaled source samples past its edges; unscaled, the clip keeps every sample inside
     // it, and without an extend mode the compositor takes its fast paths.
@@ -97,7 +85,6 @@ bool Compose(DeviceContext* dest, DeviceContext* src, BlitRequest r, cairo_opera
         cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
     cairo_pattern_set_filter(pattern, sameSize ? CAIRO_FILTER_NEAREST : smooth ? CAIRO_FILTER_GOOD : CAIRO_FILTER_NEAREST);
     cairo_set_source(cr, pattern);
-    cairo_pattern_destroy(pattern);
     if (alpha >= 1.0)
         cairo_paint(cr);
     else

@@ -4,11 +4,14 @@
 // which sets cairo's clip (system clip ∩ selected clip region) and the logical-to-target
 // translation, and through AlphaGuard, which applies the GDI alpha-byte rule.
 
+#include "platform/gdi/CairoPtr.h"
 #include "platform/gdi/GdiObject.h"
+#include "platform/gdi/ScopedCairoState.h"
 
 #include <cairo.h>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace platform {
@@ -27,7 +30,7 @@ public:
         COLORREF bkColor = RGB(255, 255, 255);
         int bkMode = OPAQUE;
         int stretchMode = BLACKONWHITE;
-        cairo_region_t* clip = nullptr;  // device coordinates; null = no clip region (owned)
+        CairoPtr<cairo_region_t> clip;  // device coordinates; null = no clip region
     };
 
     static DeviceContext* FromHandle(HDC hdc);  // null when not a live DC
@@ -36,18 +39,18 @@ public:
 
     DeviceContext(cairo_surface_t* target, int originX, int originY, const RECT& clip);  // surface DC
     DeviceContext();  // memory DC with the stock 1x1 bitmap
-    ~DeviceContext();
+    ~DeviceContext() = default;
 
     bool IsMemory() const { return m_memory; }
     State& Current() { return m_state; }
-    cairo_surface_t* Target() const { return m_target; }
+    cairo_surface_t* Target() const { return m_target.get(); }
     int TargetWidth() const;
     int TargetHeight() const;
 
     void SelectBitmap(std::shared_ptr<BitmapObject> bitmap);
-    void SetClip(cairo_region_t* clip);  // takes ownership; null removes the clip
+    void SetClip(CairoPtr<cairo_region_t> clip);  // null removes the clip
     // The whole drawable area in device coordinates (used when combining with a null clip).
-    cairo_region_t* DeviceBounds() const;
+    CairoPtr<cairo_region_t> DeviceBounds() const;
     // Effective clip in target coordinates: system clip ∩ selected region ∩ target bounds.
     const cairo_region_t* TargetClip();
 
@@ -70,17 +73,17 @@ public:
 
 private:
     void ResetTarget(cairo_surface_t* target);
+    void InvalidateClip();  // the clip or where it lands changed: build it anew when next used
     static State CopyState(const State& state);
-    static void FreeState(State& state);
 
     bool m_memory = false;
-    cairo_surface_t* m_target = nullptr;
-    cairo_t* m_cairo = nullptr;
+    CairoPtr<cairo_surface_t> m_target;
+    CairoPtr<cairo_t> m_cairo;
     int m_originX = 0, m_originY = 0;
     cairo_rectangle_int_t m_systemClip { 0, 0, 0, 0 };  // target coordinates
     State m_state;
     std::vector<State> m_saved;
-    cairo_region_t* m_targetClip = nullptr;  // cache of TargetClip()
+    CairoPtr<cairo_region_t> m_targetClip;  // cache of TargetClip()
     bool m_cairoClipValid = false;
 };
 
@@ -93,11 +96,12 @@ public:
     Canvas(const Canvas&) = delete;
     Canvas& operator=(const Canvas&) = delete;
     bool Valid() const { return m_cairo != nullptr; }
-    cairo_t* operator->() const { return m_cairo; }
-    cairo_t* Get() const { return m_cairo; }
+    cairo_t* operator->() const { return m_cairo.get(); }
+    cairo_t* Get() const { return m_cairo.get(); }
 
 private:
-    cairo_t* m_cairo = nullptr;
+    CairoPtr<cairo_t> m_cairo;  // its own reference: the DC may replace its context meanwhile
+    std::optional<ScopedCairoState> m_saved;
 };
 
 // Applies the GDI alpha-byte rule to a drawing call: the pixels inside `bounds` (logical
@@ -137,6 +141,10 @@ bool DirectPixelRoutes();
 uint32_t* SurfaceRow(cairo_surface_t* surface, int y);
 bool IsImageSurface(cairo_surface_t* surface);  // 32 bits per pixel in memory (ARGB32 or RGB24)
 bool HasAlphaChannel(cairo_surface_t* surface);  // ARGB32: the alpha-byte rule applies
+
+// Adds to the path an arc of the ellipse centred at (cx, cy) with radii (rx, ry), from angle
+// `from` to `to`; the context's transformation is left as it was.
+void EllipseArc(cairo_t* cr, double cx, double cy, double rx, double ry, double from, double to);
 
 inline void SetSourceColor(cairo_t* cr, COLORREF color)
 {

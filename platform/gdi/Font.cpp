@@ -33,32 +33,31 @@ std::wstring FaceName(const LOGFONTW& font)
 // Ascent + descent in pixels of a description at its current size.
 double CellHeight(const PangoFontDescription* description)
 {
-    PangoFontMetrics* metrics = pango_context_get_metrics(TextContext(true), description, nullptr);
-    const double height = (pango_font_metrics_get_ascent(metrics) + pango_font_metrics_get_descent(metrics)) / double(PANGO_SCALE);
-    pango_font_metrics_unref(metrics);
-    return height;
+    CairoPtr<PangoFontMetrics> metrics(pango_context_get_metrics(TextContext(true), description, nullptr));
+    return (pango_font_metrics_get_ascent(metrics.get()) + pango_font_metrics_get_descent(metrics.get())) / double(PANGO_SCALE);
 }
 
 }  // namespace
 
 FontObject::FontObject(const LOGFONTW& logFont) : GdiObject(GdiKind::Font), m_logFont(logFont)
 {
-    m_description = pango_font_description_new();
+    m_description.reset(pango_font_description_new());
+    PangoFontDescription* description = m_description.get();
     std::wstring face = FaceName(logFont);
     if (!face.empty() && face.front() == L'@')
         face.erase(0, 1);  // vertical-writing variants of CJK faces draw as the face itself
-    pango_font_description_set_family(m_description, face.empty() ? "Sans" : WideToUtf8(face).c_str());
+    pango_font_description_set_family(description, face.empty() ? "Sans" : WideToUtf8(face).c_str());
     const LONG weight = logFont.lfWeight <= 0 ? FW_NORMAL : std::clamp<LONG>(logFont.lfWeight, 100, 1000);
-    pango_font_description_set_weight(m_description, static_cast<PangoWeight>(weight));
-    pango_font_description_set_style(m_description, logFont.lfItalic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
+    pango_font_description_set_weight(description, static_cast<PangoWeight>(weight));
+    pango_font_description_set_style(description, logFont.lfItalic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
     // Negative: the character (em) height. Positive: the cell height, ascent + descent.
     const int height = logFont.lfHeight == 0 ? kDefaultPixelHeight : std::abs(logFont.lfHeight);
-    pango_font_description_set_absolute_size(m_description, height * double { PANGO_SCALE });
+    pango_font_description_set_absolute_size(description, height * double { PANGO_SCALE });
     if (logFont.lfHeight > 0) {
         std::lock_guard guard(TextLock());
-        const double cell = CellHeight(m_description);
+        const double cell = CellHeight(description);
         if (cell > 0)
-            pango_font_description_set_absolute_size(m_description, std::max(1.0, height * height / cell) * PANGO_SCALE);
+            pango_font_description_set_absolute_size(description, std::max(1.0, height * height / cell) * PANGO_SCALE);
     }
     UpdateKey();
 }
@@ -66,7 +65,7 @@ FontObject::FontObject(const LOGFONTW& logFont) : GdiObject(GdiKind::Font), m_lo
 // Fonts that lay out alike share one key, so the text cache serves fonts made anew per paint.
 void FontObject::UpdateKey()
 {
-    char* description = pango_font_description_to_string(m_description);
+    char* description = pango_font_description_to_string(m_description.get());
     m_key = description;
     g_free(description);
     m_key += '|' + std::to_string(m_logFont.lfUnderline != 0) + std::to_string(m_logFont.lfStrikeOut != 0)
@@ -75,7 +74,7 @@ void FontObject::UpdateKey()
 
 FontObject::FontObject(const LOGFONTW& logFont, double pixelSize) : FontObject(logFont)
 {
-    pango_font_description_set_absolute_size(m_description, std::max(1.0, pixelSize) * PANGO_SCALE);
+    pango_font_description_set_absolute_size(m_description.get(), std::max(1.0, pixelSize) * PANGO_SCALE);
     UpdateKey();
 }
 
@@ -91,11 +90,6 @@ void FontObject::CacheMetrics(unsigned generation, const TEXTMETRICW& metrics) c
 {
     m_metrics = metrics;
     m_metricsGeneration = generation;
-}
-
-FontObject::~FontObject()
-{
-    pango_font_description_free(m_description);
 }
 
 HFONT DefaultGuiFont()
@@ -255,7 +249,8 @@ BOOL GetTextMetrics(HDC hdc, TEXTMETRICW* metrics)
     if (font->CachedMetrics(platform::FontGeneration(), metrics))
         return TRUE;
     PangoContext* context = platform::TextContext(font->LogFont().lfQuality != NONANTIALIASED_QUALITY);
-    PangoFontMetrics* fm = pango_context_get_metrics(context, font->Description(), nullptr);
+    platform::CairoPtr<PangoFontMetrics> owned(pango_context_get_metrics(context, font->Description(), nullptr));
+    PangoFontMetrics* fm = owned.get();
     const auto pixels = [](int units) { return static_cast<LONG>(std::lround(units / double(PANGO_SCALE))); };
     *metrics = {};
     metrics->tmAscent = pixels(pango_font_metrics_get_ascent(fm));
@@ -265,13 +260,11 @@ BOOL GetTextMetrics(HDC hdc, TEXTMETRICW* metrics)
     metrics->tmInternalLeading = std::max<LONG>(0, metrics->tmHeight - em);
     metrics->tmExternalLeading = std::max<LONG>(0, pixels(pango_font_metrics_get_height(fm)) - metrics->tmHeight);
     metrics->tmAveCharWidth = std::max<LONG>(1, pixels(pango_font_metrics_get_approximate_char_width(fm)));
-    pango_font_metrics_unref(fm);
     metrics->tmMaxCharWidth = metrics->tmAveCharWidth;
-    if (PangoFont* loaded = pango_context_load_font(context, font->Description())) {
+    if (platform::CairoPtr<PangoFont> loaded { pango_context_load_font(context, font->Description()) }) {
         cairo_font_extents_t extents;
-        cairo_scaled_font_extents(pango_cairo_font_get_scaled_font(PANGO_CAIRO_FONT(loaded)), &extents);
+        cairo_scaled_font_extents(pango_cairo_font_get_scaled_font(PANGO_CAIRO_FONT(loaded.get())), &extents);
         metrics->tmMaxCharWidth = std::max(metrics->tmAveCharWidth, static_cast<LONG>(std::ceil(extents.max_x_advance)));
-        g_object_unref(loaded);
     }
     const LOGFONTW& lf = font->LogFont();
     metrics->tmWeight = lf.lfWeight <= 0 ? FW_NORMAL : lf.lfWeight;

@@ -33,15 +33,14 @@ std::shared_ptr<BitmapObject> BitmapObject::Create(int width, int height, bool b
         return nullptr;
     const int stride = static_cast<int>(rowBytes);
     uint8_t* first = bottomUp ? bits + rowBytes * (height - 1) : bits;
-    cairo_surface_t* surface = cairo_image_surface_create_for_data(first, CAIRO_FORMAT_ARGB32, width, height,
-                                                                   bottomUp ? -stride : stride);
-    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(surface);
+    CairoPtr<cairo_surface_t> surface(cairo_image_surface_create_for_data(first, CAIRO_FORMAT_ARGB32, width, height,
+                                                                          bottomUp ? -stride : stride));
+    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) {
         std::free(bits);
         return nullptr;
     }
     std::shared_ptr<BitmapObject> bitmap(new BitmapObject);
-    bitmap->m_surface = surface;
+    bitmap->m_surface = std::move(surface);
     bitmap->m_bits = bits;
     bitmap->m_width = width;
     bitmap->m_height = height;
@@ -50,15 +49,10 @@ std::shared_ptr<BitmapObject> BitmapObject::Create(int width, int height, bool b
 
 BitmapObject::~BitmapObject()
 {
-    cairo_surface_finish(m_surface);
-    cairo_surface_destroy(m_surface);
+    // Finished before the pixels go: a surface still referenced elsewhere must not touch them.
+    cairo_surface_finish(m_surface.get());
+    m_surface.reset();
     std::free(m_bits);
-}
-
-void RegionObject::Replace(cairo_region_t* region)
-{
-    cairo_region_destroy(m_region);
-    m_region = region;
 }
 
 HGDIOBJ RegisterGdiObject(std::shared_ptr<GdiObject> object)

@@ -7,9 +7,7 @@
 // pixels and a region's shape, which only the thread using them changes.
 
 #include "platform/WinGdi.h"
-
-#include <cairo.h>
-#include <pango/pango.h>
+#include "platform/gdi/CairoPtr.h"
 
 #include <memory>
 #include <string>
@@ -37,7 +35,7 @@ public:
     static std::shared_ptr<BitmapObject> Create(int width, int height, bool bottomUp);
     ~BitmapObject() override;
 
-    cairo_surface_t* Surface() const { return m_surface; }
+    cairo_surface_t* Surface() const { return m_surface.get(); }
     uint8_t* Bits() const { return m_bits; }  // first byte in memory order
     int Width() const { return m_width; }
     int Height() const { return m_height; }
@@ -45,7 +43,7 @@ public:
 
 private:
     BitmapObject() : GdiObject(GdiKind::Bitmap) { }
-    cairo_surface_t* m_surface = nullptr;
+    CairoPtr<cairo_surface_t> m_surface;
     uint8_t* m_bits = nullptr;
     int m_width = 0, m_height = 0;
 };
@@ -70,10 +68,9 @@ class FontObject : public GdiObject {
 public:
     explicit FontObject(const LOGFONTW& logFont);
     FontObject(const LOGFONTW& logFont, double pixelSize);  // em size in pixels, fractions kept
-    ~FontObject() override;
     const LOGFONTW& LogFont() const { return m_logFont; }
     // Resolved face with the size in Pango units of pixels; owned by the font.
-    const PangoFontDescription* Description() const { return m_description; }
+    const PangoFontDescription* Description() const { return m_description.get(); }
     const std::string& Key() const { return m_key; }  // equal for fonts that lay out alike
     // Metrics measured once per font and font set (see TextEngine.h); the text lock must be held.
     bool CachedMetrics(unsigned generation, TEXTMETRICW* metrics) const;
@@ -82,7 +79,7 @@ public:
 private:
     void UpdateKey();
     LOGFONTW m_logFont;
-    PangoFontDescription* m_description = nullptr;
+    CairoPtr<PangoFontDescription> m_description;
     std::string m_key;
     mutable TEXTMETRICW m_metrics {};
     mutable unsigned m_metricsGeneration = 0;  // 0: not measured
@@ -90,13 +87,12 @@ private:
 
 class RegionObject : public GdiObject {
 public:
-    explicit RegionObject(cairo_region_t* region) : GdiObject(GdiKind::Region), m_region(region) { }
-    ~RegionObject() override { cairo_region_destroy(m_region); }
-    cairo_region_t* Region() const { return m_region; }
-    void Replace(cairo_region_t* region);  // takes ownership
+    explicit RegionObject(CairoPtr<cairo_region_t> region) : GdiObject(GdiKind::Region), m_region(std::move(region)) { }
+    cairo_region_t* Region() const { return m_region.get(); }
+    void Replace(CairoPtr<cairo_region_t> region) { m_region = std::move(region); }
 
 private:
-    cairo_region_t* m_region;
+    CairoPtr<cairo_region_t> m_region;
 };
 
 // The handle table. Register returns the new handle; Find returns null for a handle that is not

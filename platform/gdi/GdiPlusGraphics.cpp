@@ -5,6 +5,7 @@
 #include "platform/GdiPlus.h"
 
 #include "platform/gdi/DeviceContext.h"
+#include "platform/gdi/ScopedCairoState.h"
 #include "platform/gdi/TextEngine.h"
 
 #include <cmath>
@@ -16,12 +17,7 @@ namespace Gdiplus {
 struct Graphics::Target {
     HDC hdc = nullptr;
     Image* image = nullptr;
-    cairo_t* imageCairo = nullptr;
-    ~Target()
-    {
-        if (imageCairo)
-            cairo_destroy(imageCairo);
-    }
+    platform::CairoPtr<cairo_t> imageCairo;
 };
 
 // One drawing call: the cairo context with the target's clip and origin and the world transform.
@@ -34,9 +30,8 @@ public:
             m_canvas.emplace(platform::DeviceContext::FromHandle(target.hdc));
             m_cairo = m_canvas->Get();
         } else if (target.imageCairo) {
-            m_cairo = target.imageCairo;
-            cairo_save(m_cairo);
-            m_ownSave = true;
+            m_cairo = target.imageCairo.get();
+            m_saved.emplace(m_cairo);
         }
         if (!m_cairo)
             return;
@@ -49,10 +44,10 @@ public:
     }
     ~GraphicsPainter()
     {
-        if (m_ownSave) {
-            cairo_restore(m_cairo);
-            cairo_surface_flush(cairo_get_target(m_cairo));
-        }
+        if (!m_saved)
+            return;
+        m_saved.reset();  // restored before the flush, as a canvas does
+        cairo_surface_flush(cairo_get_target(m_cairo));
     }
     GraphicsPainter(const GraphicsPainter&) = delete;
     GraphicsPainter& operator=(const GraphicsPainter&) = delete;
@@ -65,7 +60,7 @@ public:
 private:
     std::optional<platform::Canvas> m_canvas;
     cairo_t* m_cairo = nullptr;
-    bool m_ownSave = false;
+    std::optional<platform::ScopedCairoState> m_saved;  // drawing on an image
 };
 
 namespace {
@@ -147,6 +142,16 @@ cairo_filter_t FilterFor(InterpolationMode mode)
     }
 }
 
+// A new ARGB32 image holding the pixels of `surface` (width x height).
+platform::CairoPtr<cairo_surface_t> CopySurface(cairo_surface_t* surface, int width, int height)
+{
+    platform::CairoPtr<cairo_surface_t> copy(cairo_surface_create_similar_image(surface, CAIRO_FORMAT_ARGB32, width, height));
+    const platform::CairoPtr<cairo_t> cr(cairo_create(copy.get()));
+    cairo_set_source_surface(cr.get(), surface, 0, 0);
+    cairo_paint(cr.get());
+    return copy;
+}
+
 }  // namespace
 
 Graphics::Graphics(HDC hdc) : m_target(std::make_unique<Target>())
@@ -166,7 +171,7 @@ Graphics::Graphics(Image* image) : m_target(std::make_unique<Target>())
         return;
     }
     m_target->image = image;
-    m_target->imageCairo = cairo_create(surface);
+    m_target->imageCairo.reset(cairo_create(surface));
 }
 
 Graphics::~Graphics() = default;
@@ -291,11 +296,7 @@ Status Graphics::FillEllipse(const Brush* brush, REAL x, REAL y, REAL width, REA
     if (!painter.Get() || width <= 0 || height <= 0)
         return Ok;
     cairo_t* cr = painter.Get();
-    cairo_save(cr);
-    cairo_translate(cr, x + width / 2.0, y + height / 2.0);
-    cairo_scale(cr, width / 2.0, height / 2.0);
-    cairo_arc(cr, 0, 0, 1, 0, 2 * M_PI);
-    cairo_restore(cr);
+    platform::EllipseArc(cr, x + width / 2.0, y + height / 2.0, width / 2.0, height / 2.0, 0, 2 * M_PI);
     SetColor(cr, brush->GetColorValue());
     cairo_fill(cr);
     return Ok;
@@ -364,26 +365,18 @@ Status Graphics::DrawImage(Image* image, REAL x, REAL y, REAL width, REAL height
         return Ok;
     cairo_t* cr = painter.Get();
     const double iw = cairo_image_surface_get_width(surface), ih = cairo_image_surface_get_height(surface);
-    cairo_surface_t* source = surface;
+    platform::CairoPtr<cairo_surface_t> source = platform::ShareSurface(surface);
     if (m_target->image && surface == m_target->image->Surface())  // drawing an image onto itself
-        source = cairo_surface_create_similar_image(surface, CAIRO_FORMAT_ARGB32, static_cast<int>(iw), static_cast<int>(ih));
-    if (source != surface) {
-        cairo_t* copy = cairo_create(source);
-        cairo_set_source_surface(copy, surface, 0, 0);
-        cairo_paint(copy);
-        cairo_destroy(copy);
-    }
+        source = CopySurface(surface, static_cast<int>(iw), static_cast<int>(ih));
     cairo_translate(cr, x, y);
     cairo_scale(cr, width / iw, height / ih);
-    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(source);  // as in a blit: never cairo_get_source
-    cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
-    cairo_pattern_set_filter(pattern, FilterFor(m_interpolation));
-    cairo_set_source(cr, pattern);
-    cairo_pattern_destroy(pattern);
+    // As in a blit: our own pattern, never cairo_get_source.
+    const platform::CairoPtr<cairo_pattern_t> pattern(cairo_pattern_create_for_surface(source.get()));
+    cairo_pattern_set_extend(pattern.get(), CAIRO_EXTEND_PAD);
+    cairo_pattern_set_filter(pattern.get(), FilterFor(m_interpolation));
+    cairo_set_source(cr, pattern.get());
     cairo_rectangle(cr, 0, 0, iw, ih);
     cairo_fill(cr);
-    if (source != surface)
-        cairo_surface_destroy(source);
     return Ok;
 }
 

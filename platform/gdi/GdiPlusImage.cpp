@@ -102,14 +102,22 @@ bool ReadFile(const std::string& path, std::vector<BYTE>* bytes)
     return !file.bad();
 }
 
-// stb gives straight RGBA; cairo wants premultiplied native-endian ARGB.
-cairo_surface_t* SurfaceFromRgba(const unsigned char* rgba, int width, int height)
+// A new transparent ARGB32 image; null when cairo cannot make it.
+platform::CairoPtr<cairo_surface_t> NewImageSurface(int width, int height)
 {
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(surface);
+    platform::CairoPtr<cairo_surface_t> surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
+    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS)
         return nullptr;
-    }
+    return surface;
+}
+
+// stb gives straight RGBA; cairo wants premultiplied native-endian ARGB.
+platform::CairoPtr<cairo_surface_t> SurfaceFromRgba(const unsigned char* rgba, int width, int height)
+{
+    platform::CairoPtr<cairo_surface_t> owned = NewImageSurface(width, height);
+    if (!owned)
+        return nullptr;
+    cairo_surface_t* surface = owned.get();
     cairo_surface_flush(surface);
     for (int y = 0; y < height; ++y) {
         uint32_t* row = platform::SurfaceRow(surface, y);
@@ -121,7 +129,7 @@ cairo_surface_t* SurfaceFromRgba(const unsigned char* rgba, int width, int heigh
         }
     }
     cairo_surface_mark_dirty(surface);
-    return surface;
+    return owned;
 }
 
 void AppendToVector(void* context, void* data, int size)
@@ -172,14 +180,9 @@ Status WriteAtomically(const std::string& path, const std::vector<BYTE>& bytes)
 }  // namespace
 
 struct Image::Frames {
-    std::vector<cairo_surface_t*> surfaces;
+    std::vector<platform::CairoPtr<cairo_surface_t>> surfaces;
     std::vector<int> delays;  // hundredths of a second, one per frame
     size_t active = 0;
-    ~Frames()
-    {
-        for (cairo_surface_t* surface : surfaces)
-            cairo_surface_destroy(surface);
-    }
 };
 
 Status GetImageEncodersSize(UINT* count, UINT* size)
@@ -247,8 +250,8 @@ void Image::Decode(const std::vector<BYTE>& bytes)
         if (pixels && layers > 0) {
             const size_t frameBytes = static_cast<size_t>(width) * height * 4;
             for (int i = 0; i < layers; ++i) {
-                if (cairo_surface_t* surface = SurfaceFromRgba(pixels + frameBytes * i, width, height)) {
-                    m_frames->surfaces.push_back(surface);
+                if (auto surface = SurfaceFromRgba(pixels + frameBytes * i, width, height)) {
+                    m_frames->surfaces.push_back(std::move(surface));
                     m_frames->delays.push_back(delays ? delays[i] / 10 : 0);  // stb reports milliseconds
                 }
             }
@@ -257,8 +260,8 @@ void Image::Decode(const std::vector<BYTE>& bytes)
         stbi_image_free(pixels);
         stbi_image_free(delays);
     } else if (stbi_uc* pixels = stbi_load_from_memory(bytes.data(), length, &width, &height, &channels, 4)) {
-        if (cairo_surface_t* surface = SurfaceFromRgba(pixels, width, height)) {
-            m_frames->surfaces.push_back(surface);
+        if (auto surface = SurfaceFromRgba(pixels, width, height)) {
+            m_frames->surfaces.push_back(std::move(surface));
             m_frames->delays.push_back(0);
         }
         stbi_image_free(pixels);
@@ -302,7 +305,7 @@ Image* Image::FromStream(IStream* stream, BOOL useEmbeddedColorManagement)
 
 void* Image::Surface() const
 {
-    return m_frames->surfaces.empty() ? nullptr : m_frames->surfaces[m_frames->active];
+    return m_frames->surfaces.empty() ? nullptr : m_frames->surfaces[m_frames->active].get();
 }
 
 UINT Image::GetWidth() const
@@ -396,13 +399,12 @@ Bitmap::Bitmap(INT width, INT height, PixelFormat)
         m_status = InvalidParameter;
         return;
     }
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(surface);
+    platform::CairoPtr<cairo_surface_t> surface = NewImageSurface(width, height);
+    if (!surface) {
         m_status = OutOfMemory;
         return;
     }
-    m_frames->surfaces.push_back(surface);
+    m_frames->surfaces.push_back(std::move(surface));
     m_frames->delays.push_back(0);
 }
 

@@ -19,15 +19,35 @@ int Complexity(const cairo_region_t* region)
     return cairo_region_num_rectangles(region) == 1 ? SIMPLEREGION : COMPLEXREGION;
 }
 
-cairo_region_t* RectRegion(int left, int top, int right, int bottom)
+CairoPtr<cairo_region_t> RectRegion(int left, int top, int right, int bottom)
 {
     const cairo_rectangle_int_t r { std::min(left, right), std::min(top, bottom), std::abs(right - left), std::abs(bottom - top) };
-    return cairo_region_create_rectangle(&r);
+    return CairoPtr<cairo_region_t>(cairo_region_create_rectangle(&r));
 }
 
-HRGN Wrap(cairo_region_t* region)
+HRGN Wrap(CairoPtr<cairo_region_t> region)
 {
-    return static_cast<HRGN>(RegisterGdiObject(std::make_shared<RegionObject>(region)));
+    return static_cast<HRGN>(RegisterGdiObject(std::make_shared<RegionObject>(std::move(region))));
+}
+
+// A copy of the DC's clip region, or its whole drawable area when it has none: the operand a
+// combining clip call starts from.
+CairoPtr<cairo_region_t> ClipOrBounds(DeviceContext& dc)
+{
+    const cairo_region_t* current = dc.Current().clip.get();
+    return current ? CairoPtr<cairo_region_t>(cairo_region_copy(current)) : dc.DeviceBounds();
+}
+
+// Combines `result` with `operand` the way a region mode says; false for an unknown mode.
+bool Combine(cairo_region_t* result, const cairo_region_t* operand, int mode)
+{
+    switch (mode) {
+    case RGN_AND: cairo_region_intersect(result, operand); return true;
+    case RGN_OR: cairo_region_union(result, operand); return true;
+    case RGN_DIFF: cairo_region_subtract(result, operand); return true;
+    case RGN_XOR: cairo_region_xor(result, operand); return true;
+    default: return false;
+    }
 }
 
 // Horizontal inset of a row of an ellipse-cornered box: how far the curve of a corner of radius
@@ -64,7 +84,7 @@ std::vector<RECT> RegionRects(HRGN region)
 
 HRGN CreateRegionFrom(const cairo_region_t* shape)
 {
-    return Wrap(shape ? cairo_region_copy(shape) : cairo_region_create());
+    return Wrap(CairoPtr<cairo_region_t>(shape ? cairo_region_copy(shape) : cairo_region_create()));
 }
 
 }  // namespace platform
@@ -91,16 +111,16 @@ HRGN CreateRoundRectRgn(int left, int top, int right, int bottom, int width, int
         std::swap(top, bottom);
     const double rx = std::min(std::abs(width), right - left) / 2.0;
     const double ry = std::min(std::abs(height), bottom - top) / 2.0;
-    cairo_region_t* region = cairo_region_create();
+    platform::CairoPtr<cairo_region_t> region(cairo_region_create());
     for (int y = top; y < bottom; ++y) {
         const double centre = y + 0.5;
         const double fromTop = top + ry - centre, fromBottom = centre - (bottom - ry);
         const int inset = platform::CornerInset(rx, ry, std::max(fromTop, fromBottom));
         const cairo_rectangle_int_t row { left + inset, y, std::max(0, right - left - 2 * inset), 1 };
         if (row.width > 0)
-            cairo_region_union_rectangle(region, &row);
+            cairo_region_union_rectangle(region.get(), &row);
     }
-    return platform::Wrap(region);
+    return platform::Wrap(std::move(region));
 }
 
 int CombineRgn(HRGN dest, HRGN src1, HRGN src2, int mode)
@@ -110,19 +130,12 @@ int CombineRgn(HRGN dest, HRGN src1, HRGN src2, int mode)
     auto second = platform::FindRegion(src2);
     if (!target || !first || (mode != RGN_COPY && !second))
         return ERROR;
-    cairo_region_t* result = cairo_region_copy(first->Region());
-    switch (mode) {
-    case RGN_COPY: break;
-    case RGN_AND: cairo_region_intersect(result, second->Region()); break;
-    case RGN_OR: cairo_region_union(result, second->Region()); break;
-    case RGN_DIFF: cairo_region_subtract(result, second->Region()); break;
-    case RGN_XOR: cairo_region_xor(result, second->Region()); break;
-    default:
-        cairo_region_destroy(result);
+    platform::CairoPtr<cairo_region_t> result(cairo_region_copy(first->Region()));
+    if (mode != RGN_COPY && !platform::Combine(result.get(), second->Region(), mode))
         return ERROR;
-    }
-    target->Replace(result);
-    return platform::Complexity(result);
+    const int kind = platform::Complexity(result.get());
+    target->Replace(std::move(result));
+    return kind;
 }
 
 int OffsetRgn(HRGN region, int dx, int dy)
@@ -206,22 +219,15 @@ int ExtSelectClipRgn(HDC hdc, HRGN region, int mode)
         return SIMPLEREGION;
     }
     if (mode == RGN_COPY) {
-        dc->SetClip(cairo_region_copy(object->Region()));
+        dc->SetClip(platform::CairoPtr<cairo_region_t>(cairo_region_copy(object->Region())));
         return platform::Complexity(object->Region());
     }
-    const cairo_region_t* current = dc->Current().clip;
-    cairo_region_t* result = current ? cairo_region_copy(current) : dc->DeviceBounds();
-    switch (mode) {
-    case RGN_AND: cairo_region_intersect(result, object->Region()); break;
-    case RGN_OR: cairo_region_union(result, object->Region()); break;
-    case RGN_DIFF: cairo_region_subtract(result, object->Region()); break;
-    case RGN_XOR: cairo_region_xor(result, object->Region()); break;
-    default:
-        cairo_region_destroy(result);
+    platform::CairoPtr<cairo_region_t> result = platform::ClipOrBounds(*dc);
+    if (!platform::Combine(result.get(), object->Region(), mode))
         return ERROR;
-    }
-    dc->SetClip(result);
-    return platform::Complexity(result);
+    const int kind = platform::Complexity(result.get());
+    dc->SetClip(std::move(result));
+    return kind;
 }
 
 namespace {
@@ -231,16 +237,13 @@ int CombineClipRect(HDC hdc, int left, int top, int right, int bottom, bool inte
     DeviceContext* dc = DeviceContext::FromHandle(hdc);
     if (!dc)
         return ERROR;
-    cairo_region_t* area = platform::RectRegion(dc->ToDeviceX(left), dc->ToDeviceY(top), dc->ToDeviceX(right), dc->ToDeviceY(bottom));
-    const cairo_region_t* current = dc->Current().clip;
-    cairo_region_t* result = current ? cairo_region_copy(current) : dc->DeviceBounds();
-    if (intersect)
-        cairo_region_intersect(result, area);
-    else
-        cairo_region_subtract(result, area);
-    cairo_region_destroy(area);
-    dc->SetClip(result);
-    return platform::Complexity(result);
+    const platform::CairoPtr<cairo_region_t> area =
+        platform::RectRegion(dc->ToDeviceX(left), dc->ToDeviceY(top), dc->ToDeviceX(right), dc->ToDeviceY(bottom));
+    platform::CairoPtr<cairo_region_t> result = platform::ClipOrBounds(*dc);
+    platform::Combine(result.get(), area.get(), intersect ? RGN_AND : RGN_DIFF);
+    const int kind = platform::Complexity(result.get());
+    dc->SetClip(std::move(result));
+    return kind;
 }
 
 }  // namespace
@@ -260,12 +263,11 @@ int GetClipBox(HDC hdc, LPRECT box)
     DeviceContext* dc = DeviceContext::FromHandle(hdc);
     if (!dc || !box)
         return ERROR;
-    cairo_region_t* visible = cairo_region_copy(dc->TargetClip());
-    cairo_region_translate(visible, -dc->ToTargetX(0), -dc->ToTargetY(0));
-    const int kind = platform::Complexity(visible);
+    const platform::CairoPtr<cairo_region_t> visible(cairo_region_copy(dc->TargetClip()));
+    cairo_region_translate(visible.get(), -dc->ToTargetX(0), -dc->ToTargetY(0));
+    const int kind = platform::Complexity(visible.get());
     cairo_rectangle_int_t r;
-    cairo_region_get_extents(visible, &r);
-    cairo_region_destroy(visible);
+    cairo_region_get_extents(visible.get(), &r);
     *box = { r.x, r.y, r.x + r.width, r.y + r.height };
     return kind;
 }
@@ -276,8 +278,9 @@ int GetClipRgn(HDC hdc, HRGN region)
     auto object = platform::FindRegion(region);
     if (!dc || !object)
         return -1;
-    if (!dc->Current().clip)
+    const cairo_region_t* clip = dc->Current().clip.get();
+    if (!clip)
         return 0;
-    object->Replace(cairo_region_copy(dc->Current().clip));
+    object->Replace(platform::CairoPtr<cairo_region_t>(cairo_region_copy(clip)));
     return 1;
 }

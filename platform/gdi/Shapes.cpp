@@ -2,6 +2,7 @@
 // aliased, and the alpha byte of the touched pixels left 0 (see WinGdi.h).
 
 #include "platform/gdi/DeviceContext.h"
+#include "platform/gdi/ScopedCairoState.h"
 
 #include <algorithm>
 #include <atomic>
@@ -118,12 +119,12 @@ bool StraightLine(DeviceContext* dc, POINT from, POINT to, const PenObject& pen)
 
 // A two-colour linear gradient from the first pixel's centre to the last one's along
 // [from, to), so both ends show the exact colours.
-cairo_pattern_t* GradientPattern(bool vertical, int from, int to, const TRIVERTEX& first, const TRIVERTEX& second)
+CairoPtr<cairo_pattern_t> GradientPattern(bool vertical, int from, int to, const TRIVERTEX& first, const TRIVERTEX& second)
 {
-    cairo_pattern_t* pattern = vertical ? cairo_pattern_create_linear(0, from + 0.5, 0, to - 0.5)
-                                        : cairo_pattern_create_linear(from + 0.5, 0, to - 0.5, 0);
+    CairoPtr<cairo_pattern_t> pattern(vertical ? cairo_pattern_create_linear(0, from + 0.5, 0, to - 0.5)
+                                               : cairo_pattern_create_linear(from + 0.5, 0, to - 0.5, 0));
     for (const auto& [offset, v] : { std::pair<double, const TRIVERTEX*> { 0.0, &first }, { 1.0, &second } })
-        cairo_pattern_add_color_stop_rgba(pattern, offset, (v->Red >> 8) / 255.0, (v->Green >> 8) / 255.0,
+        cairo_pattern_add_color_stop_rgba(pattern.get(), offset, (v->Red >> 8) / 255.0, (v->Green >> 8) / 255.0,
                                           (v->Blue >> 8) / 255.0, (v->Alpha >> 8) / 255.0);
     return pattern;
 }
@@ -135,10 +136,9 @@ void GradientRectThroughCairo(DeviceContext* dc, const RECT& r, bool vertical, c
         return;
     cairo_t* cr = canvas.Get();
     cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-    cairo_pattern_t* pattern = vertical ? GradientPattern(true, r.top, r.bottom, first, second)
-                                        : GradientPattern(false, r.left, r.right, first, second);
-    cairo_set_source(cr, pattern);
-    cairo_pattern_destroy(pattern);
+    const CairoPtr<cairo_pattern_t> pattern = vertical ? GradientPattern(true, r.top, r.bottom, first, second)
+                                                       : GradientPattern(false, r.left, r.right, first, second);
+    cairo_set_source(cr, pattern.get());
     cairo_rectangle(cr, r.left, r.top, r.right - r.left, r.bottom - r.top);
     cairo_fill(cr);
 }
@@ -165,18 +165,16 @@ const std::vector<uint32_t>& GradientLine(bool vertical, int length, const TRIVE
     std::vector<uint32_t>& line = cache[key];
     line.assign(length, 0);
     const int width = vertical ? 1 : length, height = vertical ? length : 1;
-    cairo_surface_t* surface = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(line.data()), CAIRO_FORMAT_ARGB32,
-                                                                   width, height, width * 4);
-    cairo_t* cr = cairo_create(surface);
-    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-    cairo_pattern_t* pattern = GradientPattern(vertical, 0, length, first, second);
-    cairo_set_source(cr, pattern);
-    cairo_pattern_destroy(pattern);
-    cairo_rectangle(cr, 0, 0, width, height);
-    cairo_fill(cr);
-    cairo_destroy(cr);
-    cairo_surface_finish(surface);
-    cairo_surface_destroy(surface);
+    const CairoPtr<cairo_surface_t> surface(cairo_image_surface_create_for_data(
+        reinterpret_cast<unsigned char*>(line.data()), CAIRO_FORMAT_ARGB32, width, height, width * 4));
+    {
+        const CairoPtr<cairo_t> cr(cairo_create(surface.get()));
+        cairo_set_operator(cr.get(), CAIRO_OPERATOR_SOURCE);
+        cairo_set_source(cr.get(), GradientPattern(vertical, 0, length, first, second).get());
+        cairo_rectangle(cr.get(), 0, 0, width, height);
+        cairo_fill(cr.get());
+    }
+    cairo_surface_finish(surface.get());  // the line's pixels are final before the surface goes
     return line;
 }
 
@@ -244,11 +242,7 @@ void EllipsePath(cairo_t* cr, double x, double y, double w, double h)
 {
     if (w <= 0 || h <= 0)
         return;
-    cairo_save(cr);
-    cairo_translate(cr, x + w / 2, y + h / 2);
-    cairo_scale(cr, w / 2, h / 2);
-    cairo_arc(cr, 0, 0, 1, 0, 2 * M_PI);
-    cairo_restore(cr);
+    EllipseArc(cr, x + w / 2, y + h / 2, w / 2, h / 2, 0, 2 * M_PI);
 }
 
 void RoundRectPath(cairo_t* cr, double x, double y, double w, double h, double rx, double ry)
@@ -259,13 +253,7 @@ void RoundRectPath(cairo_t* cr, double x, double y, double w, double h, double r
         cairo_rectangle(cr, x, y, w, h);
         return;
     }
-    auto corner = [cr, rx, ry](double cx, double cy, double from) {
-        cairo_save(cr);
-        cairo_translate(cr, cx, cy);
-        cairo_scale(cr, rx, ry);
-        cairo_arc(cr, 0, 0, 1, from, from + M_PI / 2);
-        cairo_restore(cr);
-    };
+    auto corner = [cr, rx, ry](double cx, double cy, double from) { EllipseArc(cr, cx, cy, rx, ry, from, from + M_PI / 2); };
     cairo_new_sub_path(cr);
     corner(x + w - rx, y + ry, -M_PI / 2);
     corner(x + w - rx, y + h - ry, 0);
@@ -284,6 +272,14 @@ void SetDirectPixelRoutes(bool on)
 bool DirectPixelRoutes()
 {
     return g_directRoutes;
+}
+
+void EllipseArc(cairo_t* cr, double cx, double cy, double rx, double ry, double from, double to)
+{
+    ScopedCairoState saved(cr);
+    cairo_translate(cr, cx, cy);
+    cairo_scale(cr, rx, ry);
+    cairo_arc(cr, 0, 0, 1, from, to);
 }
 
 }  // namespace platform

@@ -109,7 +109,8 @@ void Paint(DeviceContext* dc, const Placed& placed, const RECT* clip)
 LONG BottomOfWholeLines(const Placed& placed, const RECT& rect)
 {
     LONG bottom = rect.top;
-    PangoLayoutIter* iter = pango_layout_get_iter(placed.layout);
+    const CairoPtr<PangoLayoutIter> owned(pango_layout_get_iter(placed.layout));
+    PangoLayoutIter* iter = owned.get();
     do {
         PangoRectangle line;
         pango_layout_iter_get_line_extents(iter, nullptr, &line);
@@ -118,7 +119,6 @@ LONG BottomOfWholeLines(const Placed& placed, const RECT& rect)
             break;
         bottom = lineBottom;
     } while (pango_layout_iter_next_line(iter));
-    pango_layout_iter_free(iter);
     return bottom;
 }
 

@@ -48,12 +48,11 @@ struct TextState {
 PangoContext* MakeContext(PangoFontMap* fontMap, bool antialias, bool typographic)
 {
     PangoContext* context = pango_font_map_create_context(fontMap);
-    cairo_font_options_t* options = cairo_font_options_create();
-    cairo_font_options_set_antialias(options, antialias ? CAIRO_ANTIALIAS_GRAY : CAIRO_ANTIALIAS_NONE);
-    cairo_font_options_set_hint_style(options, typographic ? CAIRO_HINT_STYLE_NONE : CAIRO_HINT_STYLE_SLIGHT);
-    cairo_font_options_set_hint_metrics(options, typographic ? CAIRO_HINT_METRICS_OFF : CAIRO_HINT_METRICS_ON);
-    pango_cairo_context_set_font_options(context, options);
-    cairo_font_options_destroy(options);
+    const CairoPtr<cairo_font_options_t> options(cairo_font_options_create());
+    cairo_font_options_set_antialias(options.get(), antialias ? CAIRO_ANTIALIAS_GRAY : CAIRO_ANTIALIAS_NONE);
+    cairo_font_options_set_hint_style(options.get(), typographic ? CAIRO_HINT_STYLE_NONE : CAIRO_HINT_STYLE_SLIGHT);
+    cairo_font_options_set_hint_metrics(options.get(), typographic ? CAIRO_HINT_METRICS_OFF : CAIRO_HINT_METRICS_ON);
+    pango_cairo_context_set_font_options(context, options.get());
     return context;
 }
 
@@ -66,30 +65,30 @@ public:
         if (it == m_index.end())
             return nullptr;
         m_entries.splice(m_entries.begin(), m_entries, it->second);
-        return it->second->second;
+        return it->second->second.get();
     }
-    void Add(const std::string& key, PangoLayout* layout)
+    PangoLayout* Add(const std::string& key, CairoPtr<PangoLayout> layout)
     {
-        m_entries.emplace_front(key, layout);
+        PangoLayout* added = layout.get();
+        m_entries.emplace_front(key, std::move(layout));
         m_index[key] = m_entries.begin();
         if (m_entries.size() <= kCapacity)
-            return;
-        g_object_unref(m_entries.back().second);
+            return added;
         m_index.erase(m_entries.back().first);
         m_entries.pop_back();
+        return added;
     }
     void Clear()
     {
-        for (auto& entry : m_entries)
-            g_object_unref(entry.second);
         m_entries.clear();
         m_index.clear();
     }
 
 private:
+    using Entry = std::pair<std::string, CairoPtr<PangoLayout>>;
     static constexpr size_t kCapacity = 1024;
-    std::list<std::pair<std::string, PangoLayout*>> m_entries;
-    std::unordered_map<std::string, std::list<std::pair<std::string, PangoLayout*>>::iterator> m_index;
+    std::list<Entry> m_entries;
+    std::unordered_map<std::string, std::list<Entry>::iterator> m_index;
 };
 
 LayoutCache& Cache()
@@ -151,9 +150,10 @@ std::string CacheKey(const LayoutRequest& r, const std::string& utf8)
     return key;
 }
 
-PangoAttrList* FontAttributes(const FontObject& font, const std::vector<std::pair<int, int>>& underlined)
+CairoPtr<PangoAttrList> FontAttributes(const FontObject& font, const std::vector<std::pair<int, int>>& underlined)
 {
-    PangoAttrList* attrs = pango_attr_list_new();
+    CairoPtr<PangoAttrList> owned(pango_attr_list_new());
+    PangoAttrList* attrs = owned.get();
     if (font.LogFont().lfUnderline)
         pango_attr_list_insert(attrs, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
     if (font.LogFont().lfStrikeOut)
@@ -164,7 +164,7 @@ PangoAttrList* FontAttributes(const FontObject& font, const std::vector<std::pai
         attr->end_index = end;
         pango_attr_list_insert(attrs, attr);
     }
-    return attrs;
+    return owned;
 }
 
 }  // namespace
@@ -197,11 +197,10 @@ PangoLayout* CachedLayout(const LayoutRequest& request)
     const FontObject& font = *request.font;
     const bool typographic = request.flavor != TextFlavor::Gdi;
     const bool antialias = typographic ? request.flavor == TextFlavor::Smooth : font.LogFont().lfQuality != NONANTIALIASED_QUALITY;
-    PangoLayout* layout = pango_layout_new(TextContext(antialias, typographic));
+    CairoPtr<PangoLayout> owned(pango_layout_new(TextContext(antialias, typographic)));
+    PangoLayout* layout = owned.get();
     pango_layout_set_font_description(layout, font.Description());
-    PangoAttrList* attrs = FontAttributes(font, underlined);
-    pango_layout_set_attributes(layout, attrs);
-    pango_attr_list_unref(attrs);
+    pango_layout_set_attributes(layout, FontAttributes(font, underlined).get());
     pango_layout_set_text(layout, utf8.data(), static_cast<int>(utf8.size()));
     pango_layout_set_alignment(layout, request.alignment);
     // Without a width Pango aligns the lines among themselves; the caller places the block.
@@ -212,8 +211,7 @@ PangoLayout* CachedLayout(const LayoutRequest& request)
     pango_layout_set_ellipsize(layout, request.ellipsize);
     if (request.ellipsize != PANGO_ELLIPSIZE_NONE)
         pango_layout_set_height(layout, request.wrapLines && request.height >= 0 ? request.height * PANGO_SCALE : -1);
-    Cache().Add(key, layout);
-    return layout;
+    return Cache().Add(key, std::move(owned));
 }
 
 namespace {
@@ -224,16 +222,26 @@ int64_t g_maxMaskPixels = 64 * 1024;  // guarded by the text lock
 constexpr const char* kMaskKey = "quill-ink-mask";
 
 struct Ink {
-    cairo_surface_t* mask = nullptr;
+    CairoPtr<cairo_surface_t> mask;
     PangoRectangle extents {};
 };
 
 void FreeInk(gpointer data)
 {
-    auto* ink = static_cast<Ink*>(data);
-    if (ink->mask)
-        cairo_surface_destroy(ink->mask);
-    delete ink;
+    delete static_cast<Ink*>(data);
+}
+
+// The layout's coverage over the ink rectangle `e`.
+CairoPtr<cairo_surface_t> RenderMask(PangoLayout* layout, const PangoRectangle& e)
+{
+    CairoPtr<cairo_surface_t> mask(cairo_image_surface_create(CAIRO_FORMAT_A8, e.width, e.height));
+    {
+        const CairoPtr<cairo_t> cr(cairo_create(mask.get()));
+        cairo_move_to(cr.get(), -e.x, -e.y);
+        pango_cairo_show_layout(cr.get(), layout);
+    }
+    cairo_surface_flush(mask.get());
+    return mask;
 }
 
 // The layout's coverage over its ink rectangle, made on first use; a layout too large (or with no
@@ -246,12 +254,7 @@ const Ink& InkOf(PangoLayout* layout)
     pango_layout_get_pixel_extents(layout, &ink->extents, nullptr);
     const PangoRectangle& e = ink->extents;
     if (e.width > 0 && e.height > 0 && static_cast<int64_t>(e.width) * e.height <= g_maxMaskPixels) {
-        ink->mask = cairo_image_surface_create(CAIRO_FORMAT_A8, e.width, e.height);
-        cairo_t* cr = cairo_create(ink->mask);
-        cairo_move_to(cr, -e.x, -e.y);
-        pango_cairo_show_layout(cr, layout);
-        cairo_destroy(cr);
-        cairo_surface_flush(ink->mask);
+        ink->mask = RenderMask(layout, e);
     }
     g_object_set_data_full(G_OBJECT(layout), kMaskKey, ink, FreeInk);
     return *ink;
@@ -288,7 +291,7 @@ void ShowLayout(cairo_t* cr, PangoLayout* layout, int x, int y)
     }
     const Ink& ink = InkOf(layout);
     if (ink.mask)
-        cairo_mask_surface(cr, ink.mask, x + ink.extents.x, y + ink.extents.y);
+        cairo_mask_surface(cr, ink.mask.get(), x + ink.extents.x, y + ink.extents.y);
     else if (ink.extents.width > 0 && ink.extents.height > 0)
         ShowGlyphs(cr, layout, x, y);
 }

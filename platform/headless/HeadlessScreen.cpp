@@ -1,16 +1,11 @@
 #include "platform/headless/HeadlessScreen.h"
 
+#include "platform/headless/HeadlessBackend.h"
 #include "platform/window/DragDrop.h"
 #include "platform/window/UserInternal.h"
 
-#include <cairo.h>
-
 #include <cwctype>
 #include <mutex>
-
-namespace platform {
-cairo_surface_t* ComposeHeadlessScreen(WindowManager& wm);
-}
 
 namespace platform::headless {
 
@@ -230,7 +225,8 @@ std::vector<uint32_t> Capture(const RECT& area)
 {
     WindowManager& wm = WindowManager::Get();
     std::lock_guard guard(wm.lock);
-    cairo_surface_t* screen = ComposeHeadlessScreen(wm);
+    const CairoPtr<cairo_surface_t> owned = ComposeHeadlessScreen(wm);
+    cairo_surface_t* screen = owned.get();
     const int width = cairo_image_surface_get_width(screen), height = cairo_image_surface_get_height(screen);
     const int stride = cairo_image_surface_get_stride(screen);
     const unsigned char* data = cairo_image_surface_get_data(screen);
@@ -240,7 +236,6 @@ std::vector<uint32_t> Capture(const RECT& area)
             out.push_back(x >= 0 && y >= 0 && x < width && y < height
                               ? *reinterpret_cast<const uint32_t*>(data + static_cast<size_t>(y) * stride + x * 4)
                               : 0);
-    cairo_surface_destroy(screen);
     return out;
 }
 
@@ -248,10 +243,7 @@ bool SavePng(const std::string& path)
 {
     WindowManager& wm = WindowManager::Get();
     std::lock_guard guard(wm.lock);
-    cairo_surface_t* screen = ComposeHeadlessScreen(wm);
-    const bool ok = cairo_surface_write_to_png(screen, path.c_str()) == CAIRO_STATUS_SUCCESS;
-    cairo_surface_destroy(screen);
-    return ok;
+    return cairo_surface_write_to_png(ComposeHeadlessScreen(wm).get(), path.c_str()) == CAIRO_STATUS_SUCCESS;
 }
 
 void SetMessageBoxAnswer(int answer)

@@ -7,7 +7,7 @@
 
 #include "platform/RichEdit.h"
 
-#include <pango/pango.h>
+#include "platform/gdi/CairoPtr.h"
 
 #include <memory>
 #include <string>
@@ -25,10 +25,7 @@ struct CharFormat {
     bool operator==(const CharFormat&) const = default;
 };
 
-struct LayoutUnref {
-    void operator()(PangoLayout* layout) const { g_object_unref(layout); }
-};
-using LayoutPtr = std::unique_ptr<PangoLayout, LayoutUnref>;
+using LayoutPtr = CairoPtr<PangoLayout>;
 
 struct Paragraph {
     std::wstring text;  // without the break

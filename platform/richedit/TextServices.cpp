@@ -1,6 +1,7 @@
 #include "platform/richedit/TextServices.h"
 
 #include "platform/gdi/DeviceContext.h"
+#include "platform/gdi/ScopedCairoState.h"
 #include "platform/gdi/TextEngine.h"
 #include "platform/richedit/RichTextStream.h"
 
@@ -336,9 +337,10 @@ bool TextServices::Paste()
 
 // ---- Layout ------------------------------------------------------------------------------------
 
-PangoFontDescription* TextServices::Describe(const CharFormat& format) const
+CairoPtr<PangoFontDescription> TextServices::Describe(const CharFormat& format) const
 {
-    PangoFontDescription* description = pango_font_description_new();
+    CairoPtr<PangoFontDescription> owned(pango_font_description_new());
+    PangoFontDescription* description = owned.get();
     pango_font_description_set_family(description, format.face.empty() ? "Sans" : WideToUtf8(format.face).c_str());
     double pixels = (format.height > 0 ? format.height : 180) * m_dpi / 1440.0;
     if (m_zoomNum > 0 && m_zoomDen > 0)
@@ -346,7 +348,7 @@ PangoFontDescription* TextServices::Describe(const CharFormat& format) const
     pango_font_description_set_absolute_size(description, std::max(1.0, pixels) * PANGO_SCALE);
     pango_font_description_set_weight(description, (format.effects & CFE_BOLD) ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
     pango_font_description_set_style(description, (format.effects & CFE_ITALIC) ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
-    return description;
+    return owned;
 }
 
 Paragraph& TextServices::Laid(int index)
@@ -366,12 +368,12 @@ Paragraph& TextServices::Laid(int index)
     }
     p.byteOf[p.text.size()] = static_cast<int>(utf8.size());
 
-    PangoLayout* layout = pango_layout_new(TextContext(true));
+    LayoutPtr owned(pango_layout_new(TextContext(true)));
+    PangoLayout* layout = owned.get();
     const CharFormat& base = m_doc.Format(0);
-    PangoFontDescription* description = Describe(base);
-    pango_layout_set_font_description(layout, description);
-    pango_font_description_free(description);
-    PangoAttrList* attrs = pango_attr_list_new();
+    pango_layout_set_font_description(layout, Describe(base).get());
+    const CairoPtr<PangoAttrList> ownedAttrs(pango_attr_list_new());
+    PangoAttrList* attrs = ownedAttrs.get();
     auto addEffects = [&](const CharFormat& format, guint start, guint end) {
         if (format.effects & CFE_UNDERLINE) {
             PangoAttribute* a = pango_attr_underline_new(PANGO_UNDERLINE_SINGLE);
@@ -392,9 +394,7 @@ Paragraph& TextServices::Laid(int index)
         if (p.formats[i] != 0) {
             const CharFormat& run = m_doc.Format(p.formats[i]);
             const guint start = static_cast<guint>(p.byteOf[i]), end = static_cast<guint>(p.byteOf[j]);
-            PangoFontDescription* runFont = Describe(run);
-            PangoAttribute* font = pango_attr_font_desc_new(runFont);
-            pango_font_description_free(runFont);
+            PangoAttribute* font = pango_attr_font_desc_new(Describe(run).get());
             font->start_index = start, font->end_index = end;
             pango_attr_list_insert(attrs, font);
             PangoAttribute* color = pango_attr_foreground_new(GetRValue(run.color) * 257, GetGValue(run.color) * 257,
@@ -406,7 +406,6 @@ Paragraph& TextServices::Laid(int index)
         i = j;
     }
     pango_layout_set_attributes(layout, attrs);
-    pango_attr_list_unref(attrs);
     pango_layout_set_text(layout, utf8.data(), static_cast<int>(utf8.size()));
     pango_layout_set_alignment(layout, PangoAlign(p.align ? p.align : m_defaultAlign));
     if (Wraps()) {
@@ -417,7 +416,7 @@ Paragraph& TextServices::Laid(int index)
     pango_layout_get_pixel_extents(layout, nullptr, &logical);
     p.height = logical.height;
     p.width = logical.x + logical.width;
-    p.layout.reset(layout);
+    p.layout = std::move(owned);
     return p;
 }
 
@@ -636,8 +635,9 @@ void TextServices::DrawParagraph(cairo_t* cr, int index, int x, int y, bool show
     pango_cairo_show_layout(cr, p.layout.get());
     if (!showSelection || from >= to)
         return;
-    cairo_save(cr);
-    PangoLayoutIter* iter = pango_layout_get_iter(p.layout.get());
+    ScopedCairoState saved(cr);
+    const CairoPtr<PangoLayoutIter> owned(pango_layout_get_iter(p.layout.get()));
+    PangoLayoutIter* iter = owned.get();
     do {
         PangoLayoutLine* line = pango_layout_iter_get_line_readonly(iter);
         int top = 0, bottom = 0;
@@ -651,14 +651,12 @@ void TextServices::DrawParagraph(cairo_t* cr, int index, int x, int y, bool show
                             PANGO_PIXELS(ranges[2 * i + 1] - ranges[2 * i]), PANGO_PIXELS(bottom - top));
         g_free(ranges);
     } while (pango_layout_iter_next_line(iter));
-    pango_layout_iter_free(iter);
     cairo_clip(cr);
     SetSourceColor(cr, m_host->TxGetSysColor(COLOR_HIGHLIGHT));
     cairo_paint(cr);
     SetSourceColor(cr, m_host->TxGetSysColor(COLOR_HIGHLIGHTTEXT));
     cairo_move_to(cr, x, y);
     pango_cairo_show_layout(cr, p.layout.get());
-    cairo_restore(cr);
 }
 
 HRESULT TextServices::TxDraw(DWORD, LONG, void*, void*, HDC hdcDraw, HDC, LPCRECT lprcBounds, LPCRECT, LPRECT lprcUpdate,
@@ -1434,11 +1432,10 @@ HRESULT TextServices::TxGetNaturalSize(DWORD, HDC, HDC, void*, DWORD, const SIZE
             widest = std::max<LONG>(widest, p.width);
             continue;
         }
-        PangoLayout* copy = pango_layout_copy(p.layout.get());
-        pango_layout_set_width(copy, std::max(1, width) * PANGO_SCALE);
+        const LayoutPtr copy(pango_layout_copy(p.layout.get()));
+        pango_layout_set_width(copy.get(), std::max(1, width) * PANGO_SCALE);
         PangoRectangle logical;
-        pango_layout_get_pixel_extents(copy, nullptr, &logical);
-        g_object_unref(copy);
+        pango_layout_get_pixel_extents(copy.get(), nullptr, &logical);
         height += logical.height;
         widest = std::max<LONG>(widest, logical.x + logical.width);
     }

@@ -88,7 +88,7 @@ private:
     int ParagraphTop(int index);
     int XOffset(int index);
     int LineHeight();
-    PangoFontDescription* Describe(const CharFormat& format) const;
+    CairoPtr<PangoFontDescription> Describe(const CharFormat& format) const;
     int HitTest(POINT client);
     // The caret's rectangle in content coordinates (before scrolling).
     RECT CaretBox(int cp);

@@ -2,7 +2,7 @@
 
 #include "platform/WinUser.h"
 
-#include <cairo.h>
+#include "platform/gdi/CairoPtr.h"
 
 #include <cstddef>
 
@@ -19,18 +19,18 @@ public:
     BackBuffer& operator=(const BackBuffer&) = delete;
 
     bool Fits(int width, int height) const { return width <= m_capWidth && height <= m_capHeight; }
-    cairo_surface_t* Surface() const { return m_surface; }
+    cairo_surface_t* Surface() const { return m_surface.get(); }
     unsigned char* Data() const { return m_data; }
     int Stride() const { return m_stride; }
-    // A surface of the given size over the same pixels (caller destroys it).
-    cairo_surface_t* View(int width, int height, cairo_format_t format) const;
+    // A surface of the given size over the same pixels.
+    CairoPtr<cairo_surface_t> View(int width, int height, cairo_format_t format) const;
     void Clear(const RECT& area);
 
 private:
     unsigned char* m_data = nullptr;
     size_t m_bytes = 0;
     int m_capWidth = 0, m_capHeight = 0, m_stride = 0;
-    cairo_surface_t* m_surface = nullptr;
+    CairoPtr<cairo_surface_t> m_surface;
 };
 
 }  // namespace platform

@@ -8,10 +8,9 @@
 // on one of them is delivered while the drag winds down.
 
 #include "platform/WinBase.h"
+#include "platform/gdi/CairoPtr.h"
 #include "platform/window/DragDrop.h"
 #include "platform/window/UserInternal.h"
-
-#include <cairo.h>
 
 #include <cctype>
 #include <cstring>
@@ -80,7 +79,8 @@ cairo_status_t AppendBytes(void* closure, const unsigned char* data, unsigned in
 // An opaque PNG: a dragged bitmap is a picture of the screen, whose alpha byte GDI leaves at 0.
 std::string PngFile(int width, int height, const std::vector<uint32_t>& pixels)
 {
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+    const platform::CairoPtr<cairo_surface_t> owned(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
+    cairo_surface_t* surface = owned.get();
     std::string out;
     if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS) {
         unsigned char* data = cairo_image_surface_get_data(surface);
@@ -94,7 +94,6 @@ std::string PngFile(int width, int height, const std::vector<uint32_t>& pixels)
         if (cairo_surface_write_to_png_stream(surface, AppendBytes, &out) != CAIRO_STATUS_SUCCESS)
             out.clear();
     }
-    cairo_surface_destroy(surface);
     return out;
 }
 

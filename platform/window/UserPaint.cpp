@@ -3,6 +3,7 @@
 
 #include "platform/WinBase.h"
 #include "platform/WinGdi.h"
+#include "platform/gdi/CairoPtr.h"
 #include "platform/gdi/SurfaceDC.h"
 #include "platform/window/UserInternal.h"
 
@@ -84,6 +85,21 @@ void PresentDrawn(WindowManager& wm, HWND hwnd, const RECT* area)
     if (area)
         dirty = platform::RectIntersect(dirty, platform::RectOffset(*area, offset.x, offset.y));
     platform::PresentLocked(wm, top, dirty);
+}
+
+// Replaces the pixels of `target` (width x height) with those of `source` from `from` on.
+void CopyPixels(cairo_surface_t* target, cairo_surface_t* source, POINT from, int width, int height)
+{
+    {
+        const platform::CairoPtr<cairo_t> owned(cairo_create(target));
+        cairo_t* cr = owned.get();
+        cairo_rectangle(cr, 0, 0, width, height);
+        cairo_clip(cr);
+        cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+        cairo_set_source_surface(cr, source, -from.x, -from.y);
+        cairo_paint(cr);
+    }
+    cairo_surface_flush(target);
 }
 
 }  // namespace
@@ -324,14 +340,7 @@ BOOL UpdateLayeredWindow(HWND hwnd, HDC, POINT* dstPoint, SIZE* size, HDC srcDC,
             return FALSE;
         const POINT from = srcPoint ? *srcPoint : POINT {};
         window->buffer->Clear({ 0, 0, window->Width(), window->Height() });
-        cairo_t* cr = cairo_create(window->buffer->Surface());
-        cairo_rectangle(cr, 0, 0, window->Width(), window->Height());
-        cairo_clip(cr);
-        cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-        cairo_set_source_surface(cr, source, -from.x, -from.y);
-        cairo_paint(cr);
-        cairo_destroy(cr);
-        cairo_surface_flush(window->buffer->Surface());
+        CopyPixels(window->buffer->Surface(), source, from, window->Width(), window->Height());
     }
     const bool perPixel = (flags & ULW_ALPHA) && blend && (blend->AlphaFormat & AC_SRC_ALPHA);
     window->constantAlpha = ((flags & ULW_ALPHA) && blend) ? blend->SourceConstantAlpha : 255;

@@ -1,6 +1,7 @@
 // Pixel probes of the GDI-style drawing calls on memory DCs with 32-bit DIB sections.
 
 #include "platform/GdiPlus.h"
+#include "platform/ScopedDCState.h"
 #include "platform/WinGdi.h"
 
 #include <gtest/gtest.h>
@@ -273,6 +274,29 @@ TEST(GdiDraw, SaveAndRestoreBringBackClipOriginAndObjects)
     EXPECT_EQ(box.right, 10);
     EXPECT_FALSE(RestoreDC(dib.dc(), saved)) << "already restored";
     DeleteObject(red);
+}
+
+TEST(GdiDraw, ScopedDCStateRestoresOnEveryWayOutOfAPaintStep)
+{
+    Dib dib(10, 10);
+    const auto paintStep = [&](bool leaveEarly) {
+        ScopedDCState saved(dib.dc());
+        IntersectClipRect(dib.dc(), 0, 0, 2, 2);
+        if (leaveEarly)
+            return;
+        ScopedDCState inner(dib.dc());
+        SetViewportOrgEx(dib.dc(), 3, 3, nullptr);
+    };
+    for (const bool leaveEarly : { true, false }) {
+        paintStep(leaveEarly);
+        RECT box {};
+        GetClipBox(dib.dc(), &box);
+        EXPECT_EQ(box.right, 10) << "early: " << leaveEarly;
+        POINT org {};
+        GetViewportOrgEx(dib.dc(), &org);
+        EXPECT_EQ(org.x, 0) << "early: " << leaveEarly;
+        EXPECT_FALSE(RestoreDC(dib.dc(), -1)) << "no state left saved; early: " << leaveEarly;
+    }
 }
 
 TEST(GdiDraw, RoundRectRegionCutsItsCorners)

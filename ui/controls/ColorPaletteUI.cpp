@@ -1,5 +1,6 @@
 #include "ui/controls/ColorPaletteUI.h"
 
+#include "platform/ScopedDCState.h"
 #include "ui/controls/ButtonUI.h"
 #include "ui/core/ControlFactory.h"
 #include "ui/core/DPI.h"
@@ -230,7 +231,7 @@ void CColorPaletteUI::PaintPallet(HDC hDC)
 {
     if (!HasBuffer())
         return;
-    const int saved = ::SaveDC(hDC);
+    ScopedDCState saved(hDC);
     ::SetStretchBltMode(hDC, HALFTONE);
     const int width = m_rcItem.right - m_rcItem.left;
     const int barHeight = ScaledBarHeight();
@@ -250,7 +251,6 @@ void CColorPaletteUI::PaintPallet(HDC hDC)
             DrawImage(hDC, m_strThumbImage.GetData(), modify.c_str());
         }
     }
-    ::RestoreDC(hDC, saved);
 }
 
 void CColorPaletteUI::PickInField(POINT pt)

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "platform/ScopedDCState.h"
 #include "platform/WinBase.h"
 #include "ui/core/ControlUI.h"
 #include "ui/core/RenderEngine.h"
@@ -12,19 +13,6 @@
 namespace SkinUI {
 
 namespace {
-
-// Saves a DC's state and restores it on every way out of the paint step.
-class ScopedDCState {
-public:
-    explicit ScopedDCState(HDC hDC) : m_hDC(hDC), m_saved(::SaveDC(hDC)) {}
-    ~ScopedDCState() { ::RestoreDC(m_hDC, m_saved); }
-    ScopedDCState(const ScopedDCState&) = delete;
-    ScopedDCState& operator=(const ScopedDCState&) = delete;
-
-private:
-    HDC m_hDC;
-    int m_saved;
-};
 
 // The 32-bit pixel at (x, y) of a bottom-up DIB section of the given size.
 BYTE* PixelOf(BYTE* bits, int width, int height, int x, int y)

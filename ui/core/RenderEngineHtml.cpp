@@ -8,6 +8,7 @@
 
 #include "ui/core/RenderEngine.h"
 
+#include "platform/ScopedDCState.h"
 #include "platform/WinUser.h"
 #include "ui/core/UIGeometry.h"
 
@@ -664,7 +665,7 @@ void CRenderEngine::DrawHtmlText(HDC hDC, IRenderHost& host, RECT& rc, const wch
         return;
     const int capacity = (prcLinks && sLinks) ? std::max(0, nLinkRects) : 0;
     const bool draw = (uStyle & DT_CALCRECT) == 0;
-    const int saved = ::SaveDC(hDC);
+    ScopedDCState saved(hDC);
     if (draw)
         ::IntersectClipRect(hDC, rc.left, rc.top, rc.right, rc.bottom);
 
@@ -692,7 +693,6 @@ void CRenderEngine::DrawHtmlText(HDC hDC, IRenderHost& host, RECT& rc, const wch
     HtmlLayout layout(hDC, host, rc, dwTextColor, prcLinks, sLinks, capacity, uStyle);
     layout.FindHover(capacity);
     nLinkRects = layout.Run(pstrText);
-    ::RestoreDC(hDC, saved);
 }
 
 }  // namespace SkinUI
