@@ -2,6 +2,7 @@
 // at two DPIs, skin building and row painting, on one 20-row list in a 5-row viewport.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <thread>
@@ -287,6 +288,58 @@ TEST_F(TwentyRows, HidingTheSelectedRowClearsTheSelection)
     Row(4)->SetVisible(false);
     EXPECT_EQ(list->GetCurSel(), -1);
     EXPECT_FALSE(Item(4)->IsSelected());
+}
+
+// ---- body layout ----
+
+namespace {
+
+class BodyReentryProbe : public CListBodyUI {
+public:
+    BodyReentryProbe() : CListBodyUI(nullptr) {}
+    void SetPos(RECT rc, bool invalidate) override
+    {
+        ++depth;
+        deepest = std::max(deepest, depth);
+        CListBodyUI::SetPos(rc, invalidate);
+        --depth;
+    }
+    int depth { 0 };
+    int deepest { 0 };
+};
+
+CControlUI* RowOfHeight(int height)
+{
+    auto* row = new CControlUI();
+    row->SetFixedHeight(height);
+    return row;
+}
+
+}  // namespace
+
+TEST(ListBody, ABarThatAppearsIsFittedBeforeTheRowsArePlacedWithoutReentry)
+{
+    CPaintManagerUI manager;
+    BodyReentryProbe body;
+    body.SetManager(&manager, nullptr, false);
+    body.SetAttribute(L"vscrollbar", L"true");
+    body.Add(RowOfHeight(80));  // the body owns its rows
+    body.Add(RowOfHeight(80));
+    auto* sharer = new CControlUI();
+    sharer->SetMinHeight(30);  // measures no height: its share is cut to its minimum
+    body.Add(sharer);
+
+    body.SetPos(RECT { 0, 0, 200, 1000 }, false);
+    ASSERT_FALSE(body.GetVerticalScrollBar()->IsVisible());
+    body.deepest = 0;
+    body.SetPos(RECT { 0, 0, 200, 100 }, false);  // the rows need 190 px: the bar appears
+    const CScrollBarUI* bar = body.GetVerticalScrollBar();
+    ASSERT_TRUE(bar->IsVisible());
+    EXPECT_EQ(body.deepest, 1);
+    EXPECT_EQ(bar->GetScrollRange(), 90);
+    EXPECT_EQ(sharer->GetPos().top, 160);
+    EXPECT_EQ(sharer->GetPos().bottom, 190);
+    EXPECT_EQ(sharer->GetPos().right, 200 - bar->GetFixedWidth());
 }
 
 // ---- columns and header ----

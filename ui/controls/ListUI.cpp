@@ -947,59 +947,100 @@ void CListBodyUI::SetScrollPos(SIZE szPos, bool bMsg)
 void CListBodyUI::SetPos(RECT rc, bool bNeedInvalidate)
 {
     CControlUI::SetPos(rc, bNeedInvalidate);
-    const RECT inset = GetInset();
-    RECT inner { m_rcItem.left + inset.left, m_rcItem.top + inset.top, m_rcItem.right - inset.right,
-                 m_rcItem.bottom - inset.bottom };
-    if (Shown(m_pVerticalScrollBar))
-        inner.right -= m_pVerticalScrollBar->GetFixedWidth();
-    if (Shown(m_pHorizontalScrollBar))
-        inner.bottom -= m_pHorizontalScrollBar->GetFixedHeight();
-    const SIZE working { inner.right - inner.left, inner.bottom - inner.top };
-    SIZE available = working;
-    if (Shown(m_pHorizontalScrollBar))
-        available.cx += m_pHorizontalScrollBar->GetScrollRange();
-    const int childPadding = GetChildPadding();
+    PlaceRows(MeasureUnderScrollBars([this] { return MeasureRows(); }));
+}
 
-    // Measure.
+CListBodyUI::RowPlan CListBodyUI::MeasureRows()
+{
+    RowPlan plan;
+    const RECT inset = GetInset();
+    plan.inner = { m_rcItem.left + inset.left, m_rcItem.top + inset.top, m_rcItem.right - inset.right,
+                   m_rcItem.bottom - inset.bottom };
+    if (Shown(m_pVerticalScrollBar))
+        plan.inner.right -= m_pVerticalScrollBar->GetFixedWidth();
+    if (Shown(m_pHorizontalScrollBar))
+        plan.inner.bottom -= m_pHorizontalScrollBar->GetFixedHeight();
+    const SIZE working { plan.inner.right - plan.inner.left, plan.inner.bottom - plan.inner.top };
+    plan.available = working;
+    if (Shown(m_pHorizontalScrollBar))
+        plan.available.cx += m_pHorizontalScrollBar->GetScrollRange();
+
     int sharers = 0, fixedSum = 0, counted = 0, cxNeeded = 0;
-    std::vector<int> measured(static_cast<size_t>(m_items.GetSize()), 0);
+    plan.heights.assign(static_cast<size_t>(m_items.GetSize()), 0);
     for (int i = 0; i < m_items.GetSize(); ++i) {
         CControlUI* pControl = GetItemAt(i);
         if (!pControl->IsVisible() || pControl->IsFloat())
             continue;
-        const SIZE sz = pControl->EstimateSize(available);
+        const SIZE sz = pControl->EstimateSize(plan.available);
         int height = sz.cy;
         if (height == 0)
             ++sharers;
         else
             height = Clamp(height, pControl->GetMinHeight(), pControl->GetMaxHeight());
-        measured[static_cast<size_t>(i)] = height;
+        plan.heights[static_cast<size_t>(i)] = height;
         const RECT pad = pControl->GetPadding();
         fixedSum += height + pad.top + pad.bottom;
         cxNeeded = std::max(cxNeeded, Clamp(std::max<int>(sz.cx, 0), pControl->GetMinWidth(), pControl->GetMaxWidth()));
         ++counted;
     }
     if (counted > 0)
-        fixedSum += childPadding * (counted - 1);
+        fixedSum += GetChildPadding() * (counted - 1);
 
-    // With a header, the rows are as wide as the header's columns, and the header scrolls along.
+    // With a header, the rows are as wide as the header's columns.
     CListHeaderUI* pHeader = m_pOwner != nullptr ? m_pOwner->GetHeader() : nullptr;
-    if (pHeader != nullptr && pHeader->GetCount() > 0) {
+    if (pHeader != nullptr && pHeader->GetCount() > 0)
         cxNeeded = std::max<int>(0, pHeader->EstimateSize(working).cx);
-        if (Shown(m_pHorizontalScrollBar)) {
-            RECT rcHeader = pHeader->GetPos();
-            const int width = rcHeader.right - rcHeader.left;
-            rcHeader.left = inner.left - m_pHorizontalScrollBar->GetScrollPos();
-            rcHeader.right = rcHeader.left + width;
-            pHeader->SetPos(rcHeader, false);
-        }
-    }
-    const int share = sharers > 0 ? std::max(0, (available.cy - fixedSum) / sharers) : 0;
+    plan.needed.cx = cxNeeded;
+    ShareHeights(plan, sharers, fixedSum);
+    return plan;
+}
 
-    // Place.
-    int y = inner.top - (Shown(m_pVerticalScrollBar) ? m_pVerticalScrollBar->GetScrollPos() : 0);
-    const int x = inner.left - (Shown(m_pHorizontalScrollBar) ? m_pHorizontalScrollBar->GetScrollPos() : 0);
-    int remaining = available.cy, fixedRemainder = fixedSum, placed = 0, sharer = 0, cyNeeded = 0;
+// Gives the rows that measured no height their share of what the others leave, the last one
+// taking the rounding, and sums the height the rows need.
+void CListBodyUI::ShareHeights(RowPlan& plan, int sharers, int fixedSum) const
+{
+    const int childPadding = GetChildPadding();
+    const int share = sharers > 0 ? std::max(0, (plan.available.cy - fixedSum) / sharers) : 0;
+    int remaining = plan.available.cy, fixedRemainder = fixedSum, placed = 0, sharer = 0, cyNeeded = 0;
+    for (int i = 0; i < m_items.GetSize(); ++i) {
+        CControlUI* pControl = GetItemAt(i);
+        if (!pControl->IsVisible() || pControl->IsFloat())
+            continue;
+        const RECT pad = pControl->GetPadding();
+        int& height = plan.heights[static_cast<size_t>(i)];
+        remaining -= pad.top;
+        fixedRemainder -= pad.top + pad.bottom + (++placed > 1 ? childPadding : 0) + height;
+        if (height == 0) {
+            height = (++sharer == sharers) ? std::max(0, remaining - pad.bottom - fixedRemainder) : share;
+            height = Clamp(height, pControl->GetMinHeight(), pControl->GetMaxHeight());
+        }
+        cyNeeded += height + pad.top + pad.bottom;
+        remaining -= height + pad.bottom + childPadding;
+    }
+    if (placed > 0)
+        cyNeeded += childPadding * (placed - 1);
+    plan.needed.cy = NeededHeight(cyNeeded);
+}
+
+// The header scrolls along with the rows.
+void CListBodyUI::PlaceHeader(const RECT& inner)
+{
+    CListHeaderUI* pHeader = m_pOwner != nullptr ? m_pOwner->GetHeader() : nullptr;
+    if (pHeader == nullptr || pHeader->GetCount() <= 0 || !Shown(m_pHorizontalScrollBar))
+        return;
+    RECT rcHeader = pHeader->GetPos();
+    const int width = rcHeader.right - rcHeader.left;
+    rcHeader.left = inner.left - m_pHorizontalScrollBar->GetScrollPos();
+    rcHeader.right = rcHeader.left + width;
+    pHeader->SetPos(rcHeader, false);
+}
+
+void CListBodyUI::PlaceRows(const RowPlan& plan)
+{
+    PlaceHeader(plan.inner);
+    const int childPadding = GetChildPadding();
+    int y = plan.inner.top - (Shown(m_pVerticalScrollBar) ? m_pVerticalScrollBar->GetScrollPos() : 0);
+    const int x = plan.inner.left - (Shown(m_pHorizontalScrollBar) ? m_pHorizontalScrollBar->GetScrollPos() : 0);
     for (int i = 0; i < m_items.GetSize(); ++i) {
         CControlUI* pControl = GetItemAt(i);
         if (!pControl->IsVisible())
@@ -1009,23 +1050,12 @@ void CListBodyUI::SetPos(RECT rc, bool bNeedInvalidate)
             continue;
         }
         const RECT pad = pControl->GetPadding();
-        remaining -= pad.top;
-        fixedRemainder -= pad.top + pad.bottom + (++placed > 1 ? childPadding : 0) + measured[static_cast<size_t>(i)];
-        int height = measured[static_cast<size_t>(i)];
-        if (height == 0) {
-            height = (++sharer == sharers) ? std::max(0, remaining - pad.bottom - fixedRemainder) : share;
-            height = Clamp(height, pControl->GetMinHeight(), pControl->GetMaxHeight());
-        }
-        const int width = Clamp(std::max<int>(cxNeeded, available.cx - pad.left - pad.right), pControl->GetMinWidth(),
-                                pControl->GetMaxWidth());
+        const int height = plan.heights[static_cast<size_t>(i)];
+        const int width = Clamp(std::max<int>(plan.needed.cx, plan.available.cx - pad.left - pad.right),
+                                pControl->GetMinWidth(), pControl->GetMaxWidth());
         pControl->SetPos({ x + pad.left, y + pad.top, x + pad.left + width, y + pad.top + height + pad.bottom }, false);
         y += height + pad.top + pad.bottom + childPadding;
-        cyNeeded += height + pad.top + pad.bottom;
-        remaining -= height + pad.bottom + childPadding;
     }
-    if (placed > 0)
-        cyNeeded += childPadding * (placed - 1);
-    ProcessScrollBar(inner, cxNeeded, cyNeeded);
 }
 
 void CListBodyUI::DoEvent(TEventUI& event)

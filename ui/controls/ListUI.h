@@ -196,9 +196,25 @@ public:
     bool SortItems(PULVCompareFunc pfnCompare, UINT_PTR dwData);
 
 protected:
+    // The height the bars are fitted to, given the height the rows measured.
+    virtual int NeededHeight(int measured) const { return measured; }
+
     CListUI* m_pOwner;
     PULVCompareFunc m_pCompareFunc { nullptr };
     UINT_PTR m_compareData { 0 };
+
+private:
+    // What one measure of the rows decided: the size they need and each row's height by index.
+    struct RowPlan {
+        RECT inner {};
+        SIZE needed {};
+        SIZE available {};
+        std::vector<int> heights;
+    };
+    RowPlan MeasureRows();
+    void ShareHeights(RowPlan& plan, int sharers, int fixedSum) const;
+    void PlaceHeader(const RECT& inner);
+    void PlaceRows(const RowPlan& plan);
 };
 
 }  // namespace SkinUI

@@ -140,12 +140,13 @@ void CVirListBodyUI::SetPos(RECT rc, bool bNeedInvalidate)
     Arrange();
 }
 
-void CVirListBodyUI::ProcessScrollBar(RECT rc, int cxRequired, int)
+int CVirListBodyUI::NeededHeight(int) const
 {
+    if (m_nElementHeight <= 0)
+        return 0;
     // Room for one more row than the data, counted in 64 bits and kept within an int.
-    const int64_t needed = (static_cast<int64_t>(ElementCount()) + 1) * std::max(m_nElementHeight, 0);
-    const int cyRequired = static_cast<int>(std::min<int64_t>(needed, INT_MAX / 2));
-    CListBodyUI::ProcessScrollBar(rc, cxRequired, m_nElementHeight > 0 ? cyRequired : 0);
+    const int64_t needed = (static_cast<int64_t>(ElementCount()) + 1) * m_nElementHeight;
+    return static_cast<int>(std::min<int64_t>(needed, INT_MAX / 2));
 }
 
 void CVirListBodyUI::SetScrollPos(SIZE szPos, bool bMsg)

@@ -48,7 +48,10 @@ public:
 
     void SetPos(RECT rc, bool bNeedInvalidate = true) override;
     void SetScrollPos(SIZE szPos, bool bMsg = true) override;
-    void ProcessScrollBar(RECT rc, int cxRequired, int cyRequired) override;
+
+protected:
+    // The rows shown are only a window on the data: the bar covers every element.
+    int NeededHeight(int measured) const override;
 
 private:
     IVirtualDataProvider* Provider() const;

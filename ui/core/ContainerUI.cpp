@@ -811,12 +811,6 @@ CScrollBarUI* CContainerUI::GetHorizontalScrollBar() const
     return m_pHorizontalScrollBar;
 }
 
-void CContainerUI::ProcessScrollBar(RECT rc, int cxRequired, int cyRequired)
-{
-    if (FitScrollBars(rc, cxRequired, cyRequired))
-        SetPos(m_rcItem, true);
-}
-
 bool CContainerUI::FitScrollBars(RECT rc, int cxRequired, int cyRequired)
 {
     // Once one bar has changed, the other is fitted on the next measure, against the new inner

@@ -93,8 +93,6 @@ public:
     virtual CScrollBarUI* GetVerticalScrollBar() const;
     virtual CScrollBarUI* GetHorizontalScrollBar() const;
     virtual void SetFloatPos(int iIndex);
-    // Fits the bars, and lays the container out again when that moved its content.
-    virtual void ProcessScrollBar(RECT rc, int cxRequired, int cyRequired);
     // Fits the bars to the size the children need within the inner rectangle, laying out nothing:
     // true when the bars changed so that the children must be measured again.
     bool FitScrollBars(RECT rc, int cxRequired, int cyRequired);
