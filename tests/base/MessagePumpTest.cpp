@@ -60,16 +60,7 @@ TEST(DefaultMessagePump, SleepsUntilTheEarliestDelayedTaskAndNeverWakesItEarly)
 
 constexpr UINT kEnterMessage = WM_APP + 7;
 
-class Event {
-public:
-    Event() : m_handle(::CreateEvent(nullptr, TRUE, FALSE, nullptr)) { }
-    ~Event() { ::CloseHandle(m_handle); }
-    void Set() { ::SetEvent(m_handle); }
-    bool Wait(DWORD ms) { return ::WaitForSingleObject(m_handle, ms) == WAIT_OBJECT_0; }
-
-private:
-    HANDLE m_handle;
-};
+using looptest::Event;
 
 // What the loop thread runs when the platform event of a LoopThread arrives.
 std::function<void()> g_onEnter;

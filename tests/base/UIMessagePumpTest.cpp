@@ -25,17 +25,7 @@ constexpr UINT kTestMessage = WM_APP + 1;
 constexpr UINT kNestMessage = WM_APP + 2;
 constexpr UINT kStopMessage = WM_APP + 3;
 
-class Event {
-public:
-    Event() : m_handle(::CreateEvent(nullptr, TRUE, FALSE, nullptr)) { }
-    ~Event() { ::CloseHandle(m_handle); }
-    void Set() { ::SetEvent(m_handle); }
-    // Bounded only so that a lost wake-up fails the test fast instead of hanging it.
-    bool Wait() { return ::WaitForSingleObject(m_handle, 5000) == WAIT_OBJECT_0; }
-
-private:
-    HANDLE m_handle;
-};
+using looptest::Event;
 
 // What the UI thread saw, written only on that thread and read after it has ended.
 struct Log {

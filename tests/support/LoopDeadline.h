@@ -5,6 +5,8 @@
 // instead of hanging into the test time-out. Change what is awaited as a test moves on, so the
 // report names the task that did not run.
 
+#include "platform/WinBase.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -16,6 +18,21 @@
 #include <thread>
 
 namespace looptest {
+
+// A manual-reset event for handing a moment from one thread to another. The wait is bounded by
+// default only so that a lost wake-up fails the test fast instead of hanging it.
+class Event {
+public:
+    Event() : m_handle(::CreateEvent(nullptr, TRUE, FALSE, nullptr)) { }
+    ~Event() { ::CloseHandle(m_handle); }
+    Event(const Event&) = delete;
+    Event& operator=(const Event&) = delete;
+    void Set() { ::SetEvent(m_handle); }
+    bool Wait(DWORD ms = 5000) { return ::WaitForSingleObject(m_handle, ms) == WAIT_OBJECT_0; }
+
+private:
+    HANDLE m_handle;
+};
 
 class LoopDeadline {
 public:
